@@ -1,0 +1,30 @@
+#include "macro/AcqNames.h"
+
+#include <algorithm>
+
+#include "macro/MacroFile.h"
+#include "macro/SafeFile.h"
+#include "platform/Paths.h"
+
+namespace qm {
+
+AcqNames ReadAcqNames(std::u16string_view folder) {
+    AcqNames names;
+    std::u16string path = std::u16string(folder) + u"acq.dat";
+    if (!FileExists(path)) return names;
+    auto data = ReadFileHead(PathFromText(path), kAcqReadLimit);
+    if (!data) return names;
+    std::size_t pos = 24;
+    while (true) {
+        AcqEntry entry{};
+        std::size_t available = pos < data->size() ? std::min<std::size_t>(16, data->size() - pos) : 0;
+        std::copy_n(data->begin() + std::ptrdiff_t(std::min(pos, data->size())), available,
+                    entry.begin());
+        names.push_back(entry);
+        if (available < 16) break;
+        pos += 16;
+    }
+    return names;
+}
+
+}  // namespace qm

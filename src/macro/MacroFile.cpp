@@ -1,0 +1,71 @@
+#include "macro/MacroFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+
+#include "macro/Cp932.h"
+#include "macro/Md5.h"
+#include "macro/SafeFile.h"
+#include "platform/Paths.h"
+
+namespace qm {
+
+std::u16string MacroFileName(int index) {
+    if (index <= 0) return u"mcr.dat";
+    return u"mcr" + std::u16string(1, char16_t(u'0' + index % 10)) + u".dat";
+}
+
+bool FileExists(std::u16string_view path) {
+    if (path.empty() || path.find_first_of(u"*?") != std::u16string_view::npos) return false;
+    std::error_code ec;
+    auto status = std::filesystem::status(PathFromText(path), ec);
+    if (ec || !std::filesystem::exists(status)) return false;
+    return !std::filesystem::is_directory(status);
+}
+
+MacroFile ReadMacroFile(std::u16string_view folder, std::u16string_view name,
+                        std::u16string* error) {
+    MacroFile file;
+    std::u16string path = std::u16string(folder) + std::u16string(name);
+    if (!FileExists(path)) return file;
+    auto head = ReadFileHead(PathFromText(path), kMacroFileSize);
+    if (!head) {
+        if (error) *error = u"読み込めません";
+        return file;
+    }
+    std::copy(head->begin(), head->end(), file.bytes.begin());
+    return file;
+}
+
+bool WriteMacroFile(std::u16string_view path, MacroFile& file, std::u16string* error) {
+    UpdateMacroDigest(file);
+    return WriteRecordFile(PathFromText(path), file.bytes, error);
+}
+
+void UpdateMacroDigest(MacroFile& file) {
+    Md5Bytes digest = Md5Digest(file.Block());
+    std::copy(digest.begin(), digest.end(), file.bytes.begin() + kDigestOffset);
+}
+
+bool MacroDigestMismatch(MacroFile& file) {
+    std::array<uint8_t, 16> stored;
+    std::copy_n(file.bytes.begin() + kDigestOffset, 16, stored.begin());
+    UpdateMacroDigest(file);
+    return !std::equal(stored.begin(), stored.end(), file.bytes.begin() + kDigestOffset);
+}
+
+std::u16string ReadFieldText(std::span<const uint8_t> field) {
+    auto end = std::find(field.begin(), field.end(), uint8_t(0));
+    return Cp932Decode(std::span<const uint8_t>(field.begin(), end));
+}
+
+bool StoreFieldText(std::span<uint8_t> field, std::u16string_view text) {
+    std::vector<uint8_t> bytes = Cp932Encode(text);
+    if (field.empty() || bytes.size() > field.size() - 1) return false;
+    std::copy(bytes.begin(), bytes.end(), field.begin());
+    field[bytes.size()] = 0;
+    return true;
+}
+
+}  // namespace qm

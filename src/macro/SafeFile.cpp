@@ -1,0 +1,181 @@
+#include "macro/SafeFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#include "macro/Cp932.h"
+#include "platform/Paths.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace qm {
+
+namespace {
+
+std::function<bool(const std::filesystem::path&)>& FaultHook() {
+    static std::function<bool(const std::filesystem::path&)> hook;
+    return hook;
+}
+
+std::u16string Reason(int err) {
+    // strerror is in the C locale's language; name the usual cases in Japanese.
+    switch (err) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return u"書き込みが許可されていません";
+        case ENOSPC:
+        case EDQUOT:
+            return u"ディスクの空き容量が足りません";
+        case ENOENT:
+        case ENOTDIR:
+            return u"フォルダが見つかりません";
+        case EISDIR:
+            return u"同じ名前のフォルダがあります";
+        default:
+            return u"書き込みに失敗しました (" + Utf8ToUtf16(std::strerror(err)) + u")";
+    }
+}
+
+std::filesystem::path TempPathBeside(const std::filesystem::path& path) {
+    static std::mt19937 gen{std::random_device{}()};
+    std::filesystem::path temp = path;
+    temp += ".qmtmp" + std::to_string(gen() % 1000000);
+    return temp;
+}
+
+bool Fail(std::u16string* error, int err) {
+    if (error) *error = Reason(err);
+    return false;
+}
+
+#ifndef _WIN32
+bool WriteAll(int fd, std::span<const uint8_t> data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += std::size_t(n);
+    }
+    return true;
+}
+#endif
+
+}  // namespace
+
+void SetSafeFileFaultHook(std::function<bool(const std::filesystem::path&)> hook) {
+    FaultHook() = std::move(hook);
+}
+
+std::optional<std::vector<uint8_t>> ReadFileHead(const std::filesystem::path& path,
+                                                 std::size_t maxBytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<uint8_t> data(maxBytes);
+    in.read(reinterpret_cast<char*>(data.data()), std::streamsize(maxBytes));
+    if (in.bad()) return std::nullopt;
+    data.resize(std::size_t(in.gcount()));
+    return data;
+}
+
+bool WriteWholeFile(const std::filesystem::path& path, std::span<const uint8_t> content,
+                    std::u16string* error) {
+#ifndef _WIN32
+    // Keep the permissions of the file being replaced.
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return Fail(error, EISDIR);
+        mode = st.st_mode & 07777;
+    }
+    std::filesystem::path temp = TempPathBeside(path);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) return Fail(error, errno);
+    if (!WriteAll(fd, content) || ::fsync(fd) != 0) {
+        int err = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return Fail(error, err);
+    }
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        return Fail(error, err);
+    }
+    if (FaultHook() && !FaultHook()(temp)) {
+        ::unlink(temp.c_str());
+        return Fail(error, EIO);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        return Fail(error, err);
+    }
+    // Make the rename itself durable.
+    std::filesystem::path dir = path.parent_path();
+    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+#else
+    std::filesystem::path temp = TempPathBeside(path);
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return Fail(error, EACCES);
+        out.write(reinterpret_cast<const char*>(content.data()), std::streamsize(content.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            std::filesystem::remove(temp, ec);
+            return Fail(error, ENOSPC);
+        }
+    }
+    if (FaultHook() && !FaultHook()(temp)) {
+        std::error_code ec;
+        std::filesystem::remove(temp, ec);
+        return Fail(error, EIO);
+    }
+    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        std::error_code ec;
+        std::filesystem::remove(temp, ec);
+        return Fail(error, EACCES);
+    }
+    return true;
+#endif
+}
+
+bool WriteRecordFile(const std::filesystem::path& path, std::span<const uint8_t> record,
+                     std::u16string* error) {
+    std::vector<uint8_t> content(record.begin(), record.end());
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return Fail(error, EISDIR);
+    if (std::filesystem::exists(path, ec)) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return Fail(error, EACCES);
+        in.seekg(std::streamoff(record.size()));
+        if (in) {
+            char buffer[65536];
+            while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+                content.insert(content.end(), buffer, buffer + in.gcount());
+            }
+        }
+        if (in.bad()) return Fail(error, EIO);
+    }
+    return WriteWholeFile(path, content, error);
+}
+
+}  // namespace qm

@@ -1,0 +1,27 @@
+#pragma once
+// All platform services, gathered. Non-owning: main() and the test fixtures own the
+// backends and keep them alive for the run.
+
+#include "platform/Interfaces.h"
+#include "platform/Registry.h"
+
+namespace qm {
+
+class IRandom;
+
+struct Platform {
+    IMessageBox* messageBox = nullptr;
+    IKeyState* keyState = nullptr;
+    IInstanceChannel* instance = nullptr;
+    IClock* clock = nullptr;
+    IFileDialogs* dialogs = nullptr;
+    IShellFolders* folders = nullptr;
+    IClipboard* clipboard = nullptr;
+    IRegistryBackend* registry = nullptr;
+    IWindowsAndProcesses* processes = nullptr;
+    IScreenGrabber* screen = nullptr;
+    IDisplayProbe* display = nullptr;
+    ISoundPlayer* sound = nullptr;
+};
+
+}  // namespace qm

@@ -1,0 +1,41 @@
+#pragma once
+// Raw registry storage: what the Win32 registry API offers, and what the Linux
+// backends imitate. The typed, defaulting access the program uses is in
+// settings/Registry.h (RegReadValue, RegWriteValue).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+enum class Hive { LocalMachine };
+
+// Registry value types the program uses (the Win32 codes).
+enum RegType : uint32_t { REG_SZ_TYPE = 1, REG_DWORD_TYPE = 4 };
+
+struct RegRawValue {
+    uint32_t type = 0;           // REG_SZ_TYPE, REG_DWORD_TYPE or any other code kept as read
+    std::vector<uint8_t> data;   // REG_SZ: CP932 bytes with the terminating 0; REG_DWORD: 4 bytes LE
+};
+
+// Key and value names compare as the registry compares them: without regard to case
+// (ASCII, Latin-1, Greek, Cyrillic and full-width Latin letters).
+std::u16string RegFoldName(std::u16string_view name);
+bool RegNamesEqual(std::u16string_view a, std::u16string_view b);
+
+class IRegistryBackend {
+public:
+    virtual ~IRegistryBackend() = default;
+    // The value, or nothing when the key or value is missing or cannot be read.
+    // Never creates anything. Key paths are relative to the hive, "\" separated.
+    virtual std::optional<RegRawValue> Query(Hive hive, std::u16string_view key,
+                                             std::u16string_view name) = 0;
+    // Creates every missing level of the key and stores the value. False on any failure.
+    virtual bool Set(Hive hive, std::u16string_view key, std::u16string_view name,
+                     const RegRawValue& value) = 0;
+};
+
+}  // namespace qm
