@@ -15,8 +15,9 @@ struct LocalDateTime;
 using TraceFn = std::function<void(std::u16string_view)>;
 
 class TraceLog {
-public:
-    TraceLog(std::filesystem::path file, bool enabled) : file_(std::move(file)), enabled_(enabled) {}
+  public:
+    TraceLog(std::filesystem::path file, bool enabled)
+        : file_(std::move(file)), enabled_(enabled) {}
 
     bool Enabled() const { return enabled_; }
     // Opens, appends one line and closes, so each line is on disk when this returns.
@@ -26,7 +27,7 @@ public:
         return [this](std::u16string_view text) { TraceLine(text); };
     }
 
-private:
+  private:
     std::filesystem::path file_;
     bool enabled_;
 };

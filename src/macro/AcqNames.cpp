@@ -17,7 +17,8 @@ AcqNames ReadAcqNames(std::u16string_view folder) {
     std::size_t pos = 24;
     while (true) {
         AcqEntry entry{};
-        std::size_t available = pos < data->size() ? std::min<std::size_t>(16, data->size() - pos) : 0;
+        std::size_t available =
+            pos < data->size() ? std::min<std::size_t>(16, data->size() - pos) : 0;
         std::copy_n(data->begin() + std::ptrdiff_t(std::min(pos, data->size())), available,
                     entry.begin());
         names.push_back(entry);

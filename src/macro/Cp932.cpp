@@ -18,7 +18,7 @@ constexpr char16_t kReplacement = u'\uFFFD';
 // One iconv conversion descriptor per direction and thread; iconv keeps no state
 // between calls for these stateless encodings, so reuse is safe.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
@@ -33,7 +33,7 @@ public:
         return r == static_cast<std::size_t>(-1) ? errno : 0;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -47,8 +47,12 @@ Converter& Encoder() {
 }
 #endif
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 }  // namespace
 
@@ -128,7 +132,8 @@ std::vector<uint8_t> Cp932Encode(std::u16string_view text) {
             inLeft -= skip;
         }
         if (!conv.Valid()) {
-            for (std::size_t i = pos; i < end; ++i) result.push_back(text[i] < 0x80 ? uint8_t(text[i]) : '?');
+            for (std::size_t i = pos; i < end; ++i)
+                result.push_back(text[i] < 0x80 ? uint8_t(text[i]) : '?');
         }
         pos = end;
         if (pos < text.size()) {
@@ -174,14 +179,16 @@ std::vector<uint8_t> Cp932Encode(std::u16string_view text) {
     int n = WideCharToMultiByte(932, 0, w, int(text.size()), nullptr, 0, "?", nullptr);
     if (n <= 0) return result;
     result.resize(n);
-    WideCharToMultiByte(932, 0, w, int(text.size()), reinterpret_cast<char*>(result.data()), n,
-                        "?", nullptr);
+    WideCharToMultiByte(932, 0, w, int(text.size()), reinterpret_cast<char*>(result.data()), n, "?",
+                        nullptr);
     return result;
 }
 
 #endif
 
-std::size_t Cp932Length(std::u16string_view text) { return Cp932Encode(text).size(); }
+std::size_t Cp932Length(std::u16string_view text) {
+    return Cp932Encode(text).size();
+}
 
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
@@ -217,9 +224,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     std::size_t i = 0;
-    auto cont = [&](std::size_t k) {
-        return k < text.size() && (uint8_t(text[k]) & 0xC0) == 0x80;
-    };
+    auto cont = [&](std::size_t k) { return k < text.size() && (uint8_t(text[k]) & 0xC0) == 0x80; };
     while (i < text.size()) {
         uint8_t b = uint8_t(text[i]);
         uint32_t cp = 0xFFFD;

@@ -25,7 +25,7 @@ inline constexpr int kSetCount = 10;
 
 // A 380-byte view of one macro inside a MacroFile.
 class MacroEntry {
-public:
+  public:
     explicit MacroEntry(std::span<uint8_t, kMacroEntrySize> bytes) : bytes_(bytes) {}
     // line 0 to 5
     std::span<uint8_t> Line(int line) const {
@@ -33,7 +33,7 @@ public:
     }
     std::span<uint8_t> Title() const { return bytes_.subspan(370, kTitleFieldSize); }
 
-private:
+  private:
     std::span<uint8_t, kMacroEntrySize> bytes_;
 };
 
@@ -48,10 +48,10 @@ struct MacroFile {
     std::span<uint8_t> Line(int macro, int line) { return Entry(macro).Line(line); }
     std::span<uint8_t> Title(int macro) { return Entry(macro).Title(); }
     std::span<const uint8_t> Line(int macro, int line) const {
-        return std::span<const uint8_t>(bytes).subspan(
-            kMacroBlockOffset + kMacroEntrySize * std::size_t(macro) + 4 +
-                kLineFieldSize * std::size_t(line),
-            kLineFieldSize);
+        return std::span<const uint8_t>(bytes).subspan(kMacroBlockOffset +
+                                                           kMacroEntrySize * std::size_t(macro) +
+                                                           4 + kLineFieldSize * std::size_t(line),
+                                                       kLineFieldSize);
     }
     std::span<const uint8_t> Title(int macro) const {
         return std::span<const uint8_t>(bytes).subspan(

@@ -149,7 +149,8 @@ bool WriteWholeFile(const std::filesystem::path& path, std::span<const uint8_t> 
         std::filesystem::remove(temp, ec);
         return Fail(error, EIO);
     }
-    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(temp.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         std::error_code ec;
         std::filesystem::remove(temp, ec);
         return Fail(error, EACCES);

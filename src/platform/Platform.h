@@ -2,6 +2,7 @@
 // All platform services, gathered. Non-owning: main() and the test fixtures own the
 // backends and keep them alive for the run.
 
+#include "platform/ImageWriter.h"
 #include "platform/Interfaces.h"
 #include "platform/Registry.h"
 
@@ -22,6 +23,7 @@ struct Platform {
     IScreenGrabber* screen = nullptr;
     IDisplayProbe* display = nullptr;
     ISoundPlayer* sound = nullptr;
+    IImageWriter* imageWriter = nullptr;
 };
 
 }  // namespace qm

@@ -9,7 +9,9 @@ std::u16string Decode(std::initializer_list<uint8_t> bytes) {
     std::vector<uint8_t> v(bytes);
     return Cp932Decode(v);
 }
-std::vector<uint8_t> Encode(std::u16string_view text) { return Cp932Encode(text); }
+std::vector<uint8_t> Encode(std::u16string_view text) {
+    return Cp932Encode(text);
+}
 
 TEST(Cp932, MicrosoftMappingsDifferFromPlainShiftJis) {
     struct Row {
@@ -56,10 +58,10 @@ TEST(Cp932, OddSingleBytesDecodeToOneCharacterWithoutLosingTheRest) {
 }
 
 TEST(Cp932, InvalidAndTruncatedSequencesBecomeReplacementCharacters) {
-    EXPECT_EQ(Decode({0x82}), u"\uFFFD");                // lead byte cut off at the end
+    EXPECT_EQ(Decode({0x82}), u"\uFFFD");  // lead byte cut off at the end
     EXPECT_EQ(Decode({'a', 0x82}), u"a\uFFFD");
-    EXPECT_EQ(Decode({0x82, 0x20, 'b'}).back(), u'b');   // bad trail byte: resynchronises
-    EXPECT_EQ(Decode({0x82, 0xA0}), u"\u3042");          // hiragana A, for comparison
+    EXPECT_EQ(Decode({0x82, 0x20, 'b'}).back(), u'b');  // bad trail byte: resynchronises
+    EXPECT_EQ(Decode({0x82, 0xA0}), u"\u3042");         // hiragana A, for comparison
 }
 
 TEST(Cp932, CharactersWithoutCp932FormBecomeQuestionMarks) {
@@ -72,7 +74,9 @@ TEST(Cp932, CharactersWithoutCp932FormBecomeQuestionMarks) {
 TEST(Cp932, Utf8RoundTrip) {
     std::u16string text = u"セット１ abc \U0001F600";
     EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
-    EXPECT_EQ(Utf8ToUtf16("\xFF" "a"), u"\uFFFDa");
+    EXPECT_EQ(Utf8ToUtf16("\xFF"
+                          "a"),
+              u"\uFFFDa");
 }
 
 }  // namespace

@@ -16,7 +16,9 @@ namespace {
 
 using test::TempDir;
 
-std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
 TEST(MacroFileName, NamesTheTenFiles) {
     EXPECT_EQ(MacroFileName(0), u"mcr.dat");
@@ -91,7 +93,7 @@ TEST(FileExistsTest, FoldersAndWildcardsAreNotFiles) {
 }
 
 class MacroFileIo : public ::testing::Test {
-protected:
+  protected:
     TempDir dir;
     std::u16string folder = dir.Text("");
 };

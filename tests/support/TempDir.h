@@ -15,7 +15,7 @@
 namespace qm::test {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::filesystem::path base = std::filesystem::temp_directory_path();
         for (int i = 0;; ++i) {
@@ -54,12 +54,14 @@ public:
                                          std::filesystem::directory_iterator()));
     }
 
-private:
+  private:
     static int& Counter() {
         static int counter = 0;
         return counter;
     }
-    static std::u16string Utf8(const std::string& s) { return TextFromPath(std::filesystem::path(s)); }
+    static std::u16string Utf8(const std::string& s) {
+        return TextFromPath(std::filesystem::path(s));
+    }
     std::filesystem::path path_;
 };
 

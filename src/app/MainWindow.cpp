@@ -1,0 +1,316 @@
+#include "app/MainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include "app/Texts.h"
+#include "editor/MacroTab.h"
+#include "platform/Paths.h"
+
+namespace qm {
+
+namespace {
+QString Q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+
+constexpr int kFrameWidth = 700;
+constexpr int kFrameHeight = 370;
+}  // namespace
+
+wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      platform(p),
+      options_(std::move(options)),
+      trace_(std::make_unique<TraceLog>(options_.traceFile, false)) {
+    setWindowTitle(Q(kProgramTitle));
+    setObjectName(QStringLiteral("wMenu"));
+    BuildMenus();
+    BuildTabs();
+    statusText = new QLabel(this);
+    statusText->setObjectName(QStringLiteral("statusText"));
+    statusBar()->addWidget(statusText, 1);
+}
+
+wMenu::~wMenu() = default;
+
+void wMenu::BuildMenus() {
+    FileMenu = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    FileMenu->setObjectName(QStringLiteral("FileMenu"));
+    auto add = [this](QMenu* menu, const char* name, QString caption, QKeySequence key,
+                      void (wMenu::*handler)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        if (!key.isEmpty()) action->setShortcut(key);
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        return action;
+    };
+    FileOpen = add(FileMenu, "FileOpen", QStringLiteral("開く(&O)..."),
+                   QKeySequence(Qt::CTRL | Qt::Key_O), &wMenu::FileOpen_Click);
+    FileSave = FileMenu->addAction(QStringLiteral("保存(&S)"));
+    FileSave->setObjectName(QStringLiteral("FileSave"));
+    FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(FileSave, &QAction::triggered, this, [this] { FileSave_Click(); });
+    FileSaveAs = add(FileMenu, "FileSaveAs", QStringLiteral("名前をつけて保存"), {},
+                     &wMenu::FileSaveAs_Click);
+    FileMenu->addSeparator();
+    FilePlayOnline = add(FileMenu, "FilePlayOnline", QStringLiteral("&PlayOnline"),
+                         QKeySequence(Qt::Key_F5), &wMenu::FilePlayOnline_Click);
+    FileMenu->addSeparator();
+    FileQuit = add(FileMenu, "FileQuit", QStringLiteral("終了(&X)"), {}, &wMenu::FileQuit_Click);
+    FileSave->setEnabled(false);
+    FileSaveAs->setEnabled(false);
+    FilePlayOnline->setEnabled(false);
+
+    EditMenu = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    EditMenu->setObjectName(QStringLiteral("EditMenu"));
+    EditCut = add(EditMenu, "EditCut", QStringLiteral("切り取り(&T)"),
+                  QKeySequence(Qt::CTRL | Qt::Key_X), &wMenu::EditCut_Click);
+    EditCopy = add(EditMenu, "EditCopy", QStringLiteral("コピー(&C)"),
+                   QKeySequence(Qt::CTRL | Qt::Key_C), &wMenu::EditCopy_Click);
+    EditPaste = add(EditMenu, "EditPaste", QStringLiteral("貼り付け(&P)"),
+                    QKeySequence(Qt::CTRL | Qt::Key_V), &wMenu::EditPaste_Click);
+    EditDelete = add(EditMenu, "EditDelete", QStringLiteral("削除(&D)"),
+                     QKeySequence(Qt::Key_Delete), &wMenu::EditDelete_Click);
+    connect(EditMenu, &QMenu::aboutToShow, this, [this] { EditMenu_Click(); });
+}
+
+void wMenu::BuildTabs() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(0);
+    tsMenu = new QTabBar(central);
+    tsMenu->setObjectName(QStringLiteral("tsMenu"));
+    tsMenu->setExpanding(false);
+    for (const char16_t* caption : {u"マクロ", u"文字カラー", u"環境設定", u"スクリーンショット"})
+        tsMenu->addTab(Q(caption));
+    layout->addWidget(tsMenu);
+    auto* frames = new QWidget(central);
+    frames->setFixedSize(kFrameWidth, kFrameHeight);
+    layout->addWidget(frames);
+    for (int i = 0; i < 4; ++i) {
+        fTab[std::size_t(i)] = new QWidget(frames);
+        fTab[std::size_t(i)]->setObjectName(QStringLiteral("fTab%1").arg(i));
+        fTab[std::size_t(i)]->setGeometry(0, 8, kFrameWidth, kFrameHeight - 8);
+        fTab[std::size_t(i)]->setVisible(i == 0);
+    }
+    macroTab = new MacroTab(*this, fTab[0]);
+    macroTab->setGeometry(8, 0, kFrameWidth - 8, kFrameHeight - 8);
+    connect(tsMenu, &QTabBar::currentChanged, this, [this] { tsMenu_Click(); });
+    setCentralWidget(central);
+}
+
+bool wMenu::Form_Load() {
+    bool tracing = platform.keyState && platform.keyState->GetAsyncKeyState(16) != 0;
+    trace_ = std::make_unique<TraceLog>(options_.traceFile, tracing);
+    TraceLine(u"");
+    TraceLine(kVersion);
+    TraceLine(u"実行開始:" + FormatDateTime(platform.clock->Now()));
+
+    auto activate = [this] {
+        showNormal();
+        raise();
+        activateWindow();
+    };
+    if (platform.instance && platform.instance->AnotherCopyRunning(activate)) {
+        TraceLine(u"多重起動");
+        // Our own title changes so that a search by title can only find the other copy.
+        setWindowTitle(Q(kProgramTitle) + QStringLiteral(" "));
+        platform.instance->ActivateOtherCopy();
+        ended_ = true;
+        return false;
+    }
+
+    LocalDateTime now = platform.clock->Now();
+    random_.Seed(uint64_t(platform.clock->TickMs()) * 1000003u +
+                 uint64_t(now.hour * 3600 + now.minute * 60 + now.second));
+    CheckD3D();
+    macroBook = MacroBook{};
+    FillGameSettingChoices();
+    LoadGameSettings();
+    MakeSoundItems();
+    TraceLine(u"LoadPreferences()");
+    LoadPreferences();
+    TraceLine(u"ShowPreferences()");
+    ShowPreferences();
+    TraceLine(u"InitPath()");
+    InitPath();
+    TraceLine(u"InitTextColor()");
+    InitTextColor();
+    InitSetDraggers();
+    LoadWindowTexture();
+    ContentModified = false;
+    return true;
+}
+
+void wMenu::tsMenu_Click() {
+    int selected = tsMenu->currentIndex();
+    for (int i = 0; i < 4; ++i) {
+        bool on = i == selected;
+        fTab[std::size_t(i)]->setVisible(on);
+        if (on) prefs.TabIndex = int16_t(i);
+    }
+    GetDisplayMode();
+}
+
+MsgAnswer wMenu::ShowMessage(std::u16string_view text, MsgIcon icon, MsgButtons buttons) {
+    return platform.messageBox->Show(text, buttons, icon);
+}
+
+void wMenu::ShowStatus(std::u16string_view text) {
+    statusText->setText(Q(text));
+}
+
+bool wMenu::ReportSaveFailure(std::u16string_view file, std::u16string_view reason) {
+    ShowMessage(u"「" + std::u16string(file) + u"」を保存できませんでした。\r\n" +
+                    std::u16string(reason) + u"\r\n\r\n変更は保存されていません。",
+                MsgIcon::Critical);
+    return false;
+}
+
+void wMenu::FileOpen_Click() {
+    if (ContentModified) {
+        MsgAnswer a = ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
+        if (a == MsgAnswer::Cancel) return;
+        if (a == MsgAnswer::Yes) FileSave_Click();
+    }
+    std::u16string chosen = platform.dialogs->BrowseForFolder(
+        u"編集するキャラクターのフォルダを選択してください", CurrentFolder);
+    if (chosen.empty()) return;
+    std::u16string folder = chosen;
+    if (!folder.ends_with(PathSeparator())) folder += PathSeparator();
+
+    // Read everything first: a file that is there but cannot be read would otherwise
+    // be shown empty, and the next save would overwrite it.
+    MacroBook book{};
+    for (int k = 0; k < kSetCount; ++k) {
+        std::u16string error;
+        book[std::size_t(k)] = ReadMacroFile(folder, MacroFileName(k), &error);
+        if (!error.empty()) {
+            ShowMessage(u"「" + folder + MacroFileName(k) + u"」を読み込めませんでした。\r\n" +
+                            error + u"\r\nこのフォルダは開きません。",
+                        MsgIcon::Critical);
+            return;
+        }
+    }
+    std::u16string cnfError;
+    CnfRecord cnf = LoadCnf(folder, &cnfError);
+    if (!cnfError.empty()) {
+        ShowMessage(u"「" + folder + u"cnf.dat」を読み込めませんでした。\r\n" + cnfError +
+                        u"\r\nこのフォルダは開きません。",
+                    MsgIcon::Critical);
+        return;
+    }
+
+    CurrentFolder = folder;
+    macroBook = book;
+    IncompatibleMacro = MacroDigestMismatch(macroBook[0]);
+    if (IncompatibleMacro) {
+        ShowMessage(
+            u"警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
+            u"保存をすると使えなくなる可能性があります。",
+            MsgIcon::Warning);
+    }
+    macroTab->CurrentSetIndex = 0;
+    macroTab->HighlightSet(0);
+    macroTab->ShowTitles(macroBook[0]);
+    macroTab->ShowMacro(macroBook[0], 0);
+    cnfRecord = cnf;
+    acqNames = ReadAcqNames(CurrentFolder);
+    SelectedColorEntry = -1;
+    OnFolderOpened();
+    ContentModified = false;
+    if (!EditorEnabled) {
+        EditorEnabled = true;
+        FileSave->setEnabled(true);
+        FileSaveAs->setEnabled(true);
+        macroTab->SetEditorEnabled(true);
+    }
+    ShowStatus(CurrentFolder);
+}
+
+bool wMenu::SaveMacroFiles() {
+    MacroFile& current = macroBook[std::size_t(macroTab->CurrentSetIndex)];
+    macroTab->StoreTitles(current);
+    macroTab->StoreLines(current, macroTab->CurrentMacroIndex);
+    for (int k = 0; k < kSetCount; ++k) {
+        std::u16string path = CurrentFolder + MacroFileName(k);
+        std::u16string error;
+        if (!WriteMacroFile(path, macroBook[std::size_t(k)], &error))
+            return ReportSaveFailure(path, error);
+    }
+    ContentModified = false;
+    return true;
+}
+
+SaveResult wMenu::FileSave_Click() {
+    if (IncompatibleMacro) {
+        MsgAnswer a = ShowMessage(
+            u"警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
+            u"保存をすると使えなくなる可能性がありますがよろしいですか？",
+            MsgIcon::Warning, MsgButtons::YesNo);
+        if (a != MsgAnswer::Yes) return SaveResult::Declined;
+    }
+    // Before any folder was opened there is no character folder to write into; only
+    // the game settings are saved then.
+    if (EditorEnabled) {
+        if (!SaveMacroFiles()) return SaveResult::Failed;
+        std::u16string error;
+        if (!SaveCnf(CurrentFolder, cnfRecord, &error)) {
+            ReportSaveFailure(CurrentFolder + u"cnf.dat", error);
+            return SaveResult::Failed;
+        }
+    }
+    if (!SaveGameSettings()) return SaveResult::Failed;
+    ContentModified = false;
+    return SaveResult::Saved;
+}
+
+void wMenu::FileSaveAs_Click() {
+    std::u16string chosen =
+        platform.dialogs->BrowseForFolder(u"保存する場所を選択してください", CurrentFolder);
+    if (chosen.empty()) return;
+    std::u16string remembered = CurrentFolder;
+    // The open folder's edits are not on its disk yet: keep them marked as unsaved.
+    bool modified = ContentModified;
+    CurrentFolder = chosen;
+    if (!CurrentFolder.ends_with(PathSeparator())) CurrentFolder += PathSeparator();
+    FileSave_Click();
+    CurrentFolder = remembered;
+    ContentModified = modified;
+}
+
+void wMenu::FileQuit_Click() {
+    close();
+}
+
+bool wMenu::Form_QueryUnload() {
+    if (ContentModified) {
+        MsgAnswer a = ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
+        if (a == MsgAnswer::Cancel) return false;
+        // A save that could not write keeps the program running, so nothing is lost.
+        if (a == MsgAnswer::Yes && FileSave_Click() == SaveResult::Failed) return false;
+    }
+    SavePreferences();
+    TraceLine(u"実行終了:" + FormatDateTime(platform.clock->Now()));
+    ended_ = true;
+    return true;
+}
+
+void wMenu::closeEvent(QCloseEvent* event) {
+    if (ended_ || Form_QueryUnload()) {
+        event->accept();
+        // The modeless key-code dialog must not keep the program alive.
+        QApplication::quit();
+    } else {
+        event->ignore();
+    }
+}
+
+}  // namespace qm

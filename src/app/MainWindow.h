@@ -1,0 +1,135 @@
+#pragma once
+// The main window wMenu: menus, the tab strip and the state of the whole run. The
+// tabs do their work through the core; this class owns what they share.
+
+#include <QMainWindow>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/TraceLog.h"
+#include "config/CnfRecord.h"
+#include "macro/AcqNames.h"
+#include "macro/MacroFile.h"
+#include "platform/Platform.h"
+#include "preview/RandomSource.h"
+#include "settings/ToolPreferences.h"
+
+class QAction;
+class QMenu;
+class QTabBar;
+class QLabel;
+
+namespace qm {
+
+class MacroTab;
+
+enum class SaveResult { Saved, Declined, Failed };
+
+struct WindowOptions {
+    std::filesystem::path traceFile = "Debug.txt";  // relative: the working directory
+};
+
+class wMenu : public QMainWindow {
+    Q_OBJECT
+  public:
+    wMenu(Platform& platform, WindowOptions options = {}, QWidget* parent = nullptr);
+    ~wMenu() override;
+
+    // Start-up up to the point where the character folder is asked for. False when
+    // another copy runs: this copy must then end without doing anything else.
+    bool Form_Load();
+    // The last start-up step, once the window is on the screen: ask for the folder.
+    void FinishStartup() { FileOpen_Click(); }
+
+    // File menu
+    void FileOpen_Click();
+    SaveResult FileSave_Click();
+    void FileSaveAs_Click();
+    void FilePlayOnline_Click();
+    void FileQuit_Click();
+    bool SaveMacroFiles();
+    // Edit menu (the commands act on the focused text box)
+    void EditMenu_Click();
+    void EditCut_Click();
+    void EditCopy_Click();
+    void EditPaste_Click();
+    void EditDelete_Click();
+
+    void tsMenu_Click();
+    // Asks the close question; true when the window may close.
+    bool Form_QueryUnload();
+
+    void TraceLine(std::u16string_view text) const { trace_->TraceLine(text); }
+    const TraceLog& Trace() const { return *trace_; }
+    MsgAnswer ShowMessage(std::u16string_view text, MsgIcon icon,
+                          MsgButtons buttons = MsgButtons::Ok);
+    void ShowStatus(std::u16string_view text);
+    IRandom& Random() { return random_; }
+
+    // State of the run, shared by the tabs.
+    Platform& platform;
+    bool ContentModified = false;
+    bool Filling = false;
+    bool IncompatibleMacro = false;
+    bool EditorEnabled = false;
+    MacroBook macroBook{};
+    CnfRecord cnfRecord;
+    AcqNames acqNames;
+    ToolPreferences prefs;
+    std::u16string CurrentFolder;
+    std::u16string PlayOnlinePath;
+    int16_t SelectedColorEntry = -1;
+
+    // Controls
+    QTabBar* tsMenu = nullptr;
+    std::array<QWidget*, 4> fTab{};
+    MacroTab* macroTab = nullptr;
+    QMenu* FileMenu = nullptr;
+    QMenu* EditMenu = nullptr;
+    QAction* FileOpen = nullptr;
+    QAction* FileSave = nullptr;
+    QAction* FileSaveAs = nullptr;
+    QAction* FilePlayOnline = nullptr;
+    QAction* FileQuit = nullptr;
+    QAction* EditCut = nullptr;
+    QAction* EditCopy = nullptr;
+    QAction* EditPaste = nullptr;
+    QAction* EditDelete = nullptr;
+    QLabel* statusText = nullptr;
+
+    // Start-up steps that belong to the other tabs.
+    void CheckD3D();
+    void FillGameSettingChoices();
+    void LoadGameSettings();
+    bool SaveGameSettings();
+    void MakeSoundItems();
+    void LoadPreferences();
+    void ShowPreferences();
+    void SavePreferences();
+    void ShowCapturePreferences();  // the capture controls' part of ShowPreferences
+    void InitPath();
+    void GetDisplayMode();
+    void InitTextColor();
+    void OnFolderOpened();  // what the other tabs take from a newly opened folder
+    void InitSetDraggers();
+    void LoadWindowTexture();
+
+    bool Ended() const { return ended_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildMenus();
+    void BuildTabs();
+    bool ReportSaveFailure(std::u16string_view file, std::u16string_view reason);
+
+    WindowOptions options_;
+    std::unique_ptr<TraceLog> trace_;
+    SeededRandom random_;
+    bool ended_ = false;
+};
+
+}  // namespace qm

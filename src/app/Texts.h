@@ -1,0 +1,12 @@
+#pragma once
+// Texts the program shows in more than one place.
+
+#include <string_view>
+
+namespace qm {
+
+inline constexpr std::u16string_view kProgramTitle = u"クイルモア";
+inline constexpr std::u16string_view kVersion = u"0.9.0.2";
+inline constexpr std::u16string_view kAskSaveChanges = u"内容が変更されています。保存しますか？";
+
+}  // namespace qm

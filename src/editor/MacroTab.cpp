@@ -1,0 +1,340 @@
+#include "editor/MacroTab.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include "app/MainWindow.h"
+#include "editor/LineOps.h"
+#include "macro/Cp932.h"
+#include "macro/Md5.h"
+#include "macro/SafeFile.h"
+#include "platform/Paths.h"
+
+namespace qm {
+
+namespace {
+
+const QColor kHighlight(204, 204, 255);
+constexpr std::size_t kLineCapacity = kLineFieldSize - 1;
+
+QString Q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+std::u16string U(const QString& s) {
+    return s.toStdU16String();
+}
+
+const char16_t* const kSetCaptions[10] = {u"セット１", u"セット２", u"セット３", u"セット４",
+                                          u"セット５", u"セット６", u"セット７", u"セット８",
+                                          u"セット９", u"セット10"};
+
+// Caret position as the editor counts it: the start of the selection, if any.
+int CaretOf(const QLineEdit* box) {
+    return box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
+}
+
+}  // namespace
+
+QValidator::State Cp932ByteValidator::validate(QString& input, int&) const {
+    return Cp932Length(U(input)) <= std::size_t(maxBytes_) ? Acceptable : Invalid;
+}
+
+void Cp932ByteValidator::fixup(QString& input) const {
+    input = Q(TruncateToCp932Bytes(U(input), std::size_t(maxBytes_)));
+}
+
+MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window) {
+    auto* titleLabel = new QLabel(QStringLiteral("タイトル"), this);
+    titleLabel->move(88, 0);
+    auto* macroLabel = new QLabel(QStringLiteral("マクロ"), this);
+    macroLabel->move(280, 0);
+
+    for (int n = 0; n < 10; ++n) {
+        auto* button = new QPushButton(Q(kSetCaptions[n]), this);
+        button->setObjectName(QStringLiteral("pbSet%1").arg(n));
+        button->setGeometry(24, 16 + 24 * n, 49, 17);
+        button->setAutoFillBackground(true);
+        button->installEventFilter(this);
+        connect(button, &QPushButton::clicked, this, [this, n] { pbSet_Click(n); });
+        pbSet[std::size_t(n)] = button;
+
+        auto* handle = new QLabel(this);
+        handle->setObjectName(QStringLiteral("pctSetDragger%1").arg(n));
+        handle->setGeometry(0, 16 + 24 * n, 17, 17);
+        pctSetDragger[std::size_t(n)] = handle;
+    }
+    for (int i = 0; i < 20; ++i) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QStringLiteral("efTitle%1").arg(i));
+        if (i < 10)
+            box->setGeometry(80, 16 + 32 * i, 81, 25);
+        else
+            box->setGeometry(168, 16 + 32 * (i - 10), 81, 25);
+        box->setValidator(new Cp932ByteValidator(int(kTitleFieldSize - 1), box));
+        box->setAutoFillBackground(true);
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textChanged, this, [this, i] { efTitle_Change(i); });
+        efTitle[std::size_t(i)] = box;
+    }
+    for (int k = 0; k < 6; ++k) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QStringLiteral("efLine%1").arg(k));
+        box->setGeometry(272, 16 + 32 * k, 409, 25);
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textChanged, this, [this, k] { efLine_Change(k); });
+        efLine[std::size_t(k)] = box;
+    }
+    pctMacro = new QWidget(this);
+    pctMacro->setObjectName(QStringLiteral("pctMacro"));
+    pctMacro->setGeometry(272, 208, 409, 145);
+
+    efMyname = new QLineEdit(this);
+    efMyname->setObjectName(QStringLiteral("efMyname"));
+    efMyname->setGeometry(8, 304, 65, 25);
+    efMyname->setValidator(new Cp932ByteValidator(15, efMyname));
+    efMyname->setToolTip(QStringLiteral("マクロの実行サンプルに表示される自分の名前を設定します"));
+    efMyname->installEventFilter(this);
+    connect(efMyname, &QLineEdit::textChanged, this, [this] { efMyname_Change(); });
+
+    pbCheckMD5 = new QPushButton(QStringLiteral("MD5Check"), this);
+    pbCheckMD5->setObjectName(QStringLiteral("pbCheckMD5"));
+    pbCheckMD5->setGeometry(8, 336, 65, 25);
+    connect(pbCheckMD5, &QPushButton::clicked, this, [this] { pbCheckMD5_Click(); });
+
+    popSetMenu = new QMenu(QStringLiteral("セット"), this);
+    popSetMenu->setObjectName(QStringLiteral("popSetMenu"));
+
+    SetEditorEnabled(false);
+    HighlightSet(0);
+    SetTitleHighlight(0, true);
+}
+
+void MacroTab::SetEditorEnabled(bool enabled) {
+    for (auto* b : pbSet) b->setEnabled(enabled);
+    for (auto* b : efTitle) b->setEnabled(enabled);
+    for (auto* b : efLine) b->setEnabled(enabled);
+}
+
+void MacroTab::HighlightSet(int index) {
+    for (int n = 0; n < 10; ++n) {
+        QPushButton* b = pbSet[std::size_t(n)];
+        QPalette p = b->palette();
+        p.setColor(QPalette::Button, n == index ? kHighlight : palette().color(QPalette::Button));
+        b->setPalette(p);
+    }
+}
+
+void MacroTab::SetTitleHighlight(int index, bool on) {
+    QLineEdit* box = efTitle[std::size_t(index)];
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, on ? kHighlight : palette().color(QPalette::Base));
+    box->setPalette(p);
+}
+
+void MacroTab::ShowTitles(MacroFile& file) {
+    w_.Filling = true;
+    for (int i = 0; i < 20; ++i) efTitle[std::size_t(i)]->setText(Q(ReadFieldText(file.Title(i))));
+    w_.Filling = false;
+}
+
+void MacroTab::ShowMacro(MacroFile& file, int index) {
+    if (index > 19 || index < 0) return;
+    w_.Filling = true;
+    SetTitleHighlight(CurrentMacroIndex, false);
+    CurrentMacroIndex = int16_t(index);
+    SetTitleHighlight(index, true);
+    for (int k = 0; k < 6; ++k)
+        efLine[std::size_t(k)]->setText(Q(ReadFieldText(file.Line(index, k))));
+    RepaintPreview();
+    w_.Filling = false;
+}
+
+void MacroTab::StoreTitles(MacroFile& file) {
+    for (int i = 0; i < 20; ++i) StoreFieldText(file.Title(i), U(efTitle[std::size_t(i)]->text()));
+}
+
+void MacroTab::StoreLines(MacroFile& file, int index) {
+    for (int k = 0; k < 6; ++k)
+        StoreFieldText(file.Line(index, k), U(efLine[std::size_t(k)]->text()));
+}
+
+void MacroTab::efTitle_GotFocus(int index) {
+    MacroFile& set = w_.macroBook[std::size_t(CurrentSetIndex)];
+    StoreLines(set, CurrentMacroIndex);
+    SetTitleHighlight(CurrentMacroIndex, false);
+    ShowMacro(set, index);
+}
+
+void MacroTab::pbSet_Click(int index) {
+    MacroFile& current = w_.macroBook[std::size_t(CurrentSetIndex)];
+    StoreTitles(current);
+    StoreLines(current, CurrentMacroIndex);
+    SetTitleHighlight(CurrentMacroIndex, false);
+    CurrentSetIndex = int16_t(index);
+    HighlightSet(index);
+    ShowTitles(w_.macroBook[std::size_t(index)]);
+    ShowMacro(w_.macroBook[std::size_t(index)], 0);
+}
+
+void MacroTab::pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalPos) {
+    if (button != Qt::RightButton) return;
+    MenuSet = int16_t(index);
+    popSetMenu->popup(globalPos);
+}
+
+void MacroTab::efTitle_Change(int) {
+    if (!w_.Filling) w_.ContentModified = true;
+}
+
+void MacroTab::efLine_Change(int index) {
+    if (!w_.Filling) w_.ContentModified = true;
+    ShowLineLength(index);
+}
+
+// A line longer than its field cannot be stored; say so while the player types.
+void MacroTab::ShowLineLength(int index) {
+    QLineEdit* box = efLine[std::size_t(index)];
+    std::size_t bytes = Cp932Length(U(box->text()));
+    bool tooLong = bytes > kLineCapacity;
+    if (tooLong) {
+        box->setStyleSheet(QStringLiteral("QLineEdit { background: rgb(255, 170, 170); }"));
+        box->setToolTip(
+            QStringLiteral("%1 バイト：1行は60バイトまでです。このままでは保存されません。")
+                .arg(bytes));
+    } else if (!box->styleSheet().isEmpty()) {
+        box->setStyleSheet(QString());
+        box->setToolTip(QString());
+    }
+}
+
+bool MacroTab::efTitle_KeyDown(int index, int key) {
+    if (key == Qt::Key_Up && index >= 1) {
+        efTitle[std::size_t(index - 1)]->setFocus(Qt::OtherFocusReason);
+    } else if (key == Qt::Key_Down && index <= 18) {
+        efTitle[std::size_t(index + 1)]->setFocus(Qt::OtherFocusReason);
+    }
+    return false;
+}
+
+bool MacroTab::efLine_KeyDown(int index, int key) {
+    QLineEdit* box = efLine[std::size_t(index)];
+    MacroLines lines = LineTexts();
+    LineKeyResult result;
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            result = SplitLineAtCaret(lines, index, CaretOf(box));
+            break;
+        case Qt::Key_Backspace:
+            result = JoinWithLineAbove(lines, index, CaretOf(box));
+            break;
+        case Qt::Key_Delete:
+            // The join wins only with the caret at the end and nothing selected; otherwise
+            // the box deletes as usual (the Edit menu's Delete stays on the menu).
+            if (box->hasSelectedText()) return false;
+            result = JoinWithLineBelow(lines, index, CaretOf(box));
+            break;
+        case Qt::Key_Up:
+            if (index >= 1) efLine[std::size_t(index - 1)]->setFocus(Qt::OtherFocusReason);
+            return false;
+        case Qt::Key_Down:
+            if (index <= 4) efLine[std::size_t(index + 1)]->setFocus(Qt::OtherFocusReason);
+            return false;
+        default:
+            return false;
+    }
+    if (!result.consumed) return false;
+    for (int k = 0; k < 6; ++k) {
+        QLineEdit* b = efLine[std::size_t(k)];
+        if (U(b->text()) != lines[std::size_t(k)]) b->setText(Q(lines[std::size_t(k)]));
+    }
+    QLineEdit* target = efLine[std::size_t(result.focusLine)];
+    target->setFocus(Qt::OtherFocusReason);
+    target->setCursorPosition(result.caret);
+    return true;
+}
+
+void MacroTab::efLine_LostFocus(int) {
+    RepaintPreview();
+}
+
+void MacroTab::efMyname_Change() {
+    w_.prefs.Myname = U(efMyname->text());
+}
+
+void MacroTab::efMyname_LostFocus() {
+    RepaintPreview();
+}
+
+std::array<std::u16string, 6> MacroTab::LineTexts() const {
+    std::array<std::u16string, 6> lines;
+    for (int k = 0; k < 6; ++k) lines[std::size_t(k)] = U(efLine[std::size_t(k)]->text());
+    return lines;
+}
+
+void MacroTab::RepaintPreview() {
+    pctMacro->update();
+}
+
+void MacroTab::pbCheckMD5_Click() {
+    std::u16string path =
+        w_.platform.dialogs->GetOpenFileName(w_.CurrentFolder, u"マクロファイル", u"mcr*.dat");
+    if (path.empty()) return;
+    auto data = ReadFileHead(PathFromText(path), kMacroFileSize);
+    if (!data) {
+        w_.ShowMessage(u"ファイルを読み込めませんでした。\r\n" + path, MsgIcon::Warning);
+        return;
+    }
+    if (data->size() < kMacroFileSize) {
+        w_.ShowMessage(u"マクロファイルではありません（" +
+                           Utf8ToUtf16(std::to_string(data->size())) +
+                           u" バイトしかありません）。\r\n" + path,
+                       MsgIcon::Warning);
+        return;
+    }
+    std::span<const uint8_t> block(data->data() + kMacroBlockOffset, kMacroBlockSize);
+    w_.ShowMessage(Md5Hex(Md5Digest(block)), MsgIcon::None);
+}
+
+bool MacroTab::eventFilter(QObject* watched, QEvent* event) {
+    auto indexIn = [watched](const auto& boxes) {
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            if (boxes[i] == watched) return int(i);
+        return -1;
+    };
+    switch (event->type()) {
+        case QEvent::KeyPress: {
+            int key = static_cast<QKeyEvent*>(event)->key();
+            if (int i = indexIn(efLine); i >= 0) return efLine_KeyDown(i, key);
+            if (int i = indexIn(efTitle); i >= 0) return efTitle_KeyDown(i, key);
+            break;
+        }
+        case QEvent::FocusIn: {
+            // Coming back from another window or a menu is not choosing a macro.
+            auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
+            if (int i = indexIn(efTitle); i >= 0) efTitle_GotFocus(i);
+            break;
+        }
+        case QEvent::FocusOut:
+            if (int i = indexIn(efLine); i >= 0) efLine_LostFocus(i);
+            if (watched == efMyname) efMyname_LostFocus();
+            break;
+        case QEvent::MouseButtonPress:
+            if (int i = indexIn(pbSet); i >= 0) {
+                auto* me = static_cast<QMouseEvent*>(event);
+                if (me->button() == Qt::RightButton) {
+                    pbSet_MouseDown(i, me->button(), me->globalPosition().toPoint());
+                    return true;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace qm

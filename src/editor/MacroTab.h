@@ -1,0 +1,85 @@
+#pragma once
+// The tab "マクロ": set buttons, title boxes, line boxes, own name and preview. The
+// boxes are the working copy of the current set's titles and the current macro's
+// lines; they go into the MacroBook only when another macro or set is chosen, on
+// save, and by the set copy and cut commands.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+#include <QWidget>
+#include <array>
+
+#include "macro/MacroFile.h"
+
+class QMenu;
+
+namespace qm {
+
+class wMenu;
+
+// Accepts text whose CP932 form has at most maxBytes bytes, typed or pasted.
+class Cp932ByteValidator : public QValidator {
+  public:
+    Cp932ByteValidator(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}
+    State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
+
+  private:
+    int maxBytes_;
+};
+
+class MacroTab : public QWidget {
+    Q_OBJECT
+  public:
+    MacroTab(wMenu& window, QWidget* parent);
+
+    // Editor operations
+    void ShowTitles(MacroFile& file);
+    void ShowMacro(MacroFile& file, int index);
+    void StoreTitles(MacroFile& file);
+    void StoreLines(MacroFile& file, int index);
+    void HighlightSet(int index);  // the set button colours for a newly shown set
+    void SetEditorEnabled(bool enabled);
+
+    // Handlers
+    void pbSet_Click(int index);
+    void pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalPos);
+    void efTitle_GotFocus(int index);
+    void efTitle_Change(int index);
+    bool efTitle_KeyDown(int index, int key);
+    void efLine_Change(int index);
+    bool efLine_KeyDown(int index, int key);  // true: the key was consumed
+    void efLine_LostFocus(int index);
+    void efMyname_Change();
+    void efMyname_LostFocus();
+    void pbCheckMD5_Click();
+
+    // The texts of the six line boxes as they stand (the preview paints these).
+    std::array<std::u16string, 6> LineTexts() const;
+    void RepaintPreview();
+
+    int16_t CurrentSetIndex = 0;
+    int16_t CurrentMacroIndex = 0;
+    int16_t MenuSet = 0;
+
+    std::array<QPushButton*, 10> pbSet{};
+    std::array<QLineEdit*, 20> efTitle{};
+    std::array<QLineEdit*, 6> efLine{};
+    std::array<QLabel*, 10> pctSetDragger{};
+    QLineEdit* efMyname = nullptr;
+    QWidget* pctMacro = nullptr;
+    QPushButton* pbCheckMD5 = nullptr;
+    QMenu* popSetMenu = nullptr;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void SetTitleHighlight(int index, bool on);
+    void ShowLineLength(int index);
+    wMenu& w_;
+};
+
+}  // namespace qm

@@ -1,0 +1,52 @@
+#pragma once
+// A main window on fake platform services, for Qt Test window tests.
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <memory>
+
+#include "app/MainWindow.h"
+#include "macro/Cp932.h"
+#include "platform/fake/FakePlatform.h"
+#include "support/TempDir.h"
+
+namespace qm::test {
+
+inline QString Q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+inline std::u16string U(const QString& s) {
+    return s.toStdU16String();
+}
+
+struct WindowFixture {
+    TempDir dir;
+    FakePlatform fake;
+    std::unique_ptr<wMenu> window;
+
+    // Runs the start-up steps; the folder picker at the end is cancelled unless a folder
+    // was queued in fake.dialogs.folders.
+    wMenu& Start(bool finishStartup = true) {
+        window = std::make_unique<wMenu>(fake.platform, WindowOptions{dir.Path("Debug.txt")});
+        if (window->Form_Load()) {
+            window->show();
+            if (finishStartup) window->FinishStartup();
+        }
+        return *window;
+    }
+    // The trace file's lines (CP932, CR LF).
+    std::vector<std::u16string> TraceLines() const {
+        std::vector<uint8_t> bytes = dir.Read("Debug.txt");
+        std::u16string text = Cp932Decode(bytes);
+        std::vector<std::u16string> lines;
+        std::size_t start = 0, end;
+        while ((end = text.find(u"\r\n", start)) != std::u16string::npos) {
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+        return lines;
+    }
+};
+
+}  // namespace qm::test
