@@ -1,0 +1,262 @@
+#include "config/GameSettings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "settings/Registry.h"
+
+namespace qm {
+
+namespace {
+
+// A stored number the 16-bit fields cannot hold counts as not read: the field keeps
+// its default, as for a missing value.
+std::optional<int16_t> ReadInt16(IRegistryBackend& registry, std::u16string_view name) {
+    const int32_t v =
+        RegReadValue(registry, Hive::LocalMachine, kGameSettingsKey, name, REG_DWORD_TYPE, 0);
+    if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max())
+        return std::nullopt;
+    return static_cast<int16_t>(v);
+}
+
+CheckState ReadCheck(IRegistryBackend& registry, std::u16string_view name) {
+    switch (ReadInt16(registry, name).value_or(0)) {
+        case 1:
+            return CheckState::Checked;
+        case 2:
+            return CheckState::Grey;
+        default:  // 0, and every value a check box rejects
+            return CheckState::Clear;
+    }
+}
+
+int ReadIndex(IRegistryBackend& registry, std::u16string_view name, size_t count) {
+    const int v = ReadInt16(registry, name).value_or(0);
+    return v >= 0 && static_cast<size_t>(v) < count ? v : 0;
+}
+
+std::u16string Decimal(int value) {
+    std::u16string out;
+    for (char c : std::to_string(value)) out.push_back(static_cast<char16_t>(c));
+    return out;
+}
+
+// Full-width forms typed through an input method read as their ASCII counterparts.
+char16_t Narrow(char16_t c) {
+    if (c >= u'０' && c <= u'９') return static_cast<char16_t>(u'0' + (c - u'０'));
+    switch (c) {
+        case u'＋':
+            return u'+';
+        case u'－':
+        case u'−':
+            return u'-';
+        case u'．':
+            return u'.';
+        case u'ｅ':
+            return u'e';
+        case u'Ｅ':
+            return u'E';
+        case u'\u3000':
+            return u' ';
+        default:
+            return c;
+    }
+}
+
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+}  // namespace
+
+int BackBufferStep(int16_t pixels) {
+    if (pixels <= 256) return 0;
+    if (pixels <= 512) return 1;
+    return 2;
+}
+
+std::optional<std::u16string> BackBufferTextForStep(int position) {
+    switch (position) {
+        case 0:
+            return u"256";
+        case 1:
+            return u"512";
+        case 2:
+            return u"1024";
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<int16_t> ParseBackBufferText(std::u16string_view text) {
+    std::u16string s;
+    s.reserve(text.size());
+    for (char16_t c : text) s.push_back(Narrow(c));
+
+    // The leading number: blanks, a sign, digits with an optional fraction, and an
+    // exponent only when digits follow it.
+    size_t i = 0;
+    while (i < s.size() && (s[i] == u' ' || s[i] == u'\t')) ++i;
+    std::string number;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
+        if (s[i] == u'-') number.push_back('-');
+        ++i;
+    }
+    bool digits = false;
+    while (i < s.size() && IsDigit(s[i])) {
+        number.push_back(static_cast<char>(s[i++]));
+        digits = true;
+    }
+    if (i < s.size() && s[i] == u'.') {
+        number.push_back('.');
+        ++i;
+        while (i < s.size() && IsDigit(s[i])) {
+            number.push_back(static_cast<char>(s[i++]));
+            digits = true;
+        }
+    }
+    if (!digits) return int16_t{0};
+    bool negativeExponent = false;
+    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+        size_t j = i + 1;
+        std::string exponent = "e";
+        if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) {
+            negativeExponent = s[j] == u'-';
+            exponent.push_back(static_cast<char>(s[j++]));
+        }
+        if (j < s.size() && IsDigit(s[j])) {
+            while (j < s.size() && IsDigit(s[j])) exponent.push_back(static_cast<char>(s[j++]));
+            number += exponent;
+        } else {
+            negativeExponent = false;
+        }
+    }
+
+    // from_chars ignores the locale, which the window may have set.
+    double value = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    (void)end;
+    if (ec == std::errc::result_out_of_range) {
+        if (!negativeExponent) return std::nullopt;
+        value = 0;  // too small to matter
+    } else if (ec != std::errc()) {
+        return int16_t{0};
+    }
+
+    double whole = std::floor(value);
+    const double fraction = value - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
+    if (whole < std::numeric_limits<int16_t>::min() || whole > std::numeric_limits<int16_t>::max())
+        return std::nullopt;
+    return static_cast<int16_t>(whole);
+}
+
+GameSettings LoadGameSettings(IRegistryBackend& registry, DisplayModeList& modes,
+                              bool displayModeFailed) {
+    GameSettings s;
+    s.sound = ReadCheck(registry, u"0007");
+    s.mipMap = ReadCheck(registry, u"0000");
+
+    const Resolution stored{ReadInt16(registry, u"0001").value_or(0),
+                            ReadInt16(registry, u"0002").value_or(0)};
+    if (displayModeFailed) modes.assign(1, stored);
+    // A stored resolution the adapter does not list is kept and offered after its modes.
+    const auto found = std::find(modes.begin(), modes.end(), stored);
+    if (found != modes.end()) {
+        s.frontBuffer = static_cast<int>(found - modes.begin());
+    } else {
+        modes.push_back(stored);
+        s.frontBuffer = static_cast<int>(modes.size()) - 1;
+    }
+
+    const int16_t bw = ReadInt16(registry, u"0003").value_or(0);
+    const int16_t bh = ReadInt16(registry, u"0004").value_or(0);
+    s.backBufferWStep = BackBufferStep(bw);
+    s.backBufferHStep = BackBufferStep(bh);
+    // The boxes show the exact stored numbers; only the sliders show the step.
+    s.backBufferW = Decimal(bw);
+    s.backBufferH = Decimal(bh);
+
+    s.general = ReadIndex(registry, u"0018", kGeneralCaptions.size());
+    s.menuMap = ReadIndex(registry, u"0019", kMenuMapCaptions.size());
+    s.deformAnimation = ReadIndex(registry, u"0011", kDeformAnimationCaptions.size());
+
+    // Shown and written back even while the adapter cannot do bump mapping.
+    s.bumpMap = ReadCheck(registry, u"0017");
+    s.openingMovie = ReadCheck(registry, u"0022");
+    s.hardwareCursor = ReadCheck(registry, u"0021");
+    s.simpleCharacterMake = ReadCheck(registry, u"0023");
+    return s;
+}
+
+std::u16string CheckGameSettingsForSave(const GameSettings& settings) {
+    GameSettingsSaveResult none;
+    if (!ParseBackBufferText(settings.backBufferW))
+        none.refusedBox = u"内部解像度の「幅」";
+    else if (!ParseBackBufferText(settings.backBufferH))
+        none.refusedBox = u"内部解像度の「高さ」";
+    return GameSettingsSaveMessage(none);
+}
+
+GameSettingsSaveResult SaveGameSettings(IRegistryBackend& registry, const GameSettings& settings,
+                                        const DisplayModeList& modes) {
+    GameSettingsSaveResult result;
+    const std::optional<int16_t> bw = ParseBackBufferText(settings.backBufferW);
+    const std::optional<int16_t> bh = ParseBackBufferText(settings.backBufferH);
+    // Refused before the first write, so the stored settings stay whole.
+    if (!bw) {
+        result.refusedBox = u"内部解像度の「幅」";
+        return result;
+    }
+    if (!bh) {
+        result.refusedBox = u"内部解像度の「高さ」";
+        return result;
+    }
+
+    std::optional<Resolution> front;
+    if (settings.frontBuffer >= 0 && static_cast<size_t>(settings.frontBuffer) < modes.size())
+        front = modes[static_cast<size_t>(settings.frontBuffer)];
+
+    auto write = [&](std::u16string_view name, std::optional<int> value) {
+        if (!value || !RegWriteValue(registry, Hive::LocalMachine, kGameSettingsKey, name,
+                                     REG_DWORD_TYPE, *value))
+            result.failedValues.emplace_back(name);
+    };
+    auto state = [](CheckState c) { return std::optional<int>(static_cast<int>(c)); };
+
+    write(u"0007", state(settings.sound));
+    write(u"0000", state(settings.mipMap));
+    // No selected resolution: nothing sound to write, so the stored pair stays.
+    write(u"0001", front ? std::optional<int>(front->width) : std::nullopt);
+    write(u"0002", front ? std::optional<int>(front->height) : std::nullopt);
+    write(u"0003", *bw);
+    write(u"0004", *bh);
+    write(u"0018", settings.general);
+    write(u"0019", settings.menuMap);
+    write(u"0017", state(settings.bumpMap));
+    write(u"0011", settings.deformAnimation);
+    write(u"0022", state(settings.openingMovie));
+    write(u"0021", state(settings.hardwareCursor));
+    write(u"0023", state(settings.simpleCharacterMake));
+    return result;
+}
+
+std::u16string GameSettingsSaveMessage(const GameSettingsSaveResult& result) {
+    if (!result.refusedBox.empty()) {
+        return result.refusedBox +
+               u"には -32768 から 32767 までの数を入力してください。\n"
+               u"ゲームの環境設定は保存していません。";
+    }
+    if (result.failedValues.empty()) return {};
+    std::u16string names;
+    for (const auto& name : result.failedValues) {
+        if (!names.empty()) names += u", ";
+        names += name;
+    }
+    return u"ゲームの環境設定のうち、次の値をレジストリに書き込めませんでした: " + names +
+           u"\nゲームの設定を書き換える権限があるか確かめてください。";
+}
+
+}  // namespace qm

@@ -1,0 +1,30 @@
+#pragma once
+// A display adapter for tests: any modes, formats included, a chosen vertex shader
+// version and desktop size.
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/Interfaces.h"
+
+namespace qm {
+
+class FakeDisplayProbe : public IDisplayProbe {
+  public:
+    bool Available() override { return available; }
+    std::vector<DisplayMode> Modes() override;
+    std::optional<uint32_t> VertexShaderVersion() override { return vertexShaderVersion; }
+    std::optional<std::pair<int, int>> DesktopSize() override { return desktopSize; }
+
+    // Adds one mode per refresh rate, as an adapter lists them.
+    void AddMode(int width, int height, int format, int refreshRates = 1);
+
+    bool available = true;
+    std::vector<DisplayMode> modes;
+    std::optional<uint32_t> vertexShaderVersion;
+    std::optional<std::pair<int, int>> desktopSize;
+    int modeQueries = 0;
+};
+
+}  // namespace qm
