@@ -12,6 +12,10 @@
 #include "editor/MacroTab.h"
 #include "platform/Paths.h"
 
+// The artwork lives in the static gui library; this pulls it into every program.
+// (The macro must not be used inside a namespace.)
+static void InitQuillmorResources() { Q_INIT_RESOURCE(quillmor); }
+
 namespace qm {
 
 namespace {
@@ -28,6 +32,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
       platform(p),
       options_(std::move(options)),
       trace_(std::make_unique<TraceLog>(options_.traceFile, false)) {
+    InitQuillmorResources();
     setWindowTitle(Q(kProgramTitle));
     setObjectName(QStringLiteral("wMenu"));
     BuildMenus();
