@@ -1,0 +1,34 @@
+#include "platform/Registry.h"
+
+namespace qm {
+
+namespace {
+
+char16_t FoldChar(char16_t c) {
+    if (c >= u'a' && c <= u'z') return c - 0x20;
+    if (c < 0xE0) return c;
+    if (c <= 0xFE) return c == 0xF7 ? c : c - 0x20;
+    if (c == 0xFF) return 0x178;
+    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 0x20;
+    if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;
+    return c;
+}
+
+}  // namespace
+
+std::u16string RegFoldName(std::u16string_view name) {
+    std::u16string folded(name);
+    for (auto& c : folded) c = FoldChar(c);
+    return folded;
+}
+
+bool RegNamesEqual(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+    return true;
+}
+
+}  // namespace qm

@@ -1,0 +1,30 @@
+#pragma once
+// Other programs' windows and process starts, for tests: a launcher that runs or not,
+// and a record of every start asked for.
+
+#include <string>
+#include <vector>
+
+#include "platform/Interfaces.h"
+
+namespace qm {
+
+class FakeProcesses : public IWindowsAndProcesses {
+  public:
+    bool ActivateLauncherWindow() override {
+        if (launcherRunning) ++activations;
+        return launcherRunning;
+    }
+    bool StartProcess(std::u16string_view path, std::u16string* error) override {
+        started.emplace_back(path);
+        if (!startFails.empty() && error) *error = startFails;
+        return startFails.empty();
+    }
+
+    bool launcherRunning = false;
+    int activations = 0;
+    std::vector<std::u16string> started;
+    std::u16string startFails;  // when not empty, starts fail with this reason
+};
+
+}  // namespace qm

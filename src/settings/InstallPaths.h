@@ -1,0 +1,44 @@
+#pragma once
+// Finding the game and its launcher through the installer's registry key, and the
+// launcher command.
+
+#include <string>
+#include <string_view>
+
+#include "platform/Interfaces.h"
+#include "platform/Registry.h"
+#include "settings/ToolPreferences.h"
+
+namespace qm {
+
+inline constexpr std::u16string_view kInstallFolderKey = u"SOFTWARE\\PlayOnline\\InstallFolder";
+inline constexpr std::u16string_view kGameFolderValue = u"0001";
+inline constexpr std::u16string_view kLauncherFolderValue = u"1000";
+inline constexpr int kPicturesFolder = 39;
+
+struct InstallPaths {
+    // Where the first folder picker opens: "0001" with "USER" glued on. The installer
+    // stores "0001" with a final separator; without one this names a sibling folder
+    // that does not exist, and the picker opens at its own default.
+    std::u16string CurrentFolder;
+    // "1000" + separator + "pol.exe".
+    std::u16string PlayOnlinePath;
+    bool LauncherExists = false;
+    // True when CapturePath was empty and has been set to the pictures folder.
+    bool CapturePathFilled = false;
+};
+
+// Reads the install folders (never writing that key), looks for the launcher, and fills an empty
+// prefs.CapturePath from the pictures folder when the platform knows one. A stored CapturePath is
+// kept even when the folder is gone.
+InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders,
+                              ToolPreferences& prefs);
+
+enum class LaunchResult { Activated, Started, Failed };
+
+// Brings a running launcher forward, or starts playOnlinePath without waiting for it.
+// On failure, message holds the text to show the player.
+LaunchResult LaunchPlayOnline(IWindowsAndProcesses& processes, std::u16string_view playOnlinePath,
+                              std::u16string* message);
+
+}  // namespace qm

@@ -1,0 +1,51 @@
+#include "settings/RegistryRouter.h"
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+std::vector<std::u16string> FoldedLevels(std::u16string_view path) {
+    std::vector<std::u16string> levels;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        auto end = path.find(u'\\', start);
+        if (end == std::u16string_view::npos) end = path.size();
+        if (end > start) levels.push_back(RegFoldName(path.substr(start, end - start)));
+        start = end + 1;
+    }
+    return levels;
+}
+
+}  // namespace
+
+void RegistryRouter::Route(std::u16string_view keyPrefix, IRegistryBackend* backend) {
+    auto levels = FoldedLevels(keyPrefix);
+    std::erase_if(routes_, [&](const Entry& r) { return r.levels == levels; });
+    if (backend) routes_.push_back({std::move(levels), backend});
+}
+
+IRegistryBackend& RegistryRouter::BackendFor(std::u16string_view key) const {
+    const auto levels = FoldedLevels(key);
+    const Entry* best = nullptr;
+    for (const auto& r : routes_) {
+        if (r.levels.size() > levels.size() ||
+            !std::equal(r.levels.begin(), r.levels.end(), levels.begin()))
+            continue;
+        if (!best || r.levels.size() > best->levels.size()) best = &r;
+    }
+    return best ? *best->backend : *fallback_;
+}
+
+std::optional<RegRawValue> RegistryRouter::Query(Hive hive, std::u16string_view key,
+                                                 std::u16string_view name) {
+    return BackendFor(key).Query(hive, key, name);
+}
+
+bool RegistryRouter::Set(Hive hive, std::u16string_view key, std::u16string_view name,
+                         const RegRawValue& value) {
+    return BackendFor(key).Set(hive, key, name, value);
+}
+
+}  // namespace qm
