@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the whole suite, then the core tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+cmake --preset dev
+cmake --build --preset dev
+# Window tests use the offscreen platform; the tests of the real X11 backends need a
+# display, so the suite runs inside a virtual one.
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset dev
+cmake --preset asan
+cmake --build --preset asan --target quillmor_core_tests
+ctest --preset asan
