@@ -80,12 +80,15 @@ void SetSafeFileFaultHook(std::function<bool(const std::filesystem::path&)> hook
 
 std::optional<std::vector<uint8_t>> ReadFileHead(const std::filesystem::path& path,
                                                  std::size_t maxBytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    // stdio rather than iostreams: a read error must not look like the end of the file.
+    std::FILE* f = std::fopen(path.string().c_str(), "rb");
+    if (!f) return std::nullopt;
     std::vector<uint8_t> data(maxBytes);
-    in.read(reinterpret_cast<char*>(data.data()), std::streamsize(maxBytes));
-    if (in.bad()) return std::nullopt;
-    data.resize(std::size_t(in.gcount()));
+    std::size_t got = std::fread(data.data(), 1, maxBytes, f);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return std::nullopt;
+    data.resize(got);
     return data;
 }
 
@@ -165,16 +168,19 @@ bool WriteRecordFile(const std::filesystem::path& path, std::span<const uint8_t>
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) return Fail(error, EISDIR);
     if (std::filesystem::exists(path, ec)) {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) return Fail(error, EACCES);
-        in.seekg(std::streamoff(record.size()));
-        if (in) {
+        // The bytes past the record belong to the game and go into the new file too; if
+        // they cannot be read, nothing is written.
+        std::FILE* f = std::fopen(path.string().c_str(), "rb");
+        if (!f) return Fail(error, errno);
+        if (std::fseek(f, long(record.size()), SEEK_SET) == 0) {
             char buffer[65536];
-            while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-                content.insert(content.end(), buffer, buffer + in.gcount());
-            }
+            std::size_t got;
+            while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+                content.insert(content.end(), buffer, buffer + got);
         }
-        if (in.bad()) return Fail(error, EIO);
+        bool failed = std::ferror(f) != 0;
+        std::fclose(f);
+        if (failed) return Fail(error, EIO);
     }
     return WriteWholeFile(path, content, error);
 }

@@ -1,0 +1,107 @@
+#include "DemoData.h"
+
+#include "config/CnfRecord.h"
+#include "macro/Cp932.h"
+#include "macro/MacroFile.h"
+#include "macro/SafeFile.h"
+#include "platform/Paths.h"
+
+namespace qm::demo {
+
+namespace {
+
+struct Macro {
+    const char16_t* title;
+    std::vector<const char16_t*> lines;
+};
+
+// Example macros: chat modes, placeholders, spells and abilities, Japanese and English.
+const std::vector<std::vector<Macro>> kSets = {
+    {
+        {u"ケアル", {u"/ma ケアル <t>", u"/p ケアルを<t>に！ <pos>"}},
+        {u"挨拶", {u"こんにちは！", u"/em はおじぎをした。", u"/random"}},
+        {u"Hello", {u"/s Hello everyone!", u"/sh Looking for party <pos>", u"hi again"}},
+        {u"TP", {u"/p TP:<tp> <pos>", u"/ws ファストブレード <t>"}},
+        {u"Tell", {u"/cm t Aldwin", u"hi, are you free?", u"/cm", u"/cm s", u"back to say"}},
+        {u"LS", {u"/l <me> is online", u"/linkshell LS event at 21:00"}},
+        {u"救援", {u"/h", u"/p 助けて！ <pos>"}},
+        {u"時刻", {u"/clock", u"/playtime", u"/ver"}},
+        {u"検索", {u"/sea", u"/check", u"/map"}},
+        {u"歌", {u"/so 魔道士のバラード <t>", u"/ja 挑発 <t>"}},
+    },
+    {
+        {u"ストスキ", {u"/ja ストンスキン <me>", u"/p ストンスキン！"}},
+        {u"ファイア", {u"/ma ファイア <t>", u"/p <t>にファイア"}},
+        {u"Shout", {u"/cm sh", u"Selling crystals!", u"Still selling?"}},
+    },
+    {{u"pull", {u"/p Pulling <t>! <pos>", u"/ja 挑発 <t>"}}},
+    {}, {}, {}, {}, {}, {},
+    {{u"10", {u"/s セット10の例です"}}},
+};
+
+MacroFile MakeSet(const std::vector<Macro>& macros) {
+    MacroFile file;
+    for (std::size_t m = 0; m < macros.size() && m < 20; ++m) {
+        StoreFieldText(file.Title(int(m)), macros[m].title);
+        for (std::size_t k = 0; k < macros[m].lines.size() && k < 6; ++k)
+            StoreFieldText(file.Line(int(m), int(k)), macros[m].lines[k]);
+    }
+    return file;
+}
+
+CnfRecord MakeColours(int32_t background) {
+    CnfRecord cnf;
+    // Blue, green, red, alpha of the 23 log colours.
+    const uint8_t rgb[23][3] = {
+        {255, 255, 255}, {255, 170, 60},  {255, 130, 200}, {110, 220, 255}, {140, 255, 140},
+        {210, 210, 210}, {255, 255, 200}, {200, 230, 255}, {120, 255, 160}, {255, 120, 120},
+        {170, 230, 255}, {230, 170, 255}, {255, 230, 120}, {200, 200, 200}, {100, 230, 140},
+        {230, 110, 110}, {150, 210, 255}, {210, 150, 255}, {240, 220, 110}, {180, 180, 180},
+        {255, 250, 220}, {255, 110, 90},  {190, 255, 255}};
+    for (int i = 0; i < kTextColorCount; ++i)
+        cnf.SetColor(i, TextColor{rgb[i][2], rgb[i][1], rgb[i][0], 0x80});
+    for (int i = 0; i < 4; ++i) cnf.bytes[kCnfBackgroundOffset + std::size_t(i)] =
+        uint8_t(uint32_t(background) >> (8 * i));
+    for (std::size_t i = 0; i < 56; ++i) cnf.bytes[i] = uint8_t(i * 3);  // other game settings
+    return cnf;
+}
+
+std::vector<uint8_t> MakeAcq() {
+    std::vector<uint8_t> bytes(24, 0);
+    for (const char16_t* name : {u"Aldwin", u"Belna", u"Corvin", u"ミサキ", u"Tessaly"}) {
+        std::vector<uint8_t> field = Cp932Encode(name);
+        field.resize(16, 0);
+        bytes.insert(bytes.end(), field.begin(), field.end());
+    }
+    return bytes;
+}
+
+bool WriteCharacter(const std::filesystem::path& folder, int32_t background, bool damageDigest) {
+    std::filesystem::create_directories(folder);
+    std::u16string text = TextFromPath(folder) + std::u16string(PathSeparator());
+    for (int k = 0; k < kSetCount; ++k) {
+        MacroFile set = MakeSet(kSets[std::size_t(k)]);
+        std::u16string error;
+        if (!WriteMacroFile(text + MacroFileName(k), set, &error)) return false;
+    }
+    if (!SaveCnf(text, MakeColours(background))) return false;
+    std::vector<uint8_t> acq = MakeAcq();
+    if (!WriteWholeFile(folder / "acq.dat", acq)) return false;
+    if (damageDigest) {
+        auto bytes = ReadFileHead(folder / "mcr.dat", kMacroFileSize);
+        if (!bytes) return false;
+        (*bytes)[8] ^= 0xFF;
+        if (!WriteWholeFile(folder / "mcr.dat", *bytes)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteDemoGame(const std::filesystem::path& gameFolder) {
+    std::filesystem::path user = gameFolder / "USER";
+    return WriteCharacter(user / kCleanCharacter, 0, false) &&
+           WriteCharacter(user / kDamagedCharacter, 2, true);
+}
+
+}  // namespace qm::demo
