@@ -1,8 +1,11 @@
 #include "app/RealPlatform.h"
 
 #include "platform/SystemClock.h"
+#include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LocalInstanceChannel.h"
 #include "platform/linux/QtServices.h"
+#include "platform/linux/RegFile.h"
+#include "settings/RegistryRouter.h"
 
 namespace qm {
 
@@ -13,6 +16,10 @@ struct RealPlatform::Backends {
     DesktopShellFolders folders;
     SystemClock clock;
     LocalInstanceChannel instance;
+    // The tool's own .reg file; the router lets other keys (the game's) go elsewhere.
+    RegFileBackend registryFile{RegFileBackend::DefaultPath()};
+    RegistryRouter registry{registryFile};
+    LinuxProcesses processes;
 };
 
 RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {
@@ -22,6 +29,8 @@ RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {
     platform.folders = &backends_->folders;
     platform.clock = &backends_->clock;
     platform.instance = &backends_->instance;
+    platform.registry = &backends_->registry;
+    platform.processes = &backends_->processes;
 }
 
 RealPlatform::~RealPlatform() = default;

@@ -36,6 +36,9 @@ public:
     // Creates every missing level of the key and stores the value. False on any failure.
     virtual bool Set(Hive hive, std::u16string_view key, std::u16string_view name,
                      const RegRawValue& value) = 0;
+    // What the player should hear about the store itself (a damaged file set aside, a
+    // file that cannot be read or written), once; empty when there is nothing to say.
+    virtual std::u16string TakeNotice() { return {}; }
 };
 
 }  // namespace qm

@@ -48,4 +48,19 @@ bool RegistryRouter::Set(Hive hive, std::u16string_view key, std::u16string_view
     return BackendFor(key).Set(hive, key, name, value);
 }
 
+std::u16string RegistryRouter::TakeNotice() {
+    std::vector<IRegistryBackend*> stores{fallback_};
+    for (const auto& r : routes_)
+        if (std::find(stores.begin(), stores.end(), r.backend) == stores.end())
+            stores.push_back(r.backend);
+    std::u16string all;
+    for (auto* store : stores) {
+        auto notice = store->TakeNotice();
+        if (notice.empty()) continue;
+        if (!all.empty()) all += u"\n";
+        all += notice;
+    }
+    return all;
+}
+
 }  // namespace qm

@@ -22,6 +22,8 @@ class RegistryRouter : public IRegistryBackend {
                                      std::u16string_view name) override;
     bool Set(Hive hive, std::u16string_view key, std::u16string_view name,
              const RegRawValue& value) override;
+    // The notices of every store, one per line.
+    std::u16string TakeNotice() override;
 
   private:
     struct Entry {

@@ -185,6 +185,8 @@ TEST_F(RegFile, ADamagedFileIsSetAsideAndDefaultsAreRead) {
     EXPECT_EQ(dir.Read("config/quillmor/registry.reg.damaged"), garbage);
     EXPECT_EQ(reg.SetAsideFile(), dir.Path("config/quillmor/registry.reg.damaged"));
     EXPECT_FALSE(dir.Exists("config/quillmor/registry.reg"));
+    EXPECT_NE(reg.TakeNotice().find(u"registry.reg.damaged"), std::u16string::npos);
+    EXPECT_EQ(reg.TakeNotice(), u"");
 
     ASSERT_TRUE(RegWriteValue(reg, HKLM, kKey, u"TabIndex", REG_DWORD_TYPE, 1));
     EXPECT_EQ(RegReadValue(reg, HKLM, kKey, u"TabIndex", REG_DWORD_TYPE, 7), 1);
@@ -224,8 +226,10 @@ TEST_F(RegFile, AFileThatCannotBeReadIsNeverReplaced) {
     dir.Write("config/quillmor/registry.reg/inside", {1, 2, 3});
     RegFileBackend reg(file);
     EXPECT_EQ(RegReadValue(reg, HKLM, kKey, u"TabIndex", REG_DWORD_TYPE, 4), 4);
+    EXPECT_FALSE(reg.TakeNotice().empty());
     EXPECT_FALSE(RegWriteValue(reg, HKLM, kKey, u"TabIndex", REG_DWORD_TYPE, 1));
     EXPECT_FALSE(reg.LastError().empty());
+    EXPECT_EQ(reg.TakeNotice(), u"");  // the same trouble is told once
     EXPECT_EQ(dir.Read("config/quillmor/registry.reg/inside"), (std::vector<uint8_t>{1, 2, 3}));
 }
 

@@ -151,6 +151,11 @@ TEST(RegistryRouter, SendsKeysToTheLongestMatchingPrefix) {
     EXPECT_EQ(settings.ValueCount(), 1u);
     EXPECT_EQ(RegReadValue(router, HKLM, u"SOFTWARE\\PlayOnline\\InstallFolder", u"B", 4, 0), 2);
 
+    own.notice = u"one";
+    settings.notice = u"two";
+    EXPECT_EQ(router.TakeNotice(), u"one\ntwo");
+    EXPECT_EQ(router.TakeNotice(), u"");
+
     router.Route(u"SOFTWARE\\PlayOnline", nullptr);
     EXPECT_EQ(&router.BackendFor(u"SOFTWARE\\PlayOnline\\InstallFolder"), &own);
     EXPECT_EQ(&router.BackendFor(u"SOFTWARE\\PlayOnline\\Square"), &settings);

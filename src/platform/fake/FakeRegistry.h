@@ -34,6 +34,9 @@ class FakeRegistry : public IRegistryBackend {
     // rights, or a failing disk, would).
     std::function<bool(std::u16string_view key, std::u16string_view name)> failSet;
 
+    std::u16string TakeNotice() override { return std::exchange(notice, std::u16string()); }
+    std::u16string notice;  // handed out once by TakeNotice
+
     int queries = 0;  // Query calls
     int sets = 0;     // successful Set calls
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 
 #include "macro/SafeFile.h"
 #include "platform/Paths.h"
@@ -39,35 +40,57 @@ std::filesystem::path RegFileBackend::DefaultPath() {
     return base / "quillmor" / "registry.reg";
 }
 
+std::u16string RegFileBackend::TakeNotice() {
+    return std::exchange(notice_, std::u16string());
+}
+
+void RegFileBackend::Notice(const std::u16string& text) {
+    if (text == noticed_) return;
+    noticed_ = text;
+    notice_ = text;
+}
+
 std::optional<RegFileDocument> RegFileBackend::Load() {
     if (file_.empty()) {
         lastError_ = u"設定ファイルの場所が分かりません（HOME が設定されていません）。";
+        Notice(lastError_ + u"\n設定は既定値で始まり、保存されません。");
         return std::nullopt;
     }
     std::error_code ec;
     const bool exists = std::filesystem::exists(file_, ec);
     if (ec) {
         lastError_ = u"設定ファイルを確認できません: " + TextFromPath(file_);
+        Notice(lastError_ + u"\n設定は既定値で始まり、保存されません。");
         return std::nullopt;
     }
-    if (!exists) return RegFileDocument{};
+    if (!exists) {
+        noticed_.clear();
+        return RegFileDocument{};
+    }
     auto bytes = ReadFileHead(file_, kMaxFileBytes + 1);
     if (!bytes || !std::filesystem::is_regular_file(file_, ec)) {
         lastError_ = u"設定ファイルを読めません: " + TextFromPath(file_);
+        Notice(lastError_ + u"\n設定は既定値で始まり、保存されません。");
         return std::nullopt;
     }
     if (bytes->size() <= kMaxFileBytes) {
         if (auto text = DecodeRegFileBytes(*bytes)) {
-            if (auto doc = RegFileDocument::Parse(*text)) return doc;
+            if (auto doc = RegFileDocument::Parse(*text)) {
+                noticed_.clear();
+                return doc;
+            }
         }
     }
     // Damaged: keep it for the player under another name and start afresh.
     auto aside = FreeSetAsideName(file_);
     if (aside.empty() || (std::filesystem::rename(file_, aside, ec), ec)) {
         lastError_ = u"壊れた設定ファイルを退避できません: " + TextFromPath(file_);
+        Notice(lastError_ + u"\n設定は既定値で始まり、保存されません。");
         return std::nullopt;
     }
     setAside_ = aside;
+    Notice(u"設定ファイルが壊れていたため、「" + TextFromPath(aside) +
+           u"」に名前を変えて残しました。設定は既定値に戻ります。");
     return RegFileDocument{};
 }
 
@@ -92,6 +115,7 @@ bool RegFileBackend::Set(Hive hive, std::u16string_view key, std::u16string_view
     if (!WriteWholeFile(file_, EncodeRegFileText(doc->Serialize()), &error)) {
         lastError_ = u"設定ファイルを書き込めません: " + TextFromPath(file_);
         if (!error.empty()) lastError_ += u"（" + error + u"）";
+        Notice(lastError_);
         return false;
     }
     lastError_.clear();

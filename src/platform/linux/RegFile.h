@@ -40,15 +40,19 @@ class RegFileBackend : public IRegistryBackend {
     const std::filesystem::path& SetAsideFile() const { return setAside_; }
     // Why the last failed call failed, in Japanese; empty after a success.
     const std::u16string& LastError() const { return lastError_; }
+    std::u16string TakeNotice() override;
 
   private:
     // The file's content; an empty document when the file is missing or was set aside.
     // Nothing when it exists but cannot be used, and must therefore not be replaced.
     std::optional<RegFileDocument> Load();
+    void Notice(const std::u16string& text);
 
     std::filesystem::path file_;
     std::filesystem::path setAside_;
     std::u16string lastError_;
+    std::u16string notice_;
+    std::u16string noticed_;  // the last trouble told, so a lasting one is told once
 };
 
 }  // namespace qm
