@@ -1,0 +1,154 @@
+// The command table of quillmor-cli: usage texts, option lists and dispatch.
+
+#include <array>
+#include <cstdio>
+
+#include "cli/CliCommon.h"
+#include "cli/Commands.h"
+#include "preview/ChatInterpreter.h"
+
+namespace qm::cli {
+
+namespace {
+
+struct Command {
+    std::string_view name;
+    std::string_view usage;  // after "quillmor-cli "
+    std::string_view help;   // the rest of the --help text
+    std::span<const OptionDef> options;
+    std::size_t minOperands;
+    std::size_t maxOperands;
+    int (*run)(const ParsedArgs&);
+};
+
+constexpr std::size_t kMany = std::size_t(-1);
+
+constexpr OptionDef kNoOptions[] = {{"", false}};
+constexpr OptionDef kUtf8Option[] = {{"utf8", false}};
+constexpr OptionDef kPreviewOptions[] = {{"name", true}, {"seed", true}, {"clock", true}};
+constexpr OptionDef kChatOptions[] = {{"name", true}, {"target", true}, {"pos", true},
+                                      {"tp", true},   {"seed", true},   {"clock", true}};
+
+constexpr std::string_view kSampleOptionsHelp =
+    "  --name NAME   the character's own name (default: Myname)\n"
+    "  --seed N      seed of the random draws; the same seed gives the same lines\n"
+    "  --clock TIME  the time /clock shows, as 2024-05-01T13:45:00 (default: now)\n";
+
+const std::array<Command, 7>& Commands() {
+    static const std::array<Command, 7> commands{{
+        {"md5", "md5 FILE",
+         "Prints the MD5 digest of a macro file's body: the 7600 bytes after its 24-byte\n"
+         "header, as 32 upper-case hexadecimal digits. A file shorter than 7624 bytes is\n"
+         "an error.\n",
+         std::span(kNoOptions, 0), 1, 1, RunMd5},
+        {"check", "check FOLDER...",
+         "Checks the ten macro files of each character folder. One line per file:\n"
+         "path, present/missing/unreadable, stored digest, computed digest, and OK,\n"
+         "MISMATCH or SHORT (cut off before 7624 bytes), separated by tabs.\n"
+         "Exit status 1 when any present file does not check out.\n",
+         std::span(kNoOptions, 0), 1, kMany, RunCheck},
+        {"export", "export [--utf8] FOLDER SET [OUT]",
+         "Writes the backup text of set 1-10 of the folder, as the window's drag handle\n"
+         "makes it: 140 fields (title and six lines of macros 1 to 20) each ended by\n"
+         "CR LF, one more CR LF, in CP932. To OUT, or to standard output when OUT is\n"
+         "missing or '-'.\n"
+         "  --utf8  write UTF-8 with LF line ends instead, for reading in a terminal\n",
+         std::span(kUtf8Option), 2, 3, RunExport},
+        {"import", "import [--utf8] FOLDER SET FILE",
+         "Restores a backup text into set 1-10 of the folder, as a drop on the window's\n"
+         "drag handle does, and writes that one macro file with a fresh digest. Fields\n"
+         "too long for the game are skipped with a warning and keep their old text.\n"
+         "FILE '-' reads standard input. The file is replaced in one step; bytes past\n"
+         "its 7624 bytes are kept.\n"
+         "  --utf8  read UTF-8 (LF or CR LF line ends) instead of CP932\n",
+         std::span(kUtf8Option), 3, 3, RunImport},
+        {"fix", "fix FOLDER...",
+         "Rewrites the digest of every present macro file whose digest is wrong, and\n"
+         "nothing else. Prints path, 'fixed', old and new digest for each change.\n"
+         "Files shorter than 7624 bytes are reported and left alone (exit status 1).\n",
+         std::span(kNoOptions, 0), 1, kMany, RunFix},
+        {"preview", "preview [--name NAME] [--seed N] [--clock TIME] FOLDER SET MACRO",
+         "Prints the chat log lines the window's preview paints for macro 1-20 of set\n"
+         "1-10, one per line as RRGGBB<TAB>text, in the colours of the folder's cnf.dat\n"
+         "and with target names from its acq.dat.\n",
+         std::span(kPreviewOptions), 3, 3, RunPreview},
+        {"chat",
+         "chat [--name NAME] [--target T] [--pos P] [--tp N] [--seed N] [--clock TIME] "
+         "LINE...",
+         "Interprets up to six macro lines in order, as one macro, and prints\n"
+         "ENTRY<TAB>text for each produced line (ENTRY: the colour table entry).\n"
+         "Target, position and TP are drawn as the preview draws them unless given.\n"
+         "  --target T    the text of <t>\n"
+         "  --pos P       the text of <pos>, e.g. (C-7)\n"
+         "  --tp N        the TP of <tp>\n"
+         "Put '--' before lines that start with '-'.\n",
+         std::span(kChatOptions), 1, 6, RunChat},
+    }};
+    return commands;
+}
+
+void PrintOverview(std::FILE* to) {
+    std::string text =
+        "quillmor-cli - macro folder tools for the command line\n"
+        "usage: quillmor-cli COMMAND [ARGS...]\n"
+        "       quillmor-cli COMMAND --help\n\ncommands:\n";
+    for (const Command& c : Commands()) text += "  quillmor-cli " + std::string(c.usage) + "\n";
+    std::fwrite(text.data(), 1, text.size(), to);
+}
+
+int UsageError(const Command& command, std::string_view message) {
+    Error(message);
+    std::string line = "usage: quillmor-cli " + std::string(command.usage) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    return kExitUsage;
+}
+
+}  // namespace
+
+int Main(std::span<const std::string> args) {
+    if (args.empty()) {
+        Error("no command given");
+        PrintOverview(stderr);
+        return kExitUsage;
+    }
+    const std::string& name = args[0];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintOverview(stdout);
+        return FlushOut() ? kExitOk : kExitUsage;
+    }
+    if (name == "--version") {
+        Out("quillmor-cli " + Utf8(kToolVersion) + "\n");
+        return FlushOut() ? kExitOk : kExitUsage;
+    }
+    const Command* command = nullptr;
+    for (const Command& c : Commands()) {
+        if (c.name == name) command = &c;
+    }
+    if (!command) {
+        Error("unknown command '" + name + "'");
+        PrintOverview(stderr);
+        return kExitUsage;
+    }
+
+    ParsedArgs parsed;
+    if (auto problem = ParseArgs(args.subspan(1), command->options, parsed)) {
+        return UsageError(*command, *problem);
+    }
+    if (parsed.help) {
+        Out("usage: quillmor-cli " + std::string(command->usage) + "\n\n" +
+            std::string(command->help));
+        if (command->run == RunPreview || command->run == RunChat) Out(kSampleOptionsHelp);
+        return FlushOut() ? kExitOk : kExitUsage;
+    }
+    const std::size_t n = parsed.operands.size();
+    if (n < command->minOperands) return UsageError(*command, "too few arguments");
+    if (n > command->maxOperands) return UsageError(*command, "too many arguments");
+    const int status = command->run(parsed);
+    if (status == kExitUsage && ArgumentErrorSeen()) {
+        std::string line = "usage: quillmor-cli " + std::string(command->usage) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    }
+    return status;
+}
+
+}  // namespace qm::cli

@@ -1,0 +1,64 @@
+#pragma once
+// Shared pieces of the quillmor-cli subcommands: exit codes, writing to the standard
+// streams, and reading the macro files of a character folder.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/CliArgs.h"
+#include "macro/MacroFile.h"
+
+namespace qm::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitProblem = 1;  // a check found something wrong
+inline constexpr int kExitUsage = 2;    // bad arguments or an input that cannot be read
+
+// Data goes to standard output; messages to standard error, each prefixed with the
+// program name and ended with a newline.
+void Out(std::string_view text);
+void OutBytes(std::span<const uint8_t> bytes);
+// False when standard output could not take everything (closed pipe, full disk).
+bool FlushOut();
+void Error(std::string_view message);
+void Warning(std::string_view message);
+void Note(std::string_view message);
+// An error in the arguments themselves: the caller ends with the usage line.
+void ArgumentError(std::string_view message);
+bool ArgumentErrorSeen();
+
+// UTF-8 for the terminal. Control characters become their visible pictures (U+2400 +
+// code) so that a field holding a line break or a tab cannot break the one-line-per-
+// item output that scripts read.
+std::string ForDisplay(std::u16string_view text);
+std::string Utf8(std::u16string_view text);
+
+// Upper-case hexadecimal, two digits per byte.
+std::string Hex(std::span<const uint8_t> bytes);
+
+// A set or macro number operand, 1 to high; reports an argument error itself.
+std::optional<int> NumberOperand(const std::string& text, const char* what, int high);
+
+// The folder operand as the core's folder text (ending in a separator), or nothing
+// after an error message when it is not an existing folder.
+std::optional<std::u16string> FolderOperand(const std::string& arg);
+
+// One macro file of a folder as it is on disk.
+struct MacroOnDisk {
+    enum class State { Missing, Present, Unreadable };
+    State state = State::Missing;
+    std::u16string path;
+    std::size_t size = 0;  // bytes read, at most 7624
+    MacroFile file;        // zero-filled past size
+};
+MacroOnDisk ReadMacroOnDisk(std::u16string_view folder, int index);
+
+// The whole content of a file, or of standard input for "-", refusing more than limit
+// bytes. Nothing after an error message.
+std::optional<std::vector<uint8_t>> ReadInputFile(const std::string& arg, std::size_t limit);
+
+}  // namespace qm::cli

@@ -1,0 +1,152 @@
+// md5, check and fix: the digests in the headers of a folder's macro files.
+
+#include <algorithm>
+#include <filesystem>
+
+#include "cli/CliCommon.h"
+#include "cli/Commands.h"
+#include "macro/Md5.h"
+#include "macro/SafeFile.h"
+#include "platform/Paths.h"
+
+namespace qm::cli {
+
+namespace {
+
+std::string StoredHex(const MacroFile& file) {
+    return Hex(file.StoredDigest());
+}
+
+std::string ComputedHex(const MacroFile& file) {
+    return Hex(Md5Digest(file.Block()));
+}
+
+bool DigestMatches(const MacroFile& file) {
+    const Md5Bytes computed = Md5Digest(file.Block());
+    return std::equal(computed.begin(), computed.end(), file.StoredDigest().begin());
+}
+
+std::string ShortFileMessage(const MacroOnDisk& disk) {
+    return "'" + Utf8(disk.path) + "' is only " + std::to_string(disk.size) +
+           " bytes long; a macro file has " + std::to_string(kMacroFileSize);
+}
+
+}  // namespace
+
+int RunMd5(const ParsedArgs& args) {
+    const std::string& arg = args.operands[0];
+    std::error_code ec;
+    const std::filesystem::path path(arg);
+    if (std::filesystem::is_directory(path, ec)) {
+        ArgumentError("'" + arg + "' is a folder, not a macro file");
+        return kExitUsage;
+    }
+    if (!std::filesystem::exists(path, ec)) {
+        ArgumentError("'" + arg + "' does not exist");
+        return kExitUsage;
+    }
+    auto head = ReadFileHead(path, kMacroFileSize);
+    if (!head) {
+        Error("cannot read '" + arg + "'");
+        return kExitUsage;
+    }
+    if (head->size() < kMacroFileSize) {
+        Error("'" + arg + "' is only " + std::to_string(head->size()) +
+              " bytes long; a macro file has " + std::to_string(kMacroFileSize));
+        return kExitUsage;
+    }
+    auto block = std::span<const uint8_t>(*head).subspan(kMacroBlockOffset, kMacroBlockSize);
+    Out(Hex(Md5Digest(block)) + "\n");
+    return FlushOut() ? kExitOk : kExitUsage;
+}
+
+// One line per file: path, present/missing/unreadable, stored digest, computed digest,
+// and OK, MISMATCH or SHORT (a file cut off before its 7624 bytes).
+int RunCheck(const ParsedArgs& args) {
+    int status = kExitOk;
+    auto worsen = [&](int s) { status = std::max(status, s); };
+    for (const std::string& arg : args.operands) {
+        auto folder = FolderOperand(arg);
+        if (!folder) {
+            worsen(kExitUsage);
+            continue;
+        }
+        for (int index = 0; index < kSetCount; ++index) {
+            const MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
+            std::string line = Utf8(disk.path) + "\t";
+            switch (disk.state) {
+                case MacroOnDisk::State::Missing:
+                    line += "missing\t-\t-\t-";
+                    break;
+                case MacroOnDisk::State::Unreadable:
+                    line += "unreadable\t-\t-\t-";
+                    worsen(kExitUsage);
+                    break;
+                case MacroOnDisk::State::Present: {
+                    line += "present\t" + StoredHex(disk.file) + "\t" + ComputedHex(disk.file);
+                    if (disk.size < kMacroFileSize) {
+                        line += "\tSHORT";
+                        worsen(kExitProblem);
+                    } else if (DigestMatches(disk.file)) {
+                        line += "\tOK";
+                    } else {
+                        line += "\tMISMATCH";
+                        worsen(kExitProblem);
+                    }
+                    break;
+                }
+            }
+            Out(line + "\n");
+        }
+    }
+    if (!FlushOut()) return kExitUsage;
+    return status;
+}
+
+// Rewrites the digest of each whole macro file whose digest is wrong. The rest of the
+// record goes back as it was read and the bytes past it stay, so only the 16 digest
+// bytes change. A file cut short is left alone: stamping it would pass off a damaged
+// file as a good one.
+int RunFix(const ParsedArgs& args) {
+    int status = kExitOk;
+    auto worsen = [&](int s) { status = std::max(status, s); };
+    for (const std::string& arg : args.operands) {
+        auto folder = FolderOperand(arg);
+        if (!folder) {
+            worsen(kExitUsage);
+            continue;
+        }
+        int fixed = 0, problems = 0;
+        for (int index = 0; index < kSetCount; ++index) {
+            MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
+            if (disk.state == MacroOnDisk::State::Missing) continue;
+            if (disk.state == MacroOnDisk::State::Unreadable) {
+                Error("cannot read '" + Utf8(disk.path) + "'; left unchanged");
+                worsen(kExitUsage);
+                ++problems;
+                continue;
+            }
+            if (disk.size < kMacroFileSize) {
+                Error(ShortFileMessage(disk) + "; left unchanged");
+                worsen(kExitProblem);
+                ++problems;
+                continue;
+            }
+            if (DigestMatches(disk.file)) continue;
+            const std::string before = StoredHex(disk.file);
+            if (!WriteMacroFile(disk.path, disk.file)) {
+                Error("could not write '" + Utf8(disk.path) + "'; it was left unchanged");
+                worsen(kExitUsage);
+                ++problems;
+                continue;
+            }
+            Out(Utf8(disk.path) + "\tfixed\t" + before + "\t" + StoredHex(disk.file) + "\n");
+            ++fixed;
+        }
+        if (fixed == 0 && problems == 0) Note("nothing to fix in '" + arg + "'");
+    }
+    if (!FlushOut()) return kExitUsage;
+    return status;
+}
+
+}  // namespace qm::cli

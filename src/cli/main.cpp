@@ -1,0 +1,20 @@
+// quillmor-cli: the macro folder operations of the window, for the shell and scripts.
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommon.h"
+#include "cli/Commands.h"
+
+int main(int argc, char** argv) {
+    try {
+        std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+        return qm::cli::Main(args);
+    } catch (const std::exception& e) {
+        qm::cli::Error(std::string("unexpected failure: ") + e.what());
+    } catch (...) {
+        qm::cli::Error("unexpected failure");
+    }
+    return qm::cli::kExitUsage;
+}

@@ -1,0 +1,433 @@
+// Runs the built quillmor-cli and checks its output, exit status and the files it
+// leaves, against the core functions the window uses.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "DemoData.h"
+#include "config/CnfRecord.h"
+#include "editor/SetBackup.h"
+#include "macro/AcqNames.h"
+#include "macro/Cp932.h"
+#include "macro/MacroFile.h"
+#include "macro/Md5.h"
+#include "platform/Interfaces.h"
+#include "preview/ChatInterpreter.h"
+#include "preview/MacroSampleSetup.h"
+#include "preview/RandomSource.h"
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace qm {
+namespace {
+
+using test::TempDir;
+namespace fs = std::filesystem;
+
+struct Outcome {
+    bool exited = false;  // false: killed by a signal
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs a program with its standard streams in files, standard input from stdinFile.
+Outcome Spawn(const std::string& program, const std::vector<std::string>& args,
+              const std::string& stdinFile = "/dev/null") {
+    TempDir io;
+    const fs::path out = io.Path("out"), err = io.Path("err");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, stdinFile.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT, 0600);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    Outcome run;
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        ADD_FAILURE() << "cannot start " << program;
+        return run;
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    run.exited = WIFEXITED(wstatus);
+    run.status = run.exited ? WEXITSTATUS(wstatus) : -WTERMSIG(wstatus);
+    run.out = Slurp(out);
+    run.err = Slurp(err);
+    return run;
+}
+
+Outcome Cli(const std::vector<std::string>& args, const std::string& stdinFile = "/dev/null") {
+    return Spawn(QUILLMOR_CLI_PATH, args, stdinFile);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0, end;
+    while ((end = text.find('\n', pos)) != std::string::npos) {
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    return lines;
+}
+
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
+
+// A demo game written by the generator; Folder() is its clean character.
+class DemoGame : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Outcome demo = Spawn(QUILLMOR_DEMO_PATH, {dir_.Path().string()});
+        ASSERT_EQ(demo.status, 0) << demo.err;
+        user_ = dir_.Path() / "FINAL FANTASY XI" / "USER";
+    }
+    std::string Folder(const char* character = demo::kCleanCharacter) const {
+        return (user_ / character).string();
+    }
+    fs::path File(const std::string& name) const { return fs::path(Folder()) / name; }
+    std::vector<uint8_t> Read(const std::string& name) const { return Bytes(Slurp(File(name))); }
+    MacroFile Macro(int index) const {
+        return ReadMacroFile(TextFromPath(fs::path(Folder())) + u"/", MacroFileName(index));
+    }
+
+    TempDir dir_;
+    fs::path user_;
+};
+
+TEST_F(DemoGame, CleanFolderChecksOkAndTheDamagedOneIsCaught) {
+    Outcome clean = Cli({"check", Folder()});
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    auto lines = Lines(clean.out);
+    ASSERT_EQ(lines.size(), 10u);
+    for (const auto& line : lines) {
+        EXPECT_NE(line.find("\tpresent\t"), std::string::npos) << line;
+        EXPECT_TRUE(line.ends_with("\tOK")) << line;
+    }
+
+    Outcome both = Cli({"check", Folder(), Folder(demo::kDamagedCharacter)});
+    EXPECT_EQ(both.status, 1);
+    lines = Lines(both.out);
+    ASSERT_EQ(lines.size(), 20u);
+    EXPECT_TRUE(lines[10].starts_with(Folder(demo::kDamagedCharacter) + "/mcr.dat\tpresent\t"));
+    EXPECT_TRUE(lines[10].ends_with("\tMISMATCH"));
+}
+
+TEST_F(DemoGame, FixRewritesOnlyTheDigestOfTheDamagedFile) {
+    // Flip one byte of a line in mcr3.dat and give the file a tail the game may keep.
+    std::vector<uint8_t> damaged = Read("mcr3.dat");
+    damaged[28 + 380 * 2 + 5] ^= 0x01;
+    damaged.insert(damaged.end(), {'T', 'A', 'I', 'L'});
+    std::ofstream(File("mcr3.dat"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(damaged.data()), std::streamsize(damaged.size()));
+    std::vector<std::vector<uint8_t>> before;
+    for (int k = 0; k < kSetCount; ++k) before.push_back(Read(Utf16ToUtf8(MacroFileName(k))));
+
+    Outcome check = Cli({"check", Folder()});
+    EXPECT_EQ(check.status, 1);
+    auto lines = Lines(check.out);
+    ASSERT_EQ(lines.size(), 10u);
+    for (int k = 0; k < kSetCount; ++k) {
+        EXPECT_TRUE(lines[k].ends_with(k == 3 ? "\tMISMATCH" : "\tOK")) << lines[k];
+    }
+
+    Outcome fix = Cli({"fix", Folder()});
+    EXPECT_EQ(fix.status, 0) << fix.err;
+    ASSERT_EQ(Lines(fix.out).size(), 1u);
+    EXPECT_TRUE(fix.out.starts_with(File("mcr3.dat").string() + "\tfixed\t"));
+
+    for (int k = 0; k < kSetCount; ++k) {
+        const auto after = Read(Utf16ToUtf8(MacroFileName(k)));
+        if (k != 3) {
+            EXPECT_EQ(after, before[k]) << "file " << k << " was touched";
+            continue;
+        }
+        ASSERT_EQ(after.size(), damaged.size());
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            if (i < 8 || i >= 24) {
+                ASSERT_EQ(after[i], damaged[i]) << "byte " << i;
+            }
+        }
+        const Md5Bytes digest =
+            Md5Digest(std::span<const uint8_t>(after).subspan(24, kMacroBlockSize));
+        EXPECT_TRUE(std::equal(digest.begin(), digest.end(), after.begin() + 8));
+    }
+    EXPECT_EQ(Cli({"check", Folder()}).status, 0);
+    Outcome again = Cli({"fix", Folder()});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, "");
+}
+
+TEST(CliFolder, MissingAndShortFilesAreToldApartAndShortOnesAreNotFixed) {
+    TempDir dir;
+    MacroFile whole;
+    ASSERT_TRUE(WriteMacroFile(TextFromPath(dir.Path("mcr.dat")), whole));
+    const std::vector<uint8_t> shortFile(100, 0x41);
+    dir.Write("mcr1.dat", shortFile);
+
+    Outcome check = Cli({"check", dir.Path().string() + "/"});
+    EXPECT_EQ(check.status, 1);
+    auto lines = Lines(check.out);
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_TRUE(lines[0].ends_with("\tOK"));
+    EXPECT_TRUE(lines[1].ends_with("\tSHORT"));
+    EXPECT_EQ(lines[2], dir.Path().string() + "/mcr2.dat\tmissing\t-\t-\t-");
+
+    Outcome fix = Cli({"fix", dir.Path().string()});
+    EXPECT_EQ(fix.status, 1);
+    EXPECT_NE(fix.err.find("mcr1.dat"), std::string::npos);
+    EXPECT_EQ(dir.Read("mcr1.dat"), shortFile);
+    EXPECT_FALSE(dir.Exists("mcr2.dat"));  // fix never creates files
+}
+
+TEST(CliMd5, DigestOfTheBodyOnlyAndShortFilesRefused) {
+    TempDir dir;
+    std::vector<uint8_t> file(kMacroFileSize + 10);
+    for (std::size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i * 7);
+    dir.Write("mcr5.dat", file);
+    const Md5Bytes expected =
+        Md5Digest(std::span<const uint8_t>(file).subspan(24, kMacroBlockSize));
+    Outcome run = Cli({"md5", dir.Path("mcr5.dat").string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, Utf16ToUtf8(Md5Hex(expected)) + "\n");
+
+    file.resize(kMacroFileSize - 1);
+    dir.Write("cut.dat", file);
+    run = Cli({"md5", dir.Path("cut.dat").string()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("7623"), std::string::npos);
+}
+
+TEST(CliExport, EmptySetIs141LineEnds) {
+    TempDir dir;
+    Outcome run = Cli({"export", dir.Path().string(), "4"});
+    EXPECT_EQ(run.status, 0);
+    ASSERT_EQ(run.out.size(), 282u);
+    for (std::size_t i = 0; i < run.out.size(); i += 2) ASSERT_EQ(run.out.substr(i, 2), "\r\n");
+    EXPECT_FALSE(dir.Exists("mcr3.dat"));
+}
+
+TEST_F(DemoGame, ExportIsTheWindowsBackupAndUtf8IsTheSameText) {
+    const MacroFile set1 = Macro(0);
+    Outcome run = Cli({"export", Folder(), "1"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(Bytes(run.out), BackupFileBytes(set1));
+
+    Outcome toFile = Cli({"export", Folder(), "1", (dir_.Path() / "Set1.txt").string()});
+    EXPECT_EQ(toFile.status, 0);
+    EXPECT_EQ(Slurp(dir_.Path() / "Set1.txt"), run.out);
+
+    Outcome utf8 = Cli({"export", "--utf8", Folder(), "1"});
+    EXPECT_EQ(utf8.status, 0);
+    std::u16string text = Cp932Decode(Bytes(run.out));
+    std::u16string lf;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, u"\r\n") == 0)
+            ++i, lf += u'\n';
+        else
+            lf += text[i];
+    }
+    EXPECT_EQ(utf8.out, Utf16ToUtf8(lf));
+}
+
+TEST_F(DemoGame, ImportIntoAnotherSetReproducesItByteForByte) {
+    const fs::path backup = dir_.Path() / "Set2.txt";
+    ASSERT_EQ(Cli({"export", Folder(), "2", backup.string()}).status, 0);
+    // The target file has bytes past its record, which must survive.
+    std::vector<uint8_t> target = Read("mcr6.dat");
+    target.insert(target.end(), {1, 2, 3});
+    std::ofstream(File("mcr6.dat"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(target.data()), std::streamsize(target.size()));
+    const auto set2Before = Read("mcr1.dat");
+
+    Outcome run = Cli({"import", Folder(), "7", backup.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Cli({"export", Folder(), "7"}).out, Slurp(backup));
+    const auto after = Read("mcr6.dat");
+    ASSERT_EQ(after.size(), kMacroFileSize + 3);
+    EXPECT_EQ(std::vector<uint8_t>(after.end() - 3, after.end()), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(Cli({"check", Folder()}).status, 0);  // fresh digest
+    EXPECT_EQ(Read("mcr1.dat"), set2Before);
+
+    // The UTF-8 form, with CR LF line ends as a Windows editor saves it, comes back too.
+    std::string utf8 = Cli({"export", "--utf8", Folder(), "3"}).out;
+    std::string crlf;
+    for (char c : utf8) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::ofstream(dir_.Path() / "u.txt", std::ios::binary) << "\xEF\xBB\xBF" << crlf;
+    run = Cli({"import", "--utf8", Folder(), "9", (dir_.Path() / "u.txt").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Cli({"export", Folder(), "9"}).out, Cli({"export", Folder(), "3"}).out);
+}
+
+TEST_F(DemoGame, ImportSkipsTooLongFieldsAndRefusesBytesThatAreNotCp932) {
+    const MacroFile before = Macro(0);
+    ASSERT_NE(ReadFieldText(before.Line(0, 1)), u"");
+    const std::string longLine(70, 'x');
+    std::ofstream(dir_.Path() / "a.txt", std::ios::binary) << "T1\r\nline1\r\n"
+                                                           << longLine << "\r\nline3\r\n";
+    Outcome run = Cli({"import", Folder(), "1", (dir_.Path() / "a.txt").string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("macro 1 line 2 is 70 bytes"), std::string::npos) << run.err;
+    const MacroFile after = Macro(0);
+    EXPECT_EQ(ReadFieldText(after.Title(0)), u"T1");
+    EXPECT_EQ(ReadFieldText(after.Line(0, 1)), ReadFieldText(before.Line(0, 1)));
+    EXPECT_EQ(ReadFieldText(after.Line(0, 2)), u"line3");
+    EXPECT_EQ(ReadFieldText(after.Line(0, 3)), ReadFieldText(before.Line(0, 3)));
+
+    const auto file = Read("mcr.dat");
+    std::ofstream(dir_.Path() / "bad.txt", std::ios::binary) << "ok\r\n\x82\r\n";
+    run = Cli({"import", Folder(), "1", (dir_.Path() / "bad.txt").string()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(Read("mcr.dat"), file);
+}
+
+// What the window's preview paints for the same folder, seed and time.
+std::string PainterLines(const std::string& folder, int set, int macro, const std::string& name,
+                         uint64_t seed, const LocalDateTime& now) {
+    const std::u16string f = TextFromPath(fs::path(folder)) + u"/";
+    const MacroFile file = ReadMacroFile(f, MacroFileName(set - 1));
+    std::vector<std::u16string> lines;
+    for (int k = 0; k < kLinesPerMacro; ++k)
+        lines.push_back(ReadFieldText(file.Line(macro - 1, k)));
+    const CnfRecord cnf = LoadCnf(f);
+    SeededRandom random(seed);
+    std::string text;
+    for (const auto& line :
+         RunMacroPreview(Utf8ToUtf16(name), lines, ReadAcqNames(f), random, now)) {
+        const TextColor c = cnf.Color(line.colourEntry);
+        char rgb[8];
+        std::snprintf(rgb, sizeof rgb, "%02X%02X%02X", c.red, c.green, c.blue);
+        text += std::string(rgb) + "\t" + Utf16ToUtf8(line.text) + "\n";
+    }
+    return text;
+}
+
+TEST_F(DemoGame, PreviewMatchesThePainterForTheSameSeed) {
+    const LocalDateTime now{2024, 5, 1, 13, 45, 0};
+    // A macro of our own that uses every random draw, next to the demo's own ones.
+    const std::string folder = Folder();
+    MacroFile set = Macro(9);
+    const char16_t* lines[] = {u"/p <t> <pos> <tp>", u"/random", u"/sea",
+                               u"/playtime",         u"/clock",  u"hi <me>"};
+    for (int k = 0; k < 6; ++k) ASSERT_TRUE(StoreFieldText(set.Line(19, k), lines[k]));
+    ASSERT_TRUE(WriteMacroFile(TextFromPath(File("mcr9.dat")), set));
+
+    std::set<std::string> seen;
+    for (uint64_t seed : {1ull, 2ull, 77ull, 123456789ull}) {
+        for (auto [s, m] : {std::pair{1, 1}, {1, 2}, {10, 20}}) {
+            Outcome run =
+                Cli({"preview", folder, std::to_string(s), std::to_string(m), "--seed",
+                     std::to_string(seed), "--name", "タロ", "--clock", "2024-05-01T13:45:00"});
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.out, PainterLines(folder, s, m, "タロ", seed, now))
+                << "seed " << seed << " set " << s << " macro " << m;
+            if (s == 10) seen.insert(run.out);
+        }
+    }
+    EXPECT_GT(seen.size(), 1u);  // the seed does reach the draws
+}
+
+TEST(CliChat, MatchesTheInterpreterAndAPreviewWithoutNames) {
+    const std::vector<std::string> lines = {"/ma ケアル <t>", "/p <pos> <tp>", "/cm sh",
+                                            "hello",          "/random",       "tab\there"};
+    const LocalDateTime now{2030, 1, 2, 3, 4, 5};
+    std::vector<std::string> args = {
+        "chat", "--seed", "42", "--name", "Taro", "--clock", "2030-01-02 03:04:05", "--"};
+    args.insert(args.end(), lines.begin(), lines.end());
+    Outcome run = Cli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    SeededRandom random(42);
+    MacroSample sample = MakeMacroSample(u"Taro", {}, random);
+    for (const auto& line : lines) PrintMacroLine(sample, Utf8ToUtf16(line), random, now);
+    std::string expected;
+    for (const auto& out : sample.output) {
+        std::string text = Utf16ToUtf8(out.text);
+        if (auto tab = text.find('\t'); tab != std::string::npos) text.replace(tab, 1, "\u2409");
+        expected += std::to_string(out.colourEntry) + "\t" + text + "\n";
+    }
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(Lines(run.out).size(), 5u);  // the tab cannot split a line
+
+    // Given target, position and TP replace the drawn ones.
+    run = Cli({"chat", "--target", "Bob", "--pos", "(C-7)", "--tp", "150", "/p <t> <pos> <tp>"});
+    EXPECT_EQ(run.out, "3\t(Myname) Bob (C-7) 150%\n");
+
+    // The same seed gives the same lines as a preview of a folder without acq.dat.
+    TempDir dir;
+    MacroFile set;
+    for (int k = 0; k < 6; ++k) ASSERT_TRUE(StoreFieldText(set.Line(0, k), Utf8ToUtf16(lines[k])));
+    ASSERT_TRUE(WriteMacroFile(TextFromPath(dir.Path("mcr.dat")), set));
+    Outcome preview = Cli({"preview", "--seed", "42", "--name", "Taro", "--clock",
+                           "2030-01-02T03:04:05", dir.Path().string(), "1", "1"});
+    std::string chatTexts, previewTexts;
+    for (const auto& l : Lines(Cli(args).out)) chatTexts += l.substr(l.find('\t')) + "\n";
+    for (const auto& l : Lines(preview.out)) previewTexts += l.substr(l.find('\t')) + "\n";
+    EXPECT_EQ(previewTexts, chatTexts);
+}
+
+TEST(CliUsage, BadArgumentsExitWithTwoAndAUsageLine) {
+    TempDir dir;
+    const std::string d = dir.Path().string();
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frob"},
+        {"md5"},
+        {"md5", d + "/none.dat"},
+        {"md5", d},
+        {"check"},
+        {"fix", "--utf8", d},
+        {"export", d, "0"},
+        {"export", d, "11"},
+        {"export", d, "1x"},
+        {"export", d + "/nowhere", "1"},
+        {"import", d, "1"},
+        {"import", d, "1", d + "/none.txt"},
+        {"preview", d, "1", "21"},
+        {"preview", "--seed", "-1", d, "1", "1"},
+        {"preview", d, "1", "1", "--seed"},
+        {"chat"},
+        {"chat", "--tp", "40000", "x"},
+        {"chat", "--clock", "2023-02-29T00:00:00", "x"},
+        {"chat", "--bogus", "x"},
+        {"chat", "1", "2", "3", "4", "5", "6", "7"},
+    };
+    for (const auto& args : cases) {
+        std::string shown;
+        for (const auto& a : args) shown += " " + a;
+        Outcome run = Cli(args);
+        EXPECT_TRUE(run.exited) << shown;
+        EXPECT_EQ(run.status, 2) << shown;
+        EXPECT_NE(run.err.find("usage: quillmor-cli"), std::string::npos) << shown << run.err;
+        EXPECT_EQ(run.out, "") << shown;
+    }
+    for (const char* command : {"md5", "check", "export", "import", "fix", "preview", "chat"}) {
+        Outcome run = Cli({command, "--help"});
+        EXPECT_EQ(run.status, 0) << command;
+        EXPECT_TRUE(run.out.starts_with(std::string("usage: quillmor-cli ") + command)) << command;
+    }
+}
+
+}  // namespace
+}  // namespace qm
