@@ -35,7 +35,12 @@ const std::vector<std::vector<Macro>> kSets = {
         {u"Shout", {u"/cm sh", u"Selling crystals!", u"Still selling?"}},
     },
     {{u"pull", {u"/p Pulling <t>! <pos>", u"/ja 挑発 <t>"}}},
-    {}, {}, {}, {}, {}, {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
     {{u"10", {u"/s セット10の例です"}}},
 };
 
@@ -52,16 +57,16 @@ MacroFile MakeSet(const std::vector<Macro>& macros) {
 CnfRecord MakeColours(int32_t background) {
     CnfRecord cnf;
     // Blue, green, red, alpha of the 23 log colours.
-    const uint8_t rgb[23][3] = {
-        {255, 255, 255}, {255, 170, 60},  {255, 130, 200}, {110, 220, 255}, {140, 255, 140},
-        {210, 210, 210}, {255, 255, 200}, {200, 230, 255}, {120, 255, 160}, {255, 120, 120},
-        {170, 230, 255}, {230, 170, 255}, {255, 230, 120}, {200, 200, 200}, {100, 230, 140},
-        {230, 110, 110}, {150, 210, 255}, {210, 150, 255}, {240, 220, 110}, {180, 180, 180},
-        {255, 250, 220}, {255, 110, 90},  {190, 255, 255}};
+    const uint8_t rgb[23][3] = {{255, 255, 255}, {255, 170, 60},  {255, 130, 200}, {110, 220, 255},
+                                {140, 255, 140}, {210, 210, 210}, {255, 255, 200}, {200, 230, 255},
+                                {120, 255, 160}, {255, 120, 120}, {170, 230, 255}, {230, 170, 255},
+                                {255, 230, 120}, {200, 200, 200}, {100, 230, 140}, {230, 110, 110},
+                                {150, 210, 255}, {210, 150, 255}, {240, 220, 110}, {180, 180, 180},
+                                {255, 250, 220}, {255, 110, 90},  {190, 255, 255}};
     for (int i = 0; i < kTextColorCount; ++i)
         cnf.SetColor(i, TextColor{rgb[i][2], rgb[i][1], rgb[i][0], 0x80});
-    for (int i = 0; i < 4; ++i) cnf.bytes[kCnfBackgroundOffset + std::size_t(i)] =
-        uint8_t(uint32_t(background) >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        cnf.bytes[kCnfBackgroundOffset + std::size_t(i)] = uint8_t(uint32_t(background) >> (8 * i));
     for (std::size_t i = 0; i < 56; ++i) cnf.bytes[i] = uint8_t(i * 3);  // other game settings
     return cnf;
 }

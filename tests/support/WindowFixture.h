@@ -31,6 +31,8 @@ struct WindowFixture {
         window = std::make_unique<wMenu>(fake.platform, WindowOptions{dir.Path("Debug.txt")});
         if (window->Form_Load()) {
             window->show();
+            // Focus events (which select macros) need an active window.
+            QApplication::setActiveWindow(window.get());
             if (finishStartup) window->FinishStartup();
         }
         return *window;

@@ -1,0 +1,205 @@
+// The macro tab as a player uses it: typing, the keys of the line boxes, choosing
+// macros and sets, and what reaches the macro book.
+#include <QMenu>
+#include <QTest>
+
+#include "editor/MacroTab.h"
+#include "support/WindowFixture.h"
+
+using namespace qm;
+using namespace qm::test;
+
+class MacroTabTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<WindowFixture> f;
+    MacroTab* tab = nullptr;
+
+    QLineEdit* line(int k) { return tab->efLine[std::size_t(k)]; }
+    QLineEdit* title(int i) { return tab->efTitle[std::size_t(i)]; }
+    void fillLines(std::initializer_list<const char16_t*> texts) {
+        int k = 0;
+        for (const char16_t* t : texts) line(k++)->setText(Q(t));
+    }
+    // Typing one character at a time, as an input method delivers Japanese text.
+    static void typeText(QLineEdit* box, const QString& text) {
+        for (QChar c : text) box->insert(QString(c));
+    }
+    QStringList lines() {
+        QStringList l;
+        for (int k = 0; k < 6; ++k) l << line(k)->text();
+        return l;
+    }
+
+  private slots:
+    void init() {
+        f = std::make_unique<WindowFixture>();
+        // An empty folder: every set empty, the editor enabled.
+        f->fake.dialogs.folders.push_back(f->dir.Text("").substr(0, f->dir.Text("").size() - 1));
+        f->fake.messageBox.answers = {MsgAnswer::Ok};  // the warning for the missing mcr.dat
+        f->Start();
+        tab = f->window->macroTab;
+        QVERIFY(tab->efLine[0]->isEnabled());
+        f->window->ContentModified = false;
+    }
+
+    void enterSplitsTheLineAtTheCaret() {
+        fillLines({u"one", u"two-tail", u"three", u"four"});
+        line(1)->setFocus();
+        line(1)->setCursorPosition(3);
+        QTest::keyClick(line(1), Qt::Key_Return);
+        QCOMPARE(lines(),
+                 (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("-tail"),
+                              QStringLiteral("three"), QStringLiteral("four"), QString()}));
+        QCOMPARE(QApplication::focusWidget(), line(2));
+        QCOMPARE(line(2)->cursorPosition(), 0);
+        QVERIFY(f->window->ContentModified);
+    }
+
+    void enterDoesNothingWhenTheLastLineIsFilled() {
+        fillLines({u"1", u"2", u"3", u"4", u"5", u"6"});
+        line(2)->setFocus();
+        line(2)->setCursorPosition(0);
+        QTest::keyClick(line(2), Qt::Key_Return);
+        QCOMPARE(lines(),
+                 (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                              QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6")}));
+    }
+
+    void backspaceAtStartJoinsWithTheLineAbove() {
+        fillLines({u"a", u"b", u"cc", u"dd", u"e", u"f"});
+        line(3)->setFocus();
+        line(3)->setCursorPosition(0);
+        QTest::keyClick(line(3), Qt::Key_Backspace);
+        QCOMPARE(lines(),
+                 (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("ccdd"),
+                              QStringLiteral("e"), QStringLiteral("f"), QString()}));
+        QCOMPARE(QApplication::focusWidget(), line(2));
+        QCOMPARE(line(2)->cursorPosition(), 2);
+    }
+
+    void backspaceWithSelectionAtStartJoinsAndDeletesNothing() {
+        fillLines({u"a", u"bb", u"ccc"});
+        line(2)->setFocus();
+        line(2)->setSelection(0, 2);
+        QTest::keyClick(line(2), Qt::Key_Backspace);
+        QCOMPARE(line(1)->text(), QStringLiteral("bbccc"));
+        QCOMPARE(line(2)->text(), QString());
+    }
+
+    void deleteAtEndJoinsTheLineBelow() {
+        fillLines({u"1", u"2", u"3", u"4", u"five", u"six"});
+        line(4)->setFocus();
+        line(4)->end(false);
+        QTest::keyClick(line(4), Qt::Key_Delete);
+        QCOMPARE(line(4)->text(), QStringLiteral("fivesix"));
+        QCOMPARE(line(5)->text(), QString());
+        QCOMPARE(line(4)->cursorPosition(), 4);
+        // At the end of line 6 the key is the box's own (and deletes nothing).
+        line(5)->setText(QStringLiteral("x"));
+        line(5)->setFocus();
+        line(5)->end(false);
+        QTest::keyClick(line(5), Qt::Key_Delete);
+        QCOMPARE(line(5)->text(), QStringLiteral("x"));
+        QCOMPARE(line(4)->text(), QStringLiteral("fivesix"));
+    }
+
+    void upAndDownMoveBetweenLines() {
+        line(0)->setFocus();
+        QTest::keyClick(line(0), Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), line(0));
+        QTest::keyClick(line(0), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), line(1));
+    }
+
+    void arrowsWalkTheTitlesWithoutWrapping() {
+        title(0)->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(title(0), Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), title(0));
+        for (int i = 0; i < 19; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), title(19));
+        QCOMPARE(int(tab->CurrentMacroIndex), 19);
+        QTest::keyClick(title(19), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), title(19));
+    }
+
+    void choosingMacrosStoresLinesWithoutMarkingChanges() {
+        wMenu& w = *f->window;
+        title(6)->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(int(tab->CurrentMacroIndex), 6);
+        QVERIFY(!w.ContentModified);
+        line(0)->setFocus();
+        QTest::keyClicks(line(0), QStringLiteral("/p hi"));
+        QVERIFY(w.ContentModified);
+        // Not in the book yet...
+        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Line(6, 0))), QString());
+        w.ContentModified = false;
+        title(2)->setFocus(Qt::MouseFocusReason);
+        // ...until another macro is chosen; the refill itself marks nothing.
+        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Line(6, 0))), QStringLiteral("/p hi"));
+        QCOMPARE(line(0)->text(), QString());
+        QVERIFY(!w.ContentModified);
+        title(6)->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(line(0)->text(), QStringLiteral("/p hi"));
+    }
+
+    void switchingSetsStoresTitlesAndLines() {
+        wMenu& w = *f->window;
+        title(6)->setFocus(Qt::MouseFocusReason);
+        title(6)->setText(QStringLiteral("回復"));
+        line(1)->setText(QStringLiteral("/ma ケアル <t>"));
+        w.ContentModified = false;
+        QTest::mouseClick(tab->pbSet[2], Qt::LeftButton);
+        QCOMPARE(int(tab->CurrentSetIndex), 2);
+        QCOMPARE(int(tab->CurrentMacroIndex), 0);
+        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Title(6))), QStringLiteral("回復"));
+        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Line(6, 1))), QStringLiteral("/ma ケアル <t>"));
+        QCOMPARE(title(6)->text(), QString());
+        QVERIFY(!w.ContentModified);
+        QCOMPARE(tab->pbSet[2]->palette().color(QPalette::Button), QColor(204, 204, 255));
+        QVERIFY(tab->pbSet[0]->palette().color(QPalette::Button) != QColor(204, 204, 255));
+        QCOMPARE(title(0)->palette().color(QPalette::Base), QColor(204, 204, 255));
+        QVERIFY(title(6)->palette().color(QPalette::Base) != QColor(204, 204, 255));
+    }
+
+    void rightClickOnASetButtonOnlyChoosesTheMenuSet() {
+        QTest::mouseClick(tab->pbSet[4], Qt::RightButton);
+        QCOMPARE(int(tab->MenuSet), 4);
+        QCOMPARE(int(tab->CurrentSetIndex), 0);
+        tab->popSetMenu->close();
+    }
+
+    void tooLongLineIsShownAndNotStored() {
+        wMenu& w = *f->window;
+        title(3)->setFocus(Qt::MouseFocusReason);
+        line(0)->setText(QStringLiteral("old"));
+        title(4)->setFocus(Qt::MouseFocusReason);
+        title(3)->setFocus(Qt::MouseFocusReason);
+        line(0)->setFocus();
+        line(0)->selectAll();
+        typeText(line(0), QString(31, QChar(u'あ')));  // 62 bytes
+        QVERIFY(!line(0)->styleSheet().isEmpty());
+        QVERIFY(line(0)->toolTip().contains(QStringLiteral("62")));
+        title(4)->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Line(3, 0))), QStringLiteral("old"));
+        title(3)->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(line(0)->text(), QStringLiteral("old"));
+        QVERIFY(line(0)->styleSheet().isEmpty());
+    }
+
+    void titleAndOwnNameTakeAtMostTheirBytes() {
+        title(0)->setFocus(Qt::MouseFocusReason);
+        typeText(title(0), QStringLiteral("ケアル４x"));
+        QCOMPARE(title(0)->text(), QStringLiteral("ケアル４"));
+        f->window->ContentModified = false;
+        tab->efMyname->setFocus();
+        tab->efMyname->selectAll();
+        typeText(tab->efMyname, QStringLiteral("あいうえおかきくa"));
+        QCOMPARE(tab->efMyname->text(), QStringLiteral("あいうえおかきa"));  // 15 bytes
+        QCOMPARE(Q(f->window->prefs.Myname), QStringLiteral("あいうえおかきa"));
+        QVERIFY(!f->window->ContentModified);  // the own name is not macro data
+    }
+};
+
+QTEST_MAIN(MacroTabTest)
+#include "MacroTabTest.moc"

@@ -1,0 +1,243 @@
+// Opening, saving and checking a character folder through the window's File menu.
+#include <QTest>
+
+#include "DemoData.h"
+#include "editor/MacroTab.h"
+#include "macro/Md5.h"
+#include "support/WindowFixture.h"
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+const std::u16string kWarning =
+    u"警告！\r\nこのマクロは現在のバージョンと互換性がありません。保存をすると使えなくなる可能性が"
+    u"あります。";
+
+bool DigestOk(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() < kMacroFileSize) return false;
+    Md5Bytes d = Md5Digest(std::span<const uint8_t>(bytes.data() + 24, 7600));
+    return std::equal(d.begin(), d.end(), bytes.begin() + 8);
+}
+
+}  // namespace
+
+class CharacterFolderTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void editSaveReopenChangesOnlyTheEditedField() {
+        WindowFixture f;
+        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
+        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        std::vector<std::vector<uint8_t>> before;
+        for (int k = 0; k < 10; ++k)
+            before.push_back(f.dir.Read(character + "/" + Utf16ToUtf8(MacroFileName(k))));
+        std::vector<uint8_t> cnfBefore = f.dir.Read(character + "/cnf.dat");
+
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        QVERIFY(f.fake.messageBox.shown.empty());  // the digest is right: no warning
+        QVERIFY(w.FileSave->isEnabled());
+        MacroTab* tab = w.macroTab;
+        QCOMPARE(tab->efTitle[0]->text(), QStringLiteral("ケアル"));
+        QCOMPARE(tab->efLine[0]->text(), QStringLiteral("/ma ケアル <t>"));
+
+        QTest::mouseClick(tab->pbSet[1], Qt::LeftButton);
+        tab->efTitle[2]->setFocus(Qt::MouseFocusReason);
+        tab->efLine[1]->setText(QStringLiteral("Still selling? <pos>"));
+        QVERIFY(w.ContentModified);
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Saved));
+        QVERIFY(!w.ContentModified);
+        QVERIFY(f.fake.messageBox.shown.empty());  // a matching digest asks nothing
+
+        for (int k = 0; k < 10; ++k) {
+            std::vector<uint8_t> after =
+                f.dir.Read(character + "/" + Utf16ToUtf8(MacroFileName(k)));
+            QVERIFY(DigestOk(after));
+            std::size_t differing = 0, first = 0;
+            for (std::size_t i = 24; i < kMacroFileSize; ++i)
+                if (after[i] != before[std::size_t(k)][i] && differing++ == 0) first = i;
+            if (k == 1) {
+                // Line 2 of macro 3 of set 2, and nothing else.
+                QVERIFY(differing > 0);
+                QVERIFY(first >= 28 + 380 * 2 + 61 && first < 28 + 380 * 2 + 122);
+            } else {
+                QCOMPARE(after, before[std::size_t(k)]);
+            }
+        }
+        QCOMPARE(f.dir.Read(character + "/cnf.dat"), cnfBefore);
+
+        // Reopen: the edit is there.
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        w.FileOpen_Click();
+        QTest::mouseClick(tab->pbSet[1], Qt::LeftButton);
+        tab->efTitle[2]->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(tab->efLine[1]->text(), QStringLiteral("Still selling? <pos>"));
+    }
+
+    void damagedDigestWarnsOnOpenAndAsksOnEverySave() {
+        WindowFixture f;
+        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
+        std::string character = std::string("game/USER/") + demo::kDamagedCharacter;
+        std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(1));
+        QCOMPARE(Q(f.fake.messageBox.shown[0].text), Q(kWarning));
+        QVERIFY(w.IncompatibleMacro);
+
+        w.macroTab->efLine[0]->setText(QStringLiteral("changed"));
+        f.fake.messageBox.answers = {MsgAnswer::No};
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Declined));
+        QVERIFY(w.ContentModified);
+        QCOMPARE(f.dir.Read(character + "/mcr.dat"), before);  // nothing written
+
+        f.fake.messageBox.answers = {MsgAnswer::Yes};
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Saved));
+        QVERIFY(DigestOk(f.dir.Read(character + "/mcr.dat")));
+        f.fake.messageBox.answers = {MsgAnswer::No};
+        w.FileSave_Click();  // still asks until the folder is opened again
+        QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(4));
+    }
+
+    void folderWithOnlyMcrDatGetsTheOtherNineFiles() {
+        WindowFixture f;
+        MacroFile set;
+        StoreFieldText(set.Title(0), u"only");
+        std::vector<uint8_t> bytes(set.bytes.begin(), set.bytes.end());  // zero digest
+        f.dir.Write("char/mcr.dat", bytes);
+        f.fake.dialogs.folders.push_back(f.dir.Text("char"));
+        wMenu& w = f.Start();
+        QCOMPARE(Q(f.fake.messageBox.shown.at(0).text), Q(kWarning));
+        QTest::mouseClick(w.macroTab->pbSet[5], Qt::LeftButton);
+        QCOMPARE(w.macroTab->efTitle[0]->text(), QString());
+        f.fake.messageBox.answers = {MsgAnswer::Yes};
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Saved));
+        std::vector<uint8_t> zeros(7600, 0);
+        Md5Bytes zeroDigest = Md5Digest(zeros);
+        for (int k = 1; k < 10; ++k) {
+            std::vector<uint8_t> b = f.dir.Read("char/" + Utf16ToUtf8(MacroFileName(k)));
+            QCOMPARE(b.size(), kMacroFileSize);
+            QVERIFY(std::all_of(b.begin(), b.begin() + 8, [](uint8_t x) { return x == 0; }));
+            QVERIFY(std::equal(zeroDigest.begin(), zeroDigest.end(), b.begin() + 8));
+        }
+        QCOMPARE(f.dir.Read("char/cnf.dat").size(), std::size_t(216));
+    }
+
+    void saveAsWritesElsewhereAndKeepsTheOpenFolder() {
+        WindowFixture f;
+        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
+        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
+        f.dir.Write("copy/.keep", {});
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        std::u16string open = w.CurrentFolder;
+        w.macroTab->efLine[0]->setText(QStringLiteral("edited"));
+        f.fake.dialogs.folders.push_back(f.dir.Text("copy"));
+        w.FileSaveAs_Click();
+        QCOMPARE(Q(f.fake.dialogs.folderPrompts.back().prompt),
+                 QStringLiteral("保存する場所を選択してください"));
+        for (int k = 0; k < 10; ++k)
+            QVERIFY(DigestOk(f.dir.Read("copy/" + Utf16ToUtf8(MacroFileName(k)))));
+        QCOMPARE(f.dir.Read("copy/cnf.dat"), f.dir.Read(character + "/cnf.dat"));
+        QCOMPARE(f.dir.Read(character + "/mcr.dat"), before);
+        QVERIFY(w.CurrentFolder == open);
+        QVERIFY(w.ContentModified);  // the open folder still has unsaved edits
+    }
+
+    void noToTheOpenQuestionWritesNothing() {
+        WindowFixture f;
+        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
+        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        w.macroTab->efTitle[0]->setText(QStringLiteral("x"));
+        // Cancel keeps everything.
+        f.fake.messageBox.answers = {MsgAnswer::Cancel};
+        w.FileOpen_Click();
+        QVERIFY(w.ContentModified);
+        QCOMPARE(w.macroTab->efTitle[0]->text(), QStringLiteral("x"));
+        // No, then a cancelled picker: nothing written, edits kept.
+        f.fake.messageBox.answers = {MsgAnswer::No};
+        w.FileOpen_Click();
+        QVERIFY(w.ContentModified);
+        QCOMPARE(f.dir.Read(character + "/mcr.dat"), before);
+    }
+
+    void failedSaveIsReportedAndKeepsTheFlag() {
+        WindowFixture f;
+        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
+        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        w.macroTab->efLine[0]->setText(QStringLiteral("edited"));
+        // A file that cannot be replaced (here: a folder in its place; permissions do not
+        // stop the root account these tests may run as).
+        std::filesystem::remove(f.dir.Path(character + "/mcr4.dat"));
+        std::filesystem::create_directory(f.dir.Path(character + "/mcr4.dat"));
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Failed));
+        QVERIFY(w.ContentModified);
+        QVERIFY(Q(f.fake.messageBox.shown.back().text).contains(QStringLiteral("mcr4.dat")));
+        // Closing asks, and a failing save keeps the program running.
+        f.fake.messageBox.answers = {MsgAnswer::Yes};
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+    }
+
+    void unreadableMacroFileRefusesTheOpen() {
+        WindowFixture f;
+        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
+        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        std::u16string open = w.CurrentFolder;
+        // A file that is there but cannot be read must not be shown empty and then
+        // overwritten by the next save.
+        f.dir.Write("other/mcr.dat", std::vector<uint8_t>(7624, 0));
+        std::filesystem::create_symlink("/proc/self/mem", f.dir.Path("other/mcr2.dat"));
+        f.fake.dialogs.folders.push_back(f.dir.Text("other"));
+        w.FileOpen_Click();
+        QVERIFY(w.CurrentFolder == open);
+        QVERIFY(Q(f.fake.messageBox.shown.back().text).contains(QStringLiteral("mcr2.dat")));
+    }
+
+    void checkMd5ShowsTheDigestOfTheBody() {
+        WindowFixture f;
+        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
+        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        std::vector<uint8_t> bytes = f.dir.Read(character + "/mcr.dat");
+        std::u16string expected =
+            Md5Hex(Md5Digest(std::span<const uint8_t>(bytes.data() + 24, 7600)));
+        f.fake.dialogs.files.push_back(f.dir.Text(character + "/mcr.dat"));
+        QTest::mouseClick(w.macroTab->pbCheckMD5, Qt::LeftButton);
+        QCOMPARE(Q(f.fake.dialogs.filePrompts.back().pattern), QStringLiteral("mcr*.dat"));
+        QCOMPARE(Q(f.fake.messageBox.shown.back().text), Q(expected));
+        // A short file is not a macro file.
+        f.dir.Write("short.dat", std::vector<uint8_t>(100, 1));
+        f.fake.dialogs.files.push_back(f.dir.Text("short.dat"));
+        QTest::mouseClick(w.macroTab->pbCheckMD5, Qt::LeftButton);
+        QVERIFY(Q(f.fake.messageBox.shown.back().text).contains(QStringLiteral("100")));
+        // Cancelled: nothing shown.
+        std::size_t shown = f.fake.messageBox.shown.size();
+        QTest::mouseClick(w.macroTab->pbCheckMD5, Qt::LeftButton);
+        QCOMPARE(f.fake.messageBox.shown.size(), shown);
+    }
+
+    void acqNamesAreReadWithTheFolder() {
+        WindowFixture f;
+        std::vector<uint8_t> acq(24 + 16 * 3, 0);
+        f.dir.Write("char/acq.dat", acq);
+        f.fake.dialogs.folders.push_back(f.dir.Text("char"));
+        wMenu& w = f.Start();
+        QCOMPARE(w.acqNames.size(), std::size_t(4));
+    }
+};
+
+QTEST_MAIN(CharacterFolderTest)
+#include "CharacterFolderTest.moc"
