@@ -1,0 +1,35 @@
+#pragma once
+// One screenshot: where it goes and how it is written. No state between shots.
+
+#include <string>
+#include <string_view>
+
+#include "platform/ImageWriter.h"
+#include "platform/Interfaces.h"
+
+namespace qm {
+
+struct ToolPreferences;
+
+// Full path of the next screenshot without its extension: the capture folder, the
+// platform separator, then either the fixed name (when it is locked) or the date and time
+// as month, day, year, hour, minute, second: 05062004210703. The folder and name are used
+// as they stand; a folder that already ends in a separator gives a doubled one.
+std::u16string CaptureBasePath(const ToolPreferences& prefs, const LocalDateTime& now);
+
+struct ShotResult {
+    bool ok = false;
+    std::u16string file;   // the file written, or the one that could not be written
+    std::u16string error;  // reason in Japanese when !ok
+};
+
+// JPEG quality as the writer receives it: the slider's range 10 to 100.
+int ClampJpegQuality(int quality);
+
+// Grabs the game window (or the whole screen when the game is not running) and writes it
+// as basePath + ".jpg" at the JPEG quality, or basePath + ".bmp". An existing file of that
+// name is replaced. Failures are returned, never thrown, and nothing is shown to the user.
+ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& prefs,
+                          IScreenGrabber& screen, IImageWriter& writer);
+
+}  // namespace qm
