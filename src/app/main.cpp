@@ -2,6 +2,7 @@
 // start-up steps and the window.
 
 #include <QApplication>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include "app/MainWindow.h"
@@ -10,6 +11,9 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmor"));
+    // Fusion draws button and box colours from the palette on every desktop, which the
+    // set and macro highlights rely on.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillmor/icon.png")));
 
     qm::RealPlatform real;

@@ -1,6 +1,7 @@
 #include "platform/linux/LocalInstanceChannel.h"
 
 #include <QLocalSocket>
+#include <QRegularExpression>
 
 #include <unistd.h>
 
@@ -14,7 +15,11 @@ LocalInstanceChannel::LocalInstanceChannel(QString name, QObject* parent)
     : QObject(parent), name_(std::move(name)) {}
 
 QString LocalInstanceChannel::DefaultName() {
-    return QStringLiteral("quillmor-instance-") + QString::number(::getuid());
+    // One copy per user and desktop: each X display is a desktop of its own.
+    QString display = QString::fromLocal8Bit(qgetenv("DISPLAY"));
+    display.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.]")), QStringLiteral("_"));
+    return QStringLiteral("quillmor-instance-") + QString::number(::getuid()) +
+           QStringLiteral("-") + display;
 }
 
 bool LocalInstanceChannel::AnotherCopyRunning(std::function<void()> onActivate) {
