@@ -24,6 +24,7 @@ class QLabel;
 namespace qm {
 
 class MacroTab;
+class ColorTab;
 
 enum class SaveResult { Saved, Declined, Failed };
 
@@ -86,6 +87,7 @@ class wMenu : public QMainWindow {
     QTabBar* tsMenu = nullptr;
     std::array<QWidget*, 4> fTab{};
     MacroTab* macroTab = nullptr;
+    ColorTab* colorTab = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
     QAction* FileOpen = nullptr;

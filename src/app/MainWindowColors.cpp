@@ -1,10 +1,24 @@
 // The text colour tab and the preview texture, on the main window.
 #include "app/MainWindow.h"
+#include "config/ColorTab.h"
+#include "preview/MacroSampleSetup.h"
 
 namespace qm {
 
-void wMenu::InitTextColor() {}
-void wMenu::LoadWindowTexture() {}
-void wMenu::OnFolderOpened() {}
+void wMenu::InitTextColor() {
+    colorTab->InitTextColor();
+}
+
+// No cnf.dat has been read yet at start-up, so this is texture 101.
+void wMenu::LoadWindowTexture() {
+    colorTab->LoadWindowTexture(WindowTextureNumber(cnfRecord.BackgroundValue()));
+}
+
+void wMenu::OnFolderOpened() {
+    // The previews take the chat window background the character uses in the game.
+    // The opening has already deselected the colour entry; the tree highlight, the
+    // sliders and the sample colour stay as they were until a node is clicked.
+    colorTab->LoadWindowTexture(WindowTextureNumber(cnfRecord.BackgroundValue()));
+}
 
 }  // namespace qm

@@ -11,6 +11,7 @@
 #include "macro/Md5.h"
 #include "macro/SafeFile.h"
 #include "platform/Paths.h"
+#include "preview/PreviewBoxes.h"
 
 namespace qm {
 
@@ -86,7 +87,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
         connect(box, &QLineEdit::textChanged, this, [this, k] { efLine_Change(k); });
         efLine[std::size_t(k)] = box;
     }
-    pctMacro = new QWidget(this);
+    pctMacro = new MacroPreviewBox(w_, this);
     pctMacro->setObjectName(QStringLiteral("pctMacro"));
     pctMacro->setGeometry(272, 208, 409, 145);
 

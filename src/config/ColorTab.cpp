@@ -1,0 +1,144 @@
+#include "config/ColorTab.h"
+
+#include <QLabel>
+#include <QSlider>
+#include <QTreeWidget>
+
+#include "app/MainWindow.h"
+#include "config/CnfRecord.h"
+#include "editor/MacroTab.h"
+#include "preview/PreviewBoxes.h"
+#include "preview/PreviewPainter.h"
+
+namespace qm {
+
+namespace {
+
+QString Q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+
+constexpr int kKeyRole = Qt::UserRole;
+
+}  // namespace
+
+ColorTab::ColorTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window) {
+    tvTextColor = new QTreeWidget(this);
+    tvTextColor->setObjectName(QStringLiteral("tvTextColor"));
+    tvTextColor->setGeometry(16, 8, 257, 321);
+    tvTextColor->setHeaderHidden(true);
+    tvTextColor->setColumnCount(1);
+    // A click on the node already highlighted must select it again (after a folder was
+    // opened the highlight stays but nothing is selected), and arrow keys select too.
+    connect(tvTextColor, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* node) { tvTextColor_NodeClick(node); });
+    connect(tvTextColor, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
+        if (node != nullptr) tvTextColor_NodeClick(node);
+    });
+
+    const char16_t* const captions[4] = {u"R", u"G", u"B", u"A"};
+    const char* const names[4] = {"sTextColorR", "sTextColorG", "sTextColorB", "sTextColorA"};
+    std::array<QSlider*, 4> sliders{};
+    for (int k = 0; k < 4; ++k) {
+        auto* label = new QLabel(Q(captions[k]), this);
+        label->setObjectName(QStringLiteral("stTextColor%1").arg(Q(captions[k])));
+        label->setGeometry(296, 48 + 40 * k, 25, 17);
+        stTextColor[std::size_t(k)] = label;
+        auto* slider = new QSlider(Qt::Horizontal, this);
+        slider->setObjectName(QString::fromLatin1(names[k]));
+        slider->setGeometry(328, 40 + 40 * k, 137, 25);
+        slider->setRange(0, 255);
+        slider->setSingleStep(1);
+        slider->setPageStep(5);
+        sliders[std::size_t(k)] = slider;
+    }
+    sTextColorR = sliders[0];
+    sTextColorG = sliders[1];
+    sTextColorB = sliders[2];
+    sTextColorA = sliders[3];
+    // Nothing is selected until an entry node is clicked.
+    SetSlidersEnabled(false);
+    // The handlers also run for the program's own slider changes; Filling and the
+    // selection guard keep those from counting as edits.
+    connect(sTextColorR, &QSlider::valueChanged, this, [this] { sTextColorR_Scroll(); });
+    connect(sTextColorG, &QSlider::valueChanged, this, [this] { sTextColorG_Scroll(); });
+    connect(sTextColorB, &QSlider::valueChanged, this, [this] { sTextColorB_Scroll(); });
+    connect(sTextColorA, &QSlider::valueChanged, this, [this] { sTextColorA_Change(); });
+
+    pctTextColor = new TextColorSampleBox(w_, this);
+    pctTextColor->setObjectName(QStringLiteral("pctTextColor"));
+    pctTextColor->setGeometry(296, 200, 321, 121);
+}
+
+void ColorTab::InitTextColor() {
+    tvTextColor->clear();
+    for (const TextColorGroup& group : TextColorGroups()) {
+        auto* groupNode = new QTreeWidgetItem(tvTextColor, QStringList{Q(group.caption)});
+        groupNode->setData(0, kKeyRole, Q(group.key));
+        for (int entry = group.firstEntry; entry <= group.lastEntry; ++entry) {
+            auto* node = new QTreeWidgetItem(groupNode, QStringList{Q(TextColorCaption(entry))});
+            node->setData(0, kKeyRole, Q(TextColorNodeKey(entry)));
+        }
+        groupNode->setExpanded(true);
+    }
+}
+
+void ColorTab::LoadWindowTexture(int number) {
+    QImage image = LoadWindowTextureImage(number);
+    // Keep what is shown when another texture is missing.
+    if (!image.isNull() || WindowTexture.isNull()) WindowTexture = image;
+    pctTextColor->update();
+    if (w_.macroTab != nullptr) w_.macroTab->RepaintPreview();
+}
+
+void ColorTab::SetSlidersEnabled(bool enabled) {
+    for (QSlider* s : {sTextColorR, sTextColorG, sTextColorB, sTextColorA}) s->setEnabled(enabled);
+}
+
+void ColorTab::tvTextColor_NodeClick(QTreeWidgetItem* node) {
+    if (node == nullptr) return;
+    const std::u16string key = node->data(0, kKeyRole).toString().toStdU16String();
+    const int entry = TextColorEntryFromKey(key);
+    if (entry < 0) {
+        // A group: nothing selected, sliders at 0 and disabled; the sample keeps its colour.
+        w_.SelectedColorEntry = -1;
+        for (QSlider* s : {sTextColorR, sTextColorG, sTextColorB, sTextColorA}) s->setValue(0);
+        SetSlidersEnabled(false);
+        return;
+    }
+    w_.Filling = true;
+    w_.SelectedColorEntry = int16_t(entry);
+    const TextColor c = w_.cnfRecord.Color(entry);
+    sTextColorR->setValue(c.red);
+    sTextColorG->setValue(c.green);
+    sTextColorB->setValue(c.blue);
+    sTextColorA->setValue(c.alpha);
+    pctTextColor->SetForeColor(QColor(c.red, c.green, c.blue));
+    pctTextColor->update();
+    w_.Filling = false;
+    SetSlidersEnabled(true);
+}
+
+void ColorTab::StoreSlider(QSlider* slider, int byte, bool repaint) {
+    if (w_.Filling || w_.SelectedColorEntry < 0) return;
+    const int entry = w_.SelectedColorEntry;
+    w_.cnfRecord.SetColorByte(entry, ColorByte(byte), uint8_t(slider->value()));
+    pctTextColor->SetForeColor(EntryColor(w_.cnfRecord, entry));
+    if (repaint) pctTextColor->update();
+    w_.ContentModified = true;
+}
+
+void ColorTab::sTextColorR_Scroll() {
+    StoreSlider(sTextColorR, int(ColorByte::Red), true);
+}
+void ColorTab::sTextColorG_Scroll() {
+    StoreSlider(sTextColorG, int(ColorByte::Green), true);
+}
+void ColorTab::sTextColorB_Scroll() {
+    StoreSlider(sTextColorB, int(ColorByte::Blue), true);
+}
+void ColorTab::sTextColorA_Change() {
+    StoreSlider(sTextColorA, int(ColorByte::Alpha), false);
+}
+
+}  // namespace qm

@@ -1,0 +1,85 @@
+#include "preview/PreviewPainter.h"
+
+#include <QFontInfo>
+#include <QPainter>
+#include <cmath>
+
+namespace qm {
+
+namespace {
+
+QString Q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+
+double EmPixels(const QFont& font) {
+    const QFontInfo info(font);
+    return info.pixelSize() > 0 ? double(info.pixelSize()) : font.pointSizeF() * 96.0 / 72.0;
+}
+
+void ClearAndTile(QPainter& painter, const QRect& box, const QImage& texture, bool tile) {
+    painter.fillRect(box, kPreviewBackground);
+    const int w = texture.width();
+    if (w <= 0) return;
+    for (int x = 0; x <= box.width() - 1; x += w) {
+        painter.drawImage(QPoint(box.left() + x, box.top()), texture);
+        if (!tile) break;
+    }
+}
+
+}  // namespace
+
+QFont PreviewFont() {
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPointSize(14);
+    font.setBold(true);
+    return font;
+}
+
+QColor EntryColor(const CnfRecord& record, int entry) {
+    const TextColor c = record.Color(entry);
+    return QColor(c.red, c.green, c.blue);
+}
+
+QImage LoadWindowTextureImage(int number) {
+    QImage image(QStringLiteral(":/quillmor/textures/%1.png").arg(number));
+    return image;
+}
+
+int PreviewBaseline(const QFont& font, int line) {
+    const double em = EmPixels(font);
+    return int(std::lround(em + line * std::ceil(em * 1.25)));
+}
+
+void PaintMacroPreview(QPainter& painter, const QRect& box, const QImage& texture,
+                       std::span<const OutputLine> lines, const CnfRecord& colors) {
+    painter.save();
+    painter.setClipRect(box);
+    ClearAndTile(painter, box, texture, true);
+    const QFont font = PreviewFont();
+    painter.setFont(font);
+    int row = 0;
+    for (const OutputLine& line : lines) {
+        const int baseline = box.top() + PreviewBaseline(font, row++);
+        if (baseline - EmPixels(font) > box.bottom()) break;  // the rest is below the box
+        painter.setPen(EntryColor(colors, line.colourEntry));
+        painter.drawText(QPoint(box.left(), baseline), Q(line.text));
+    }
+    painter.restore();
+}
+
+void PaintTextColorSample(QPainter& painter, const QRect& box, const QImage& texture,
+                          const QColor& textColor) {
+    painter.save();
+    painter.setClipRect(box);
+    ClearAndTile(painter, box, texture, false);
+    const QFont font = PreviewFont();
+    painter.setFont(font);
+    painter.setPen(textColor);
+    // The first text line stays empty; the message, with its leading space, is on the second.
+    painter.drawText(QPoint(box.left(), box.top() + PreviewBaseline(font, 1)),
+                     QStringLiteral(" サンプルメッセージ！"));
+    painter.restore();
+}
+
+}  // namespace qm
