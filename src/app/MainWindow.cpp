@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Texts.h"
+#include "config/GameSettingsTab.h"
 #include "config/ColorTab.h"
 #include "editor/MacroTab.h"
 #include "platform/Paths.h"
@@ -108,6 +109,8 @@ void wMenu::BuildTabs() {
     }
     macroTab = new MacroTab(*this, fTab[0]);
     macroTab->setGeometry(8, 0, kFrameWidth - 8, kFrameHeight - 8);
+    gameSettingsTab = new GameSettingsTab(*this, fTab[2]);
+    gameSettingsTab->setGeometry(8, 0, kFrameWidth - 16, kFrameHeight - 8);
     colorTab = new ColorTab(*this, fTab[1]);
     colorTab->setGeometry(0, 0, kFrameWidth, kFrameHeight - 8);
     connect(tsMenu, &QTabBar::currentChanged, this, [this] { tsMenu_Click(); });

@@ -24,6 +24,7 @@ class QLabel;
 namespace qm {
 
 class MacroTab;
+class GameSettingsTab;
 class ColorTab;
 
 enum class SaveResult { Saved, Declined, Failed };
@@ -87,6 +88,7 @@ class wMenu : public QMainWindow {
     QTabBar* tsMenu = nullptr;
     std::array<QWidget*, 4> fTab{};
     MacroTab* macroTab = nullptr;
+    GameSettingsTab* gameSettingsTab = nullptr;
     ColorTab* colorTab = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;

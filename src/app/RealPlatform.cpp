@@ -5,6 +5,7 @@
 #include "platform/linux/LocalInstanceChannel.h"
 #include "platform/linux/QtServices.h"
 #include "platform/linux/RegFile.h"
+#include "platform/linux/XrandrDisplayProbe.h"
 #include "settings/RegistryRouter.h"
 
 namespace qm {
@@ -20,6 +21,7 @@ struct RealPlatform::Backends {
     RegFileBackend registryFile{RegFileBackend::DefaultPath()};
     RegistryRouter registry{registryFile};
     LinuxProcesses processes;
+    XrandrDisplayProbe display;
 };
 
 RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {
@@ -31,6 +33,7 @@ RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {
     platform.instance = &backends_->instance;
     platform.registry = &backends_->registry;
     platform.processes = &backends_->processes;
+    platform.display = &backends_->display;
 }
 
 RealPlatform::~RealPlatform() = default;

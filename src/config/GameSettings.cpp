@@ -246,7 +246,7 @@ GameSettingsSaveResult SaveGameSettings(IRegistryBackend& registry, const GameSe
 std::u16string GameSettingsSaveMessage(const GameSettingsSaveResult& result) {
     if (!result.refusedBox.empty()) {
         return result.refusedBox +
-               u"には -32768 から 32767 までの数を入力してください。\n"
+               u"には -32768 から 32767 までの数を入力してください。\r\n"
                u"ゲームの環境設定は保存していません。";
     }
     if (result.failedValues.empty()) return {};
@@ -256,7 +256,7 @@ std::u16string GameSettingsSaveMessage(const GameSettingsSaveResult& result) {
         names += name;
     }
     return u"ゲームの環境設定のうち、次の値をレジストリに書き込めませんでした: " + names +
-           u"\nゲームの設定を書き換える権限があるか確かめてください。";
+           u"\r\nゲームの設定を書き換える権限があるか確かめてください。";
 }
 
 }  // namespace qm

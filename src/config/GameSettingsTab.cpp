@@ -1,0 +1,306 @@
+#include "config/GameSettingsTab.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "app/MainWindow.h"
+
+namespace qm {
+
+namespace {
+
+QString Q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+
+QLabel* Label(const char* name, std::u16string_view text, QWidget* parent) {
+    auto* label = new QLabel(Q(text), parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+QComboBox* Combo(const char* name, QWidget* parent) {
+    auto* combo = new QComboBox(parent);  // not editable: a drop-down list
+    combo->setObjectName(QLatin1String(name));
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return combo;
+}
+
+QLineEdit* SizeBox(const char* name, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setMaxLength(5);
+    box->setFixedWidth(64);
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+QSlider* StepSlider(const char* name, QWidget* parent) {
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    slider->setObjectName(QLatin1String(name));
+    slider->setRange(0, kBackBufferStepMax);
+    slider->setSingleStep(1);
+    slider->setPageStep(1);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(1);
+    slider->setFixedWidth(120);
+    slider->setToolTip(QStringLiteral("256 / 512 / 1024"));
+    return slider;
+}
+
+// The pixel sizes under the sliders' ticks.
+QWidget* StepScale(QWidget* parent) {
+    auto* scale = new QWidget(parent);
+    scale->setFixedWidth(120);
+    auto* row = new QHBoxLayout(scale);
+    row->setContentsMargins(0, 0, 0, 0);
+    for (int step = 0; step <= kBackBufferStepMax; ++step) {
+        if (step > 0) row->addStretch(1);
+        auto* label = new QLabel(Q(*BackBufferTextForStep(step)), scale);
+        QFont font = label->font();
+        font.setPointSizeF(font.pointSizeF() * 0.85);
+        label->setFont(font);
+        row->addWidget(label);
+    }
+    return scale;
+}
+
+}  // namespace
+
+void GameCheckBox::SetState(CheckState state) {
+    if (state == CheckState::Grey) {
+        setCheckState(Qt::PartiallyChecked);  // makes the box three-state
+        return;
+    }
+    setTristate(false);
+    setCheckState(state == CheckState::Checked ? Qt::Checked : Qt::Unchecked);
+}
+
+CheckState GameCheckBox::State() const {
+    switch (checkState()) {
+        case Qt::Checked:
+            return CheckState::Checked;
+        case Qt::PartiallyChecked:
+            return CheckState::Grey;
+        default:
+            return CheckState::Clear;
+    }
+}
+
+void GameCheckBox::nextCheckState() {
+    // Grey is only ever the stored state; a click leaves it for good.
+    const bool check = checkState() != Qt::Checked;
+    setTristate(false);
+    setCheckState(check ? Qt::Checked : Qt::Unchecked);
+}
+
+GameSettingsTab::GameSettingsTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window) {
+    setObjectName(QStringLiteral("GameSettingsTab"));
+    auto check = [this](const char* name, std::u16string_view caption) {
+        auto* box = new GameCheckBox(Q(caption), this);
+        box->setObjectName(QLatin1String(name));
+        return box;
+    };
+
+    cboFrontBuffer = Combo("cboFrontBuffer", this);
+    efBackBufferW = SizeBox("efBackBufferW", this);
+    sBackBufferW = StepSlider("sBackBufferW", this);
+    efBackBufferH = SizeBox("efBackBufferH", this);
+    sBackBufferH = StepSlider("sBackBufferH", this);
+    cboGeneral = Combo("cboGeneral", this);
+    cboMenuMap = Combo("cboMenuMap", this);
+    cboDeformAnimation = Combo("cboDeformAnimation", this);
+    cbMipMap = check("cbMipMap", u"複数のテクスチャを用意");
+    cbBumpMap = check("cbBumpMap", u"凹凸の表示(バンプマッピング)");
+    cbBumpMap->setEnabled(false);  // until the probe finds the hardware able
+    cbSound = check("cbSound", u"サウンドを鳴らす");
+    cbHardwareCursor = check("cbHardwareCursor", u"ハードウェアカーソルの使用");
+    cbOpeningMovie = check("cbOpeningMovie", u"オープニングムービーを流す");
+    cbSimpleCharacterMake = check("cbSimpleCharacterMake", u"[新規作成]時の背景簡略化");
+
+    // Left: what the screen shows and how finely. Right: sound and the rest.
+    auto* screen = new QGroupBox(QStringLiteral("画面"), this);
+    auto* screenGrid = new QGridLayout(screen);
+    screenGrid->addWidget(Label("stFrontBuffer", u"ディスプレイ解像度", screen), 0, 0);
+    screenGrid->addWidget(cboFrontBuffer, 0, 1, 1, 3, Qt::AlignLeft);
+    screenGrid->addWidget(Label("stBackBuffer", u"内部解像度", screen), 1, 0);
+    screenGrid->addWidget(Label("stBackBufferW", u"幅", screen), 1, 1, Qt::AlignRight);
+    screenGrid->addWidget(efBackBufferW, 1, 2);
+    screenGrid->addWidget(sBackBufferW, 1, 3);
+    screenGrid->addWidget(Label("stBackBufferH", u"高さ", screen), 2, 1, Qt::AlignRight);
+    screenGrid->addWidget(efBackBufferH, 2, 2);
+    screenGrid->addWidget(sBackBufferH, 2, 3);
+    screenGrid->addWidget(StepScale(screen), 3, 3);
+    screenGrid->setColumnStretch(4, 1);
+
+    auto* quality = new QGroupBox(QStringLiteral("画質"), this);
+    auto* qualityGrid = new QGridLayout(quality);
+    qualityGrid->addWidget(Label("stGeneral", u"テクスチャ", quality), 0, 0);
+    qualityGrid->addWidget(cboGeneral, 0, 1, Qt::AlignLeft);
+    qualityGrid->addWidget(Label("stMenuMap", u"地図(マップ)", quality), 1, 0);
+    qualityGrid->addWidget(cboMenuMap, 1, 1, Qt::AlignLeft);
+    qualityGrid->addWidget(Label("stDeformAnimation", u"草木のアニメーション", quality), 2, 0);
+    qualityGrid->addWidget(cboDeformAnimation, 2, 1, Qt::AlignLeft);
+    qualityGrid->addWidget(cbMipMap, 3, 0, 1, 2);
+    qualityGrid->addWidget(cbBumpMap, 4, 0, 1, 2);
+    qualityGrid->setColumnStretch(2, 1);
+
+    auto* sound = new QGroupBox(QStringLiteral("サウンド"), this);
+    auto* soundBox = new QVBoxLayout(sound);
+    soundBox->addWidget(cbSound);
+
+    auto* other = new QGroupBox(QStringLiteral("その他"), this);
+    auto* otherBox = new QVBoxLayout(other);
+    otherBox->addWidget(cbHardwareCursor);
+    otherBox->addWidget(cbOpeningMovie);
+    otherBox->addWidget(cbSimpleCharacterMake);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(screen);
+    left->addWidget(quality);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(sound);
+    right->addWidget(other);
+    right->addStretch(1);
+    auto* columns = new QHBoxLayout(this);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->addLayout(left, 3);
+    columns->addLayout(right, 2);
+
+    auto onCheck = [this](GameCheckBox* box, void (GameSettingsTab::*handler)()) {
+        connect(box, &QCheckBox::stateChanged, this, [this, handler] { (this->*handler)(); });
+    };
+    onCheck(cbMipMap, &GameSettingsTab::cbMipMap_Click);
+    onCheck(cbSound, &GameSettingsTab::cbSound_Click);
+    onCheck(cbBumpMap, &GameSettingsTab::cbBumpMap_Click);
+    onCheck(cbHardwareCursor, &GameSettingsTab::cbHardwareCursor_Click);
+    onCheck(cbOpeningMovie, &GameSettingsTab::cbOpeningMovie_Click);
+    onCheck(cbSimpleCharacterMake, &GameSettingsTab::cbSimpleCharacterMake_Click);
+    auto onCombo = [this](QComboBox* combo, void (GameSettingsTab::*handler)()) {
+        connect(combo, &QComboBox::currentIndexChanged, this,
+                [this, handler] { (this->*handler)(); });
+    };
+    onCombo(cboFrontBuffer, &GameSettingsTab::cboFrontBuffer_Click);
+    onCombo(cboGeneral, &GameSettingsTab::cboGeneral_Click);
+    onCombo(cboMenuMap, &GameSettingsTab::cboMenuMap_Click);
+    onCombo(cboDeformAnimation, &GameSettingsTab::cboDeformAnimation_Click);
+    connect(efBackBufferW, &QLineEdit::textChanged, this, [this] { efBackBufferW_Change(); });
+    connect(efBackBufferH, &QLineEdit::textChanged, this, [this] { efBackBufferH_Change(); });
+    // Show() blocks these while it sets the sliders, so only the user's movement writes.
+    connect(sBackBufferW, &QSlider::valueChanged, this, [this] { sBackBufferW_Scroll(); });
+    connect(sBackBufferH, &QSlider::valueChanged, this, [this] { sBackBufferH_Scroll(); });
+}
+
+void GameSettingsTab::ApplyProbe(const DisplayProbeResult& probe) {
+    displayModes = probe.modes;
+    displayModeFailed = probe.displayModeFailed;
+    for (const Resolution& r : displayModes) cboFrontBuffer->addItem(Q(DisplayModeCaption(r)));
+    if (probe.bumpMapAvailable) cbBumpMap->setEnabled(true);
+}
+
+void GameSettingsTab::FillGameSettingChoices() {
+    for (auto caption : kGeneralCaptions) cboGeneral->addItem(Q(caption));
+    for (auto caption : kMenuMapCaptions) cboMenuMap->addItem(Q(caption));
+    for (auto caption : kDeformAnimationCaptions) cboDeformAnimation->addItem(Q(caption));
+}
+
+void GameSettingsTab::Show(const GameSettings& s) {
+    const bool wasFilling = w_.Filling;
+    w_.Filling = true;
+    cbSound->SetState(s.sound);
+    cbMipMap->SetState(s.mipMap);
+    cboFrontBuffer->clear();
+    for (const Resolution& r : displayModes) cboFrontBuffer->addItem(Q(DisplayModeCaption(r)));
+    cboFrontBuffer->setCurrentIndex(s.frontBuffer);
+    {
+        const QSignalBlocker blockW(sBackBufferW);
+        const QSignalBlocker blockH(sBackBufferH);
+        sBackBufferW->setValue(s.backBufferWStep);
+        sBackBufferH->setValue(s.backBufferHStep);
+    }
+    efBackBufferW->setText(Q(s.backBufferW));
+    efBackBufferH->setText(Q(s.backBufferH));
+    cboGeneral->setCurrentIndex(s.general);
+    cboMenuMap->setCurrentIndex(s.menuMap);
+    cboDeformAnimation->setCurrentIndex(s.deformAnimation);
+    cbBumpMap->SetState(s.bumpMap);
+    cbOpeningMovie->SetState(s.openingMovie);
+    cbHardwareCursor->SetState(s.hardwareCursor);
+    cbSimpleCharacterMake->SetState(s.simpleCharacterMake);
+    w_.Filling = wasFilling;
+}
+
+GameSettings GameSettingsTab::Collect() const {
+    GameSettings s;
+    s.sound = cbSound->State();
+    s.mipMap = cbMipMap->State();
+    s.frontBuffer = cboFrontBuffer->currentIndex();
+    s.backBufferW = efBackBufferW->text().toStdU16String();
+    s.backBufferH = efBackBufferH->text().toStdU16String();
+    s.backBufferWStep = sBackBufferW->value();
+    s.backBufferHStep = sBackBufferH->value();
+    s.general = cboGeneral->currentIndex();
+    s.menuMap = cboMenuMap->currentIndex();
+    s.bumpMap = cbBumpMap->State();
+    s.deformAnimation = cboDeformAnimation->currentIndex();
+    s.openingMovie = cbOpeningMovie->State();
+    s.hardwareCursor = cbHardwareCursor->State();
+    s.simpleCharacterMake = cbSimpleCharacterMake->State();
+    return s;
+}
+
+void GameSettingsTab::Modified() {
+    if (!w_.Filling) w_.ContentModified = true;
+}
+
+void GameSettingsTab::cbMipMap_Click() {
+    Modified();
+}
+void GameSettingsTab::cbSound_Click() {
+    Modified();
+}
+void GameSettingsTab::cbBumpMap_Click() {
+    Modified();
+}
+void GameSettingsTab::cbHardwareCursor_Click() {
+    Modified();
+}
+void GameSettingsTab::cbOpeningMovie_Click() {
+    Modified();
+}
+void GameSettingsTab::cbSimpleCharacterMake_Click() {
+    Modified();
+}
+void GameSettingsTab::cboFrontBuffer_Click() {
+    Modified();
+}
+void GameSettingsTab::cboGeneral_Click() {
+    Modified();
+}
+void GameSettingsTab::cboMenuMap_Click() {
+    Modified();
+}
+void GameSettingsTab::cboDeformAnimation_Click() {
+    Modified();
+}
+void GameSettingsTab::efBackBufferW_Change() {
+    Modified();
+}
+void GameSettingsTab::efBackBufferH_Change() {
+    Modified();
+}
+
+void GameSettingsTab::sBackBufferW_Scroll() {
+    if (auto text = BackBufferTextForStep(sBackBufferW->value())) efBackBufferW->setText(Q(*text));
+}
+
+void GameSettingsTab::sBackBufferH_Scroll() {
+    if (auto text = BackBufferTextForStep(sBackBufferH->value())) efBackBufferH->setText(Q(*text));
+}
+
+}  // namespace qm
