@@ -11,6 +11,7 @@
 #include "app/Texts.h"
 #include "config/GameSettingsTab.h"
 #include "config/ColorTab.h"
+#include "editor/EditCommands.h"
 #include "editor/MacroTab.h"
 #include "platform/Paths.h"
 
@@ -85,6 +86,10 @@ void wMenu::BuildMenus() {
     EditDelete = add(EditMenu, "EditDelete", QStringLiteral("削除(&D)"),
                      QKeySequence(Qt::Key_Delete), &wMenu::EditDelete_Click);
     connect(EditMenu, &QMenu::aboutToShow, this, [this] { EditMenu_Click(); });
+    // The Delete key stays with the text boxes, which take it before any shortcut: in a
+    // line box it joins the next line (caret at the end, nothing selected) or deletes as
+    // usual; the Edit menu's Delete is reached from the menu. Ctrl+X/C/V go to the menu.
+    InstallEditKeyRouting(*this);
 }
 
 void wMenu::BuildTabs() {

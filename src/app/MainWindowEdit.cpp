@@ -1,17 +1,148 @@
 // The Edit menu and the set backup handles, on the main window.
-#include "app/MainWindow.h"
-
 #include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <algorithm>
+
+#include "app/MainWindow.h"
+#include "editor/EditCommands.h"
+#include "editor/LineOps.h"
+#include "editor/MacroTab.h"
+#include "editor/TextForms.h"
+#include "macro/Cp932.h"
 
 namespace qm {
 
-void wMenu::EditMenu_Click() {
-    for (QAction* a : {EditCut, EditCopy, EditPaste, EditDelete}) a->setEnabled(false);
+namespace {
+
+QString Q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
 }
-void wMenu::EditCut_Click() {}
-void wMenu::EditCopy_Click() {}
-void wMenu::EditPaste_Click() {}
-void wMenu::EditDelete_Click() {}
-void wMenu::InitSetDraggers() {}
+std::u16string U(const QString& s) {
+    return s.toStdU16String();
+}
+
+// The text box of any tab that has the focus in this window, or null.
+QLineEdit* FocusedTextBox(wMenu& w) {
+    return qobject_cast<QLineEdit*>(w.focusWidget());
+}
+
+bool IsTitleBox(wMenu& w, const QLineEdit* box) {
+    const auto& titles = w.macroTab->efTitle;
+    return std::find(titles.begin(), titles.end(), box) != titles.end();
+}
+
+QLineEdit* CurrentTitleBox(wMenu& w) {
+    return w.macroTab->efTitle[std::size_t(w.macroTab->CurrentMacroIndex)];
+}
+
+// Any error ends the command silently; what it did before stays done.
+template <typename F>
+void Guarded(F&& command) {
+    try {
+        command();
+    } catch (...) {
+    }
+}
+
+// Copy and Cut take the whole current macro from a title box, the selection elsewhere.
+std::u16string TextToTake(wMenu& w, QLineEdit* box) {
+    if (IsTitleBox(w, box))
+        return MacroToText(U(CurrentTitleBox(w)->text()), w.macroTab->LineTexts());
+    return U(box->selectedText());
+}
+
+// Replaces the selection of a title box with as much of the text as keeps the title
+// within its eight bytes.
+void InsertIntoTitle(QLineEdit* box, std::u16string_view text) {
+    QString rest = box->text();
+    if (box->hasSelectedText()) rest.remove(box->selectionStart(), box->selectedText().size());
+    std::size_t used = Cp932Length(U(rest));
+    std::size_t room = used < kTitleFieldSize - 1 ? kTitleFieldSize - 1 - used : 0;
+    box->insert(Q(TruncateToCp932Bytes(text, room)));
+}
+
+}  // namespace
+
+void wMenu::EditMenu_Click() {
+    Guarded([this] {
+        QLineEdit* box = FocusedTextBox(*this);
+        if (!box) {
+            for (QAction* a : {EditCut, EditCopy, EditPaste, EditDelete}) a->setEnabled(false);
+            return;
+        }
+        bool canTake = IsTitleBox(*this, box) || box->hasSelectedText();
+        bool writable = !box->isReadOnly();
+        EditCut->setEnabled(canTake && writable);
+        EditCopy->setEnabled(canTake);
+        EditDelete->setEnabled(canTake && writable);
+        EditPaste->setEnabled(writable && !platform.clipboard->GetText().empty());
+    });
+}
+
+void wMenu::EditCopy_Click() {
+    Guarded([this] {
+        QLineEdit* box = FocusedTextBox(*this);
+        if (!box) return;
+        if (!PutOnClipboard(*platform.clipboard, TextToTake(*this, box)))
+            ShowStatus(u"クリップボードに書き込めませんでした。");
+    });
+}
+
+void wMenu::EditCut_Click() {
+    Guarded([this] {
+        QLineEdit* box = FocusedTextBox(*this);
+        if (!box || box->isReadOnly()) return;
+        // The boxes are emptied only once the clipboard holds their text.
+        if (!PutOnClipboard(*platform.clipboard, TextToTake(*this, box))) {
+            ShowStatus(u"クリップボードに書き込めませんでした。");
+            return;
+        }
+        if (IsTitleBox(*this, box)) {
+            CurrentTitleBox(*this)->clear();
+            for (QLineEdit* line : macroTab->efLine) line->clear();
+        } else if (box->hasSelectedText()) {
+            box->del();
+        }
+    });
+}
+
+void wMenu::EditPaste_Click() {
+    Guarded([this] {
+        QLineEdit* box = FocusedTextBox(*this);
+        if (!box || box->isReadOnly()) return;
+        std::u16string text = platform.clipboard->GetText();
+        // Text with CR LF is a macro: it fills the current macro whichever box has the
+        // focus, once a folder is open (before that the macro boxes take no text).
+        if (auto macro = TextToMacro(text)) {
+            if (!EditorEnabled) return;
+            CurrentTitleBox(*this)->setText(Q(macro->title));
+            for (int k = 0; k < kLinesPerMacro; ++k)
+                macroTab->efLine[std::size_t(k)]->setText(Q(macro->lines[std::size_t(k)]));
+        } else if (IsTitleBox(*this, box)) {
+            InsertIntoTitle(box, text);
+        } else {
+            box->insert(Q(text));
+        }
+    });
+}
+
+void wMenu::EditDelete_Click() {
+    Guarded([this] {
+        QLineEdit* box = FocusedTextBox(*this);
+        if (box && !box->isReadOnly() && box->hasSelectedText()) box->del();
+    });
+}
+
+void wMenu::InitSetDraggers() {
+    QPixmap picture(QStringLiteral(":/quillmor/201.png"));
+    for (QLabel* handle : macroTab->pctSetDragger) {
+        handle->setPixmap(picture);
+        handle->setToolTip(
+            QStringLiteral("デスクトップにドラッグすることでバックアップできます。"
+                           "バックアップは、この上にドラッグすることで復元できます。"));
+    }
+}
 
 }  // namespace qm

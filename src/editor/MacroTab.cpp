@@ -6,7 +6,9 @@
 #include <QMouseEvent>
 
 #include "app/MainWindow.h"
+#include "editor/EditCommands.h"
 #include "editor/LineOps.h"
+#include "editor/SetDragHandle.h"
 #include "macro/Cp932.h"
 #include "macro/Md5.h"
 #include "macro/SafeFile.h"
@@ -61,7 +63,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
         connect(button, &QPushButton::clicked, this, [this, n] { pbSet_Click(n); });
         pbSet[std::size_t(n)] = button;
 
-        auto* handle = new QLabel(this);
+        auto* handle = new SetDragHandle(window, n, this);
         handle->setObjectName(QStringLiteral("pctSetDragger%1").arg(n));
         handle->setGeometry(0, 16 + 24 * n, 17, 17);
         pctSetDragger[std::size_t(n)] = handle;
@@ -106,6 +108,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
 
     popSetMenu = new QMenu(QStringLiteral("セット"), this);
     popSetMenu->setObjectName(QStringLiteral("popSetMenu"));
+    BuildSetMenu(popSetMenu, w_);
 
     SetEditorEnabled(false);
     HighlightSet(0);

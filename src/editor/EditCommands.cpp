@@ -1,0 +1,156 @@
+#include "editor/EditCommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+
+#include "app/MainWindow.h"
+#include "editor/MacroTab.h"
+#include "editor/TextForms.h"
+
+namespace qm {
+
+namespace {
+
+constexpr std::u16string_view kClipboardFailed = u"クリップボードに書き込めませんでした。";
+
+MacroFile& SetOf(wMenu& w, int set) {
+    return w.macroBook[std::size_t(set)];
+}
+
+// The set commands work from the book, so the current set's boxes go in first.
+void StoreCurrentSet(wMenu& w) {
+    MacroTab& tab = *w.macroTab;
+    MacroFile& current = SetOf(w, tab.CurrentSetIndex);
+    tab.StoreTitles(current);
+    tab.StoreLines(current, tab.CurrentMacroIndex);
+}
+
+void RefreshIfShown(wMenu& w, int set) {
+    MacroTab& tab = *w.macroTab;
+    if (set != tab.CurrentSetIndex) return;
+    tab.ShowTitles(SetOf(w, set));
+    tab.ShowMacro(SetOf(w, set), tab.CurrentMacroIndex);
+}
+
+// A failing command ends where it failed; what it did before stays done.
+template <typename F>
+void Guarded(F&& command) {
+    try {
+        command();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+bool PutOnClipboard(IClipboard& clipboard, std::u16string_view text) {
+    clipboard.Clear();
+    clipboard.SetText(text);
+    return clipboard.GetText() == text;
+}
+
+void TextToSet(wMenu& w, int set, std::u16string_view text) {
+    TextToSet(SetOf(w, set), text);
+    RefreshIfShown(w, set);
+}
+
+void popSetCopy_Click(wMenu& w) {
+    Guarded([&] {
+        StoreCurrentSet(w);
+        if (!PutOnClipboard(*w.platform.clipboard, SetToText(SetOf(w, w.macroTab->MenuSet))))
+            w.ShowStatus(kClipboardFailed);
+    });
+}
+
+void popSetCut_Click(wMenu& w) {
+    Guarded([&] {
+        int set = w.macroTab->MenuSet;
+        StoreCurrentSet(w);
+        // The fields are emptied only once the clipboard holds their text.
+        if (!PutOnClipboard(*w.platform.clipboard, SetToText(SetOf(w, set)))) {
+            w.ShowStatus(kClipboardFailed);
+            return;
+        }
+        ClearSet(SetOf(w, set));
+        RefreshIfShown(w, set);
+        w.ContentModified = true;
+    });
+}
+
+void popSetPaste_Click(wMenu& w) {
+    Guarded([&] {
+        std::u16string text = w.platform.clipboard->GetText();
+        TextToSet(w, w.macroTab->MenuSet, text);
+        w.ContentModified = true;
+    });
+}
+
+void popSetDelete_Click(wMenu& w) {
+    Guarded([&] {
+        int set = w.macroTab->MenuSet;
+        ClearSet(SetOf(w, set));
+        RefreshIfShown(w, set);
+        w.ContentModified = true;
+    });
+}
+
+void BuildSetMenu(QMenu* menu, wMenu& w) {
+    struct Item {
+        const char* name;
+        QString caption;
+        void (*handler)(wMenu&);
+    };
+    const Item items[] = {
+        {"popSetCut", QStringLiteral("切り取り(&T)"), &popSetCut_Click},
+        {"popSetCopy", QStringLiteral("コピー(&C)"), &popSetCopy_Click},
+        {"popSetPaste", QStringLiteral("貼り付け(&P)"), &popSetPaste_Click},
+        {"popSetDelete", QStringLiteral("削除(&D)"), &popSetDelete_Click},
+    };
+    for (const Item& item : items) {
+        QAction* action = menu->addAction(item.caption);
+        action->setObjectName(QString::fromLatin1(item.name));
+        auto handler = item.handler;
+        QObject::connect(action, &QAction::triggered, menu, [&w, handler] { handler(w); });
+    }
+}
+
+namespace {
+
+// Text boxes take Ctrl+X/C/V for themselves before any shortcut sees them; this filter
+// hands those keys to the Edit menu instead, so that in a title box they act on the
+// whole macro and a pasted macro fills all seven boxes. The Delete key is not routed:
+// it stays with the boxes (see where the Edit menu is built).
+class EditKeyRouter : public QObject {
+  public:
+    explicit EditKeyRouter(wMenu& w) : QObject(&w), w_(w) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* box = qobject_cast<QLineEdit*>(watched);
+        if (!box || box->window() != &w_) return false;
+        QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (QAction* action : {w_.EditCut, w_.EditCopy, w_.EditPaste}) {
+            if (!action || action->shortcut() != pressed) continue;
+            w_.EditMenu_Click();  // the same enabled states the menu would show
+            if (!action->isEnabled()) return false;
+            action->trigger();
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    wMenu& w_;
+};
+
+}  // namespace
+
+void InstallEditKeyRouting(wMenu& w) {
+    qApp->installEventFilter(new EditKeyRouter(w));
+}
+
+}  // namespace qm

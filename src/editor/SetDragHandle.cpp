@@ -1,0 +1,137 @@
+#include "editor/SetDragHandle.h"
+
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QUrl>
+
+#include "app/MainWindow.h"
+#include "editor/EditCommands.h"
+#include "editor/MacroTab.h"
+#include "editor/SetBackup.h"
+#include "platform/Paths.h"
+
+namespace qm {
+
+namespace {
+
+const QString kUriList = QStringLiteral("text/uri-list");
+
+QString Q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+std::u16string U(const QString& s) {
+    return s.toStdU16String();
+}
+
+}  // namespace
+
+QStringList SetBackupMimeData::formats() const {
+    return {kUriList};
+}
+
+bool SetBackupMimeData::hasFormat(const QString& mimeType) const {
+    return mimeType == kUriList;
+}
+
+QVariant SetBackupMimeData::retrieveData(const QString& mimeType, QMetaType type) const {
+    if (mimeType != kUriList || !handle_) return {};
+    auto path = handle_->pctSetDragger_OLESetData();
+    if (!path) return {};
+    QUrl url = QUrl::fromLocalFile(Q(TextFromPath(*path)));
+    if (type.id() == QMetaType::QByteArray) return QByteArray(url.toEncoded() + "\r\n");
+    return QVariantList{url};
+}
+
+SetDragHandle::SetDragHandle(wMenu& w, int setIndex, QWidget* parent)
+    : QLabel(parent), w_(w), setIndex_(setIndex) {
+    setAcceptDrops(true);
+}
+
+void SetDragHandle::mousePressEvent(QMouseEvent*) {
+    pctSetDragger_MouseDown();
+}
+
+void SetDragHandle::pctSetDragger_MouseDown() {
+    auto* drag = new QDrag(this);
+    drag->setMimeData(pctSetDragger_OLEStartDrag());
+    if (!pixmap().isNull()) drag->setPixmap(pixmap());
+    // The platform's own cursors show what a target would do.
+    drag->exec(Qt::MoveAction);
+}
+
+QMimeData* SetDragHandle::pctSetDragger_OLEStartDrag() {
+    return new SetBackupMimeData(this);
+}
+
+std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
+    // From the book as stored: text typed into the boxes since is not in the file.
+    std::u16string text = w_.platform.folders->GetTempFolderPath() + BackupFileName(setIndex_);
+    std::filesystem::path path = PathFromText(text);
+    std::u16string error;
+    if (!WriteBackupFile(path, w_.macroBook[std::size_t(setIndex_)], &error)) {
+        w_.ShowStatus(u"バックアップファイル「" + text + u"」を作成できませんでした。" + error);
+        return std::nullopt;
+    }
+    return path;
+}
+
+bool SetDragHandle::Restore(const QMimeData* data) {
+    w_.macroTab->MenuSet = int16_t(setIndex_);
+    QList<QUrl> urls = data->urls();
+    if (urls.isEmpty()) return false;
+    std::u16string shown = U(urls.front().toDisplayString(QUrl::PreferLocalFile));
+    BackupReadError error = BackupReadError::NotAFile;
+    BackupReadResult read;
+    if (urls.front().isLocalFile()) {
+        read = ReadBackupFile(PathFromText(U(urls.front().toLocalFile())));
+        error = read.error;
+    }
+    if (error != BackupReadError::None) {
+        std::u16string message = u"「" + shown + u"」からセットを復元できませんでした。\r\n" +
+                                 BackupReadErrorText(error) + u"\r\nセットは変更されていません。";
+        // Not inside the drop itself: the drag's source is still waiting for its end.
+        QMetaObject::invokeMethod(
+            this, [this, message] { w_.ShowMessage(message, MsgIcon::Warning); },
+            Qt::QueuedConnection);
+        return false;
+    }
+    TextToSet(w_, setIndex_, read.text);
+    w_.ContentModified = true;
+    return true;
+}
+
+bool SetDragHandle::pctSetDragger_OLEDragOver(QDropEvent* event) {
+    // A handle dropped on itself (a plain click starts a drag) would restore its own
+    // set and throw away what was typed into its boxes.
+    const QMimeData* data = event->mimeData();
+    if (event->source() == this || !data || !data->hasUrls()) {
+        event->ignore();
+        return false;
+    }
+    // The file is only read, so copy where the source allows it.
+    if (event->possibleActions() & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    else
+        event->setDropAction(event->proposedAction());
+    event->accept();
+    return true;
+}
+
+bool SetDragHandle::pctSetDragger_OLEDragDrop(QDropEvent* event) {
+    return pctSetDragger_OLEDragOver(event) && Restore(event->mimeData());
+}
+
+void SetDragHandle::dragEnterEvent(QDragEnterEvent* event) {
+    pctSetDragger_OLEDragOver(event);
+}
+
+void SetDragHandle::dragMoveEvent(QDragMoveEvent* event) {
+    pctSetDragger_OLEDragOver(event);
+}
+
+void SetDragHandle::dropEvent(QDropEvent* event) {
+    pctSetDragger_OLEDragDrop(event);
+}
+
+}  // namespace qm
