@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Texts.h"
+#include "capture/CaptureTab.h"
 #include "config/GameSettingsTab.h"
 #include "config/ColorTab.h"
 #include "editor/EditCommands.h"
@@ -118,6 +119,8 @@ void wMenu::BuildTabs() {
     gameSettingsTab->setGeometry(8, 0, kFrameWidth - 16, kFrameHeight - 8);
     colorTab = new ColorTab(*this, fTab[1]);
     colorTab->setGeometry(0, 0, kFrameWidth, kFrameHeight - 8);
+    captureTab = new CaptureTab(*this, fTab[3]);
+    captureTab->setGeometry(0, 0, kFrameWidth, kFrameHeight - 8);
     connect(tsMenu, &QTabBar::currentChanged, this, [this] { tsMenu_Click(); });
     setCentralWidget(central);
 }

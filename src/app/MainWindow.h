@@ -26,6 +26,7 @@ namespace qm {
 class MacroTab;
 class GameSettingsTab;
 class ColorTab;
+class CaptureTab;
 
 enum class SaveResult { Saved, Declined, Failed };
 
@@ -90,6 +91,7 @@ class wMenu : public QMainWindow {
     MacroTab* macroTab = nullptr;
     GameSettingsTab* gameSettingsTab = nullptr;
     ColorTab* colorTab = nullptr;
+    CaptureTab* captureTab = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
     QAction* FileOpen = nullptr;

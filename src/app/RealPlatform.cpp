@@ -3,8 +3,13 @@
 #include "platform/SystemClock.h"
 #include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LocalInstanceChannel.h"
+#include "platform/linux/QtImageWriter.h"
+#include "platform/linux/QtScreenGrabber.h"
+#include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/QtServices.h"
 #include "platform/linux/RegFile.h"
+#include "platform/linux/X11KeyState.h"
+#include "platform/linux/X11Windows.h"
 #include "platform/linux/XrandrDisplayProbe.h"
 #include "settings/RegistryRouter.h"
 
@@ -22,6 +27,11 @@ struct RealPlatform::Backends {
     RegistryRouter registry{registryFile};
     LinuxProcesses processes;
     XrandrDisplayProbe display;
+    X11KeyState keyState;
+    X11Windows windows;
+    QtScreenGrabber screen{&windows};
+    QtImageWriter imageWriter;
+    QtSoundPlayer sound;
 };
 
 RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {
@@ -34,6 +44,10 @@ RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {
     platform.registry = &backends_->registry;
     platform.processes = &backends_->processes;
     platform.display = &backends_->display;
+    platform.keyState = &backends_->keyState;
+    platform.screen = &backends_->screen;
+    platform.imageWriter = &backends_->imageWriter;
+    platform.sound = &backends_->sound;
 }
 
 RealPlatform::~RealPlatform() = default;
