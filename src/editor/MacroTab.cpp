@@ -1,5 +1,6 @@
 #include "editor/MacroTab.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -109,6 +110,11 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     popSetMenu = new QMenu(QStringLiteral("セット"), this);
     popSetMenu->setObjectName(QStringLiteral("popSetMenu"));
     BuildSetMenu(popSetMenu, w_);
+
+    // The widget that had the focus last, kept while the window is inactive.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now) lastFocus_ = now;
+    });
 
     SetEditorEnabled(false);
     HighlightSet(0);
@@ -316,10 +322,13 @@ bool MacroTab::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
         case QEvent::FocusIn: {
-            // Coming back from another window or a menu is not choosing a macro.
+            // Coming back from another window or a menu to the same box is not choosing a
+            // macro; a click into another title box of an inactive window is.
             auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
-            if (int i = indexIn(efTitle); i >= 0) efTitle_GotFocus(i);
+            bool returning =
+                reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+            if (int i = indexIn(efTitle); i >= 0 && !(returning && lastFocus_ == watched))
+                efTitle_GotFocus(i);
             break;
         }
         case QEvent::FocusOut:

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QValidator>
 #include <QWidget>
@@ -80,6 +81,7 @@ class MacroTab : public QWidget {
     void SetTitleHighlight(int index, bool on);
     void ShowLineLength(int index);
     wMenu& w_;
+    QPointer<QWidget> lastFocus_;
 };
 
 }  // namespace qm

@@ -143,6 +143,20 @@ class MacroTabTest : public QObject {
         QCOMPARE(line(0)->text(), QStringLiteral("/p hi"));
     }
 
+    void clickIntoAnotherTitleOfAnInactiveWindowChoosesItsMacro() {
+        title(3)->setFocus(Qt::MouseFocusReason);
+        QApplication::setActiveWindow(nullptr);
+        // The window comes back to the box it left: the macro stays.
+        line(0)->setText(QStringLiteral("typed"));
+        QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(title(3), &back);
+        QCOMPARE(line(0)->text(), QStringLiteral("typed"));
+        // A click into another title activates the window and chooses that macro.
+        QFocusEvent other(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(title(5), &other);
+        QCOMPARE(int(tab->CurrentMacroIndex), 5);
+    }
+
     void switchingSetsStoresTitlesAndLines() {
         wMenu& w = *f->window;
         title(6)->setFocus(Qt::MouseFocusReason);
