@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth xdotool x11-utils imagemagick
+  wine wine64
 )
 
 missing=()

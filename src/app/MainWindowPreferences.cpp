@@ -2,9 +2,11 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTabBar>
 
 #include "app/MainWindow.h"
+#include "app/Texts.h"
 #include "editor/MacroTab.h"
 #include "settings/InstallPaths.h"
 
@@ -14,6 +16,63 @@ namespace {
 QString Q(std::u16string_view s) {
     return QString::fromUtf16(s.data(), qsizetype(s.size()));
 }
+
+// Which prefix and which registry root the game's data come from.
+std::u16string GameHostStatus(IGameHost& host) {
+    const std::u16string root = u"レジストリ: HKLM\\" + host.GameRoot();
+    if (!host.UsesWinePrefix()) return root;
+    const std::u16string prefix = host.WinePrefix();
+    if (prefix.empty())
+        return u"Wineプレフィックスが見つかりません（ファイル メニューの「Wineプレフィックスを選択...」で選べます）";
+    return u"Wineプレフィックス: " + prefix + u"　" + root;
+}
+
+// Game folder, launcher and game settings from the prefix now in use.
+void FindGameAgain(wMenu& w) {
+    const InstallPaths paths =
+        FindInstallPaths(*w.platform.registry, *w.platform.folders, w.prefs, w.platform.gameHost);
+    w.PlayOnlinePath = paths.PlayOnlinePath;
+    w.FilePlayOnline->setEnabled(paths.LauncherExists);
+    // An open character folder stays open; only the picker's starting place moves.
+    if (!w.EditorEnabled) w.CurrentFolder = paths.CurrentFolder;
+    const bool modified = w.ContentModified;
+    w.LoadGameSettings();
+    w.ContentModified = modified;
+}
+
+void FileWinePrefix_Click(wMenu& w) {
+    IGameHost& host = *w.platform.gameHost;
+    // The game settings on the tab belong to the prefix in use; they are read again from
+    // the new one, so unsaved edits are offered for saving first, as on opening a folder.
+    if (w.ContentModified) {
+        const MsgAnswer a =
+            w.ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
+        if (a == MsgAnswer::Cancel) return;
+        if (a == MsgAnswer::Yes && w.FileSave_Click() == SaveResult::Failed) return;
+    }
+    const std::u16string chosen = w.platform.dialogs->BrowseForFolder(
+        u"ゲームの入っている Wine プレフィックスのフォルダを選択してください", host.WinePrefix());
+    if (chosen.empty()) return;
+    std::u16string error;
+    if (!host.ChooseWinePrefix(chosen, &error)) {
+        w.ShowMessage(error, MsgIcon::Warning);
+        return;
+    }
+    FindGameAgain(w);
+    w.ShowStatus(GameHostStatus(host));
+}
+
+void AddWinePrefixCommand(wMenu& w) {
+    if (w.findChild<QAction*>(QStringLiteral("FileWinePrefix"))) return;
+    auto* action = new QAction(QStringLiteral("Wineプレフィックスを選択..."), &w);
+    action->setObjectName(QStringLiteral("FileWinePrefix"));
+    // Right after the launcher command, which it concerns.
+    const QList<QAction*> items = w.FileMenu->actions();
+    const qsizetype at = items.indexOf(w.FilePlayOnline);
+    w.FileMenu->insertAction(at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr, action);
+    QObject::connect(action, &QAction::triggered, &w, [&w] { FileWinePrefix_Click(w); });
+}
+
 }  // namespace
 
 void wMenu::LoadPreferences() {
@@ -43,7 +102,8 @@ void wMenu::SavePreferences() {
 }
 
 void wMenu::InitPath() {
-    const InstallPaths paths = FindInstallPaths(*platform.registry, *platform.folders, prefs);
+    const InstallPaths paths =
+        FindInstallPaths(*platform.registry, *platform.folders, prefs, platform.gameHost);
     CurrentFolder = paths.CurrentFolder;
     PlayOnlinePath = paths.PlayOnlinePath;
     if (paths.LauncherExists) FilePlayOnline->setEnabled(true);
@@ -51,6 +111,11 @@ void wMenu::InitPath() {
         // The capture tab's folder label, when that tab has been built.
         if (auto* label = findChild<QLabel*>(QStringLiteral("stCapturePath")))
             label->setText(Q(prefs.CapturePath));
+    }
+    if (platform.gameHost) {
+        // Only where the game runs under Wine (Linux).
+        if (platform.gameHost->UsesWinePrefix()) AddWinePrefixCommand(*this);
+        ShowStatus(GameHostStatus(*platform.gameHost));
     }
 }
 

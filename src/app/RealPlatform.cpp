@@ -8,9 +8,12 @@
 #include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/QtServices.h"
 #include "platform/linux/RegFile.h"
+#include "platform/linux/WineHost.h"
+#include "platform/linux/WineProcesses.h"
 #include "platform/linux/X11KeyState.h"
 #include "platform/linux/X11Windows.h"
 #include "platform/linux/XrandrDisplayProbe.h"
+#include "settings/GameRegistry.h"
 #include "settings/RegistryRouter.h"
 
 namespace qm {
@@ -24,8 +27,11 @@ struct RealPlatform::Backends {
     LocalInstanceChannel instance;
     // The tool's own .reg file; the router lets other keys (the game's) go elsewhere.
     RegFileBackend registryFile{RegFileBackend::DefaultPath()};
+    // The game's keys live in the Wine prefix the game runs in, when one is found.
+    WineRegTool wineTool;
+    WineHost wine{registryFile, wineTool};
     RegistryRouter registry{registryFile};
-    LinuxProcesses processes;
+    WineProcesses processes{&wine};
     XrandrDisplayProbe display;
     X11KeyState keyState;
     X11Windows windows;
@@ -41,7 +47,10 @@ RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {
     platform.folders = &backends_->folders;
     platform.clock = &backends_->clock;
     platform.instance = &backends_->instance;
+    for (std::u16string_view root : kGameRoots)
+        backends_->registry.Route(root, &backends_->wine.GameKeys());
     platform.registry = &backends_->registry;
+    platform.gameHost = &backends_->wine;
     platform.processes = &backends_->processes;
     platform.display = &backends_->display;
     platform.keyState = &backends_->keyState;

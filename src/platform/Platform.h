@@ -2,6 +2,7 @@
 // All platform services, gathered. Non-owning: main() and the test fixtures own the
 // backends and keep them alive for the run.
 
+#include "platform/GameHost.h"
 #include "platform/ImageWriter.h"
 #include "platform/Interfaces.h"
 #include "platform/Registry.h"
@@ -24,6 +25,7 @@ struct Platform {
     IDisplayProbe* display = nullptr;
     ISoundPlayer* sound = nullptr;
     IImageWriter* imageWriter = nullptr;
+    IGameHost* gameHost = nullptr;  // where the game lives; null: nothing known about it
 };
 
 }  // namespace qm

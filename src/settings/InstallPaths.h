@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/GameHost.h"
 #include "platform/Interfaces.h"
 #include "platform/Registry.h"
 #include "settings/ToolPreferences.h"
@@ -30,9 +31,10 @@ struct InstallPaths {
 
 // Reads the install folders (never writing that key), looks for the launcher, and fills an empty
 // prefs.CapturePath from the pictures folder when the platform knows one. A stored CapturePath is
-// kept even when the folder is gone.
+// kept even when the folder is gone. With a host, Windows paths ("C:\...") become paths of this
+// system (inside the Wine prefix); "USER" is glued on before that, so the rule above still holds.
 InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders,
-                              ToolPreferences& prefs);
+                              ToolPreferences& prefs, IGameHost* host = nullptr);
 
 enum class LaunchResult { Activated, Started, Failed };
 

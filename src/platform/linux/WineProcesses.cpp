@@ -1,0 +1,134 @@
+#include "platform/linux/WineProcesses.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
+namespace qm {
+
+namespace {
+
+QString Q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+std::u16string Upper(std::u16string_view s) {
+    std::u16string out(s);
+    for (auto& c : out)
+        if (c >= u'a' && c <= u'z') c = char16_t(c - 0x20);
+    return out;
+}
+
+// A window Wine (or Proton) made for a Windows program.
+bool IsWineWindow(const WineWindowInfo& w) {
+    const std::string_view instance = w.instance;
+    return (instance.size() > 4 &&
+            EqualsIgnoringCase(instance.substr(instance.size() - 4), ".exe")) ||
+           std::string_view(w.wmClass).starts_with("steam_app_");
+}
+
+std::optional<X11WindowId> FindWindow(X11Windows& windows,
+                                      const std::function<bool(const WineWindowInfo&)>& match) {
+    if (!windows.Connected()) return std::nullopt;
+    // A connection of our own for WM_CLASS; window ids are the same on every connection.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return std::nullopt;
+    std::optional<X11WindowId> hidden;
+    std::optional<X11WindowId> found;
+    for (X11WindowId id : windows.TopLevelWindows()) {
+        WineWindowInfo info;
+        XClassHint hint{};
+        if (XGetClassHint(display, id, &hint)) {
+            if (hint.res_name) info.instance = hint.res_name;
+            if (hint.res_class) info.wmClass = hint.res_class;
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+        info.title = windows.Title(id);
+        if (!match(info)) continue;
+        if (windows.Viewable(id)) {
+            found = id;
+            break;
+        }
+        if (!hidden) hidden = id;
+    }
+    XCloseDisplay(display);
+    return found ? found : hidden;
+}
+
+}  // namespace
+
+bool IsPlayOnlineWindow(const WineWindowInfo& w) {
+    if (EqualsIgnoringCase(w.wmClass, "PlayOnline") ||
+        EqualsIgnoringCase(w.instance, "PlayOnline") || EqualsIgnoringCase(w.instance, "pol.exe"))
+        return true;
+    if (IsGameWindow(w)) return true;
+    return IsWineWindow(w) && Upper(w.title).starts_with(u"PLAYONLINE");
+}
+
+bool IsGameWindow(const WineWindowInfo& w) {
+    if (EqualsIgnoringCase(w.wmClass, "FFXiClass") || EqualsIgnoringCase(w.instance, "FFXiClass"))
+        return true;
+    return IsWineWindow(w) && Upper(w.title) == u"FINAL FANTASY XI";
+}
+
+std::optional<X11WindowId> FindPlayOnlineWindow(X11Windows& windows) {
+    return FindWindow(windows, IsPlayOnlineWindow);
+}
+
+std::optional<X11WindowId> FindGameWindow(X11Windows& windows) {
+    return FindWindow(windows, IsGameWindow);
+}
+
+bool WineProcesses::ActivateLauncherWindow() {
+    X11Windows windows;
+    // A running game counts too: starting a second pol.exe beside it would only fail.
+    if (auto window = FindPlayOnlineWindow(windows)) return windows.Activate(*window);
+    return false;
+}
+
+bool WineProcesses::StartProcess(std::u16string_view path, std::u16string* error) {
+    const QFileInfo file(Q(path));
+    const std::u16string prefix = host_ ? host_->WinePrefix() : std::u16string();
+    if (prefix.empty() || file.suffix().compare(QStringLiteral("exe"), Qt::CaseInsensitive) != 0 ||
+        !file.isFile())
+        return plain_.StartProcess(path, error);
+    const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    if (wine.isEmpty()) {
+        if (error) *error = u"Windows のプログラムを起動するための wine が見つかりません。";
+        return false;
+    }
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("WINEPREFIX"), Q(prefix));
+    process.setProcessEnvironment(environment);
+    process.setProgram(wine);
+    process.setArguments({file.absoluteFilePath()});
+    process.setWorkingDirectory(file.absolutePath());
+    if (!process.startDetached()) {
+        if (error) {
+            *error = u"起動に失敗しました。";
+            if (!process.errorString().isEmpty())
+                *error += u"（" + process.errorString().toStdU16String() + u"）";
+        }
+        return false;
+    }
+    return true;
+}
+
+}  // namespace qm

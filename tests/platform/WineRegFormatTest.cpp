@@ -1,0 +1,194 @@
+#include "platform/linux/WineRegFormat.h"
+
+#include <gtest/gtest.h>
+
+#include "macro/Cp932.h"
+
+namespace qm {
+namespace {
+
+using std::chrono::system_clock;
+
+// 2026-12-07 05:44:14 UTC: 1796622254 s since 1970, FILETIME 0x1dd860dfdb6598e.
+const system_clock::time_point kNow =
+    system_clock::time_point(std::chrono::nanoseconds(int64_t(1796622254) * 1000000000 + 26587000));
+
+const std::string kFile =
+    "WINE REGISTRY Version 2\n"
+    ";; All keys relative to REGISTRY\\\\Machine\n"
+    "\n"
+    "#arch=win64\n"
+    "\n"
+    "[Software\\\\Classes\\\\.txt] 1700000000\n"
+    "#time=1d9000000000000\n"
+    "#class=\"text\"\n"
+    "@=\"txtfile\"\n"
+    "\n"
+    "[Software\\\\Wow6432Node\\\\PlayOnline\\\\InstallFolder] 1700000001\n"
+    "#time=1d9000000000001\n"
+    "\"0001\"=\"C:\\\\Program Files (x86)\\\\\\x30c6\\x30b9\\x30c8\\\\\"\n"
+    "\n"
+    "[Software\\\\Wow6432Node\\\\PlayOnline\\\\SQUARE\\\\FinalFantasyXI] 1700000002\n"
+    "#time=1d9000000000002\n"
+    "\"0000\"=dword:00000001\n"
+    "\"0007\"=dword:ffffffff\n"
+    "\"0011\"=dword:00000002\n"
+    "\"Bytes\"=hex:01,02,ff\n"
+    "\"Links\"=hex(7):41,00,00,00,42,00,00,00,00,00,41,00,00,00,42,00,00,00,00,00,41,00,\\\n"
+    "  00,00,42,00,00,00,00,00\n"
+    "\"Path\"=str(2):\"%SystemRoot%\\\\x\"\n"
+    "\"Say\"=\"\\x00e9a\\tb\\\"c\\\\d\\x20acz\"\n"
+    "\n"
+    "[Software\\\\Wine] 1700000003\n"
+    "#time=1d9000000000003\n"
+    "\"Version\"=\"8.0\"\n";
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0, end;
+    while ((end = text.find('\n', start)) != std::string::npos) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+RegRawValue Dword(uint32_t n) {
+    return {REG_DWORD_TYPE, {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)}};
+}
+
+std::u16string Text(const std::optional<RegRawValue>& v) {
+    if (!v || v->data.empty()) return u"<none>";
+    return Cp932Decode(std::span(v->data.data(), v->data.size() - 1));
+}
+
+TEST(WineRegDocumentTest, RewritesEveryUnchangedByteAsRead) {
+    for (const std::string& text : {kFile, kFile.substr(0, kFile.size() - 1), kFile + "\n\n"}) {
+        auto doc = WineRegDocument::Parse(text);
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(doc->Serialize(), text);
+    }
+    EXPECT_FALSE(WineRegDocument::Parse("Windows Registry Editor Version 5.00\r\n"));
+    EXPECT_FALSE(WineRegDocument::Parse("REGEDIT4\n"));
+    EXPECT_FALSE(WineRegDocument::Parse(""));
+}
+
+TEST(WineRegDocumentTest, ReadsEachValueFormWithWineEscapes) {
+    auto doc = *WineRegDocument::Parse(kFile);
+    const std::u16string key = u"Software\\Wow6432Node\\PlayOnline\\SQUARE\\FinalFantasyXI";
+    EXPECT_EQ(doc.Query(key, u"0007")->data, Dword(0xFFFFFFFF).data);
+    EXPECT_EQ(doc.Query(key, u"0007")->type, REG_DWORD_TYPE);
+    EXPECT_EQ(doc.Query(key, u"Bytes")->data, (std::vector<uint8_t>{1, 2, 0xFF}));
+    EXPECT_EQ(doc.Query(key, u"Bytes")->type, 3u);
+    // A value continued over two lines, UTF-16 in the file, CP932 in memory.
+    auto links = doc.Query(key, u"Links");
+    ASSERT_TRUE(links);
+    EXPECT_EQ(links->type, 7u);
+    EXPECT_EQ(links->data,
+              (std::vector<uint8_t>{'A', 0, 'B', 0, 0, 'A', 0, 'B', 0, 0, 'A', 0, 'B', 0, 0}));
+    EXPECT_EQ(doc.Query(key, u"Path")->type, 2u);
+    EXPECT_EQ(Text(doc.Query(key, u"Path")), u"%SystemRoot%\\x");
+    EXPECT_EQ(Text(doc.Query(u"Software\\Wow6432Node\\PlayOnline\\InstallFolder", u"0001")),
+              u"C:\\Program Files (x86)\\テスト\\");
+    EXPECT_EQ(Text(doc.Query(u"Software\\Classes\\.txt", u"")), u"txtfile");
+    EXPECT_FALSE(doc.Query(key, u"0018"));
+    EXPECT_FALSE(doc.Query(u"Software\\Wow6432Node\\PlayOnline", u"0000"));
+
+    // Characters CP932 lacks are checked on the text itself.
+    EXPECT_EQ(WineRegDocument::Unescape("\\x00e9a\\tb\\\"c\\\\d\\x20acz\"tail", true),
+              u"\u00e9a\tb\"c\\d\u20acz");
+    EXPECT_EQ(WineRegDocument::Unescape("a\\0b\\x41\\101\\q", false),
+              std::u16string(u"a\0bAAq", 6));
+}
+
+TEST(WineRegDocumentTest, KeysAndNamesIgnoreCase) {
+    auto doc = *WineRegDocument::Parse(kFile);
+    EXPECT_TRUE(doc.Query(u"SOFTWARE\\wow6432node\\PLAYONLINE\\square\\finalfantasyxi", u"0000"));
+    EXPECT_EQ(Text(doc.Query(u"software\\wine", u"VERSION")), u"8.0");
+    EXPECT_TRUE(doc.HasKey(u"software\\WOW6432NODE\\playonline"));  // implied by its sub-keys
+    EXPECT_FALSE(doc.HasKey(u"Software\\Wow6432Node\\PlayOnlin"));
+}
+
+TEST(WineRegDocumentTest, ChangingAValueTouchesOnlyItsLineAndItsKeysStamps) {
+    auto doc = *WineRegDocument::Parse(kFile);
+    doc.Set(u"SOFTWARE\\WOW6432NODE\\PlayOnline\\Square\\FinalFantasyXI", u"0007", Dword(1), kNow);
+    auto before = Lines(kFile);
+    auto after = Lines(doc.Serialize());
+    ASSERT_EQ(before.size(), after.size());
+    std::vector<std::size_t> changed;
+    for (std::size_t i = 0; i < before.size(); ++i)
+        if (before[i] != after[i]) changed.push_back(i);
+    ASSERT_EQ(changed.size(), 3u);
+    EXPECT_EQ(after[changed[0]],
+              "[Software\\\\Wow6432Node\\\\PlayOnline\\\\SQUARE\\\\FinalFantasyXI] 1796622254");
+    EXPECT_EQ(after[changed[1]], "#time=1dd860dfdb6598e");
+    EXPECT_EQ(after[changed[2]], "\"0007\"=dword:00000001");
+}
+
+TEST(WineRegDocumentTest, NewValuesGoInNameOrderAndNewKeysAreSpeltLikeTheirAncestor) {
+    auto doc = *WineRegDocument::Parse(kFile);
+    doc.Set(u"Software\\Wow6432Node\\PlayOnline\\SQUARE\\FinalFantasyXI", u"0010", Dword(3), kNow);
+    doc.Set(u"SOFTWARE\\WOW6432NODE\\PlayOnlineUS\\SquareEnix\\FinalFantasyXI", u"0001",
+            Dword(1280), kNow);
+    const std::string text = doc.Serialize();
+    EXPECT_NE(text.find("\"0007\"=dword:ffffffff\n\"0010\"=dword:00000003\n\"0011\""),
+              std::string::npos);
+    EXPECT_TRUE(text.ends_with(
+        "\"Version\"=\"8.0\"\n"
+        "\n"
+        "[Software\\\\Wow6432Node\\\\PlayOnlineUS\\\\SquareEnix\\\\FinalFantasyXI] 1796622254\n"
+        "#time=1dd860dfdb6598e\n"
+        "\"0001\"=dword:00000500\n"))
+        << text;
+    // What was written reads back, from the text as well.
+    auto again = *WineRegDocument::Parse(text);
+    EXPECT_EQ(
+        again.Query(u"Software\\Wow6432Node\\PlayOnlineUS\\SquareEnix\\FinalFantasyXI", u"0001")
+            ->data,
+        Dword(1280).data);
+    // A file that did not end with a line end still gets a whole new section.
+    auto cut = *WineRegDocument::Parse(kFile.substr(0, kFile.size() - 1));
+    cut.Set(u"Software\\New", u"x", Dword(0), kNow);
+    EXPECT_TRUE(
+        cut.Serialize().ends_with("\"Version\"=\"8.0\"\n\n[Software\\\\New] 1796622254\n"
+                                  "#time=1dd860dfdb6598e\n\"x\"=dword:00000000\n"));
+    EXPECT_FALSE(cut.Set(u"", u"x", Dword(0), kNow));
+}
+
+TEST(WineRegDocumentTest, TextWrittenWithEscapesReadsBackTheSame) {
+    auto doc = *WineRegDocument::Parse("WINE REGISTRY Version 2\n");
+    const std::u16string tricky = u"C:\\ゲーム\\\"引用\"\tタブ\nA";
+    RegRawValue text{REG_SZ_TYPE, Cp932Encode(tricky)};
+    text.data.push_back(0);
+    doc.Set(u"Software\\T", u"名前\"x", text, kNow);
+    const std::string written = doc.Serialize();
+    EXPECT_NE(written.find("\"\\x540d\\x524d\\\"x\"=\"C:\\\\\\x30b2"), std::string::npos)
+        << written;
+    for (char c : written) EXPECT_LT(static_cast<unsigned char>(c), 0x80);  // ASCII only
+    auto again = *WineRegDocument::Parse(written);
+    EXPECT_EQ(Text(again.Query(u"software\\t", u"名前\"X")), tricky);
+
+    // A zero before a digit cannot be written "\0", which would swallow the digit.
+    const std::u16string zeros(
+        u"a\0"
+        u"1\0",
+        4);
+    EXPECT_EQ(WineRegDocument::Unescape(WineRegDocument::Escape(zeros, true), true), zeros);
+    EXPECT_EQ(WineRegDocument::Escape(u"\u00e9a", true), "\\x00e9a");
+}
+
+TEST(WineRegDocumentTest, TellsTheArchitecture) {
+    EXPECT_TRUE(WineRegDocument::Parse(kFile)->IsWin64());
+    EXPECT_FALSE(WineRegDocument::Parse("WINE REGISTRY Version 2\n#arch=win32\n\n"
+                                        "[Software\\\\Wow6432Node\\\\X] 1\n")
+                     ->IsWin64());
+    // Older prefixes have no arch line; the 32-bit view's key tells.
+    EXPECT_TRUE(WineRegDocument::Parse("WINE REGISTRY Version 2\n\n[Software\\\\Wow6432Node] 1\n")
+                    ->IsWin64());
+    EXPECT_FALSE(
+        WineRegDocument::Parse("WINE REGISTRY Version 2\n\n[Software\\\\Wine] 1\n")->IsWin64());
+}
+
+}  // namespace
+}  // namespace qm
