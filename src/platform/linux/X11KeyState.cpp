@@ -192,11 +192,14 @@ int16_t X11KeyState::GetAsyncKeyState(int vk) {
 
     const std::vector<unsigned long> keysyms = KeysymsForVirtualKey(vk);
     if (keysyms.empty()) return 0;
-    char keys[32] = {};
-    XQueryKeymap(display_, keys);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - keymapTime_ > std::chrono::milliseconds(5)) {
+        XQueryKeymap(display_, keymap_.data());
+        keymapTime_ = now;
+    }
     for (unsigned long keysym : keysyms) {
         const KeyCode code = XKeysymToKeycode(display_, keysym);
-        if (code != 0 && (keys[code / 8] & (1 << (code % 8))) != 0) return kDown;
+        if (code != 0 && (keymap_[code / 8] & (1 << (code % 8))) != 0) return kDown;
     }
     return 0;
 }

@@ -2,6 +2,8 @@
 // The capture key read system-wide on X11: the keyboard state of the whole display,
 // whichever window has the focus, looked up by Windows virtual-key code.
 
+#include <array>
+#include <chrono>
 #include <vector>
 
 #include "platform/Interfaces.h"
@@ -31,6 +33,10 @@ class X11KeyState : public IKeyState {
 
   private:
     _XDisplay* display_ = nullptr;
+    // One keymap query serves every code asked for within a few milliseconds: the
+    // key-code dialog asks for 161 codes at each tick.
+    std::array<char, 32> keymap_{};
+    std::chrono::steady_clock::time_point keymapTime_{};
 };
 
 }  // namespace qm
