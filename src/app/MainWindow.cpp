@@ -10,8 +10,8 @@
 
 #include "app/Texts.h"
 #include "capture/CaptureTab.h"
-#include "config/GameSettingsTab.h"
 #include "config/ColorTab.h"
+#include "config/GameSettingsTab.h"
 #include "editor/EditCommands.h"
 #include "editor/MacroTab.h"
 #include "platform/Paths.h"
@@ -115,10 +115,10 @@ void wMenu::BuildTabs() {
     }
     macroTab = new MacroTab(*this, fTab[0]);
     macroTab->setGeometry(8, 0, kFrameWidth - 8, kFrameHeight - 8);
-    gameSettingsTab = new GameSettingsTab(*this, fTab[2]);
-    gameSettingsTab->setGeometry(8, 0, kFrameWidth - 16, kFrameHeight - 8);
     colorTab = new ColorTab(*this, fTab[1]);
     colorTab->setGeometry(0, 0, kFrameWidth, kFrameHeight - 8);
+    gameSettingsTab = new GameSettingsTab(*this, fTab[2]);
+    gameSettingsTab->setGeometry(8, 0, kFrameWidth - 16, kFrameHeight - 8);
     captureTab = new CaptureTab(*this, fTab[3]);
     captureTab->setGeometry(0, 0, kFrameWidth, kFrameHeight - 8);
     connect(tsMenu, &QTabBar::currentChanged, this, [this] { tsMenu_Click(); });

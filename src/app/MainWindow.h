@@ -24,8 +24,8 @@ class QLabel;
 namespace qm {
 
 class MacroTab;
-class GameSettingsTab;
 class ColorTab;
+class GameSettingsTab;
 class CaptureTab;
 
 enum class SaveResult { Saved, Declined, Failed };
@@ -89,8 +89,8 @@ class wMenu : public QMainWindow {
     QTabBar* tsMenu = nullptr;
     std::array<QWidget*, 4> fTab{};
     MacroTab* macroTab = nullptr;
-    GameSettingsTab* gameSettingsTab = nullptr;
     ColorTab* colorTab = nullptr;
+    GameSettingsTab* gameSettingsTab = nullptr;
     CaptureTab* captureTab = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
