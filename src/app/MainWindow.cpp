@@ -18,7 +18,9 @@
 
 // The artwork lives in the static gui library; this pulls it into every program.
 // (The macro must not be used inside a namespace.)
-static void InitQuillmorResources() { Q_INIT_RESOURCE(quillmor); }
+static void InitQuillmorResources() {
+    Q_INIT_RESOURCE(quillmor);
+}
 
 namespace qm {
 
@@ -44,6 +46,9 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     statusText = new QLabel(this);
     statusText->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(statusText, 1);
+    statusHost = new QLabel(this);
+    statusHost->setObjectName(QStringLiteral("statusHost"));
+    statusBar()->addPermanentWidget(statusHost);
 }
 
 wMenu::~wMenu() = default;
@@ -186,6 +191,10 @@ void wMenu::ShowStatus(std::u16string_view text) {
     statusText->setText(Q(text));
 }
 
+void wMenu::ShowHostStatus(std::u16string_view text) {
+    statusHost->setText(Q(text));
+}
+
 bool wMenu::ReportSaveFailure(std::u16string_view file, std::u16string_view reason) {
     ShowMessage(u"「" + std::u16string(file) + u"」を保存できませんでした。\r\n" +
                     std::u16string(reason) + u"\r\n\r\n変更は保存されていません。",
@@ -276,6 +285,8 @@ SaveResult wMenu::FileSave_Click() {
             MsgIcon::Warning, MsgButtons::YesNo);
         if (a != MsgAnswer::Yes) return SaveResult::Declined;
     }
+    // A value the game settings cannot hold stops the save before anything is written.
+    if (!GameSettingsCanBeSaved()) return SaveResult::Failed;
     // Before any folder was opened there is no character folder to write into; only
     // the game settings are saved then.
     if (EditorEnabled) {

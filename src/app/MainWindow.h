@@ -69,6 +69,7 @@ class wMenu : public QMainWindow {
     MsgAnswer ShowMessage(std::u16string_view text, MsgIcon icon,
                           MsgButtons buttons = MsgButtons::Ok);
     void ShowStatus(std::u16string_view text);
+    void ShowHostStatus(std::u16string_view text);  // where the game's data lives
     IRandom& Random() { return random_; }
 
     // State of the run, shared by the tabs.
@@ -104,12 +105,14 @@ class wMenu : public QMainWindow {
     QAction* EditPaste = nullptr;
     QAction* EditDelete = nullptr;
     QLabel* statusText = nullptr;
+    QLabel* statusHost = nullptr;
 
     // Start-up steps that belong to the other tabs.
     void CheckD3D();
     void FillGameSettingChoices();
     void LoadGameSettings();
     bool SaveGameSettings();
+    bool GameSettingsCanBeSaved();  // refuses values that cannot be written, before any file
     void MakeSoundItems();
     void LoadPreferences();
     void ShowPreferences();

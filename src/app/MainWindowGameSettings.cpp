@@ -39,13 +39,23 @@ void wMenu::LoadGameSettings() {
     tab.Show(qm::LoadGameSettings(GameRegistry(platform), tab.displayModes, tab.displayModeFailed));
 }
 
+bool wMenu::GameSettingsCanBeSaved() {
+    std::u16string refusal = CheckGameSettingsForSave(gameSettingsTab->Collect());
+    if (refusal.empty()) return true;
+    ShowMessage(refusal, MsgIcon::Warning);
+    return false;
+}
+
 bool wMenu::SaveGameSettings() {
     GameSettingsTab& tab = *gameSettingsTab;
     const GameSettingsSaveResult result =
         qm::SaveGameSettings(GameRegistry(platform), tab.Collect(), tab.displayModes);
     if (result.Ok()) return true;
-    ShowMessage(GameSettingsSaveMessage(result),
-                result.refusedBox.empty() ? MsgIcon::Critical : MsgIcon::Warning);
+    std::u16string message = GameSettingsSaveMessage(result);
+    // Why the store refused (for example a game that holds the registry open).
+    if (std::u16string notice = platform.registry->TakeNotice(); !notice.empty())
+        message += u"\r\n\r\n" + notice;
+    ShowMessage(message, result.refusedBox.empty() ? MsgIcon::Critical : MsgIcon::Warning);
     return false;
 }
 

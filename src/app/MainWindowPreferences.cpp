@@ -59,7 +59,7 @@ void FileWinePrefix_Click(wMenu& w) {
         return;
     }
     FindGameAgain(w);
-    w.ShowStatus(GameHostStatus(host));
+    w.ShowHostStatus(GameHostStatus(host));
 }
 
 void AddWinePrefixCommand(wMenu& w) {
@@ -115,7 +115,7 @@ void wMenu::InitPath() {
     if (platform.gameHost) {
         // Only where the game runs under Wine (Linux).
         if (platform.gameHost->UsesWinePrefix()) AddWinePrefixCommand(*this);
-        ShowStatus(GameHostStatus(*platform.gameHost));
+        ShowHostStatus(GameHostStatus(*platform.gameHost));
     }
 }
 

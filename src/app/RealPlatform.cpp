@@ -54,6 +54,7 @@ RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {
     platform.processes = &backends_->processes;
     platform.display = &backends_->display;
     platform.keyState = &backends_->keyState;
+    backends_->screen.SetGameWindowFinder(&FindGameWindow);
     platform.screen = &backends_->screen;
     platform.imageWriter = &backends_->imageWriter;
     platform.sound = &backends_->sound;

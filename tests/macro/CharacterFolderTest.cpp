@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "DemoData.h"
+#include "config/GameSettingsTab.h"
 #include "editor/MacroTab.h"
 #include "macro/Md5.h"
 #include "support/WindowFixture.h"
@@ -186,6 +187,21 @@ class CharacterFolderTest : public QObject {
         f.fake.messageBox.answers = {MsgAnswer::Yes};
         QVERIFY(!w.close());
         QVERIFY(w.isVisible());
+    }
+
+    void gameSettingThatCannotBeStoredStopsTheSaveBeforeAnyFile() {
+        WindowFixture f;
+        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
+        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        w.macroTab->efLine[0]->setText(QStringLiteral("edited"));
+        w.gameSettingsTab->efBackBufferW->setText(QStringLiteral("99999"));
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Failed));
+        QVERIFY(w.ContentModified);
+        QCOMPARE(f.dir.Read(character + "/mcr.dat"), before);
+        QVERIFY(Q(f.fake.messageBox.shown.back().text).contains(QStringLiteral("幅")));
     }
 
     void unreadableMacroFileRefusesTheOpen() {

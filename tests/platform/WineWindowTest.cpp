@@ -47,7 +47,7 @@ const std::string kAmerican =
     "#time=1d9000000000000\n\"0018\"=dword:00000001\n";
 
 QString Status(wMenu& w) {
-    return w.findChild<QLabel*>(QStringLiteral("statusText"))->text();
+    return w.findChild<QLabel*>(QStringLiteral("statusHost"))->text();
 }
 
 }  // namespace

@@ -11,11 +11,15 @@
 
 namespace qm {
 
-QtScreenGrabber::QtScreenGrabber(X11Windows* windows) : windows_(windows) {}
+QtScreenGrabber::QtScreenGrabber(X11Windows* windows) : windows_(windows) {
+    SetGameWindow(kGameWindowClass, kGameWindowTitle);
+}
 
 void QtScreenGrabber::SetGameWindow(std::string wmClass, std::u16string title) {
-    wmClass_ = std::move(wmClass);
-    title_ = std::move(title);
+    finder_ = [wmClass = std::move(wmClass), title = std::move(title)](X11Windows& windows) {
+        std::optional<X11WindowId> game = windows.FindByClass(wmClass);
+        return game ? game : windows.FindByTitle(title);
+    };
 }
 
 ScreenImage QtScreenGrabber::GrabGameOrScreen() {
@@ -26,8 +30,7 @@ ScreenImage QtScreenGrabber::GrabGameOrScreen() {
 
     QImage block = whole;
     if (windows_ != nullptr) {
-        std::optional<X11WindowId> game = windows_->FindByClass(wmClass_);
-        if (!game) game = windows_->FindByTitle(title_);
+        std::optional<X11WindowId> game = finder_ ? finder_(*windows_) : std::nullopt;
         const std::optional<X11Geometry> where =
             game ? windows_->ClientGeometry(*game) : std::nullopt;
         if (where) {

@@ -2,9 +2,12 @@
 // Screen grabs through the window toolkit: a screen-sized block from the game window's
 // client origin (found on the X display), or the whole screen when the game is not there.
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/Interfaces.h"
+#include "platform/linux/X11Windows.h"
 
 namespace qm {
 
@@ -26,11 +29,13 @@ class QtScreenGrabber : public IScreenGrabber {
 
     // Another window to look for (tests).
     void SetGameWindow(std::string wmClass, std::u16string title);
+    // A search of its own, such as one that knows the windows of a Wine prefix.
+    using Finder = std::function<std::optional<X11WindowId>(X11Windows&)>;
+    void SetGameWindowFinder(Finder finder) { finder_ = std::move(finder); }
 
   private:
     X11Windows* windows_;
-    std::string wmClass_ = kGameWindowClass;
-    std::u16string title_ = kGameWindowTitle;
+    Finder finder_;
 };
 
 }  // namespace qm

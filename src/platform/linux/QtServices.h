@@ -38,8 +38,8 @@ class QtClipboard : public IClipboard {
     std::u16string GetText() override;
 };
 
-// XDG user folders on Linux: 13 music, 39 pictures, 36 the system sound folder's parent
-// (so that "media" style lookups find /usr/share/sounds), 53 a shared music folder.
+// XDG user folders on Linux: 13 music, 39 pictures, 36 the system sound folder itself
+// (where Windows keeps its sounds in the Windows folder's "media"), 53 a shared music folder.
 class DesktopShellFolders : public IShellFolders {
   public:
     std::u16string GetSpecialFolderPath(int csidl) override;
