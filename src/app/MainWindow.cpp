@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "platform/QtText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,9 +26,6 @@ static void InitQuillmorResources() {
 namespace qm {
 
 namespace {
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
 
 constexpr int kFrameWidth = 700;
 constexpr int kFrameHeight = 370;

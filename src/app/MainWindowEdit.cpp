@@ -11,17 +11,11 @@
 #include "editor/MacroTab.h"
 #include "editor/TextForms.h"
 #include "macro/Cp932.h"
+#include "platform/QtText.h"
 
 namespace qm {
 
 namespace {
-
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
-std::u16string U(const QString& s) {
-    return s.toStdU16String();
-}
 
 // The text box of any tab that has the focus in this window, or null.
 QLineEdit* FocusedTextBox(wMenu& w) {

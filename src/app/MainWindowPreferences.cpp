@@ -8,14 +8,12 @@
 #include "app/MainWindow.h"
 #include "app/Texts.h"
 #include "editor/MacroTab.h"
+#include "platform/QtText.h"
 #include "settings/InstallPaths.h"
 
 namespace qm {
 
 namespace {
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
 
 // Which prefix and which registry root the game's data come from.
 std::u16string GameHostStatus(IGameHost& host) {
@@ -23,7 +21,8 @@ std::u16string GameHostStatus(IGameHost& host) {
     if (!host.UsesWinePrefix()) return root;
     const std::u16string prefix = host.WinePrefix();
     if (prefix.empty())
-        return u"Wineプレフィックスが見つかりません（ファイル メニューの「Wineプレフィックスを選択...」で選べます）";
+        return u"Wineプレフィックスが見つかりません（ファイル "
+               u"メニューの「Wineプレフィックスを選択...」で選べます）";
     return u"Wineプレフィックス: " + prefix + u"　" + root;
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include "settings/NumberText.h"
 
 namespace qm {
 
@@ -20,10 +21,6 @@ struct ToolPreferences;
 inline constexpr int32_t kMaxCaptureIntervalSeconds = 86400;
 inline constexpr int16_t kMaxCaptureKeyCode = 254;
 inline constexpr int16_t kPrintScreenKeyCode = 44;
-
-// The value of the text's leading decimal number (sign, digits, fraction, exponent), after
-// leading blanks; 0 when the text does not start with one. May be infinite for huge input.
-double LeadingNumber(std::u16string_view text);
 
 // LeadingNumber rounded half to even and held within the 32-bit range.
 int64_t RoundedLeadingNumber(std::u16string_view text);

@@ -1,4 +1,5 @@
 #include "capture/CaptureTab.h"
+#include "platform/QtText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -22,10 +23,6 @@
 namespace qm {
 
 namespace {
-
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
 
 template <typename T, typename... Args>
 T* Named(const char* name, Args&&... args) {

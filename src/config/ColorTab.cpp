@@ -1,4 +1,5 @@
 #include "config/ColorTab.h"
+#include "platform/QtText.h"
 
 #include <QLabel>
 #include <QSlider>
@@ -13,10 +14,6 @@
 namespace qm {
 
 namespace {
-
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
 
 constexpr int kKeyRole = Qt::UserRole;
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "settings/NumberText.h"
 #include "settings/Registry.h"
 
 namespace qm {
@@ -43,32 +44,6 @@ std::u16string Decimal(int value) {
     return out;
 }
 
-// Full-width forms typed through an input method read as their ASCII counterparts.
-char16_t Narrow(char16_t c) {
-    if (c >= u'０' && c <= u'９') return static_cast<char16_t>(u'0' + (c - u'０'));
-    switch (c) {
-        case u'＋':
-            return u'+';
-        case u'－':
-        case u'−':
-            return u'-';
-        case u'．':
-            return u'.';
-        case u'ｅ':
-            return u'e';
-        case u'Ｅ':
-            return u'E';
-        case u'\u3000':
-            return u' ';
-        default:
-            return c;
-    }
-}
-
-bool IsDigit(char16_t c) {
-    return c >= u'0' && c <= u'9';
-}
-
 }  // namespace
 
 int BackBufferStep(int16_t pixels) {
@@ -91,63 +66,11 @@ std::optional<std::u16string> BackBufferTextForStep(int position) {
 }
 
 std::optional<int16_t> ParseBackBufferText(std::u16string_view text) {
-    std::u16string s;
-    s.reserve(text.size());
-    for (char16_t c : text) s.push_back(Narrow(c));
-
-    // The leading number: blanks, a sign, digits with an optional fraction, and an
-    // exponent only when digits follow it.
-    size_t i = 0;
-    while (i < s.size() && (s[i] == u' ' || s[i] == u'\t')) ++i;
-    std::string number;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-        if (s[i] == u'-') number.push_back('-');
-        ++i;
-    }
-    bool digits = false;
-    while (i < s.size() && IsDigit(s[i])) {
-        number.push_back(static_cast<char>(s[i++]));
-        digits = true;
-    }
-    if (i < s.size() && s[i] == u'.') {
-        number.push_back('.');
-        ++i;
-        while (i < s.size() && IsDigit(s[i])) {
-            number.push_back(static_cast<char>(s[i++]));
-            digits = true;
-        }
-    }
-    if (!digits) return int16_t{0};
-    bool negativeExponent = false;
-    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
-        size_t j = i + 1;
-        std::string exponent = "e";
-        if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) {
-            negativeExponent = s[j] == u'-';
-            exponent.push_back(static_cast<char>(s[j++]));
-        }
-        if (j < s.size() && IsDigit(s[j])) {
-            while (j < s.size() && IsDigit(s[j])) exponent.push_back(static_cast<char>(s[j++]));
-            number += exponent;
-        } else {
-            negativeExponent = false;
-        }
-    }
-
-    // from_chars ignores the locale, which the window may have set.
-    double value = 0;
-    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-    (void)end;
-    if (ec == std::errc::result_out_of_range) {
-        if (!negativeExponent) return std::nullopt;
-        value = 0;  // too small to matter
-    } else if (ec != std::errc()) {
-        return int16_t{0};
-    }
-
-    double whole = std::floor(value);
-    const double fraction = value - whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
+    // Too large for a double means too large for the box, too small means 0.
+    const double value = LeadingNumber(text);
+    if (std::isinf(value)) return std::nullopt;
+    // The default floating-point rounding mode rounds halves to even.
+    const double whole = std::nearbyint(value);
     if (whole < std::numeric_limits<int16_t>::min() || whole > std::numeric_limits<int16_t>::max())
         return std::nullopt;
     return static_cast<int16_t>(whole);

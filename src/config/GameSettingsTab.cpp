@@ -1,4 +1,5 @@
 #include "config/GameSettingsTab.h"
+#include "platform/QtText.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,10 +13,6 @@
 namespace qm {
 
 namespace {
-
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
 
 QLabel* Label(const char* name, std::u16string_view text, QWidget* parent) {
     auto* label = new QLabel(Q(text), parent);

@@ -1,4 +1,5 @@
 #include "editor/MacroTab.h"
+#include "platform/QtText.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -22,13 +23,6 @@ namespace {
 
 const QColor kHighlight(204, 204, 255);
 constexpr std::size_t kLineCapacity = kLineFieldSize - 1;
-
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
-std::u16string U(const QString& s) {
-    return s.toStdU16String();
-}
 
 const char16_t* const kSetCaptions[10] = {u"セット１", u"セット２", u"セット３", u"セット４",
                                           u"セット５", u"セット６", u"セット７", u"セット８",

@@ -1,4 +1,5 @@
 #include "editor/SetDragHandle.h"
+#include "platform/QtText.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -16,13 +17,6 @@ namespace qm {
 namespace {
 
 const QString kUriList = QStringLiteral("text/uri-list");
-
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
-std::u16string U(const QString& s) {
-    return s.toStdU16String();
-}
 
 }  // namespace
 

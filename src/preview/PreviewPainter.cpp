@@ -1,4 +1,5 @@
 #include "preview/PreviewPainter.h"
+#include "platform/QtText.h"
 
 #include <QFontInfo>
 #include <QPainter>
@@ -7,10 +8,6 @@
 namespace qm {
 
 namespace {
-
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
 
 double EmPixels(const QFont& font) {
     const QFontInfo info(font);

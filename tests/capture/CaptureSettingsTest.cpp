@@ -25,7 +25,7 @@ TEST(LeadingNumberTest, ReadsTheLeadingDecimalNumberOnly) {
     EXPECT_EQ(LeadingNumber(u"abc"), 0.0);
     EXPECT_EQ(LeadingNumber(u"."), 0.0);
     EXPECT_EQ(LeadingNumber(u"-"), 0.0);
-    EXPECT_EQ(LeadingNumber(u"１０"), 0.0) << "only ASCII digits count";
+    EXPECT_EQ(LeadingNumber(u"１０"), 10.0) << "full-width digits from an input method count";
     EXPECT_TRUE(std::isinf(LeadingNumber(u"1e999")));
     EXPECT_EQ(LeadingNumber(u"1e-999"), 0.0);
 }

@@ -8,17 +8,11 @@
 
 #include "app/MainWindow.h"
 #include "macro/Cp932.h"
+#include "platform/QtText.h"
 #include "platform/fake/FakePlatform.h"
 #include "support/TempDir.h"
 
 namespace qm::test {
-
-inline QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
-inline std::u16string U(const QString& s) {
-    return s.toStdU16String();
-}
 
 struct WindowFixture {
     TempDir dir;

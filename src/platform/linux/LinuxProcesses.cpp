@@ -1,4 +1,5 @@
 #include "platform/linux/LinuxProcesses.h"
+#include "platform/QtText.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -9,9 +10,6 @@
 namespace qm {
 
 namespace {
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
 bool Fail(std::u16string* error, std::u16string_view text) {
     if (error) *error = std::u16string(text);
     return false;

@@ -1,4 +1,5 @@
 #include "platform/linux/QtServices.h"
+#include "platform/QtText.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -11,15 +12,6 @@
 #include "app/Texts.h"
 
 namespace qm {
-
-namespace {
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
-std::u16string U(const QString& s) {
-    return s.toStdU16String();
-}
-}  // namespace
 
 MsgAnswer QtMessageBox::Show(std::u16string_view text, MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(owner_.data());

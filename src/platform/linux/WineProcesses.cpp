@@ -1,4 +1,5 @@
 #include "platform/linux/WineProcesses.h"
+#include "platform/QtText.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -15,10 +16,6 @@
 namespace qm {
 
 namespace {
-
-QString Q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
