@@ -20,10 +20,18 @@ std::u16string GameHostStatus(IGameHost& host) {
     const std::u16string root = u"レジストリ: HKLM\\" + host.GameRoot();
     if (!host.UsesWinePrefix()) return root;
     const std::u16string prefix = host.WinePrefix();
-    if (prefix.empty())
-        return u"Wineプレフィックスが見つかりません（ファイル "
-               u"メニューの「Wineプレフィックスを選択...」で選べます）";
+    if (prefix.empty()) return u"Wineプレフィックスなし";
     return u"Wineプレフィックス: " + prefix + u"　" + root;
+}
+
+// The status line's right end: where the game's data come from.
+void ShowGameHost(wMenu& w, IGameHost& host) {
+    w.ShowHostStatus(GameHostStatus(host));
+    const bool missing = host.UsesWinePrefix() && host.WinePrefix().empty();
+    w.statusHost->setToolTip(
+        missing ? QStringLiteral("ゲームのWineプレフィックスが見つかりません。"
+                                 "ファイル メニューの「Wineプレフィックスを選択...」で選べます。")
+                : QString());
 }
 
 // Game folder, launcher and game settings from the prefix now in use.
@@ -58,7 +66,7 @@ void FileWinePrefix_Click(wMenu& w) {
         return;
     }
     FindGameAgain(w);
-    w.ShowHostStatus(GameHostStatus(host));
+    ShowGameHost(w, host);
 }
 
 void AddWinePrefixCommand(wMenu& w) {
@@ -114,7 +122,7 @@ void wMenu::InitPath() {
     if (platform.gameHost) {
         // Only where the game runs under Wine (Linux).
         if (platform.gameHost->UsesWinePrefix()) AddWinePrefixCommand(*this);
-        ShowHostStatus(GameHostStatus(*platform.gameHost));
+        ShowGameHost(*this, *platform.gameHost);
     }
 }
 
