@@ -22,6 +22,12 @@ bool DigestOk(const std::vector<uint8_t>& bytes) {
     return std::equal(d.begin(), d.end(), bytes.begin() + 8);
 }
 
+// Writes the demo game into the fixture's folder; the character's path inside it.
+std::string DemoCharacter(WindowFixture& f, const char* character = demo::kCleanCharacter) {
+    if (!demo::WriteDemoGame(f.dir.Path("game"))) return {};
+    return std::string("game/USER/") + character;
+}
+
 }  // namespace
 
 class CharacterFolderTest : public QObject {
@@ -30,8 +36,8 @@ class CharacterFolderTest : public QObject {
   private slots:
     void editSaveReopenChangesOnlyTheEditedField() {
         WindowFixture f;
-        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
-        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        const std::string character = DemoCharacter(f);
+        QVERIFY(!character.empty());
         std::vector<std::vector<uint8_t>> before;
         for (int k = 0; k < 10; ++k)
             before.push_back(f.dir.Read(character + "/" + Utf16ToUtf8(MacroFileName(k))));
@@ -80,8 +86,8 @@ class CharacterFolderTest : public QObject {
 
     void damagedDigestWarnsOnOpenAndAsksOnEverySave() {
         WindowFixture f;
-        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
-        std::string character = std::string("game/USER/") + demo::kDamagedCharacter;
+        const std::string character = DemoCharacter(f, demo::kDamagedCharacter);
+        QVERIFY(!character.empty());
         std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
         wMenu& w = f.Start();
@@ -129,8 +135,8 @@ class CharacterFolderTest : public QObject {
 
     void saveAsWritesElsewhereAndKeepsTheOpenFolder() {
         WindowFixture f;
-        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
-        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        const std::string character = DemoCharacter(f);
+        QVERIFY(!character.empty());
         std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
         f.dir.Write("copy/.keep", {});
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
@@ -151,8 +157,8 @@ class CharacterFolderTest : public QObject {
 
     void noToTheOpenQuestionWritesNothing() {
         WindowFixture f;
-        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
-        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        const std::string character = DemoCharacter(f);
+        QVERIFY(!character.empty());
         std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
         wMenu& w = f.Start();
@@ -171,8 +177,8 @@ class CharacterFolderTest : public QObject {
 
     void failedSaveIsReportedAndKeepsTheFlag() {
         WindowFixture f;
-        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
-        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        const std::string character = DemoCharacter(f);
+        QVERIFY(!character.empty());
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
         wMenu& w = f.Start();
         w.macroTab->efLine[0]->setText(QStringLiteral("edited"));
@@ -191,8 +197,8 @@ class CharacterFolderTest : public QObject {
 
     void gameSettingThatCannotBeStoredStopsTheSaveBeforeAnyFile() {
         WindowFixture f;
-        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
-        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        const std::string character = DemoCharacter(f);
+        QVERIFY(!character.empty());
         std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
         wMenu& w = f.Start();
@@ -206,8 +212,8 @@ class CharacterFolderTest : public QObject {
 
     void unreadableMacroFileRefusesTheOpen() {
         WindowFixture f;
-        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
-        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        const std::string character = DemoCharacter(f);
+        QVERIFY(!character.empty());
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
         wMenu& w = f.Start();
         std::u16string open = w.CurrentFolder;
@@ -223,8 +229,8 @@ class CharacterFolderTest : public QObject {
 
     void checkMd5ShowsTheDigestOfTheBody() {
         WindowFixture f;
-        QVERIFY(demo::WriteDemoGame(f.dir.Path("game")));
-        std::string character = std::string("game/USER/") + demo::kCleanCharacter;
+        const std::string character = DemoCharacter(f);
+        QVERIFY(!character.empty());
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
         wMenu& w = f.Start();
         std::vector<uint8_t> bytes = f.dir.Read(character + "/mcr.dat");
