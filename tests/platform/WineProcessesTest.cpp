@@ -43,7 +43,7 @@ struct ScopedPath {
 QStringList WaitForLines(const std::filesystem::path& path) {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 5000) {
+    while (timer.elapsed() < 20000) {  // generous: a loaded machine is slow to start programs
         QFile file(Q(path));
         if (file.open(QIODevice::ReadOnly)) {
             const QString text = QString::fromUtf8(file.readAll());
@@ -127,7 +127,7 @@ class WineProcessesTest : public QObject {
         std::optional<X11WindowId> found;
         QElapsedTimer timer;
         timer.start();
-        while (!found && timer.elapsed() < 5000) {
+        while (!found && timer.elapsed() < 20000) {  // windows map slowly under load
             found = FindGameWindow(windows);
             if (!found) QTest::qWait(50);
         }

@@ -113,7 +113,8 @@ class LaunchProcessTest : public QObject {
         bool found = false;
         QElapsedTimer timer;
         timer.start();
-        while (!found && timer.elapsed() < 5000) {
+        // Generous: a loaded machine can take seconds to map a new window.
+        while (!found && timer.elapsed() < 20000) {
             found = processes.ActivateLauncherWindow();
             if (!found) QTest::qWait(50);
         }
