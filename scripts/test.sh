@@ -7,8 +7,10 @@ cd "$(dirname "$0")/.."
 cmake --preset dev
 cmake --build --preset dev
 # Window tests use the offscreen platform; the tests of the real X11 backends need a
-# display, so the suite runs inside a virtual one.
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset dev
+# display, so the suite runs inside a virtual one. -noreset: a server that resets
+# whenever its last client leaves refuses connections for a moment, which made
+# tests that start X programs flaky.
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --preset dev
 cmake --preset asan
 cmake --build --preset asan --target quillmor_core_tests
 ctest --preset asan

@@ -6,26 +6,6 @@
 
 namespace qm {
 
-namespace {
-
-// Stands in when no registry service was given: every value missing, nothing written.
-class NoRegistry : public IRegistryBackend {
-  public:
-    std::optional<RegRawValue> Query(Hive, std::u16string_view, std::u16string_view) override {
-        return std::nullopt;
-    }
-    bool Set(Hive, std::u16string_view, std::u16string_view, const RegRawValue&) override {
-        return false;
-    }
-};
-
-IRegistryBackend& GameRegistry(Platform& platform) {
-    static NoRegistry none;
-    return platform.registry != nullptr ? *platform.registry : none;
-}
-
-}  // namespace
-
 void wMenu::CheckD3D() {
     gameSettingsTab->ApplyProbe(qm::CheckD3D(platform.display, Trace().Fn()));
 }
@@ -36,7 +16,7 @@ void wMenu::FillGameSettingChoices() {
 
 void wMenu::LoadGameSettings() {
     GameSettingsTab& tab = *gameSettingsTab;
-    tab.Show(qm::LoadGameSettings(GameRegistry(platform), tab.displayModes, tab.displayModeFailed));
+    tab.Show(qm::LoadGameSettings(*platform.registry, tab.displayModes, tab.displayModeFailed));
 }
 
 bool wMenu::GameSettingsCanBeSaved() {
@@ -49,7 +29,7 @@ bool wMenu::GameSettingsCanBeSaved() {
 bool wMenu::SaveGameSettings() {
     GameSettingsTab& tab = *gameSettingsTab;
     const GameSettingsSaveResult result =
-        qm::SaveGameSettings(GameRegistry(platform), tab.Collect(), tab.displayModes);
+        qm::SaveGameSettings(*platform.registry, tab.Collect(), tab.displayModes);
     if (result.Ok()) return true;
     std::u16string message = GameSettingsSaveMessage(result);
     // Why the store refused (for example a game that holds the registry open).

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/linux/LinuxProcesses.h"
+#include "platform/linux/X11Windows.h"
 #include "support/TempDir.h"
 
 using namespace qm;
@@ -103,6 +104,10 @@ class LaunchProcessTest : public QObject {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("needs an X display");
         const QString xmessage = QStandardPaths::findExecutable(QStringLiteral("xmessage"));
         if (xmessage.isEmpty()) QSKIP("needs xmessage to stand in for the launcher");
+        // A connection held for the whole test: an X server that resets when its last
+        // client leaves would otherwise refuse the stand-in launcher for a moment.
+        X11Windows held;
+        QVERIFY(held.Connected());
         LinuxProcesses processes;
         QVERIFY(!processes.ActivateLauncherWindow());
 
