@@ -204,7 +204,8 @@ void wMenu::FileOpen_Click() {
     if (ContentModified) {
         MsgAnswer a = ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return;
-        if (a == MsgAnswer::Yes) FileSave_Click();
+        // A save that could not write keeps the open folder and its edits.
+        if (a == MsgAnswer::Yes && FileSave_Click() == SaveResult::Failed) return;
     }
     std::u16string chosen = platform.dialogs->BrowseForFolder(
         u"編集するキャラクターのフォルダを選択してください", CurrentFolder);

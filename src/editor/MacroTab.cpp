@@ -156,12 +156,12 @@ void MacroTab::ShowMacro(MacroFile& file, int index) {
 }
 
 void MacroTab::StoreTitles(MacroFile& file) {
-    for (int i = 0; i < 20; ++i) StoreFieldText(file.Title(i), U(efTitle[std::size_t(i)]->text()));
+    for (int i = 0; i < 20; ++i) StoreEditedText(file.Title(i), U(efTitle[std::size_t(i)]->text()));
 }
 
 void MacroTab::StoreLines(MacroFile& file, int index) {
     for (int k = 0; k < 6; ++k)
-        StoreFieldText(file.Line(index, k), U(efLine[std::size_t(k)]->text()));
+        StoreEditedText(file.Line(index, k), U(efLine[std::size_t(k)]->text()));
 }
 
 void MacroTab::efTitle_GotFocus(int index) {

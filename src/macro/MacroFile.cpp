@@ -60,6 +60,11 @@ std::u16string ReadFieldText(std::span<const uint8_t> field) {
     return Cp932Decode(std::span<const uint8_t>(field.begin(), end));
 }
 
+bool StoreEditedText(std::span<uint8_t> field, std::u16string_view text) {
+    if (ReadFieldText(field) == text) return true;
+    return StoreFieldText(field, text);
+}
+
 bool StoreFieldText(std::span<uint8_t> field, std::u16string_view text) {
     std::vector<uint8_t> bytes = Cp932Encode(text);
     if (field.empty() || bytes.size() > field.size() - 1) return false;

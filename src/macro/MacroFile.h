@@ -93,6 +93,12 @@ bool MacroDigestMismatch(MacroFile& file);
 // The field's CP932 text up to its first 0 byte (the whole field when there is none).
 std::u16string ReadFieldText(std::span<const uint8_t> field);
 
+// The text of an edit box going back into its field: stored (as StoreFieldText) only when
+// it differs from what the field reads as. Decoding is not always reversible - the game
+// keeps byte sequences of its own in fields, which read back as other characters - so a
+// field the player did not touch must keep its exact bytes.
+bool StoreEditedText(std::span<uint8_t> field, std::u16string_view text);
+
 // Writes the CP932 text and one 0 byte when it fits in the field less one byte; otherwise
 // leaves the field as it was. Bytes after the new 0 keep their old values. Returns
 // whether the text was stored.

@@ -92,20 +92,31 @@ std::optional<std::vector<uint8_t>> ReadFileHead(const std::filesystem::path& pa
     return data;
 }
 
-bool WriteWholeFile(const std::filesystem::path& path, std::span<const uint8_t> content,
+bool WriteWholeFile(const std::filesystem::path& given, std::span<const uint8_t> content,
                     std::u16string* error) {
 #ifndef _WIN32
-    // Keep the permissions of the file being replaced.
+    // A link is followed: the file it names gets the new content, and the link stays.
+    std::filesystem::path path = given;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(given, ec)) {
+        std::filesystem::path target = std::filesystem::canonical(given, ec);
+        if (ec) return Fail(error, ENOENT);
+        path = target;
+    }
+    // Keep the permissions of the file being replaced; a file nobody may write (a
+    // player's way of protecting it) is not replaced.
     mode_t mode = 0644;
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return Fail(error, EISDIR);
+        if ((st.st_mode & 0222) == 0) return Fail(error, EACCES);
         mode = st.st_mode & 07777;
     }
     std::filesystem::path temp = TempPathBeside(path);
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return Fail(error, errno);
-    if (!WriteAll(fd, content) || ::fsync(fd) != 0) {
+    // open() applies the umask; the replaced file's own bits are what the player chose.
+    if (::fchmod(fd, mode) != 0 || !WriteAll(fd, content) || ::fsync(fd) != 0) {
         int err = errno;
         ::close(fd);
         ::unlink(temp.c_str());
@@ -134,6 +145,7 @@ bool WriteWholeFile(const std::filesystem::path& path, std::span<const uint8_t> 
     }
     return true;
 #else
+    const std::filesystem::path& path = given;
     std::filesystem::path temp = TempPathBeside(path);
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);

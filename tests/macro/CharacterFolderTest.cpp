@@ -84,6 +84,24 @@ class CharacterFolderTest : public QObject {
         QCOMPARE(tab->efLine[1]->text(), QStringLiteral("Still selling? <pos>"));
     }
 
+    void fieldsThePlayerDidNotTouchKeepTheirExactBytes() {
+        WindowFixture f;
+        MacroFile set;
+        // Bytes that are not CP932 text, as the game keeps in fields of its own.
+        const uint8_t game[] = {0xFD, 0x02, 0x02, 0x01, 0x0E, 0xFD, 0};
+        std::copy(std::begin(game), std::end(game), set.Title(1).begin());
+        std::copy(std::begin(game), std::end(game), set.Line(0, 2).begin());
+        UpdateMacroDigest(set);
+        std::vector<uint8_t> before(set.bytes.begin(), set.bytes.end());
+        f.dir.Write("char/mcr.dat", before);
+        f.fake.dialogs.folders.push_back(f.dir.Text("char"));
+        wMenu& w = f.Start();
+        w.macroTab->efTitle[1]->setFocus(Qt::MouseFocusReason);   // stores macro 1's lines
+        QTest::mouseClick(w.macroTab->pbSet[0], Qt::LeftButton);  // stores the titles
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Saved));
+        QCOMPARE(f.dir.Read("char/mcr.dat"), before);
+    }
+
     void damagedDigestWarnsOnOpenAndAsksOnEverySave() {
         WindowFixture f;
         const std::string character = DemoCharacter(f, demo::kDamagedCharacter);
@@ -189,6 +207,12 @@ class CharacterFolderTest : public QObject {
         QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Failed));
         QVERIFY(w.ContentModified);
         QVERIFY(Q(f.fake.messageBox.shown.back().text).contains(QStringLiteral("mcr4.dat")));
+        // Opening another folder after a failing save keeps this one and its edits.
+        std::size_t pickers = f.fake.dialogs.folderPrompts.size();
+        f.fake.messageBox.answers = {MsgAnswer::Yes};
+        w.FileOpen_Click();
+        QCOMPARE(f.fake.dialogs.folderPrompts.size(), pickers);
+        QCOMPARE(w.macroTab->efLine[0]->text(), QStringLiteral("edited"));
         // Closing asks, and a failing save keeps the program running.
         f.fake.messageBox.answers = {MsgAnswer::Yes};
         QVERIFY(!w.close());

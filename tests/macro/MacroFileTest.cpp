@@ -4,6 +4,8 @@
 
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include "macro/AcqNames.h"
 #include "macro/Cp932.h"
 #include "macro/Md5.h"
@@ -156,6 +158,40 @@ TEST_F(MacroFileIo, InterruptedWriteLeavesOldFileIntact) {
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(dir.Read("mcr.dat"), old);
     EXPECT_EQ(dir.Count(), 1u);  // no temporary file left behind
+}
+
+TEST_F(MacroFileIo, ReplacedFileKeepsItsModeLinkAndWriteProtection) {
+    MacroFile f;
+    dir.Write("shared/mcr.dat", std::vector<uint8_t>(7624, 1));
+    std::filesystem::create_symlink(dir.Path("shared/mcr.dat"), dir.Path("mcr.dat"));
+    std::filesystem::permissions(dir.Path("shared/mcr.dat"), std::filesystem::perms(0664));
+    ::umask(022);
+    ASSERT_TRUE(WriteMacroFile(folder + u"mcr.dat", f));
+    // The link still points at the shared file, which got the new bytes and kept its mode.
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("mcr.dat")));
+    EXPECT_EQ(dir.Read("shared/mcr.dat")[0], 0);
+    EXPECT_EQ(std::filesystem::status(dir.Path("shared/mcr.dat")).permissions(),
+              std::filesystem::perms(0664));
+
+    // A file the player made read-only is left alone, even for an account that could.
+    std::filesystem::permissions(dir.Path("shared/mcr.dat"), std::filesystem::perms(0444));
+    StoreFieldText(f.Title(0), u"x");
+    std::u16string error;
+    EXPECT_FALSE(WriteMacroFile(folder + u"mcr.dat", f, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(dir.Read("shared/mcr.dat")[394], 0);
+}
+
+TEST(FieldText, UntouchedBoxTextKeepsBytesThatDoNotDecodeBack) {
+    MacroFile f;
+    auto line = f.Line(0, 0);
+    const uint8_t game[] = {'/', 's', ' ', 0xFD, 0x02, 0x02, 0x01, 0x0E, 0xFD};  // not CP932 text
+    std::copy(std::begin(game), std::end(game), line.begin());
+    std::vector<uint8_t> before(line.begin(), line.end());
+    EXPECT_TRUE(StoreEditedText(line, ReadFieldText(line)));
+    EXPECT_EQ(std::vector<uint8_t>(line.begin(), line.end()), before);
+    EXPECT_TRUE(StoreEditedText(line, u"/s hi"));
+    EXPECT_EQ(ReadFieldText(line), u"/s hi");
 }
 
 TEST_F(MacroFileIo, WriteIntoMissingFolderFailsWithReason) {
