@@ -74,6 +74,38 @@ TEST(WineRegDocumentTest, RewritesEveryUnchangedByteAsRead) {
     EXPECT_FALSE(WineRegDocument::Parse(""));
 }
 
+TEST(WineRegDocumentTest, FileSavedWithCrLfReadsAndWritesTheSame) {
+    std::string crlf;
+    for (char c : kFile) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    auto doc = WineRegDocument::Parse(crlf);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->Serialize(), crlf);
+    const std::u16string key = u"Software\\Wow6432Node\\PlayOnline\\SQUARE\\FinalFantasyXI";
+    EXPECT_EQ(doc->Query(key, u"0007")->data, Dword(0xFFFFFFFF).data);
+    ASSERT_TRUE(doc->Query(key, u"Links"));
+    EXPECT_EQ(doc->Query(key, u"Links")->data.size(), 15u);  // the continued hex value whole
+    // Replacing the continued value leaves no stray piece of it behind.
+    ASSERT_TRUE(doc->Set(key, u"Links", Dword(5), kNow));
+    const std::string written = doc->Serialize();
+    EXPECT_EQ(written.find("\n") - 1, written.find("\r\n"));
+    auto again = WineRegDocument::Parse(written);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->Query(key, u"Links")->data, Dword(5).data);
+    EXPECT_EQ(again->Query(key, u"0007")->data, Dword(0xFFFFFFFF).data);
+    EXPECT_EQ(written.find("\r\r"), std::string::npos);
+    std::size_t lineEnds = 0, lfs = 0;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (written[i] == '\n') {
+            ++lfs;
+            if (i > 0 && written[i - 1] == '\r') ++lineEnds;
+        }
+    }
+    EXPECT_EQ(lineEnds, lfs);  // every line ends in CR LF
+}
+
 TEST(WineRegDocumentTest, ReadsEachValueFormWithWineEscapes) {
     auto doc = *WineRegDocument::Parse(kFile);
     const std::u16string key = u"Software\\Wow6432Node\\PlayOnline\\SQUARE\\FinalFantasyXI";

@@ -283,9 +283,14 @@ std::optional<WineRegDocument> WineRegDocument::Parse(std::string_view bytes) {
         raw.push_back(bytes.substr(start, end - start));
         start = end + 1;
     }
-    std::string_view header = raw.front();
-    if (header.ends_with('\r')) header.remove_suffix(1);
-    if (header != kHeader) return std::nullopt;
+    // Wine writes LF; a file saved on Windows has CR LF. Lines are kept without their CR
+    // and get it back when written, so values and continuations read the same either way.
+    doc.crlf_ = raw.front().ends_with('\r');
+    if (doc.crlf_) {
+        for (std::string_view& line : raw)
+            if (line.ends_with('\r')) line.remove_suffix(1);
+    }
+    if (raw.front() != kHeader) return std::nullopt;
 
     doc.lines_.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -308,9 +313,20 @@ std::string WineRegDocument::Serialize() const {
     for (const auto& line : lines_) size += line.size() + 1;
     std::string out;
     out.reserve(size);
+    const std::string_view newline = crlf_ ? "\r\n" : "\n";
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (i > 0) out += '\n';
-        out += lines_[i];
+        if (i > 0) out += newline;
+        if (!crlf_) {
+            out += lines_[i];
+            continue;
+        }
+        // Continued hex values hold their own line breaks.
+        for (char c : lines_[i]) {
+            if (c == '\n')
+                out += newline;
+            else
+                out += c;
+        }
     }
     return out;
 }

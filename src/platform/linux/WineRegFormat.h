@@ -60,6 +60,7 @@ class WineRegDocument {
                                    std::size_t* used = nullptr);
 
   private:
+    bool crlf_ = false;  // the file's lines end in CR LF
     struct Section {
         std::size_t keyLine;                 // index into lines_
         std::size_t end;                     // one past its last line
