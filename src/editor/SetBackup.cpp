@@ -1,5 +1,7 @@
 #include "editor/SetBackup.h"
 
+#include <algorithm>
+
 #include <system_error>
 
 #include "editor/TextForms.h"
@@ -53,6 +55,14 @@ BackupReadResult ReadBackupFile(const std::filesystem::path& path) {
         result.error = BackupReadError::TooLarge;
         return result;
     }
+    // Set text is CP932 and never holds a 0 byte; a file saved as UTF-16 or UTF-8 with a
+    // byte-order mark would otherwise overwrite all 140 fields with garbled text.
+    const bool utf8Mark =
+        bytes->size() >= 3 && (*bytes)[0] == 0xEF && (*bytes)[1] == 0xBB && (*bytes)[2] == 0xBF;
+    if (utf8Mark || std::find(bytes->begin(), bytes->end(), uint8_t(0)) != bytes->end()) {
+        result.error = BackupReadError::NotSetText;
+        return result;
+    }
     result.text = Cp932Decode(*bytes);
     return result;
 }
@@ -67,6 +77,8 @@ std::u16string BackupReadErrorText(BackupReadError error) {
             return u"ファイルを読み込めませんでした。";
         case BackupReadError::TooLarge:
             return u"ファイルが大きすぎます（64KBまで）。セットのバックアップではありません。";
+        case BackupReadError::NotSetText:
+            return u"シフトJISのテキストではありません。セットのバックアップではありません。";
     }
     return {};
 }

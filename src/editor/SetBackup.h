@@ -24,7 +24,7 @@ std::vector<uint8_t> BackupFileBytes(const MacroFile& set);
 bool WriteBackupFile(const std::filesystem::path& path, const MacroFile& set,
                      std::u16string* error = nullptr);
 
-enum class BackupReadError { None, NotAFile, Unreadable, TooLarge };
+enum class BackupReadError { None, NotAFile, Unreadable, TooLarge, NotSetText };
 
 struct BackupReadResult {
     BackupReadError error = BackupReadError::None;

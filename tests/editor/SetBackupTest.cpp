@@ -93,9 +93,21 @@ TEST(BackupRead, RefusesWhatIsNotASmallReadableFile) {
         std::filesystem::permissions(dir.Path("locked.txt"), std::filesystem::perms::none);
         EXPECT_EQ(ReadBackupFile(dir.Path("locked.txt")).error, BackupReadError::Unreadable);
     }
-    for (auto e :
-         {BackupReadError::NotAFile, BackupReadError::Unreadable, BackupReadError::TooLarge})
+    for (auto e : {BackupReadError::NotAFile, BackupReadError::Unreadable,
+                   BackupReadError::TooLarge, BackupReadError::NotSetText})
         EXPECT_FALSE(BackupReadErrorText(e).empty());
+}
+
+TEST(BackupRead, RefusesTextSavedAsUtf16OrWithAUtf8Mark) {
+    TempDir dir;
+    dir.Write("utf16.txt", {0xFF, 0xFE, 'a', 0, '\r', 0, '\n', 0});
+    EXPECT_EQ(ReadBackupFile(dir.Path("utf16.txt")).error, BackupReadError::NotSetText);
+    dir.Write("utf16-no-mark.txt", {'a', 0, '\r', 0, '\n', 0});
+    EXPECT_EQ(ReadBackupFile(dir.Path("utf16-no-mark.txt")).error, BackupReadError::NotSetText);
+    dir.Write("utf8.txt", {0xEF, 0xBB, 0xBF, 'a', '\r', '\n'});
+    EXPECT_EQ(ReadBackupFile(dir.Path("utf8.txt")).error, BackupReadError::NotSetText);
+    dir.Write("plain.txt", Bytes("a\r\n"));
+    EXPECT_EQ(ReadBackupFile(dir.Path("plain.txt")).text, u"a\r\n");
 }
 
 }  // namespace
