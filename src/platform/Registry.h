@@ -17,8 +17,8 @@ enum class Hive { LocalMachine };
 enum RegType : uint32_t { REG_SZ_TYPE = 1, REG_DWORD_TYPE = 4 };
 
 struct RegRawValue {
-    uint32_t type = 0;           // REG_SZ_TYPE, REG_DWORD_TYPE or any other code kept as read
-    std::vector<uint8_t> data;   // REG_SZ: CP932 bytes with the terminating 0; REG_DWORD: 4 bytes LE
+    uint32_t type = 0;          // REG_SZ_TYPE, REG_DWORD_TYPE or any other code kept as read
+    std::vector<uint8_t> data;  // REG_SZ: CP932 bytes with the terminating 0; REG_DWORD: 4 bytes LE
 };
 
 // Key and value names compare as the registry compares them: without regard to case
@@ -26,8 +26,11 @@ struct RegRawValue {
 std::u16string RegFoldName(std::u16string_view name);
 bool RegNamesEqual(std::u16string_view a, std::u16string_view b);
 
+// The non-empty levels of a "\" separated key path, folded for comparison when asked.
+std::vector<std::u16string> RegKeyLevels(std::u16string_view path, bool fold = false);
+
 class IRegistryBackend {
-public:
+  public:
     virtual ~IRegistryBackend() = default;
     // The value, or nothing when the key or value is missing or cannot be read.
     // Never creates anything. Key paths are relative to the hive, "\" separated.

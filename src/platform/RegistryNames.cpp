@@ -31,4 +31,19 @@ bool RegNamesEqual(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+std::vector<std::u16string> RegKeyLevels(std::u16string_view path, bool fold) {
+    std::vector<std::u16string> levels;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        auto end = path.find(u'\\', start);
+        if (end == std::u16string_view::npos) end = path.size();
+        if (end > start) {
+            auto level = path.substr(start, end - start);
+            levels.push_back(fold ? RegFoldName(level) : std::u16string(level));
+        }
+        start = end + 1;
+    }
+    return levels;
+}
+
 }  // namespace qm

@@ -4,30 +4,14 @@
 
 namespace qm {
 
-namespace {
-
-std::vector<std::u16string> FoldedLevels(std::u16string_view path) {
-    std::vector<std::u16string> levels;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        auto end = path.find(u'\\', start);
-        if (end == std::u16string_view::npos) end = path.size();
-        if (end > start) levels.push_back(RegFoldName(path.substr(start, end - start)));
-        start = end + 1;
-    }
-    return levels;
-}
-
-}  // namespace
-
 void RegistryRouter::Route(std::u16string_view keyPrefix, IRegistryBackend* backend) {
-    auto levels = FoldedLevels(keyPrefix);
+    auto levels = RegKeyLevels(keyPrefix, true);
     std::erase_if(routes_, [&](const Entry& r) { return r.levels == levels; });
     if (backend) routes_.push_back({std::move(levels), backend});
 }
 
 IRegistryBackend& RegistryRouter::BackendFor(std::u16string_view key) const {
-    const auto levels = FoldedLevels(key);
+    const auto levels = RegKeyLevels(key, true);
     const Entry* best = nullptr;
     for (const auto& r : routes_) {
         if (r.levels.size() > levels.size() ||

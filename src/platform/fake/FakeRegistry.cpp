@@ -6,25 +6,9 @@
 
 namespace qm {
 
-namespace {
-
-std::vector<std::u16string_view> Levels(std::u16string_view key) {
-    std::vector<std::u16string_view> parts;
-    std::size_t start = 0;
-    while (start <= key.size()) {
-        auto end = key.find(u'\\', start);
-        if (end == std::u16string_view::npos) end = key.size();
-        if (end > start) parts.push_back(key.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
-}  // namespace
-
 std::u16string FakeRegistry::KeyId(std::u16string_view key) {
     std::u16string id;
-    for (auto part : Levels(key)) {
+    for (const auto& part : RegKeyLevels(key)) {
         if (!id.empty()) id += u'\\';
         id += RegFoldName(part);
     }
@@ -33,7 +17,7 @@ std::u16string FakeRegistry::KeyId(std::u16string_view key) {
 
 void FakeRegistry::AddKeyLevels(std::u16string_view key) {
     std::u16string id;
-    for (auto part : Levels(key)) {
+    for (const auto& part : RegKeyLevels(key)) {
         if (!id.empty()) id += u'\\';
         id += RegFoldName(part);
         keys_.insert(id);

@@ -36,22 +36,6 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
     return lines;
 }
 
-// Non-empty levels of a "\" separated path, folded for comparison when asked.
-std::vector<std::u16string> Levels(std::u16string_view path, bool fold) {
-    std::vector<std::u16string> levels;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        auto end = path.find(u'\\', start);
-        if (end == std::u16string_view::npos) end = path.size();
-        if (end > start) {
-            auto level = path.substr(start, end - start);
-            levels.push_back(fold ? RegFoldName(level) : std::u16string(level));
-        }
-        start = end + 1;
-    }
-    return levels;
-}
-
 bool StartsWithFolded(std::u16string_view s, std::u16string_view prefix) {
     return s.size() >= prefix.size() && RegNamesEqual(s.substr(0, prefix.size()), prefix);
 }
@@ -259,7 +243,7 @@ RegFileDocument::Line RegFileDocument::ParseKeyLine(std::u16string_view text) {
     auto sep = inner.find(u'\\');
     auto hive = inner.substr(0, sep);
     line.localMachine = RegNamesEqual(hive, u"HKEY_LOCAL_MACHINE") || RegNamesEqual(hive, u"HKLM");
-    if (sep != std::u16string_view::npos) line.keyPath = Levels(inner.substr(sep + 1), true);
+    if (sep != std::u16string_view::npos) line.keyPath = RegKeyLevels(inner.substr(sep + 1), true);
     return line;
 }
 
@@ -360,14 +344,14 @@ int RegFileDocument::DefiningLine(const std::vector<std::u16string>& keyPath,
 
 std::optional<RegRawValue> RegFileDocument::Query(std::u16string_view key,
                                                   std::u16string_view name) const {
-    const int i = DefiningLine(Levels(key, true), name);
+    const int i = DefiningLine(RegKeyLevels(key, true), name);
     if (i < 0) return std::nullopt;
     return lines_[i].value;
 }
 
 void RegFileDocument::Set(std::u16string_view key, std::u16string_view name,
                           const RegRawValue& value) {
-    const auto keyPath = Levels(key, true);
+    const auto keyPath = RegKeyLevels(key, true);
     if (int i = DefiningLine(keyPath, name); i >= 0) {
         lines_[i].text = FormatValueLine(lines_[i].name, value);
         lines_[i].value = value;
@@ -407,7 +391,7 @@ void RegFileDocument::Set(std::u16string_view key, std::u16string_view name,
     keyLine.localMachine = true;
     keyLine.keyPath = keyPath;
     keyLine.text = u"[HKEY_LOCAL_MACHINE";
-    for (const auto& level : Levels(key, false)) keyLine.text += u"\\" + level;
+    for (const auto& level : RegKeyLevels(key)) keyLine.text += u"\\" + level;
     keyLine.text += u"]";
     line.section = int(lines_.size());
     lines_.push_back(std::move(keyLine));

@@ -21,18 +21,6 @@ int HexValue(char c) {
     return c - 'A' + 10;
 }
 
-std::vector<std::u16string> SplitKey(std::u16string_view key) {
-    std::vector<std::u16string> levels;
-    std::size_t start = 0;
-    while (start <= key.size()) {
-        std::size_t end = key.find(u'\\', start);
-        if (end == std::u16string_view::npos) end = key.size();
-        if (end > start) levels.emplace_back(key.substr(start, end - start));
-        start = end + 1;
-    }
-    return levels;
-}
-
 std::u16string FoldedPath(const std::vector<std::u16string>& levels) {
     std::u16string path;
     for (const auto& level : levels) {
@@ -348,7 +336,7 @@ std::optional<std::vector<std::u16string>> WineRegDocument::ParseKeyLine(std::st
     if (!line.starts_with('[')) return std::nullopt;
     const std::size_t close = line.rfind(']');
     if (close == std::string_view::npos || close == 0) return std::nullopt;
-    return SplitKey(Unescape(line.substr(1, close - 1), false));
+    return RegKeyLevels(Unescape(line.substr(1, close - 1), false));
 }
 
 std::optional<WineRegDocument::ValueLine> WineRegDocument::ParseValueLine(std::string_view line) {
@@ -372,7 +360,7 @@ std::optional<WineRegDocument::ValueLine> WineRegDocument::ParseValueLine(std::s
 
 std::vector<std::size_t> WineRegDocument::SectionsOf(std::u16string_view key) const {
     std::vector<std::size_t> found;
-    auto [first, last] = byKey_.equal_range(FoldedPath(SplitKey(key)));
+    auto [first, last] = byKey_.equal_range(FoldedPath(RegKeyLevels(key)));
     for (auto it = first; it != last; ++it) found.push_back(it->second);
     std::sort(found.begin(), found.end());
     return found;
@@ -390,7 +378,7 @@ bool WineRegDocument::IsWin64() const {
 }
 
 bool WineRegDocument::HasKey(std::u16string_view key) const {
-    return AtOrBelow(FoldedPath(SplitKey(key))) != byKey_.end();
+    return AtOrBelow(FoldedPath(RegKeyLevels(key))) != byKey_.end();
 }
 
 std::multimap<std::u16string, std::size_t>::const_iterator WineRegDocument::AtOrBelow(
@@ -439,7 +427,7 @@ void WineRegDocument::Stamp(const Section& section, std::chrono::system_clock::t
 
 bool WineRegDocument::Set(std::u16string_view key, std::u16string_view name,
                           const RegRawValue& value, std::chrono::system_clock::time_point now) {
-    std::vector<std::u16string> levels = SplitKey(key);
+    std::vector<std::u16string> levels = RegKeyLevels(key);
     if (levels.empty()) return false;
     const std::string line = FormatValueLine(name, value);
     const std::vector<std::size_t> sections = SectionsOf(key);
