@@ -3,8 +3,8 @@
 #include "config/CnfRecord.h"
 #include "macro/Cp932.h"
 #include "macro/MacroFile.h"
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 
 namespace qm::demo {
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "DemoData.h"
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 #include "platform/linux/RegFile.h"
 #include "settings/Registry.h"
 

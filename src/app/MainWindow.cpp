@@ -15,7 +15,7 @@
 #include "config/GameSettingsTab.h"
 #include "editor/EditCommands.h"
 #include "editor/MacroTab.h"
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 
 // The artwork lives in the static gui library; this pulls it into every program.
 // (The macro must not be used inside a namespace.)

@@ -8,7 +8,7 @@
 #include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/QtServices.h"
 #include "platform/linux/RegFile.h"
-#include "platform/linux/WineHost.h"
+#include "settings/WineHost.h"
 #include "platform/linux/WineProcesses.h"
 #include "platform/linux/X11KeyState.h"
 #include "platform/linux/X11Windows.h"

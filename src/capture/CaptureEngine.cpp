@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 #include "settings/ToolPreferences.h"
 
 namespace qm {

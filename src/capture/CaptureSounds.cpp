@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "macro/MacroFile.h"
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 
 namespace qm {
 

@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "macro/Cp932.h"
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 
 namespace qm::cli {
 

@@ -6,8 +6,8 @@
 #include "cli/CliCommon.h"
 #include "cli/Commands.h"
 #include "macro/Md5.h"
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 
 namespace qm::cli {
 

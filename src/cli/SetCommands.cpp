@@ -8,8 +8,8 @@
 #include "editor/SetBackup.h"
 #include "editor/TextForms.h"
 #include "macro/Cp932.h"
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 
 namespace qm::cli {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "macro/MacroFile.h"
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 
 namespace qm {
 

@@ -13,8 +13,8 @@
 #include "editor/SetDragHandle.h"
 #include "macro/Cp932.h"
 #include "macro/Md5.h"
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 #include "preview/PreviewBoxes.h"
 
 namespace qm {

@@ -6,7 +6,7 @@
 
 #include "editor/TextForms.h"
 #include "macro/Cp932.h"
-#include "macro/SafeFile.h"
+#include "storage/SafeFile.h"
 
 namespace qm {
 

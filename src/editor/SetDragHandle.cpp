@@ -10,7 +10,7 @@
 #include "editor/EditCommands.h"
 #include "editor/MacroTab.h"
 #include "editor/SetBackup.h"
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 
 namespace qm {
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/Utf.h"
+
 namespace qm {
 
 // Decodes CP932 bytes. Each invalid or truncated sequence becomes U+FFFD; never throws.
@@ -17,9 +19,5 @@ std::vector<uint8_t> Cp932Encode(std::u16string_view text);
 
 // Byte count of the CP932 form of the text (what the fixed-width fields limit).
 std::size_t Cp932Length(std::u16string_view text);
-
-// UTF-8 <-> UTF-16 helpers for the command line, file names and tests.
-std::string Utf16ToUtf8(std::u16string_view text);
-std::u16string Utf8ToUtf16(std::string_view text);
 
 }  // namespace qm

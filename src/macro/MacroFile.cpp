@@ -6,8 +6,8 @@
 
 #include "macro/Cp932.h"
 #include "macro/Md5.h"
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 
 namespace qm {
 

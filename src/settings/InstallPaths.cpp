@@ -1,7 +1,7 @@
 #include "settings/InstallPaths.h"
 
 #include "macro/MacroFile.h"
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 #include "settings/Registry.h"
 
 namespace qm {

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "capture/CaptureSounds.h"
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 #include "platform/fake/FakeSound.h"
 
 namespace qm {

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "capture/CaptureTriggers.h"
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeKeyState.h"
 #include "platform/fake/FakeScreen.h"

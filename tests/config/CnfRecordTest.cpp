@@ -16,8 +16,8 @@
 #endif
 
 #include "macro/Cp932.h"
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 
 namespace qm {
 namespace {

@@ -9,8 +9,8 @@
 #include "macro/AcqNames.h"
 #include "macro/Cp932.h"
 #include "macro/Md5.h"
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 #include "support/TempDir.h"
 
 namespace qm {

@@ -7,11 +7,11 @@
 
 #include "config/GameSettings.h"
 #include "macro/Cp932.h"
-#include "macro/SafeFile.h"
+#include "storage/SafeFile.h"
 #include "platform/fake/FakeDialogs.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/linux/RegFileFormat.h"
-#include "platform/linux/WineHost.h"
+#include "settings/WineHost.h"
 #include "platform/linux/WinePrefix.h"
 #include "settings/GameRegistry.h"
 #include "settings/InstallPaths.h"

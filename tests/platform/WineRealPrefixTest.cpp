@@ -9,7 +9,7 @@
 #include "config/GameSettings.h"
 #include "macro/Cp932.h"
 #include "platform/fake/FakeRegistry.h"
-#include "platform/linux/WineHost.h"
+#include "settings/WineHost.h"
 #include "platform/linux/WinePrefix.h"
 #include "platform/linux/WineTool.h"
 #include "settings/GameRegistry.h"

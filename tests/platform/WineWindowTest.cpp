@@ -10,7 +10,7 @@
 #include <QTest>
 
 #include "config/GameSettingsTab.h"
-#include "platform/linux/WineHost.h"
+#include "settings/WineHost.h"
 #include "settings/GameRegistry.h"
 #include "settings/RegistryRouter.h"
 #include "support/WindowFixture.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "macro/Cp932.h"
-#include "macro/SafeFile.h"
+#include "storage/SafeFile.h"
 #include "settings/Registry.h"
 #include "settings/ToolPreferences.h"
 #include "support/TempDir.h"

@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 
 namespace qm::test {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <system_error>
 
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 #include "platform/Registry.h"
 
 #ifndef _WIN32

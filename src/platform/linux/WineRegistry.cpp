@@ -4,8 +4,8 @@
 #include <system_error>
 #include <utility>
 
-#include "macro/SafeFile.h"
-#include "platform/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/Paths.h"
 #include "platform/linux/WinePrefix.h"
 
 #ifndef _WIN32

@@ -1,6 +1,6 @@
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 
-#include "macro/Cp932.h"
+#include "storage/Utf.h"
 
 namespace qm {
 
@@ -12,7 +12,9 @@ std::u16string TextFromPath(const std::filesystem::path& path) {
     std::wstring w = path.wstring();
     return std::u16string(w.begin(), w.end());
 }
-std::u16string_view PathSeparator() { return u"\\"; }
+std::u16string_view PathSeparator() {
+    return u"\\";
+}
 #else
 std::filesystem::path PathFromText(std::u16string_view text) {
     return std::filesystem::path(Utf16ToUtf8(text));
@@ -20,7 +22,9 @@ std::filesystem::path PathFromText(std::u16string_view text) {
 std::u16string TextFromPath(const std::filesystem::path& path) {
     return Utf8ToUtf16(path.native());
 }
-std::u16string_view PathSeparator() { return u"/"; }
+std::u16string_view PathSeparator() {
+    return u"/";
+}
 #endif
 
 }  // namespace qm

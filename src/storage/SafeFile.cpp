@@ -1,4 +1,4 @@
-#include "macro/SafeFile.h"
+#include "storage/SafeFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,8 +7,7 @@
 #include <random>
 #include <system_error>
 
-#include "macro/Cp932.h"
-#include "platform/Paths.h"
+#include "storage/Utf.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

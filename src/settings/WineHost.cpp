@@ -1,9 +1,9 @@
-#include "platform/linux/WineHost.h"
+#include "settings/WineHost.h"
 
 #include <cstdlib>
 
 #include "macro/Cp932.h"
-#include "platform/Paths.h"
+#include "storage/Paths.h"
 #include "platform/linux/WinePrefix.h"
 #include "settings/Registry.h"
 #include "settings/ToolPreferences.h"
