@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "macro/Cp932.h"
-#include "storage/SafeFile.h"
 #include "settings/Registry.h"
 #include "settings/ToolPreferences.h"
+#include "storage/SafeFile.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -281,6 +281,35 @@ TEST(RegFileDocument, KeepsTrackOfSectionsAcrossSeveralChanges) {
               u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n"
               u"\"X\"=dword:00000001\r\n\"New\"=dword:00000003\r\n\r\n[HKEY_LOCAL_MACHINE\\B]\r\n"
               u"\"Y\"=dword:00000003\r\n\"Z\"=dword:00000003\r\n");
+}
+
+// The import skips what follows a "[" line that names no key; a value set into the key
+// above must land before that line, read back after a reparse, and not add a line per save.
+TEST(RegFileDocument, ABrokenKeyLineEndsTheKeyForWritingAsForReading) {
+    const std::u16string head =
+        u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
+        u"\"A\"=dword:00000001\r\n";
+    for (std::u16string broken : {u"[HKEY_LOCAL_MACHINE\\K", u"[", u"[HKLM\\K] x", u" [junk"}) {
+        SCOPED_TRACE(Utf16ToUtf8(broken));
+        auto doc = RegFileDocument::Parse(head + broken + u"\r\n\"B\"=dword:00000002\r\n");
+        ASSERT_TRUE(doc);
+        EXPECT_FALSE(doc->Query(u"K", u"B"));  // as the import would apply it
+        const RegRawValue seven{REG_DWORD_TYPE, {7, 0, 0, 0}};
+        doc->Set(u"K", u"B", seven);
+        doc->Set(u"K", u"C", seven);
+        const std::u16string once = doc->Serialize();
+        auto again = RegFileDocument::Parse(once);
+        ASSERT_TRUE(again);
+        for (const char16_t* name : {u"B", u"C"}) {
+            auto value = again->Query(u"K", name);
+            ASSERT_TRUE(value);
+            EXPECT_EQ(value->data, seven.data);
+        }
+        ASSERT_TRUE(again->Query(u"K", u"A"));
+        again->Set(u"K", u"B", seven);
+        EXPECT_EQ(again->Serialize(), once);
+        EXPECT_LT(once.find(u"\"C\""), once.rfind(broken));
+    }
 }
 
 TEST(RegFileDocument, LongByteValuesWrapAndReadBack) {

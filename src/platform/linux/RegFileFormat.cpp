@@ -232,6 +232,7 @@ std::vector<uint8_t> EncodeRegFileText(std::u16string_view text) {
 RegFileDocument::Line RegFileDocument::ParseKeyLine(std::u16string_view text) {
     Line line;
     line.text = std::u16string(text);
+    line.kind = Kind::BrokenKey;
     auto t = Trim(text);
     if (t.size() < 2 || t.front() != u'[' || t.back() != u']') return line;
     auto inner = t.substr(1, t.size() - 2);
@@ -376,7 +377,8 @@ void RegFileDocument::Set(std::u16string_view key, std::u16string_view name,
     if (section >= 0) {
         std::size_t at = section + 1;
         for (std::size_t j = section + 1; j < lines_.size(); ++j) {
-            if (lines_[j].kind == Kind::Key || lines_[j].kind == Kind::DeleteKey) break;
+            const Kind kind = lines_[j].kind;
+            if (kind == Kind::Key || kind == Kind::DeleteKey || kind == Kind::BrokenKey) break;
             if (!Trim(lines_[j].text).empty()) at = j + 1;
         }
         for (auto& l : lines_)

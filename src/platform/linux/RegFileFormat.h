@@ -45,7 +45,9 @@ class RegFileDocument {
     static std::u16string FormatValueLine(std::u16string_view name, const RegRawValue& value);
 
   private:
-    enum class Kind { Other, Key, DeleteKey, Value, DeleteValue };
+    // BrokenKey: a line starting with "[" that names no key. The import skips the values
+    // after it, so it ends the key before it for reading and writing alike.
+    enum class Kind { Other, Key, DeleteKey, BrokenKey, Value, DeleteValue };
     struct Line {
         Kind kind = Kind::Other;
         std::u16string text;  // as in the file; continuation lines joined by CR LF
