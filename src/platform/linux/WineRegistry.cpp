@@ -4,9 +4,10 @@
 #include <system_error>
 #include <utility>
 
-#include "storage/SafeFile.h"
-#include "storage/Paths.h"
 #include "platform/linux/WinePrefix.h"
+#include "storage/Paths.h"
+#include "storage/PrivateTemp.h"
+#include "storage/SafeFile.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -123,16 +124,12 @@ std::vector<std::u16string> WinePrefixRegistry::ViewKeys(const WineRegDocument& 
 }
 
 fs::path WinePrefixRegistry::TempFile(std::string_view suffix) const {
+    // In the process's private folder: in the shared one, another account could plant a
+    // link under a name we are about to write or read.
     static std::atomic<unsigned> counter{0};
-    std::error_code ec;
-    fs::path dir = fs::temp_directory_path(ec);
-    if (ec) dir = "/tmp";
-#ifndef _WIN32
-    const std::string pid = std::to_string(::getpid());
-#else
-    const std::string pid = "w";
-#endif
-    return dir / ("quillmor-wine-" + pid + "-" + std::to_string(counter++) + std::string(suffix));
+    auto folder = PrivateTempFolder();
+    if (!folder) return {};
+    return *folder / ("wine-" + std::to_string(counter++) + std::string(suffix));
 }
 
 RegFileDocument* WinePrefixRegistry::LiveCopyOf(std::u16string_view key) {
@@ -151,7 +148,7 @@ RegFileDocument* WinePrefixRegistry::LiveCopyOf(std::u16string_view key) {
     // A root the prefix does not have makes the export fail too; the caller then reads
     // system.reg, which is as good for a key that was never written.
     std::optional<RegFileDocument> doc;
-    if (tool_->Export(prefix_, root, file, nullptr)) {
+    if (!file.empty() && tool_->Export(prefix_, root, file, nullptr)) {
         if (auto bytes = ReadFileHead(file, 64u * 1024 * 1024))
             if (auto text = DecodeRegFileBytes(*bytes)) doc = RegFileDocument::Parse(*text);
     }
@@ -196,7 +193,9 @@ bool WinePrefixRegistry::SetThroughServer(std::u16string_view key, std::u16strin
     doc->Set(key, name, value);
     const fs::path file = TempFile(".reg");
     std::u16string error;
-    bool ok = WriteWholeFile(file, EncodeRegFileText(doc->Serialize()), &error) &&
+    bool ok = !file.empty() &&
+              WritePrivateTempFile(file.filename().string(), EncodeRegFileText(doc->Serialize()),
+                                   &error) &&
               tool_->Import(prefix_, file, &error);
     std::error_code ec;
     fs::remove(file, ec);

@@ -1,0 +1,74 @@
+#include "storage/PrivateTemp.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "support/TempDir.h"
+
+namespace qm {
+namespace {
+
+using test::TempDir;
+namespace fs = std::filesystem;
+
+TEST(PrivateTemp, OnlyThisUserMayEnterAndALinkThereIsNeverFollowed) {
+    auto folder = PrivateTempFolder();
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(PrivateTempFolder(), folder);
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder->c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+
+    TempDir dir;
+    dir.Write("victim", {'o', 'l', 'd'});
+    fs::remove(*folder / "Set1.txt");
+    fs::create_symlink(dir.Path("victim"), *folder / "Set1.txt");
+    const uint8_t content[] = {'n', 'e', 'w'};
+    auto path = WritePrivateTempFile("Set1.txt", content);
+    ASSERT_TRUE(path);
+    EXPECT_EQ(*path, *folder / "Set1.txt");
+    EXPECT_EQ(dir.Read("victim"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(*path)));
+    EXPECT_EQ(fs::file_size(*path), 3u);
+    std::u16string error;
+    EXPECT_FALSE(WritePrivateTempFile("../escape", content, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+// Each process has its own folder, removed when it exits; one left by a killed run is
+// removed by the next run that makes one.
+TEST(PrivateTemp, RemovedOnExitAndAfterAKilledRun) {
+    TempDir base;
+    auto runChild = [&](bool killed) {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("TMPDIR", base.Path().c_str(), 1);
+            auto folder = PrivateTempFolder();
+            if (!folder || folder->parent_path() != base.Path()) ::_exit(3);
+            if (!WritePrivateTempFile("wine-0.reg", std::vector<uint8_t>(10, 'x'))) ::_exit(4);
+            if (killed) ::_exit(0);  // no exit handlers run, as when killed
+            std::exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    ASSERT_EQ(runChild(true), 0);
+    EXPECT_EQ(base.Count(), 1u);
+    ASSERT_EQ(runChild(false), 0);
+    EXPECT_EQ(base.Count(), 0u);
+    // The parent's own folder is untouched by its children's exits.
+    auto mine = PrivateTempFolder();
+    ASSERT_TRUE(mine);
+    EXPECT_TRUE(fs::is_directory(*mine));
+}
+
+}  // namespace
+}  // namespace qm
