@@ -1,6 +1,8 @@
 // export and import: a set's backup text, the same bytes the window's drag handle
 // writes and its drop reads.
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "cli/CliCommon.h"
@@ -8,8 +10,8 @@
 #include "editor/SetBackup.h"
 #include "editor/TextForms.h"
 #include "macro/Cp932.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 namespace qm::cli {
 
@@ -31,61 +33,47 @@ std::string FieldName(int field) {
            (part == 0 ? std::string(" title") : " line " + std::to_string(part));
 }
 
-// The fields a restore takes: each text up to a CR LF, at most one set's worth.
-std::vector<std::u16string_view> TerminatedFields(std::u16string_view text) {
-    std::vector<std::u16string_view> fields;
-    std::size_t pos = 0;
-    while (fields.size() < std::size_t(kFieldsPerSet)) {
-        const std::size_t end = text.find(kCrLf, pos);
-        if (end == std::u16string_view::npos) break;
-        fields.push_back(text.substr(pos, end - pos));
-        pos = end + kCrLf.size();
-    }
-    return fields;
-}
-
 // Tells which fields the restore will skip or change, before it runs.
-void ReportFields(std::u16string_view text, bool fromUtf8) {
-    const auto fields = TerminatedFields(text);
-    for (std::size_t f = 0; f < fields.size(); ++f) {
+void ReportFields(const BackupReadResult& read) {
+    std::span<const uint8_t> rest(read.bytes);
+    for (int f = 0; f < kFieldsPerSet; ++f) {
+        static constexpr uint8_t kLineEnd[] = {'\r', '\n'};
+        const auto end =
+            std::search(rest.begin(), rest.end(), std::begin(kLineEnd), std::end(kLineEnd));
+        if (end == rest.end()) break;
+        const std::size_t length = std::size_t(end - rest.begin());
         const std::size_t capacity =
             (f % kFieldsPerMacro == 0 ? kTitleFieldSize : kLineFieldSize) - 1;
-        const std::size_t length = Cp932Length(fields[f]);
         if (length > capacity) {
-            Warning(FieldName(int(f)) + " is " + std::to_string(length) + " bytes, more than the " +
+            Warning(FieldName(f) + " is " + std::to_string(length) + " bytes, more than the " +
                     std::to_string(capacity) + " it can hold; it keeps its old text");
-        } else if (fromUtf8 && Cp932Decode(Cp932Encode(fields[f])) != fields[f]) {
-            Warning(FieldName(int(f)) + " holds characters the game cannot store; " +
+        } else if (std::find(read.replacedFields.begin(), read.replacedFields.end(), f) !=
+                   read.replacedFields.end()) {
+            Warning(FieldName(f) + " holds characters the game cannot store; " +
                     "they are written as '?'");
         }
+        rest = rest.subspan(length + 2);
     }
 }
 
-// The backup text of the file's bytes, or nothing after an error message.
-std::optional<std::u16string> DecodeBackup(std::vector<uint8_t> bytes, const std::string& source,
-                                           bool utf8) {
-    std::u16string text;
-    if (utf8) {
-        if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-            bytes.erase(bytes.begin(), bytes.begin() + 3);
-        }
-        text = Utf8ToUtf16(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        if (text.find(u'\uFFFD') != std::u16string::npos) {
-            Error(source + " is not valid UTF-8 text");
-            return std::nullopt;
-        }
-        // Line ends as a text editor may leave them: LF or CR LF, both become CR LF.
-        text = ReplaceAll(ReplaceAll(std::move(text), u"\r\n", u"\n"), u"\n", kCrLf);
-    } else {
-        text = Cp932Decode(bytes);
-        // Writing undecodable bytes would store "?" in their place: refuse instead.
-        if (text.find(u'\uFFFD') != std::u16string::npos) {
-            Error(source + " is not CP932 text (for a UTF-8 file, use --utf8)");
-            return std::nullopt;
-        }
+// Why a backup was refused.
+std::string RefusalText(BackupReadError error, const std::string& source, bool utf8) {
+    switch (error) {
+        case BackupReadError::NotAFile:
+            return source + " is not a regular file";
+        case BackupReadError::TooLarge:
+            return source + " is larger than " + std::to_string(kMaxBackupFileSize) +
+                   " bytes; it is not a set backup";
+        case BackupReadError::NotSetText:
+            return utf8 ? source + " is not valid UTF-8 text"
+                        : source + " is not CP932 text (for a UTF-8 file, use --utf8)";
+        case BackupReadError::NoField:
+            return source + " holds no line ended by a line break; it is not a set backup";
+        case BackupReadError::Unreadable:
+        case BackupReadError::None:
+            break;
     }
-    return text;
+    return "cannot read " + source;
 }
 
 }  // namespace
@@ -101,6 +89,12 @@ int RunExport(const ParsedArgs& args) {
     }
     if (disk.state == MacroOnDisk::State::Missing) {
         Note("'" + Utf8(disk.path) + "' does not exist; its set is empty");
+    }
+    if (const int field = FieldHoldingLineEnd(disk.file); field >= 0) {
+        // It would come back as two fields and shift every field after it.
+        Error(FieldName(field) + " holds a line break (CR LF), which a backup cannot carry; " +
+              "nothing was written");
+        return kExitUsage;
     }
 
     std::vector<uint8_t> bytes;
@@ -135,11 +129,26 @@ int RunImport(const ParsedArgs& args) {
     if (!folder || !set) return kExitUsage;
     const std::string& source = args.operands[2];
     const std::string sourceName = source == "-" ? "standard input" : "'" + source + "'";
-    auto bytes = ReadInputFile(source, kMaxBackupFileSize);
-    if (!bytes) return kExitUsage;
     const bool utf8 = args.Has("utf8");
-    auto text = DecodeBackup(std::move(*bytes), sourceName, utf8);
-    if (!text) return kExitUsage;
+    const BackupEncoding encoding = utf8 ? BackupEncoding::Utf8 : BackupEncoding::Cp932;
+    // The window's drop and this command share one reader and its rules.
+    BackupReadResult read;
+    if (source == "-") {
+        auto bytes = ReadInputFile(source, kMaxBackupFileSize);
+        if (!bytes) return kExitUsage;
+        read = DecodeBackupBytes(std::move(*bytes), encoding);
+    } else {
+        std::error_code ec;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(source, ec))) {
+            ArgumentError(sourceName + " does not exist");
+            return kExitUsage;
+        }
+        read = ReadBackupFile(source, encoding);
+    }
+    if (read.error != BackupReadError::None) {
+        Error(RefusalText(read.error, sourceName, utf8) + "; nothing was written");
+        return kExitUsage;
+    }
 
     MacroOnDisk disk = ReadMacroOnDisk(*folder, *set - 1);
     if (disk.state == MacroOnDisk::State::Unreadable) {
@@ -147,8 +156,8 @@ int RunImport(const ParsedArgs& args) {
         Error("cannot read '" + Utf8(disk.path) + "'; nothing was written");
         return kExitUsage;
     }
-    ReportFields(*text, utf8);
-    const TextToSetResult result = TextToSet(disk.file, *text);
+    ReportFields(read);
+    const TextToSetResult result = BackupBytesToSet(disk.file, read.bytes);
     if (result.fieldsReached < kFieldsPerSet) {
         Note(sourceName + " holds " + std::to_string(result.fieldsReached) + " of " +
              std::to_string(kFieldsPerSet) + " fields; the others keep their text");

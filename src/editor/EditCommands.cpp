@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "editor/MacroTab.h"
+#include "editor/SetBackup.h"
 #include "editor/TextForms.h"
 
 namespace qm {
@@ -54,6 +55,11 @@ bool PutOnClipboard(IClipboard& clipboard, std::u16string_view text) {
 
 void TextToSet(wMenu& w, int set, std::u16string_view text) {
     TextToSet(SetOf(w, set), text);
+    RefreshIfShown(w, set);
+}
+
+void BackupToSet(wMenu& w, int set, std::span<const uint8_t> bytes) {
+    BackupBytesToSet(SetOf(w, set), bytes);
     RefreshIfShown(w, set);
 }
 

@@ -3,6 +3,8 @@
 // Edit menu's shortcuts out of the text boxes. The Edit menu's handlers themselves are
 // members of wMenu.
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,8 @@ class wMenu;
 // on show, refills its title boxes and the current macro's lines from the book (text
 // typed there and not yet stored is replaced).
 void TextToSet(wMenu& w, int set, std::u16string_view text);
+// The same for a backup file's checked bytes, restored byte for byte.
+void BackupToSet(wMenu& w, int set, std::span<const uint8_t> bytes);
 
 // The commands of the set popup menu; they act on the MenuSet of the macro tab.
 void popSetCut_Click(wMenu& w);

@@ -11,6 +11,8 @@
 #include "editor/MacroTab.h"
 #include "editor/SetBackup.h"
 #include "storage/Paths.h"
+#include "storage/PrivateTemp.h"
+#include "storage/Utf.h"
 
 namespace qm {
 
@@ -59,15 +61,20 @@ QMimeData* SetDragHandle::pctSetDragger_OLEStartDrag() {
 }
 
 std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
-    // From the book as stored: text typed into the boxes since is not in the file.
-    std::u16string text = w_.platform.folders->GetTempFolderPath() + BackupFileName(setIndex_);
-    std::filesystem::path path = PathFromText(text);
+    // From the book as stored: text typed into the boxes since is not in the file. The
+    // file goes into this process's private temporary folder, where no other account
+    // can have planted a link under its name.
+    const MacroFile& set = w_.macroBook[std::size_t(setIndex_)];
+    const std::u16string name = BackupFileName(setIndex_);
     std::u16string error;
-    if (!WriteBackupFile(path, w_.macroBook[std::size_t(setIndex_)], &error)) {
-        w_.ShowStatus(u"バックアップファイル「" + text + u"」を作成できませんでした。" + error);
-        return std::nullopt;
+    if (const int field = FieldHoldingLineEnd(set); field >= 0) {
+        error =
+            FieldNameForUser(field) + u"に改行が含まれているため、復元できるように書き出せません。";
+    } else if (auto path = WritePrivateTempFile(Utf16ToUtf8(name), BackupFileBytes(set), &error)) {
+        return path;
     }
-    return path;
+    w_.ShowStatus(u"バックアップファイル「" + name + u"」を作成できませんでした。" + error);
+    return std::nullopt;
 }
 
 bool SetDragHandle::Restore(const QMimeData* data) {
@@ -90,7 +97,7 @@ bool SetDragHandle::Restore(const QMimeData* data) {
             Qt::QueuedConnection);
         return false;
     }
-    TextToSet(w_, setIndex_, read.text);
+    BackupToSet(w_, setIndex_, read.bytes);
     w_.ContentModified = true;
     return true;
 }

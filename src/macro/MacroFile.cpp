@@ -6,8 +6,8 @@
 
 #include "macro/Cp932.h"
 #include "macro/Md5.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 namespace qm {
 
@@ -55,9 +55,13 @@ bool MacroDigestMismatch(MacroFile& file) {
     return !std::equal(stored.begin(), stored.end(), file.bytes.begin() + kDigestOffset);
 }
 
-std::u16string ReadFieldText(std::span<const uint8_t> field) {
+std::span<const uint8_t> FieldBytes(std::span<const uint8_t> field) {
     auto end = std::find(field.begin(), field.end(), uint8_t(0));
-    return Cp932Decode(std::span<const uint8_t>(field.begin(), end));
+    return std::span<const uint8_t>(field.begin(), end);
+}
+
+std::u16string ReadFieldText(std::span<const uint8_t> field) {
+    return Cp932Decode(FieldBytes(field));
 }
 
 bool StoreEditedText(std::span<uint8_t> field, std::u16string_view text) {
@@ -66,7 +70,10 @@ bool StoreEditedText(std::span<uint8_t> field, std::u16string_view text) {
 }
 
 bool StoreFieldText(std::span<uint8_t> field, std::u16string_view text) {
-    std::vector<uint8_t> bytes = Cp932Encode(text);
+    return StoreFieldBytes(field, Cp932Encode(text));
+}
+
+bool StoreFieldBytes(std::span<uint8_t> field, std::span<const uint8_t> bytes) {
     if (field.empty() || bytes.size() > field.size() - 1) return false;
     std::copy(bytes.begin(), bytes.end(), field.begin());
     field[bytes.size()] = 0;

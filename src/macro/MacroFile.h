@@ -93,6 +93,13 @@ bool MacroDigestMismatch(MacroFile& file);
 // The field's CP932 text up to its first 0 byte (the whole field when there is none).
 std::u16string ReadFieldText(std::span<const uint8_t> field);
 
+// The bytes ReadFieldText decodes, undecoded: what a backup carries, so that byte
+// sequences of the game's own that are no CP932 text come back unchanged.
+std::span<const uint8_t> FieldBytes(std::span<const uint8_t> field);
+
+// StoreFieldText of bytes already in the field's encoding.
+bool StoreFieldBytes(std::span<uint8_t> field, std::span<const uint8_t> bytes);
+
 // The text of an edit box going back into its field: stored (as StoreFieldText) only when
 // it differs from what the field reads as. Decoding is not always reversible - the game
 // keeps byte sequences of its own in fields, which read back as other characters - so a

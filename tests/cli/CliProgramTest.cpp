@@ -219,13 +219,23 @@ TEST(CliMd5, DigestOfTheBodyOnlyAndShortFilesRefused) {
     EXPECT_NE(run.err.find("7623"), std::string::npos);
 }
 
-TEST(CliExport, EmptySetIs141LineEnds) {
+TEST(CliExport, EmptySetIs141LineEndsAndALineBreakInAFieldIsRefused) {
     TempDir dir;
     Outcome run = Cli({"export", dir.Path().string(), "4"});
     EXPECT_EQ(run.status, 0);
     ASSERT_EQ(run.out.size(), 282u);
     for (std::size_t i = 0; i < run.out.size(); i += 2) ASSERT_EQ(run.out.substr(i, 2), "\r\n");
     EXPECT_FALSE(dir.Exists("mcr3.dat"));
+
+    // A field holding CR LF would come back as two fields: refused, by name.
+    MacroFile set;
+    const uint8_t broken[] = {'a', '\r', '\n', 'b'};
+    ASSERT_TRUE(StoreFieldBytes(set.Line(2, 3), broken));
+    ASSERT_TRUE(WriteMacroFile(TextFromPath(dir.Path("mcr3.dat")), set));
+    run = Cli({"export", dir.Path().string(), "4", dir.Path("Set4.txt").string()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("macro 3 line 4 holds a line break"), std::string::npos) << run.err;
+    EXPECT_FALSE(dir.Exists("Set4.txt"));
 }
 
 TEST_F(DemoGame, ExportIsTheWindowsBackupAndUtf8IsTheSameText) {
@@ -280,26 +290,44 @@ TEST_F(DemoGame, ImportIntoAnotherSetReproducesItByteForByte) {
     EXPECT_EQ(Cli({"export", Folder(), "9"}).out, Cli({"export", Folder(), "3"}).out);
 }
 
-TEST_F(DemoGame, ImportSkipsTooLongFieldsAndRefusesBytesThatAreNotCp932) {
+TEST_F(DemoGame, ImportSkipsTooLongFieldsAndRefusesWhatIsNoSetText) {
     const MacroFile before = Macro(0);
     ASSERT_NE(ReadFieldText(before.Line(0, 1)), u"");
-    const std::string longLine(70, 'x');
-    std::ofstream(dir_.Path() / "a.txt", std::ios::binary) << "T1\r\nline1\r\n"
-                                                           << longLine << "\r\nline3\r\n";
+    // One byte over the limit each: a 9-byte title, a 61-byte line.
+    std::ofstream(dir_.Path() / "a.txt", std::ios::binary)
+        << "T1\r\nline1\r\n"
+        << std::string(61, 'x') << "\r\nline3\r\n\r\n\r\n\r\n"
+        << "123456789\r\n";
     Outcome run = Cli({"import", Folder(), "1", (dir_.Path() / "a.txt").string()});
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.err.find("macro 1 line 2 is 70 bytes"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("macro 1 line 2 is 61 bytes, more than the 60"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("macro 2 title is 9 bytes, more than the 8"), std::string::npos)
+        << run.err;
     const MacroFile after = Macro(0);
     EXPECT_EQ(ReadFieldText(after.Title(0)), u"T1");
     EXPECT_EQ(ReadFieldText(after.Line(0, 1)), ReadFieldText(before.Line(0, 1)));
     EXPECT_EQ(ReadFieldText(after.Line(0, 2)), u"line3");
-    EXPECT_EQ(ReadFieldText(after.Line(0, 3)), ReadFieldText(before.Line(0, 3)));
+    EXPECT_EQ(ReadFieldText(after.Title(1)), ReadFieldText(before.Title(1)));
+    EXPECT_EQ(ReadFieldText(after.Line(1, 0)), ReadFieldText(before.Line(1, 0)));
 
+    // What the window's drop refuses, the command refuses too, and writes nothing.
     const auto file = Read("mcr.dat");
-    std::ofstream(dir_.Path() / "bad.txt", std::ios::binary) << "ok\r\n\x82\r\n";
-    run = Cli({"import", Folder(), "1", (dir_.Path() / "bad.txt").string()});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(Read("mcr.dat"), file);
+    const std::string refused[] = {
+        std::string("a\0\r\n", 4),      // a 0 byte
+        std::string("a\0\r\0\n\0", 6),  // UTF-16 without a mark
+        "\xEF\xBB\xBF"
+        "a\r\n",             // a UTF-8 mark
+        "\xE3\x81\x82\r\n",  // UTF-8 text
+        "a\nb\nc\n",         // LF only: not one field reached
+    };
+    for (const auto& content : refused) {
+        std::ofstream(dir_.Path() / "bad.txt", std::ios::binary | std::ios::trunc) << content;
+        run = Cli({"import", Folder(), "1", (dir_.Path() / "bad.txt").string()});
+        EXPECT_EQ(run.status, 2) << content;
+        EXPECT_NE(run.err.find("nothing was written"), std::string::npos) << run.err;
+        EXPECT_EQ(Read("mcr.dat"), file);
+    }
 }
 
 // What the window's preview paints for the same folder, seed and time.

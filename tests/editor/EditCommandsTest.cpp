@@ -9,10 +9,14 @@
 #include <QTest>
 #include <QUrl>
 
+#include <fstream>
+#include <iterator>
+
 #include "editor/MacroTab.h"
 #include "editor/SetDragHandle.h"
 #include "editor/TextForms.h"
 #include "platform/linux/QtServices.h"
+#include "storage/PrivateTemp.h"
 #include "support/WindowFixture.h"
 
 using namespace qm;
@@ -301,19 +305,27 @@ class EditCommandsTest : public QObject {
         title(0)->setText(QStringLiteral("typed"));  // not stored: not in the file
         w->ContentModified = false;
 
+        // Into the process's private folder, never the shared one.
+        const auto privateFolder = PrivateTempFolder();
+        QVERIFY(privateFolder);
+        const std::filesystem::path file = *privateFolder / "Set3.txt";
+        std::filesystem::remove(file);
         std::unique_ptr<QMimeData> data(handle(2)->pctSetDragger_OLEStartDrag());
         QVERIFY(data->hasUrls());
-        QVERIFY(!f->dir.Exists("tmp/Set3.txt"));  // written only when a target asks
+        QVERIFY(!std::filesystem::exists(file));  // written only when a target asks
         QList<QUrl> urls = data->urls();
         QCOMPARE(urls.size(), 1);
-        QCOMPARE(urls[0].toLocalFile(), Q(f->dir.Text("tmp/Set3.txt")));
-        QCOMPARE(f->dir.Read("tmp/Set3.txt"), Cp932Encode(setText(2) + u"\r\n"));
+        QCOMPARE(urls[0].toLocalFile(), Q(TextFromPath(file)));
+        std::ifstream in(file, std::ios::binary);
+        QCOMPARE(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}),
+                 Cp932Encode(setText(2) + u"\r\n"));
         QVERIFY(U(clip()).empty());
         QVERIFY(!w->ContentModified);
+        QVERIFY(!f->dir.Exists("tmp/Set3.txt"));
 
         std::unique_ptr<QMimeData> empty(handle(9)->pctSetDragger_OLEStartDrag());
         QCOMPARE(empty->urls()[0].fileName(), QStringLiteral("Set10.txt"));
-        QCOMPARE(f->dir.Read("tmp/Set10.txt").size(), std::size_t(282));
+        QCOMPARE(std::filesystem::file_size(*privateFolder / "Set10.txt"), std::uintmax_t(282));
     }
 
     void handlesShowTheirPictureAndHint() {
@@ -373,21 +385,25 @@ class EditCommandsTest : public QObject {
         std::filesystem::create_directory(f->dir.Path("folder"));
         f->dir.Write("big.txt", std::vector<uint8_t>(70000, '\n'));
         std::size_t messages = f->fake.messageBox.shown.size();
-        for (const char* name : {"folder", "big.txt", "missing.txt"}) {
+        f->dir.Write("lf.txt", {'a', '\n', 'b', '\n'});  // reaches no field
+        for (const char* name : {"folder", "big.txt", "lf.txt", "missing.txt"}) {
             std::unique_ptr<QMimeData> data(fileList(f->dir.Path(name)));
             QVERIFY(dragOver(handle(5), data.get()));  // a file list: what it holds shows on drop
             QVERIFY(!drop(handle(5), data.get()));
         }
         QCOMPARE(Q(setText(5)), Q(before));
         QVERIFY(!w->ContentModified);
-        QTRY_COMPARE(f->fake.messageBox.shown.size(), messages + 3);
+        QTRY_COMPARE(f->fake.messageBox.shown.size(), messages + 4);
         QVERIFY(Q(f->fake.messageBox.shown.back().text).contains(QStringLiteral("missing.txt")));
 
-        // Invalid CP932 is read as replacement characters, not refused.
+        // Bytes that are no CP932 text (the game keeps sequences of its own) are restored
+        // as they are, not refused and not turned into "?".
         f->dir.Write("odd.txt", {'a', 0x81, '\r', '\n'});
         std::unique_ptr<QMimeData> odd(fileList(f->dir.Path("odd.txt")));
         QVERIFY(drop(handle(5), odd.get()));
-        QCOMPARE(ReadFieldText(w->macroBook[5].Title(0)), std::u16string(u"a?"));
+        const auto title = FieldBytes(w->macroBook[5].Title(0));
+        QCOMPARE(std::vector<uint8_t>(title.begin(), title.end()),
+                 (std::vector<uint8_t>{'a', 0x81}));
         QVERIFY(w->ContentModified);
     }
 };

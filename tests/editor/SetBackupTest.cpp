@@ -51,8 +51,46 @@ TEST(BackupFile, Cp932SetTextAndOneMoreCrLf) {
     BackupReadResult read = ReadBackupFile(dir.Path("Set3.txt"));
     ASSERT_EQ(read.error, BackupReadError::None);
     MacroFile other;
-    TextToSet(other, read.text);
-    EXPECT_EQ(SetToText(other), SetToText(set));
+    EXPECT_EQ(BackupBytesToSet(other, read.bytes).fieldsStored, kFieldsPerSet);
+    EXPECT_EQ(other.bytes, set.bytes);
+}
+
+// Every byte value, alone and beside CR or LF, in a title and in a line: a backup gives
+// the field's bytes back exactly (the game keeps sequences of its own that are no CP932
+// text), and a field holding CR LF, which would come back as two, is refused by name.
+TEST(BackupFile, EveryByteValueComesBackOrTheFieldIsNamed) {
+    TempDir dir;
+    for (int b = 1; b < 256; ++b) {
+        const uint8_t c = uint8_t(b);
+        const std::vector<std::vector<uint8_t>> shapes = {
+            {c}, {c, '\n'}, {'\r', c}, {c, c, 'x'}, {'/', 's', ' ', c, 0x02, 0x02, 0xFD}};
+        for (const auto& shape : shapes) {
+            for (int field : {b % kFieldsPerSet, 7 * (b % 20) + 1 + b % 6, kFieldsPerSet - 1}) {
+                if (shape.size() > SetField(MacroFile{}, field).size() - 1) continue;
+                MacroFile set;
+                ASSERT_TRUE(StoreFieldBytes(SetField(set, field), shape));
+                const bool crlf = shape.size() >= 2 &&
+                                  ((shape[0] == '\r' && shape[1] == '\n') ||
+                                   (shape[1] == '\r' && shape.size() > 2 && shape[2] == '\n'));
+                std::u16string error;
+                if (crlf || FieldHoldingLineEnd(set) >= 0) {
+                    EXPECT_TRUE(crlf) << b;
+                    EXPECT_EQ(FieldHoldingLineEnd(set), field);
+                    EXPECT_FALSE(WriteBackupFile(dir.Path("x.txt"), set, &error));
+                    EXPECT_NE(error.find(FieldNameForUser(field)), std::u16string::npos);
+                    continue;
+                }
+                BackupReadResult read =
+                    DecodeBackupBytes(BackupFileBytes(set), BackupEncoding::Cp932);
+                ASSERT_EQ(read.error, BackupReadError::None) << "byte " << b << " field " << field;
+                MacroFile back;
+                EXPECT_EQ(BackupBytesToSet(back, read.bytes).fieldsReached, kFieldsPerSet);
+                ASSERT_EQ(back.bytes, set.bytes) << "byte " << b << " field " << field;
+            }
+        }
+    }
+    EXPECT_EQ(FieldNameForUser(0), u"マクロ1のタイトル");
+    EXPECT_EQ(FieldNameForUser(139), u"マクロ20の6行目");
 }
 
 TEST(BackupFile, WriteIntoAMissingFolderFailsWithAReason) {
@@ -60,17 +98,6 @@ TEST(BackupFile, WriteIntoAMissingFolderFailsWithAReason) {
     std::u16string error;
     EXPECT_FALSE(WriteBackupFile(dir.Path("missing/Set1.txt"), MacroFile{}, &error));
     EXPECT_FALSE(error.empty());
-}
-
-TEST(BackupRead, InvalidCp932BecomesReplacementCharacters) {
-    TempDir dir;
-    dir.Write("bad.txt", Bytes("a\x81\r\n\xa0"
-                               "b\r\n"));
-    BackupReadResult read = ReadBackupFile(dir.Path("bad.txt"));
-    ASSERT_EQ(read.error, BackupReadError::None);
-    EXPECT_NE(read.text.find(u'\xFFFD'), std::u16string::npos);
-    EXPECT_TRUE(read.text.starts_with(u"a"));
-    EXPECT_TRUE(read.text.ends_with(u"b\r\n"));
 }
 
 TEST(BackupRead, RefusesWhatIsNotASmallReadableFile) {
@@ -81,12 +108,16 @@ TEST(BackupRead, RefusesWhatIsNotASmallReadableFile) {
     ASSERT_EQ(::mkfifo(dir.Path("pipe").c_str(), 0600), 0);
     EXPECT_EQ(ReadBackupFile(dir.Path("pipe")).error, BackupReadError::NotAFile);
 
-    dir.Write("limit.txt", std::vector<uint8_t>(kMaxBackupFileSize, '\n'));
+    dir.Write("limit.txt", [] {
+        std::vector<uint8_t> lineEnds;
+        while (lineEnds.size() < kMaxBackupFileSize) lineEnds.insert(lineEnds.end(), {'\r', '\n'});
+        return lineEnds;
+    }());
     EXPECT_EQ(ReadBackupFile(dir.Path("limit.txt")).error, BackupReadError::None);
     dir.Write("large.txt", std::vector<uint8_t>(kMaxBackupFileSize + 1, '\n'));
     BackupReadResult large = ReadBackupFile(dir.Path("large.txt"));
     EXPECT_EQ(large.error, BackupReadError::TooLarge);
-    EXPECT_TRUE(large.text.empty());
+    EXPECT_TRUE(large.bytes.empty());
 
     if (::geteuid() != 0) {  // root reads anything
         dir.Write("locked.txt", Bytes("x\r\n"));
@@ -98,16 +129,38 @@ TEST(BackupRead, RefusesWhatIsNotASmallReadableFile) {
         EXPECT_FALSE(BackupReadErrorText(e).empty());
 }
 
-TEST(BackupRead, RefusesTextSavedAsUtf16OrWithAUtf8Mark) {
+// The content rules the window's drop and the command line share.
+TEST(BackupRead, RefusesWhatIsNoCp932SetText) {
+    const struct {
+        std::vector<uint8_t> bytes;
+        BackupReadError error;
+    } cases[] = {
+        {{0xFF, 0xFE, 'a', 0, '\r', 0, '\n', 0}, BackupReadError::NotSetText},  // UTF-16
+        {{0xFE, 0xFF, 0, 'a', 0, '\r', 0, '\n'}, BackupReadError::NotSetText},
+        {{'a', 0, '\r', 0, '\n', 0}, BackupReadError::NotSetText},  // UTF-16, no mark
+        {{0xEF, 0xBB, 0xBF, 'a', '\r', '\n'}, BackupReadError::NotSetText},
+        {Bytes("\xE3\x81\x82\r\n"), BackupReadError::NotSetText},  // UTF-8 without a mark
+        {Bytes("a\nb\nc\n"), BackupReadError::NoField},            // LF only: no field reached
+        {Bytes("no line end"), BackupReadError::NoField},
+        {{}, BackupReadError::NoField},
+        {Bytes("a\r\n"), BackupReadError::None},
+        {Bytes("\x82\xA0\r\n\xFD\x02\r\n"), BackupReadError::None},  // CP932, game bytes
+    };
     TempDir dir;
-    dir.Write("utf16.txt", {0xFF, 0xFE, 'a', 0, '\r', 0, '\n', 0});
-    EXPECT_EQ(ReadBackupFile(dir.Path("utf16.txt")).error, BackupReadError::NotSetText);
-    dir.Write("utf16-no-mark.txt", {'a', 0, '\r', 0, '\n', 0});
-    EXPECT_EQ(ReadBackupFile(dir.Path("utf16-no-mark.txt")).error, BackupReadError::NotSetText);
-    dir.Write("utf8.txt", {0xEF, 0xBB, 0xBF, 'a', '\r', '\n'});
-    EXPECT_EQ(ReadBackupFile(dir.Path("utf8.txt")).error, BackupReadError::NotSetText);
-    dir.Write("plain.txt", Bytes("a\r\n"));
-    EXPECT_EQ(ReadBackupFile(dir.Path("plain.txt")).text, u"a\r\n");
+    for (const auto& c : cases) {
+        dir.Write("b.txt", c.bytes);
+        BackupReadResult read = ReadBackupFile(dir.Path("b.txt"));
+        EXPECT_EQ(read.error, c.error) << std::string(c.bytes.begin(), c.bytes.end());
+        EXPECT_EQ(read.bytes, c.error == BackupReadError::None ? c.bytes : std::vector<uint8_t>{});
+    }
+    // UTF-8 for the command line: LF or CR LF line ends, "?" for what CP932 lacks.
+    BackupReadResult utf8 = DecodeBackupBytes(Bytes("\xEF\xBB\xBF\xE3\x81\x82\n\xE2\x82\xAC\r\n"),
+                                              BackupEncoding::Utf8);
+    ASSERT_EQ(utf8.error, BackupReadError::None);
+    EXPECT_EQ(utf8.bytes, Bytes("\x82\xA0\r\n?\r\n"));
+    EXPECT_EQ(utf8.replacedFields, std::vector<int>{1});
+    EXPECT_EQ(DecodeBackupBytes(Bytes("\xFF\r\n"), BackupEncoding::Utf8).error,
+              BackupReadError::NotSetText);
 }
 
 }  // namespace
