@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "macro/Cp932.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 namespace qm::cli {
 
@@ -92,31 +92,36 @@ std::optional<int> NumberOperand(const std::string& text, const char* what, int 
     return int(*value);
 }
 
-std::optional<std::u16string> FolderOperand(const std::string& arg) {
-    std::error_code ec;
-    const std::filesystem::path path(arg);
-    if (arg.empty() || !std::filesystem::is_directory(path, ec)) {
-        ArgumentError("'" + arg + "' is not a folder");
-        return std::nullopt;
-    }
-    std::u16string folder = Utf8ToUtf16(arg);
-    const std::u16string_view sep = PathSeparator();
-    if (!folder.ends_with(sep) && !folder.ends_with(u'/')) folder += sep;
-    return folder;
+std::filesystem::path PathOperand(const std::string& arg) {
+    return std::filesystem::path(arg);
 }
 
-MacroOnDisk ReadMacroOnDisk(std::u16string_view folder, int index) {
+std::string Shown(const std::filesystem::path& path) {
+    return Utf16ToUtf8(TextFromPath(path));
+}
+
+std::optional<std::filesystem::path> FolderOperand(const std::string& arg) {
+    std::error_code ec;
+    const std::filesystem::path path = PathOperand(arg);
+    if (arg.empty() || !std::filesystem::is_directory(path, ec)) {
+        ArgumentError("'" + Shown(path) + "' is not a folder");
+        return std::nullopt;
+    }
+    return path;
+}
+
+MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index) {
     MacroOnDisk disk;
-    disk.path = std::u16string(folder) + MacroFileName(index);
-    if (!FileExists(disk.path)) {
+    disk.path = folder / Utf16ToUtf8(MacroFileName(index));
+    if (!FileExistsAt(disk.path)) {
         // A folder by that name is not a macro file either, but it is no missing one.
         std::error_code ec;
-        if (std::filesystem::exists(PathFromText(disk.path), ec)) {
+        if (std::filesystem::exists(std::filesystem::symlink_status(disk.path, ec))) {
             disk.state = MacroOnDisk::State::Unreadable;
         }
         return disk;
     }
-    auto head = ReadFileHead(PathFromText(disk.path), kMacroFileSize);
+    auto head = ReadFileHead(disk.path, kMacroFileSize);
     if (!head) {
         disk.state = MacroOnDisk::State::Unreadable;
         return disk;
@@ -127,48 +132,25 @@ MacroOnDisk ReadMacroOnDisk(std::u16string_view folder, int index) {
     return disk;
 }
 
-std::optional<std::vector<uint8_t>> ReadInputFile(const std::string& arg, std::size_t limit) {
+bool WriteMacroOnDisk(MacroOnDisk& disk, std::u16string* error) {
+    UpdateMacroDigest(disk.file);
+    return WriteRecordFile(disk.path, disk.file.bytes, error);
+}
+
+std::optional<std::vector<uint8_t>> ReadStandardInput(std::size_t limit) {
     std::vector<uint8_t> data;
-    std::FILE* in = nullptr;
-    const bool fromStdin = arg == "-";
-    if (fromStdin) {
-        in = stdin;
-    } else {
-        std::error_code ec;
-        if (std::filesystem::is_directory(std::filesystem::path(arg), ec)) {
-            Error("'" + arg + "' is a folder, not a file");
-            return std::nullopt;
-        }
-        if (!std::filesystem::exists(std::filesystem::path(arg), ec)) {
-            ArgumentError("'" + arg + "' does not exist");
-            return std::nullopt;
-        }
-        in = std::fopen(arg.c_str(), "rb");
-        if (!in) {
-            Error("cannot open '" + arg + "'");
-            return std::nullopt;
-        }
-    }
-    const std::string name = fromStdin ? std::string("standard input") : "'" + arg + "'";
     uint8_t buffer[65536];
-    bool tooLarge = false;
-    while (true) {
-        std::size_t n = std::fread(buffer, 1, sizeof buffer, in);
+    while (data.size() <= limit) {
+        const std::size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
         data.insert(data.end(), buffer, buffer + n);
-        if (data.size() > limit) {
-            tooLarge = true;
-            break;
-        }
         if (n < sizeof buffer) break;
     }
-    const bool failed = std::ferror(in) != 0;
-    if (!fromStdin) std::fclose(in);
-    if (failed) {
-        Error("cannot read " + name);
+    if (std::ferror(stdin)) {
+        Error("cannot read standard input");
         return std::nullopt;
     }
-    if (tooLarge) {
-        Error(name + " is larger than " + std::to_string(limit) + " bytes");
+    if (data.size() > limit) {
+        Error("standard input is larger than " + std::to_string(limit) + " bytes");
         return std::nullopt;
     }
     return data;

@@ -3,6 +3,7 @@
 // streams, and reading the macro files of a character folder.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -43,22 +44,31 @@ std::string Hex(std::span<const uint8_t> bytes);
 // A set or macro number operand, 1 to high; reports an argument error itself.
 std::optional<int> NumberOperand(const std::string& text, const char* what, int high);
 
-// The folder operand as the core's folder text (ending in a separator), or nothing
-// after an error message when it is not an existing folder.
-std::optional<std::u16string> FolderOperand(const std::string& arg);
+// Paths travel as the system's own bytes, from the command line to the system calls; a
+// name that is no UTF-8 still names its file. Only messages make text of them.
+std::filesystem::path PathOperand(const std::string& arg);
+// The path for a message: UTF-8, with bytes that are no UTF-8 shown as U+FFFD.
+std::string Shown(const std::filesystem::path& path);
+
+// The folder operand, or nothing after an error message when it is not an existing folder.
+std::optional<std::filesystem::path> FolderOperand(const std::string& arg);
 
 // One macro file of a folder as it is on disk.
 struct MacroOnDisk {
     enum class State { Missing, Present, Unreadable };
     State state = State::Missing;
-    std::u16string path;
+    std::filesystem::path path;
     std::size_t size = 0;  // bytes read, at most 7624
     MacroFile file;        // zero-filled past size
 };
-MacroOnDisk ReadMacroOnDisk(std::u16string_view folder, int index);
+MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index);
 
-// The whole content of a file, or of standard input for "-", refusing more than limit
-// bytes. Nothing after an error message.
-std::optional<std::vector<uint8_t>> ReadInputFile(const std::string& arg, std::size_t limit);
+// WriteMacroFile for a path in the system's own form: a fresh digest, the bytes past the
+// record kept. False with a reason on failure.
+bool WriteMacroOnDisk(MacroOnDisk& disk, std::u16string* error = nullptr);
+
+// The whole of standard input, refusing more than limit bytes. Nothing after an error
+// message.
+std::optional<std::vector<uint8_t>> ReadStandardInput(std::size_t limit);
 
 }  // namespace qm::cli

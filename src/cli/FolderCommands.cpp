@@ -6,8 +6,8 @@
 #include "cli/CliCommon.h"
 #include "cli/Commands.h"
 #include "macro/Md5.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 namespace qm::cli {
 
@@ -27,7 +27,7 @@ bool DigestMatches(const MacroFile& file) {
 }
 
 std::string ShortFileMessage(const MacroOnDisk& disk) {
-    return "'" + Utf8(disk.path) + "' is only " + std::to_string(disk.size) +
+    return "'" + Shown(disk.path) + "' is only " + std::to_string(disk.size) +
            " bytes long; a macro file has " + std::to_string(kMacroFileSize);
 }
 
@@ -36,22 +36,23 @@ std::string ShortFileMessage(const MacroOnDisk& disk) {
 int RunMd5(const ParsedArgs& args) {
     const std::string& arg = args.operands[0];
     std::error_code ec;
-    const std::filesystem::path path(arg);
+    const std::filesystem::path path = PathOperand(arg);
+    const std::string shown = "'" + Shown(path) + "'";
     if (std::filesystem::is_directory(path, ec)) {
-        ArgumentError("'" + arg + "' is a folder, not a macro file");
+        ArgumentError(shown + " is a folder, not a macro file");
         return kExitUsage;
     }
     if (!std::filesystem::exists(path, ec)) {
-        ArgumentError("'" + arg + "' does not exist");
+        ArgumentError(shown + " does not exist");
         return kExitUsage;
     }
     auto head = ReadFileHead(path, kMacroFileSize);
     if (!head) {
-        Error("cannot read '" + arg + "'");
+        Error("cannot read " + shown);
         return kExitUsage;
     }
     if (head->size() < kMacroFileSize) {
-        Error("'" + arg + "' is only " + std::to_string(head->size()) +
+        Error(shown + " is only " + std::to_string(head->size()) +
               " bytes long; a macro file has " + std::to_string(kMacroFileSize));
         return kExitUsage;
     }
@@ -73,7 +74,7 @@ int RunCheck(const ParsedArgs& args) {
         }
         for (int index = 0; index < kSetCount; ++index) {
             const MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
-            std::string line = Utf8(disk.path) + "\t";
+            std::string line = disk.path.string() + "\t";
             switch (disk.state) {
                 case MacroOnDisk::State::Missing:
                     line += "missing\t-\t-\t-";
@@ -121,7 +122,7 @@ int RunFix(const ParsedArgs& args) {
             MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
             if (disk.state == MacroOnDisk::State::Missing) continue;
             if (disk.state == MacroOnDisk::State::Unreadable) {
-                Error("cannot read '" + Utf8(disk.path) + "'; left unchanged");
+                Error("cannot read '" + Shown(disk.path) + "'; left unchanged");
                 worsen(kExitUsage);
                 ++problems;
                 continue;
@@ -134,16 +135,16 @@ int RunFix(const ParsedArgs& args) {
             }
             if (DigestMatches(disk.file)) continue;
             const std::string before = StoredHex(disk.file);
-            if (!WriteMacroFile(disk.path, disk.file)) {
-                Error("could not write '" + Utf8(disk.path) + "'; it was left unchanged");
+            if (!WriteMacroOnDisk(disk)) {
+                Error("could not write '" + Shown(disk.path) + "'; it was left unchanged");
                 worsen(kExitUsage);
                 ++problems;
                 continue;
             }
-            Out(Utf8(disk.path) + "\tfixed\t" + before + "\t" + StoredHex(disk.file) + "\n");
+            Out(Shown(disk.path) + "\tfixed\t" + before + "\t" + StoredHex(disk.file) + "\n");
             ++fixed;
         }
-        if (fixed == 0 && problems == 0) Note("nothing to fix in '" + arg + "'");
+        if (fixed == 0 && problems == 0) Note("nothing to fix in '" + Shown(*folder) + "'");
     }
     if (!FlushOut()) return kExitUsage;
     return status;

@@ -69,16 +69,16 @@ int RunPreview(const ParsedArgs& args) {
 
     const MacroOnDisk disk = ReadMacroOnDisk(*folder, *set - 1);
     if (disk.state == MacroOnDisk::State::Unreadable) {
-        Error("cannot read '" + Utf8(disk.path) + "'");
+        Error("cannot read '" + Shown(disk.path) + "'");
         return kExitUsage;
     }
     std::u16string cnfError;
-    const CnfRecord cnf = LoadCnf(*folder, &cnfError);
+    const CnfRecord cnf = LoadCnfIn(*folder, &cnfError);
     if (cnf.readFailed) {
-        Error("cannot read the colours in '" + Utf8(*folder) + "cnf.dat'");
+        Error("cannot read the colours in '" + Shown(*folder / "cnf.dat") + "'");
         return kExitUsage;
     }
-    const AcqNames names = ReadAcqNames(*folder);
+    const AcqNames names = ReadAcqNamesIn(*folder);
 
     std::vector<std::u16string> lines;
     for (int k = 0; k < kLinesPerMacro; ++k)

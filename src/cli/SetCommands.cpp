@@ -84,11 +84,11 @@ int RunExport(const ParsedArgs& args) {
     if (!folder || !set) return kExitUsage;
     const MacroOnDisk disk = ReadMacroOnDisk(*folder, *set - 1);
     if (disk.state == MacroOnDisk::State::Unreadable) {
-        Error("cannot read '" + Utf8(disk.path) + "'");
+        Error("cannot read '" + Shown(disk.path) + "'");
         return kExitUsage;
     }
     if (disk.state == MacroOnDisk::State::Missing) {
-        Note("'" + Utf8(disk.path) + "' does not exist; its set is empty");
+        Note("'" + Shown(disk.path) + "' does not exist; its set is empty");
     }
     if (const int field = FieldHoldingLineEnd(disk.file); field >= 0) {
         // It would come back as two fields and shift every field after it.
@@ -115,9 +115,9 @@ int RunExport(const ParsedArgs& args) {
         }
         return kExitOk;
     }
-    const std::string& out = args.operands[2];
-    if (!WriteWholeFile(std::filesystem::path(out), bytes)) {
-        Error("could not write '" + out + "'");
+    const std::filesystem::path out = PathOperand(args.operands[2]);
+    if (!WriteWholeFile(out, bytes)) {
+        Error("could not write '" + Shown(out) + "'");
         return kExitUsage;
     }
     return kExitOk;
@@ -128,22 +128,23 @@ int RunImport(const ParsedArgs& args) {
     auto set = NumberOperand(args.operands[1], "SET", kSetCount);
     if (!folder || !set) return kExitUsage;
     const std::string& source = args.operands[2];
-    const std::string sourceName = source == "-" ? "standard input" : "'" + source + "'";
+    const std::filesystem::path sourcePath = PathOperand(source);
+    const std::string sourceName = source == "-" ? "standard input" : "'" + Shown(sourcePath) + "'";
     const bool utf8 = args.Has("utf8");
     const BackupEncoding encoding = utf8 ? BackupEncoding::Utf8 : BackupEncoding::Cp932;
     // The window's drop and this command share one reader and its rules.
     BackupReadResult read;
     if (source == "-") {
-        auto bytes = ReadInputFile(source, kMaxBackupFileSize);
+        auto bytes = ReadStandardInput(kMaxBackupFileSize);
         if (!bytes) return kExitUsage;
         read = DecodeBackupBytes(std::move(*bytes), encoding);
     } else {
         std::error_code ec;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(source, ec))) {
+        if (!std::filesystem::exists(std::filesystem::symlink_status(sourcePath, ec))) {
             ArgumentError(sourceName + " does not exist");
             return kExitUsage;
         }
-        read = ReadBackupFile(source, encoding);
+        read = ReadBackupFile(sourcePath, encoding);
     }
     if (read.error != BackupReadError::None) {
         Error(RefusalText(read.error, sourceName, utf8) + "; nothing was written");
@@ -153,7 +154,7 @@ int RunImport(const ParsedArgs& args) {
     MacroOnDisk disk = ReadMacroOnDisk(*folder, *set - 1);
     if (disk.state == MacroOnDisk::State::Unreadable) {
         // Writing over it would lose macros we could not even look at.
-        Error("cannot read '" + Utf8(disk.path) + "'; nothing was written");
+        Error("cannot read '" + Shown(disk.path) + "'; nothing was written");
         return kExitUsage;
     }
     ReportFields(read);
@@ -162,11 +163,11 @@ int RunImport(const ParsedArgs& args) {
         Note(sourceName + " holds " + std::to_string(result.fieldsReached) + " of " +
              std::to_string(kFieldsPerSet) + " fields; the others keep their text");
     }
-    if (!WriteMacroFile(disk.path, disk.file)) {
-        Error("could not write '" + Utf8(disk.path) + "'; it was left unchanged");
+    if (!WriteMacroOnDisk(disk)) {
+        Error("could not write '" + Shown(disk.path) + "'; it was left unchanged");
         return kExitUsage;
     }
-    Note("restored set " + std::to_string(*set) + " into '" + Utf8(disk.path) + "'");
+    Note("restored set " + std::to_string(*set) + " into '" + Shown(disk.path) + "'");
     return kExitOk;
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "macro/MacroFile.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 namespace qm {
 
@@ -90,10 +90,15 @@ int32_t CnfRecord::BackgroundValue() const {
 }
 
 CnfRecord LoadCnf(std::u16string_view folder, std::u16string* error) {
+    if (!FileExists(CnfPath(folder))) return CnfRecord{};
+    return LoadCnfIn(PathFromText(folder), error);
+}
+
+CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::u16string* error) {
     CnfRecord record;
-    const std::u16string path = CnfPath(folder);
-    if (!FileExists(path)) return record;
-    auto head = ReadFileHead(PathFromText(path), kCnfRecordSize);
+    const std::filesystem::path path = folder / "cnf.dat";
+    if (!FileExistsAt(path)) return record;
+    auto head = ReadFileHead(path, kCnfRecordSize);
     if (!head) {
         record.readFailed = true;
         if (error) *error = u"cnf.dat を読み込めません。文字カラーは保存されません。";

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,6 +43,8 @@ struct CnfRecord {
 // all-zero record. A file that exists but cannot be read gives an all-zero record marked
 // readFailed, with the reason in error (if given). A short file fills what it has.
 CnfRecord LoadCnf(std::u16string_view folder, std::u16string* error = nullptr);
+// The same for a folder path in the system's own form.
+CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::u16string* error = nullptr);
 
 // Writes the 216 bytes over the start of "cnf.dat" in the folder, creating it when
 // missing and keeping any bytes past 216. False, with a reason in Japanese, when the

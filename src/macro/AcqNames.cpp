@@ -3,16 +3,21 @@
 #include <algorithm>
 
 #include "macro/MacroFile.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 namespace qm {
 
 AcqNames ReadAcqNames(std::u16string_view folder) {
+    if (!FileExists(std::u16string(folder) + u"acq.dat")) return {};
+    return ReadAcqNamesIn(PathFromText(folder));
+}
+
+AcqNames ReadAcqNamesIn(const std::filesystem::path& folder) {
     AcqNames names;
-    std::u16string path = std::u16string(folder) + u"acq.dat";
-    if (!FileExists(path)) return names;
-    auto data = ReadFileHead(PathFromText(path), kAcqReadLimit);
+    const std::filesystem::path path = folder / "acq.dat";
+    if (!FileExistsAt(path)) return names;
+    auto data = ReadFileHead(path, kAcqReadLimit);
     if (!data) return names;
     std::size_t pos = 24;
     while (true) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,8 @@ using AcqNames = std::vector<AcqEntry>;
 // gives no entries. At most 1 MiB is read: real lists are a few kilobytes, and a huge
 // or hostile file must not exhaust memory.
 AcqNames ReadAcqNames(std::u16string_view folder);
+// The same for a folder path in the system's own form.
+AcqNames ReadAcqNamesIn(const std::filesystem::path& folder);
 
 inline constexpr std::size_t kAcqReadLimit = 1 << 20;
 

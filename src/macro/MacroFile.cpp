@@ -18,8 +18,13 @@ std::u16string MacroFileName(int index) {
 
 bool FileExists(std::u16string_view path) {
     if (path.empty() || path.find_first_of(u"*?") != std::u16string_view::npos) return false;
+    return FileExistsAt(PathFromText(path));
+}
+
+bool FileExistsAt(const std::filesystem::path& path) {
+    if (path.empty()) return false;
     std::error_code ec;
-    auto status = std::filesystem::status(PathFromText(path), ec);
+    auto status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status)) return false;
     return !std::filesystem::is_directory(status);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -73,6 +74,8 @@ std::u16string MacroFileName(int index);
 
 // True only for a non-empty path without "*" or "?" that names an existing file, not a folder.
 bool FileExists(std::u16string_view path);
+// The same for a path in the system's own form (no wildcard rule: the name is not text).
+bool FileExistsAt(const std::filesystem::path& path);
 
 // Reads up to 7624 bytes of folder + name into a zero-filled record; a missing file is an
 // empty set. When the file exists but cannot be read, the record is all zero and

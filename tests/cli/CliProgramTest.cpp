@@ -25,6 +25,7 @@
 #include "preview/ChatInterpreter.h"
 #include "preview/MacroSampleSetup.h"
 #include "preview/RandomSource.h"
+#include "storage/SafeFile.h"
 #include "support/TempDir.h"
 
 extern char** environ;
@@ -455,6 +456,49 @@ TEST(CliUsage, BadArgumentsExitWithTwoAndAUsageLine) {
         EXPECT_EQ(run.status, 0) << command;
         EXPECT_TRUE(run.out.starts_with(std::string("usage: quillmor-cli ") + command)) << command;
     }
+}
+
+// A folder named in Latin-1 (no UTF-8): every command reaches its files by the name's
+// own bytes, and nothing is written anywhere else.
+TEST(CliNativePaths, AFolderNameThatIsNoUtf8) {
+    TempDir dir;
+    const fs::path folder = dir.Path() / "caf\xE9 \xFF";
+    fs::create_directory(folder);
+    MacroFile set;
+    ASSERT_TRUE(StoreFieldText(set.Title(0), u"T"));
+    for (int k = 0; k < kSetCount; ++k)
+        ASSERT_TRUE(WriteRecordFile(folder / Utf16ToUtf8(MacroFileName(k)), [&] {
+            UpdateMacroDigest(set);
+            return set.bytes;
+        }()));
+    auto damaged = Bytes(Slurp(folder / "mcr3.dat"));
+    damaged[9] ^= 1;
+    std::ofstream(folder / "mcr3.dat", std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(damaged.data()), std::streamsize(damaged.size()));
+
+    Outcome check = Cli({"check", folder.string()});
+    EXPECT_EQ(check.status, 1) << check.err;
+    auto lines = Lines(check.out);
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[0].substr(0, lines[0].find('\t')), (folder / "mcr.dat").string());
+    for (int k = 0; k < kSetCount; ++k)
+        EXPECT_TRUE(lines[k].ends_with(k == 3 ? "\tMISMATCH" : "\tOK")) << lines[k];
+    Outcome fix = Cli({"fix", folder.string()});
+    EXPECT_EQ(fix.status, 0) << fix.err;
+    EXPECT_EQ(Lines(fix.out).size(), 1u);
+    EXPECT_EQ(Cli({"check", folder.string()}).status, 0);
+
+    const fs::path backup = dir.Path() / "b\xE9.txt";
+    ASSERT_EQ(Cli({"export", folder.string(), "1", backup.string()}).status, 0);
+    Outcome import = Cli({"import", folder.string(), "6", backup.string()});
+    EXPECT_EQ(import.status, 0) << import.err;
+    EXPECT_EQ(Slurp(folder / "mcr5.dat"), Slurp(folder / "mcr.dat"));
+    EXPECT_EQ(Cli({"preview", "--seed", "1", folder.string(), "6", "1"}).status, 0);
+    EXPECT_EQ(Cli({"md5", (folder / "mcr5.dat").string()}).status, 0);
+    EXPECT_EQ(dir.Count(), 2u);  // the folder and the backup: no folder of a mangled name
+    std::size_t files = 0;
+    for (auto it = fs::directory_iterator(folder); it != fs::directory_iterator(); ++it) ++files;
+    EXPECT_EQ(files, 10u);  // and no temporary file left
 }
 
 }  // namespace
