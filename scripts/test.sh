@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the whole suite, then the core tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for 20 s.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -14,3 +14,4 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --preset dev
 cmake --preset asan
 cmake --build --preset asan --target quillmor_core_tests
 ctest --preset asan
+./scripts/fuzz.sh 20
