@@ -154,6 +154,11 @@ TEST(MacroText, ParsedBackAsTheBoxesTakeIt) {
     EXPECT_EQ(many->title, u"１２３４");
     EXPECT_EQ(many->lines, (MacroLines{u"a", u"b", u"c", u"d", u"e", u"f"}));
 
+    // Single-byte letters are cut at eight bytes too, and a character never in half.
+    EXPECT_EQ(TextToMacro(u"ABCDEFGHI\r\nx")->title, u"ABCDEFGH");
+    EXPECT_EQ(TextToMacro(u"ABCDEFGH\r\nx")->title, u"ABCDEFGH");
+    EXPECT_EQ(TextToMacro(u"ABCDEFG１\r\nx")->title, u"ABCDEFG");
+
     auto trailing = TextToMacro(u"t\r\n");
     ASSERT_TRUE(trailing);
     EXPECT_EQ(trailing->lines, MacroLines{});

@@ -9,8 +9,8 @@
 #include "macro/AcqNames.h"
 #include "macro/Cp932.h"
 #include "macro/Md5.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -140,7 +140,13 @@ TEST_F(MacroFileIo, LongFileKeepsItsTailAfterWrite) {
     std::vector<uint8_t> written = dir.Read("mcr3.dat");
     ASSERT_EQ(written.size(), 9000u);
     EXPECT_TRUE(std::equal(written.begin() + 7624, written.end(), content.begin() + 7624));
-    EXPECT_TRUE(std::equal(written.begin(), written.begin() + 7624, f.bytes.begin()));
+    // Against the original bytes, not the program's own reading of them: only the digest
+    // and the new title differ, up to the record's last byte.
+    const std::size_t title = 394 + 380 * 5;
+    for (std::size_t i = 0; i < 7624; ++i) {
+        if ((i >= 8 && i < 24) || (i >= title && i < title + 4)) continue;
+        ASSERT_EQ(written[i], content[i]) << "byte " << i;
+    }
     MacroFile again = ReadMacroFile(folder, u"mcr3.dat");
     EXPECT_FALSE(MacroDigestMismatch(again));
     EXPECT_EQ(ReadFieldText(again.Title(5)), u"new");
