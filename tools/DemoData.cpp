@@ -3,6 +3,7 @@
 #include "config/CnfRecord.h"
 #include "macro/Cp932.h"
 #include "macro/MacroFile.h"
+#include "macro/MacroFolder.h"
 #include "storage/SafeFile.h"
 #include "storage/Paths.h"
 
@@ -44,6 +45,36 @@ const std::vector<std::vector<Macro>> kSets = {
     {{u"10", {u"/s セット10の例です"}}},
 };
 
+// Book 2: a second job's macros; book 40: the last book, where players keep spares.
+const std::vector<std::vector<Macro>> kBook2Sets = {
+    {
+        {u"挑発", {u"/ja 挑発 <t>", u"/p 挑発 → <t>"}},
+        {u"WS", {u"/ws レイジングラッシュ <t>", u"/p WS！ TP:<tp>"}},
+        {u"Pull", {u"/ra <t>", u"/p Pulling <t> <pos>"}},
+    },
+    {{u"ボイス", {u"/p 敵をひきつけます"}}},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {{u"B2S10", {u"/s book 2, set 10"}}},
+};
+const std::vector<std::vector<Macro>> kBook40Sets = {
+    {{u"予備", {u"/s ブック40の例です"}}},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {{u"最後", {u"/s mcr399.dat", u"/p <me> <pos>"}}},
+};
+
 MacroFile MakeSet(const std::vector<Macro>& macros) {
     MacroFile file;
     for (std::size_t m = 0; m < macros.size() && m < 20; ++m) {
@@ -81,14 +112,22 @@ std::vector<uint8_t> MakeAcq() {
     return bytes;
 }
 
-bool WriteCharacter(const std::filesystem::path& folder, int32_t background, bool damageDigest) {
+bool WriteBook(const std::u16string& folder, int book,
+               const std::vector<std::vector<Macro>>& sets) {
+    for (int k = 0; k < kSetCount; ++k) {
+        MacroFile set = MakeSet(sets[std::size_t(k)]);
+        if (!WriteMacroFile(folder + MacroFileName(MacroFileNumber(book, k)), set)) return false;
+    }
+    return true;
+}
+
+bool WriteCharacter(const std::filesystem::path& folder, int32_t background, bool damageDigest,
+                    bool moreBooks) {
     std::filesystem::create_directories(folder);
     std::u16string text = TextFromPath(folder) + std::u16string(PathSeparator());
-    for (int k = 0; k < kSetCount; ++k) {
-        MacroFile set = MakeSet(kSets[std::size_t(k)]);
-        std::u16string error;
-        if (!WriteMacroFile(text + MacroFileName(k), set, &error)) return false;
-    }
+    if (!WriteBook(text, 0, kSets)) return false;
+    if (moreBooks && !(WriteBook(text, 1, kBook2Sets) && WriteBook(text, 39, kBook40Sets)))
+        return false;
     if (!SaveCnf(text, MakeColours(background))) return false;
     std::vector<uint8_t> acq = MakeAcq();
     if (!WriteWholeFile(folder / "acq.dat", acq)) return false;
@@ -105,8 +144,8 @@ bool WriteCharacter(const std::filesystem::path& folder, int32_t background, boo
 
 bool WriteDemoGame(const std::filesystem::path& gameFolder) {
     std::filesystem::path user = gameFolder / "USER";
-    return WriteCharacter(user / kCleanCharacter, 0, false) &&
-           WriteCharacter(user / kDamagedCharacter, 2, true);
+    return WriteCharacter(user / kCleanCharacter, 0, false, true) &&
+           WriteCharacter(user / kDamagedCharacter, 2, true, false);
 }
 
 }  // namespace qm::demo

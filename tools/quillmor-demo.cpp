@@ -1,6 +1,7 @@
 // Writes a demo game folder for trying the editor without the game: a "USER" folder
-// with two character folders (ten macro sets, colours, a name list), one of them with
-// a damaged digest in "mcr.dat" so the compatibility warning can be seen.
+// with two character folders (macro books, colours, a name list): the first with books
+// 1, 2 and 40, the second with book 1 only and a damaged digest in "mcr.dat" so the
+// compatibility warning can be seen.
 //
 //   quillmor-demo OUTDIR [--register]
 //

@@ -24,8 +24,9 @@ struct Command {
 constexpr std::size_t kMany = std::size_t(-1);
 
 constexpr OptionDef kNoOptions[] = {{"", false}};
-constexpr OptionDef kUtf8Option[] = {{"utf8", false}};
-constexpr OptionDef kPreviewOptions[] = {{"name", true}, {"seed", true}, {"clock", true}};
+constexpr OptionDef kSetOptions[] = {{"utf8", false}, {"book", true}};
+constexpr OptionDef kPreviewOptions[] = {
+    {"name", true}, {"seed", true}, {"clock", true}, {"book", true}};
 constexpr OptionDef kChatOptions[] = {{"name", true}, {"target", true}, {"pos", true},
                                       {"tp", true},   {"seed", true},   {"clock", true}};
 
@@ -42,35 +43,40 @@ const std::array<Command, 7>& Commands() {
          "an error.\n",
          std::span(kNoOptions, 0), 1, 1, RunMd5},
         {"check", "check FOLDER...",
-         "Checks the ten macro files of each character folder. One line per file:\n"
-         "path, present/missing/unreadable, stored digest, computed digest, and OK,\n"
-         "MISMATCH or SHORT (cut off before 7624 bytes), separated by tabs.\n"
-         "Exit status 1 when any present file does not check out.\n",
+         "Checks the macro files of each character folder: the ten of book 1 (mcr.dat to\n"
+         "mcr9.dat) always, and those of books 2-40 (mcr10.dat to mcr399.dat) that are\n"
+         "there. One line per file: path, present/missing/unreadable, stored digest,\n"
+         "computed digest, and OK, MISMATCH or SHORT (cut off before 7624 bytes),\n"
+         "separated by tabs. Exit status 1 when any present file does not check out.\n",
          std::span(kNoOptions, 0), 1, kMany, RunCheck},
-        {"export", "export [--utf8] FOLDER SET [OUT]",
+        {"export", "export [--utf8] [--book N] FOLDER SET [OUT]",
          "Writes the backup text of set 1-10 of the folder, as the window's drag handle\n"
          "makes it: 140 fields (title and six lines of macros 1 to 20) each ended by\n"
          "CR LF, one more CR LF, in CP932. To OUT, or to standard output when OUT is\n"
          "missing or '-'.\n"
-         "  --utf8  write UTF-8 with LF line ends instead, for reading in a terminal\n",
-         std::span(kUtf8Option), 2, 3, RunExport},
-        {"import", "import [--utf8] FOLDER SET FILE",
+         "  --utf8    write UTF-8 with LF line ends instead, for reading in a terminal\n"
+         "  --book N  the set of book 1-40 (default 1)\n",
+         std::span(kSetOptions), 2, 3, RunExport},
+        {"import", "import [--utf8] [--book N] FOLDER SET FILE",
          "Restores a backup text into set 1-10 of the folder, as a drop on the window's\n"
          "drag handle does, and writes that one macro file with a fresh digest. Fields\n"
          "too long for the game are skipped with a warning and keep their old text.\n"
          "FILE '-' reads standard input. The file is replaced in one step; bytes past\n"
          "its 7624 bytes are kept.\n"
-         "  --utf8  read UTF-8 (LF or CR LF line ends) instead of CP932\n",
-         std::span(kUtf8Option), 3, 3, RunImport},
+         "  --utf8    read UTF-8 (LF or CR LF line ends) instead of CP932\n"
+         "  --book N  the set of book 1-40 (default 1)\n",
+         std::span(kSetOptions), 3, 3, RunImport},
         {"fix", "fix FOLDER...",
-         "Rewrites the digest of every present macro file whose digest is wrong, and\n"
-         "nothing else. Prints path, 'fixed', old and new digest for each change.\n"
-         "Files shorter than 7624 bytes are reported and left alone (exit status 1).\n",
+         "Rewrites the digest of every present macro file (mcr.dat to mcr399.dat, all\n"
+         "40 books) whose digest is wrong, and nothing else. Prints path, 'fixed', old\n"
+         "and new digest for each change. Files shorter than 7624 bytes are reported\n"
+         "and left alone (exit status 1).\n",
          std::span(kNoOptions, 0), 1, kMany, RunFix},
-        {"preview", "preview [--name NAME] [--seed N] [--clock TIME] FOLDER SET MACRO",
+        {"preview", "preview [--name NAME] [--seed N] [--clock TIME] [--book N] FOLDER SET MACRO",
          "Prints the chat log lines the window's preview paints for macro 1-20 of set\n"
          "1-10, one per line as RRGGBB<TAB>text, in the colours of the folder's cnf.dat\n"
-         "and with target names from its acq.dat.\n",
+         "and with target names from its acq.dat.\n"
+         "  --book N      the set of book 1-40 (default 1)\n",
          std::span(kPreviewOptions), 3, 3, RunPreview},
         {"chat",
          "chat [--name NAME] [--target T] [--pos P] [--tp N] [--seed N] [--clock TIME] "

@@ -92,6 +92,18 @@ std::optional<int> NumberOperand(const std::string& text, const char* what, int 
     return int(*value);
 }
 
+std::optional<int> BookOption(const ParsedArgs& args) {
+    const std::string* text = args.Value("book");
+    if (!text) return 0;
+    auto book = ParseInteger(*text, 1, kBookCount);
+    if (!book) {
+        ArgumentError("--book must be a number from 1 to " + std::to_string(kBookCount) +
+                      ", not '" + *text + "'");
+        return std::nullopt;
+    }
+    return int(*book) - 1;
+}
+
 std::filesystem::path PathOperand(const std::string& arg) {
     return std::filesystem::path(arg);
 }

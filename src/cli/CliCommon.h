@@ -12,6 +12,7 @@
 
 #include "cli/CliArgs.h"
 #include "macro/MacroFile.h"
+#include "macro/MacroFolder.h"
 
 namespace qm::cli {
 
@@ -44,6 +45,10 @@ std::string Hex(std::span<const uint8_t> bytes);
 // A set or macro number operand, 1 to high; reports an argument error itself.
 std::optional<int> NumberOperand(const std::string& text, const char* what, int high);
 
+// The --book option as a book index (0 for book 1, the default); reports an argument
+// error itself.
+std::optional<int> BookOption(const ParsedArgs& args);
+
 // Paths travel as the system's own bytes, from the command line to the system calls; a
 // name that is no UTF-8 still names its file. Only messages make text of them.
 std::filesystem::path PathOperand(const std::string& arg);
@@ -61,6 +66,7 @@ struct MacroOnDisk {
     std::size_t size = 0;  // bytes read, at most 7624
     MacroFile file;        // zero-filled past size
 };
+// index: the file number, book index × 10 + set index (MacroFolder.h).
 MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index);
 
 // WriteMacroFile for a path in the system's own form: a fresh digest, the bytes past the

@@ -72,8 +72,10 @@ int RunCheck(const ParsedArgs& args) {
             worsen(kExitUsage);
             continue;
         }
-        for (int index = 0; index < kSetCount; ++index) {
+        for (int index = 0; index < kMacroFileCount; ++index) {
             const MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
+            // Book 1 is always listed; the other books' files only where there is one.
+            if (index >= kSetCount && disk.state == MacroOnDisk::State::Missing) continue;
             std::string line = disk.path.string() + "\t";
             switch (disk.state) {
                 case MacroOnDisk::State::Missing:
@@ -118,7 +120,7 @@ int RunFix(const ParsedArgs& args) {
             continue;
         }
         int fixed = 0, problems = 0;
-        for (int index = 0; index < kSetCount; ++index) {
+        for (int index = 0; index < kMacroFileCount; ++index) {
             MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
             if (disk.state == MacroOnDisk::State::Missing) continue;
             if (disk.state == MacroOnDisk::State::Unreadable) {

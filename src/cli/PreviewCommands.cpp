@@ -65,9 +65,10 @@ int RunPreview(const ParsedArgs& args) {
     auto folder = FolderOperand(args.operands[0]);
     auto set = NumberOperand(args.operands[1], "SET", kSetCount);
     auto macro = NumberOperand(args.operands[2], "MACRO", kMacrosPerSet);
-    if (!folder || !set || !macro) return kExitUsage;
+    auto book = BookOption(args);
+    if (!folder || !set || !macro || !book) return kExitUsage;
 
-    const MacroOnDisk disk = ReadMacroOnDisk(*folder, *set - 1);
+    const MacroOnDisk disk = ReadMacroOnDisk(*folder, MacroFileNumber(*book, *set - 1));
     if (disk.state == MacroOnDisk::State::Unreadable) {
         Error("cannot read '" + Shown(disk.path) + "'");
         return kExitUsage;

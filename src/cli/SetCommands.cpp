@@ -81,8 +81,9 @@ std::string RefusalText(BackupReadError error, const std::string& source, bool u
 int RunExport(const ParsedArgs& args) {
     auto folder = FolderOperand(args.operands[0]);
     auto set = NumberOperand(args.operands[1], "SET", kSetCount);
-    if (!folder || !set) return kExitUsage;
-    const MacroOnDisk disk = ReadMacroOnDisk(*folder, *set - 1);
+    auto book = BookOption(args);
+    if (!folder || !set || !book) return kExitUsage;
+    const MacroOnDisk disk = ReadMacroOnDisk(*folder, MacroFileNumber(*book, *set - 1));
     if (disk.state == MacroOnDisk::State::Unreadable) {
         Error("cannot read '" + Shown(disk.path) + "'");
         return kExitUsage;
@@ -126,7 +127,8 @@ int RunExport(const ParsedArgs& args) {
 int RunImport(const ParsedArgs& args) {
     auto folder = FolderOperand(args.operands[0]);
     auto set = NumberOperand(args.operands[1], "SET", kSetCount);
-    if (!folder || !set) return kExitUsage;
+    auto book = BookOption(args);
+    if (!folder || !set || !book) return kExitUsage;
     const std::string& source = args.operands[2];
     const std::filesystem::path sourcePath = PathOperand(source);
     const std::string sourceName = source == "-" ? "standard input" : "'" + Shown(sourcePath) + "'";
@@ -151,7 +153,7 @@ int RunImport(const ParsedArgs& args) {
         return kExitUsage;
     }
 
-    MacroOnDisk disk = ReadMacroOnDisk(*folder, *set - 1);
+    MacroOnDisk disk = ReadMacroOnDisk(*folder, MacroFileNumber(*book, *set - 1));
     if (disk.state == MacroOnDisk::State::Unreadable) {
         // Writing over it would lose macros we could not even look at.
         Error("cannot read '" + Shown(disk.path) + "'; nothing was written");

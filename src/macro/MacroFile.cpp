@@ -11,9 +11,11 @@
 
 namespace qm {
 
-std::u16string MacroFileName(int index) {
-    if (index <= 0) return u"mcr.dat";
-    return u"mcr" + std::u16string(1, char16_t(u'0' + index % 10)) + u".dat";
+std::u16string MacroFileName(int number) {
+    if (number <= 0) return u"mcr.dat";
+    std::u16string digits;
+    for (; number > 0; number /= 10) digits.insert(digits.begin(), char16_t(u'0' + number % 10));
+    return u"mcr" + digits + u".dat";
 }
 
 bool FileExists(std::u16string_view path) {

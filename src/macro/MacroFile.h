@@ -66,11 +66,12 @@ struct MacroFile {
     }
 };
 
-// Index 0 is set 1 ("mcr.dat"), index k is set k + 1 ("mcrk.dat").
+// One book: index 0 is set 1, index k is set k + 1. Book 1 lives in "mcr.dat" ...
+// "mcr9.dat"; the files of all books are in MacroFolder.h.
 using MacroBook = std::array<MacroFile, kSetCount>;
 
-// "mcr.dat" for 0, "mcr1.dat" ... "mcr9.dat" for 1 to 9.
-std::u16string MacroFileName(int index);
+// The file of file number n (see MacroFileNumber): "mcr.dat" for 0, "mcr<n>.dat" otherwise.
+std::u16string MacroFileName(int number);
 
 // True only for a non-empty path without "*" or "?" that names an existing file, not a folder.
 bool FileExists(std::u16string_view path);

@@ -17,9 +17,11 @@
 #include "DemoData.h"
 #include "config/CnfRecord.h"
 #include "editor/SetBackup.h"
+#include "editor/TextForms.h"
 #include "macro/AcqNames.h"
 #include "macro/Cp932.h"
 #include "macro/MacroFile.h"
+#include "macro/MacroFolder.h"
 #include "macro/Md5.h"
 #include "platform/Interfaces.h"
 #include "preview/ChatInterpreter.h"
@@ -116,22 +118,71 @@ class DemoGame : public ::testing::Test {
     fs::path user_;
 };
 
-TEST_F(DemoGame, CleanFolderChecksOkAndTheDamagedOneIsCaught) {
+// The demo's clean character has books 1, 2 and 40 (file numbers 0-19 and 390-399).
+std::vector<int> DemoFileNumbers() {
+    std::vector<int> numbers;
+    for (int n = 0; n < 20; ++n) numbers.push_back(n);
+    for (int n = 390; n < 400; ++n) numbers.push_back(n);
+    return numbers;
+}
+
+TEST_F(DemoGame, CheckListsBookOneAlwaysAndOtherBooksWhereTheirFilesAre) {
     Outcome clean = Cli({"check", Folder()});
     EXPECT_EQ(clean.status, 0) << clean.err;
     auto lines = Lines(clean.out);
-    ASSERT_EQ(lines.size(), 10u);
-    for (const auto& line : lines) {
-        EXPECT_NE(line.find("\tpresent\t"), std::string::npos) << line;
-        EXPECT_TRUE(line.ends_with("\tOK")) << line;
+    const std::vector<int> numbers = DemoFileNumbers();
+    ASSERT_EQ(lines.size(), numbers.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].starts_with(File(Utf16ToUtf8(MacroFileName(numbers[i]))).string() +
+                                         "\tpresent\t"))
+            << lines[i];
+        EXPECT_TRUE(lines[i].ends_with("\tOK")) << lines[i];
     }
 
+    // A missing file of book 1 is still listed; one of book 2 is not.
+    fs::remove(File("mcr4.dat"));
+    fs::remove(File("mcr14.dat"));
     Outcome both = Cli({"check", Folder(), Folder(demo::kDamagedCharacter)});
     EXPECT_EQ(both.status, 1);
     lines = Lines(both.out);
-    ASSERT_EQ(lines.size(), 20u);
-    EXPECT_TRUE(lines[10].starts_with(Folder(demo::kDamagedCharacter) + "/mcr.dat\tpresent\t"));
-    EXPECT_TRUE(lines[10].ends_with("\tMISMATCH"));
+    ASSERT_EQ(lines.size(), numbers.size() - 1 + 10);
+    EXPECT_EQ(lines[4], File("mcr4.dat").string() + "\tmissing\t-\t-\t-");
+    EXPECT_TRUE(lines[14].starts_with(File("mcr15.dat").string() + "\t")) << lines[14];
+    const std::size_t damaged = numbers.size() - 1;
+    EXPECT_TRUE(
+        lines[damaged].starts_with(Folder(demo::kDamagedCharacter) + "/mcr.dat\tpresent\t"));
+    EXPECT_TRUE(lines[damaged].ends_with("\tMISMATCH"));
+}
+
+TEST_F(DemoGame, BookOptionChoosesTheFileOfThatBook) {
+    // Book 40, set 10 is mcr399.dat.
+    Outcome run = Cli({"export", "--book", "40", Folder(), "10"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Bytes(run.out), BackupFileBytes(Macro(399)));
+    EXPECT_NE(Cp932Decode(Bytes(run.out)).find(u"mcr399.dat"), std::u16string::npos);
+
+    // Into book 12, set 3, which has no file yet: only mcr112.dat is made.
+    const fs::path backup = dir_.Path() / "b2s1.txt";
+    ASSERT_EQ(Cli({"export", "--book", "2", Folder(), "1", backup.string()}).status, 0);
+    EXPECT_EQ(Bytes(Slurp(backup)), BackupFileBytes(Macro(10)));
+    run = Cli({"import", Folder(), "--book", "12", "3", backup.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(SetToText(Macro(112)), SetToText(Macro(10)));
+    EXPECT_EQ(Lines(Cli({"check", Folder()}).out).size(), DemoFileNumbers().size() + 1);
+
+    const std::vector<std::string> preview = {"preview", "--seed", "3", "--clock",
+                                              "2024-05-01T13:45:00"};
+    auto withBook = preview;
+    withBook.insert(withBook.end(), {"--book", "40", Folder(), "10", "1"});
+    run = Cli(withBook);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("mcr399.dat"), std::string::npos) << run.out;
+
+    for (const char* bad : {"0", "41", "x"}) {
+        run = Cli({"export", "--book", bad, Folder(), "1"});
+        EXPECT_EQ(run.status, 2) << bad;
+        EXPECT_NE(run.err.find("--book must be a number from 1 to 40"), std::string::npos);
+    }
 }
 
 TEST_F(DemoGame, FixRewritesOnlyTheDigestOfTheDamagedFile) {
@@ -141,26 +192,36 @@ TEST_F(DemoGame, FixRewritesOnlyTheDigestOfTheDamagedFile) {
     damaged.insert(damaged.end(), {'T', 'A', 'I', 'L'});
     std::ofstream(File("mcr3.dat"), std::ios::binary)
         .write(reinterpret_cast<const char*>(damaged.data()), std::streamsize(damaged.size()));
+    // And a wrong digest in the last file of book 40.
+    std::vector<uint8_t> last = Read("mcr399.dat");
+    last[10] ^= 0xFF;
+    std::ofstream(File("mcr399.dat"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(last.data()), std::streamsize(last.size()));
+    const std::vector<int> numbers = DemoFileNumbers();
     std::vector<std::vector<uint8_t>> before;
-    for (int k = 0; k < kSetCount; ++k) before.push_back(Read(Utf16ToUtf8(MacroFileName(k))));
+    for (int n : numbers) before.push_back(Read(Utf16ToUtf8(MacroFileName(n))));
 
     Outcome check = Cli({"check", Folder()});
     EXPECT_EQ(check.status, 1);
     auto lines = Lines(check.out);
-    ASSERT_EQ(lines.size(), 10u);
-    for (int k = 0; k < kSetCount; ++k) {
-        EXPECT_TRUE(lines[k].ends_with(k == 3 ? "\tMISMATCH" : "\tOK")) << lines[k];
+    ASSERT_EQ(lines.size(), numbers.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const bool bad = numbers[i] == 3 || numbers[i] == 399;
+        EXPECT_TRUE(lines[i].ends_with(bad ? "\tMISMATCH" : "\tOK")) << lines[i];
     }
 
     Outcome fix = Cli({"fix", Folder()});
     EXPECT_EQ(fix.status, 0) << fix.err;
-    ASSERT_EQ(Lines(fix.out).size(), 1u);
+    ASSERT_EQ(Lines(fix.out).size(), 2u);
     EXPECT_TRUE(fix.out.starts_with(File("mcr3.dat").string() + "\tfixed\t"));
+    EXPECT_TRUE(Lines(fix.out)[1].starts_with(File("mcr399.dat").string() + "\tfixed\t"));
 
-    for (int k = 0; k < kSetCount; ++k) {
-        const auto after = Read(Utf16ToUtf8(MacroFileName(k)));
-        if (k != 3) {
-            EXPECT_EQ(after, before[k]) << "file " << k << " was touched";
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const auto after = Read(Utf16ToUtf8(MacroFileName(numbers[i])));
+        if (numbers[i] != 3) {
+            if (numbers[i] != 399) {
+                EXPECT_EQ(after, before[i]) << "file " << numbers[i];
+            }
             continue;
         }
         ASSERT_EQ(after.size(), damaged.size());

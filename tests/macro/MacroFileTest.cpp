@@ -22,10 +22,14 @@ std::vector<uint8_t> Bytes(std::string_view s) {
     return {s.begin(), s.end()};
 }
 
-TEST(MacroFileName, NamesTheTenFiles) {
+TEST(MacroFileName, NamesTheFilesOfEveryBook) {
     EXPECT_EQ(MacroFileName(0), u"mcr.dat");
     EXPECT_EQ(MacroFileName(1), u"mcr1.dat");
     EXPECT_EQ(MacroFileName(9), u"mcr9.dat");
+    EXPECT_EQ(MacroFileName(10), u"mcr10.dat");    // book 2, set 1
+    EXPECT_EQ(MacroFileName(100), u"mcr100.dat");  // book 11, set 1
+    EXPECT_EQ(MacroFileName(112), u"mcr112.dat");  // book 12, set 3
+    EXPECT_EQ(MacroFileName(399), u"mcr399.dat");  // book 40, set 10
 }
 
 TEST(MacroFileLayout, FieldsSitAtTheirOffsets) {

@@ -1,0 +1,78 @@
+#pragma once
+// All macro files of a character folder: 40 books of ten sets. Set s of book b (both
+// counted from 0) is file number n = b * 10 + s, stored as "mcr.dat" for n = 0 and
+// "mcr<n>.dat" otherwise, each in the same 7624-byte format.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "macro/MacroFile.h"
+
+namespace qm {
+
+inline constexpr int kBookCount = 40;
+inline constexpr int kMacroFileCount = kBookCount * kSetCount;
+
+constexpr int MacroFileNumber(int book, int set) {
+    return book * kSetCount + set;
+}
+
+// The 400 sets in memory, about 3 MB, kept on the heap.
+class MacroBooks {
+  public:
+    MacroBooks() : books_(kBookCount) {}
+
+    MacroBook& Book(int book) { return books_[std::size_t(book)]; }
+    const MacroBook& Book(int book) const { return books_[std::size_t(book)]; }
+    MacroFile& File(int number) {
+        return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
+    }
+    const MacroFile& File(int number) const {
+        return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
+    }
+
+  private:
+    std::vector<MacroBook> books_;
+};
+
+enum class MacroFileState : uint8_t {
+    Missing,
+    Present,
+    Unreadable,  // there, but not a regular file that could be read
+};
+
+// What a folder's macro files hold: the records (zero-filled where a file is missing,
+// unreadable or shorter than a record) and each file's state and length read.
+struct MacroFolderContent {
+    MacroBooks books;
+    std::array<MacroFileState, kMacroFileCount> state{};
+    std::array<uint16_t, kMacroFileCount> size{};  // bytes read, at most 7624
+
+    // The number of the first file that is there but could not be read, or -1.
+    int FirstUnreadable() const;
+};
+
+// Reads every macro file of the folder (its text ends in a separator).
+MacroFolderContent ReadMacroFolder(std::u16string_view folder);
+
+// True when any title or line of the set holds text.
+bool SetHasContent(const MacroFile& set);
+
+// The bytes a save puts at the start of the file: the record with a fresh digest.
+MacroFile RecordToWrite(const MacroFile& set);
+
+// The file numbers a save of `edited` into a folder holding `disk` writes, ascending: every
+// file whose bytes change (a wrong digest or a short file counts as a change), and the
+// missing files of book 1 always; a missing file of the other books only when its set
+// holds text, so that a save does not fill the folder with 390 empty files. For a save into
+// another folder, `source` is what the open folder holds: its files are made there too,
+// empty or not.
+std::vector<int> MacroFilesToWrite(const MacroBooks& edited, const MacroFolderContent& disk,
+                                   const MacroFolderContent* source = nullptr);
+
+// After a successful write of file `number`: the folder now holds `written` there.
+void NoteMacroFileWritten(MacroFolderContent& disk, int number, const MacroFile& written);
+
+}  // namespace qm

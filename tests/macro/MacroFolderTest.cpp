@@ -1,0 +1,88 @@
+#include "macro/MacroFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "storage/Paths.h"
+#include "storage/Utf.h"
+#include "support/TempDir.h"
+
+namespace qm {
+namespace {
+
+using test::TempDir;
+
+std::vector<uint8_t> Record(const MacroFile& set) {
+    MacroFile written = RecordToWrite(set);
+    return {written.bytes.begin(), written.bytes.end()};
+}
+
+MacroFile SetWithTitle(std::u16string_view title) {
+    MacroFile set;
+    StoreFieldText(set.Title(4), title);
+    return set;
+}
+
+std::string Name(int number) {
+    return Utf16ToUtf8(MacroFileName(number));
+}
+
+// Book 1 partly there, two files of book 2 (one cut short), book 40 whole, a folder
+// where book 6's first file should be; then which files a save writes after edits.
+TEST(MacroFolder, ReadsEveryBookAndWritesOnlyWhatChanges) {
+    TempDir dir;
+    for (int n : {0, 1, 2}) dir.Write("c/" + Name(n), Record(SetWithTitle(u"b1")));
+    dir.Write("c/" + Name(10), Record(SetWithTitle(u"b2")));
+    std::vector<uint8_t> shortFile = Record(SetWithTitle(u"cut"));
+    shortFile.resize(5000);
+    dir.Write("c/" + Name(11), shortFile);
+    for (int n = 390; n < 400; ++n) dir.Write("c/" + Name(n), Record(SetWithTitle(u"b40")));
+    std::filesystem::create_directories(dir.Path("c/" + Name(50)));
+    std::vector<uint8_t> wrongDigest = Record(SetWithTitle(u"bad"));
+    wrongDigest[8] ^= 1;
+    dir.Write("c/" + Name(395), wrongDigest);
+
+    MacroFolderContent disk = ReadMacroFolder(dir.Text("c/"));
+    for (int n = 0; n < kMacroFileCount; ++n) {
+        const bool present = n <= 2 || n == 10 || n == 11 || n >= 390;
+        const MacroFileState expected = present   ? MacroFileState::Present
+                                        : n == 50 ? MacroFileState::Unreadable
+                                                  : MacroFileState::Missing;
+        ASSERT_EQ(disk.state[std::size_t(n)], expected) << n;
+    }
+    EXPECT_EQ(disk.FirstUnreadable(), 50);
+    EXPECT_EQ(disk.size[11], 5000);
+    EXPECT_EQ(ReadFieldText(disk.books.Book(39)[9].Title(4)), u"b40");
+    EXPECT_EQ(ReadFieldText(disk.books.Book(1)[0].Title(4)), u"b2");
+
+    // Unedited: book 1's missing files, the short file, the wrong digest, the folder.
+    MacroBooks edited = disk.books;
+    const std::vector<int> always = {3, 4, 5, 6, 7, 8, 9, 11, 50, 395};
+    EXPECT_EQ(MacroFilesToWrite(edited, disk), always);
+
+    // Edits in a present file, a missing one of book 12, and an empty set left empty by
+    // an edit that wrote only the bytes after a field's end.
+    StoreFieldText(edited.Book(39)[0].Line(2, 3), u"/p hi");
+    StoreFieldText(edited.Book(11)[2].Title(0), u"new");
+    edited.File(200).Line(0, 0)[5] = 0x41;
+    std::vector<int> expected = always;
+    expected.insert(expected.end() - 1, 112);
+    expected.push_back(390);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(MacroFilesToWrite(edited, disk), expected);
+
+    // Into another folder, the files the open folder has are made even when empty.
+    MacroFolderContent source;
+    source.state[300] = MacroFileState::Present;
+    std::vector<int> elsewhere = expected;
+    elsewhere.insert(elsewhere.end() - 2, 300);
+    EXPECT_EQ(MacroFilesToWrite(edited, disk, &source), elsewhere);
+
+    // What was written no longer counts as changed.
+    for (int n : expected) NoteMacroFileWritten(disk, n, RecordToWrite(edited.File(n)));
+    EXPECT_EQ(MacroFilesToWrite(edited, disk), std::vector<int>{});
+}
+
+}  // namespace
+}  // namespace qm
