@@ -4,9 +4,12 @@
 // compatibility warning can be seen.
 //
 //   quillmor-demo OUTDIR [--register]
+//   quillmor-demo --game-window
 //
 // --register also records the demo as the installed game in the tool's own registry
-// file, unless an install folder is already recorded there.
+// file, unless an install folder is already recorded there. --game-window shows a tiny
+// stand-in for the game's window until Enter is pressed, so that the editor's status bar
+// and its question before saving can be seen.
 
 #include <cstdio>
 #include <cstring>
@@ -14,6 +17,9 @@
 #include <string>
 
 #include "DemoData.h"
+#ifdef QUILLMOR_DEMO_GAME_WINDOW
+#include "StandInGameWindow.h"
+#endif
 #include "storage/Paths.h"
 #include "platform/linux/RegFile.h"
 #include "settings/Registry.h"
@@ -22,8 +28,26 @@ using namespace qm;
 
 int main(int argc, char* argv[]) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fprintf(stderr, "usage: quillmor-demo OUTDIR [--register]\n");
+        std::fprintf(stderr,
+                     "usage: quillmor-demo OUTDIR [--register]\n"
+                     "       quillmor-demo --game-window\n");
         return argc < 2 ? 2 : 0;
+    }
+    if (std::strcmp(argv[1], "--game-window") == 0) {
+#ifdef QUILLMOR_DEMO_GAME_WINDOW
+        demo::StandInGameWindow game;
+        if (!game.Shown()) {
+            std::fprintf(stderr, "quillmor-demo: no X display to show the window on\n");
+            return 1;
+        }
+        std::printf("stand-in game window shown; press Enter to close it\n");
+        std::fflush(stdout);
+        std::getchar();
+        return 0;
+#else
+        std::fprintf(stderr, "quillmor-demo: built without X11; no stand-in window\n");
+        return 1;
+#endif
     }
     bool registerGame = argc > 2 && std::strcmp(argv[2], "--register") == 0;
     std::filesystem::path game = std::filesystem::absolute(argv[1]) / "FINAL FANTASY XI";

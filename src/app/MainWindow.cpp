@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/Texts.h"
@@ -29,6 +30,7 @@ namespace {
 
 constexpr int kFrameWidth = 700;
 constexpr int kFrameHeight = 370;
+constexpr int kGameWatchMs = 3000;
 }  // namespace
 
 wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
@@ -44,9 +46,21 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     statusText = new QLabel(this);
     statusText->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(statusText, 1);
+    statusGame = new QLabel(Q(kGameRunningStatus), this);
+    statusGame->setObjectName(QStringLiteral("statusGame"));
+    statusGame->setToolTip(
+        QStringLiteral("ログイン中のキャラクターのマクロは、ゲームがログアウトやエリア移動のときに"
+                       "上書きします。"));
+    statusGame->setStyleSheet(QStringLiteral("QLabel { color: rgb(176, 0, 0); }"));
+    statusGame->hide();
+    statusBar()->addPermanentWidget(statusGame);
     statusHost = new QLabel(this);
     statusHost->setObjectName(QStringLiteral("statusHost"));
     statusBar()->addPermanentWidget(statusHost);
+    tGameWatch = new QTimer(this);
+    tGameWatch->setObjectName(QStringLiteral("tGameWatch"));
+    tGameWatch->setInterval(kGameWatchMs);
+    connect(tGameWatch, &QTimer::timeout, this, [this] { tGameWatch_Timer(); });
 }
 
 wMenu::~wMenu() = default;
@@ -153,7 +167,7 @@ bool wMenu::Form_Load() {
     random_.Seed(uint64_t(platform.clock->TickMs()) * 1000003u +
                  uint64_t(now.hour * 3600 + now.minute * 60 + now.second));
     CheckD3D();
-    macroBook = MacroBook{};
+    macroBooks = MacroBooks{};
     FillGameSettingChoices();
     LoadGameSettings();
     MakeSoundItems();
@@ -167,6 +181,8 @@ bool wMenu::Form_Load() {
     InitTextColor();
     InitSetDraggers();
     LoadWindowTexture();
+    tGameWatch_Timer();
+    tGameWatch->start();
     ContentModified = false;
     return true;
 }
@@ -193,6 +209,20 @@ void wMenu::ShowHostStatus(std::u16string_view text) {
     statusHost->setText(Q(text));
 }
 
+bool wMenu::tGameWatch_Timer() {
+    bool running = platform.processes && platform.processes->IsGameRunning();
+    statusGame->setVisible(running);
+    return running;
+}
+
+// The game keeps the logged-in character's macros in memory and writes them over the
+// files at logout or a zone change, so a save made meanwhile may be lost.
+bool wMenu::ConfirmSaveWhileGameRuns() {
+    if (!tGameWatch_Timer()) return true;
+    return ShowMessage(kAskSaveWhileGameRuns, MsgIcon::Warning, MsgButtons::YesNo) ==
+           MsgAnswer::Yes;
+}
+
 bool wMenu::ReportSaveFailure(std::u16string_view file, std::u16string_view reason) {
     ShowMessage(u"「" + std::u16string(file) + u"」を保存できませんでした。\r\n" +
                     std::u16string(reason) + u"\r\n\r\n変更は保存されていません。",
@@ -204,8 +234,8 @@ void wMenu::FileOpen_Click() {
     if (ContentModified) {
         MsgAnswer a = ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return;
-        // A save that could not write keeps the open folder and its edits.
-        if (a == MsgAnswer::Yes && FileSave_Click() == SaveResult::Failed) return;
+        // A save that could not write, or was called off, keeps the open folder and its edits.
+        if (a == MsgAnswer::Yes && FileSave_Click() != SaveResult::Saved) return;
     }
     std::u16string chosen = platform.dialogs->BrowseForFolder(
         u"編集するキャラクターのフォルダを選択してください", CurrentFolder);
@@ -215,16 +245,13 @@ void wMenu::FileOpen_Click() {
 
     // Read everything first: a file that is there but cannot be read would otherwise
     // be shown empty, and the next save would overwrite it.
-    MacroBook book{};
-    for (int k = 0; k < kSetCount; ++k) {
-        std::u16string error;
-        book[std::size_t(k)] = ReadMacroFile(folder, MacroFileName(k), &error);
-        if (!error.empty()) {
-            ShowMessage(u"「" + folder + MacroFileName(k) + u"」を読み込めませんでした。\r\n" +
-                            error + u"\r\nこのフォルダは開きません。",
-                        MsgIcon::Critical);
-            return;
-        }
+    MacroFolderContent content = ReadMacroFolder(folder);
+    if (int bad = content.FirstUnreadable(); bad >= 0) {
+        ShowMessage(u"「" + folder + MacroFileName(bad) + u"」を読み込めませんでした。\r\n"
+                        u"ファイルではないか、読み込みが許可されていません。\r\n"
+                        u"このフォルダは開きません。",
+                    MsgIcon::Critical);
+        return;
     }
     std::u16string cnfError;
     CnfRecord cnf = LoadCnf(folder, &cnfError);
@@ -236,18 +263,17 @@ void wMenu::FileOpen_Click() {
     }
 
     CurrentFolder = folder;
-    macroBook = book;
-    IncompatibleMacro = MacroDigestMismatch(macroBook[0]);
+    macroBooks = content.books;
+    macroFilesOnDisk_ = std::move(content);
+    macroFilesFolder_ = folder;
+    IncompatibleMacro = MacroDigestMismatch(macroBooks.File(0));
     if (IncompatibleMacro) {
         ShowMessage(
             u"警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
             u"保存をすると使えなくなる可能性があります。",
             MsgIcon::Warning);
     }
-    macroTab->CurrentSetIndex = 0;
-    macroTab->HighlightSet(0);
-    macroTab->ShowTitles(macroBook[0]);
-    macroTab->ShowMacro(macroBook[0], 0);
+    macroTab->ShowBookAndSet(0, 0);
     cnfRecord = cnf;
     acqNames = ReadAcqNames(CurrentFolder);
     SelectedColorEntry = -1;
@@ -262,21 +288,35 @@ void wMenu::FileOpen_Click() {
     ShowStatus(CurrentFolder);
 }
 
+MacroBook& wMenu::ShownBook() {
+    return macroBooks.Book(macroTab->CurrentBookIndex);
+}
+
 bool wMenu::SaveMacroFiles() {
-    MacroFile& current = macroBook[std::size_t(macroTab->CurrentSetIndex)];
+    MacroFile& current = ShownBook()[std::size_t(macroTab->CurrentSetIndex)];
     macroTab->StoreTitles(current);
     macroTab->StoreLines(current, macroTab->CurrentMacroIndex);
-    for (int k = 0; k < kSetCount; ++k) {
-        std::u16string path = CurrentFolder + MacroFileName(k);
+    // The open folder is compared with what it held when read or last saved, so a file
+    // the game rewrote meanwhile and the player did not touch stays as the game left it;
+    // another folder (Save As) with what it holds now.
+    MacroFolderContent elsewhere;
+    const bool openFolder = CurrentFolder == macroFilesFolder_;
+    if (!openFolder) elsewhere = ReadMacroFolder(CurrentFolder);
+    MacroFolderContent& disk = openFolder ? macroFilesOnDisk_ : elsewhere;
+    for (int n : MacroFilesToWrite(macroBooks, disk, openFolder ? nullptr : &macroFilesOnDisk_)) {
+        std::u16string path = CurrentFolder + MacroFileName(n);
         std::u16string error;
-        if (!WriteMacroFile(path, macroBook[std::size_t(k)], &error))
-            return ReportSaveFailure(path, error);
+        MacroFile record = RecordToWrite(macroBooks.File(n));
+        if (!WriteMacroFile(path, record, &error)) return ReportSaveFailure(path, error);
+        NoteMacroFileWritten(disk, n, record);
     }
     ContentModified = false;
     return true;
 }
 
 SaveResult wMenu::FileSave_Click() {
+    // Only macro files are at stake: before a folder is open nothing asks.
+    if (EditorEnabled && !ConfirmSaveWhileGameRuns()) return SaveResult::Declined;
     if (IncompatibleMacro) {
         MsgAnswer a = ShowMessage(
             u"警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
@@ -323,8 +363,9 @@ bool wMenu::Form_QueryUnload() {
     if (ContentModified) {
         MsgAnswer a = ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return false;
-        // A save that could not write keeps the program running, so nothing is lost.
-        if (a == MsgAnswer::Yes && FileSave_Click() == SaveResult::Failed) return false;
+        // A save that could not write, or was called off, keeps the program running, so
+        // nothing is lost.
+        if (a == MsgAnswer::Yes && FileSave_Click() != SaveResult::Saved) return false;
     }
     SavePreferences();
     TraceLine(u"実行終了:" + FormatDateTime(platform.clock->Now()));

@@ -12,6 +12,7 @@
 #include "config/CnfRecord.h"
 #include "macro/AcqNames.h"
 #include "macro/MacroFile.h"
+#include "macro/MacroFolder.h"
 #include "platform/Platform.h"
 #include "preview/RandomSource.h"
 #include "settings/ToolPreferences.h"
@@ -20,6 +21,7 @@ class QAction;
 class QMenu;
 class QTabBar;
 class QLabel;
+class QTimer;
 
 namespace qm {
 
@@ -70,6 +72,8 @@ class wMenu : public QMainWindow {
                           MsgButtons buttons = MsgButtons::Ok);
     void ShowStatus(std::u16string_view text);
     void ShowHostStatus(std::u16string_view text);  // where the game's data lives
+    // Looks for the game's window and shows the answer in the status bar.
+    bool tGameWatch_Timer();
     IRandom& Random() { return random_; }
 
     // State of the run, shared by the tabs.
@@ -78,7 +82,9 @@ class wMenu : public QMainWindow {
     bool Filling = false;
     bool IncompatibleMacro = false;
     bool EditorEnabled = false;
-    MacroBook macroBook{};
+    MacroBooks macroBooks;  // all 40 books of the open folder
+    // The book on show in the macro tab.
+    MacroBook& ShownBook();
     CnfRecord cnfRecord;
     AcqNames acqNames;
     ToolPreferences prefs;
@@ -106,6 +112,8 @@ class wMenu : public QMainWindow {
     QAction* EditDelete = nullptr;
     QLabel* statusText = nullptr;
     QLabel* statusHost = nullptr;
+    QLabel* statusGame = nullptr;  // says when the game runs
+    QTimer* tGameWatch = nullptr;
 
     // Start-up steps that belong to the other tabs.
     void CheckD3D();
@@ -134,7 +142,12 @@ class wMenu : public QMainWindow {
     void BuildMenus();
     void BuildTabs();
     bool ReportSaveFailure(std::u16string_view file, std::u16string_view reason);
+    bool ConfirmSaveWhileGameRuns();
 
+    // What the open folder's macro files hold, as read or last saved: a save writes only
+    // the files that differ from it.
+    MacroFolderContent macroFilesOnDisk_;
+    std::u16string macroFilesFolder_;
     WindowOptions options_;
     std::unique_ptr<TraceLog> trace_;
     SeededRandom random_;

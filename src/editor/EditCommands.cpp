@@ -18,7 +18,7 @@ namespace {
 constexpr std::u16string_view kClipboardFailed = u"クリップボードに書き込めませんでした。";
 
 MacroFile& SetOf(wMenu& w, int set) {
-    return w.macroBook[std::size_t(set)];
+    return w.ShownBook()[std::size_t(set)];
 }
 
 // The set commands work from the book, so the current set's boxes go in first.

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShortcut>
+#include <algorithm>
 
 #include "app/MainWindow.h"
 #include "editor/EditCommands.h"
@@ -49,10 +51,33 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     auto* macroLabel = new QLabel(QStringLiteral("マクロ"), this);
     macroLabel->move(280, 0);
 
+    // The book chooser sits above the set buttons, which move down to make room for it.
+    cboBook = new QComboBox(this);
+    cboBook->setObjectName(QStringLiteral("cboBook"));
+    // One point smaller than the other controls, so that 「ブック40」 fits the column.
+    QFont small = cboBook->font();
+    small.setPointSizeF(small.pointSizeF() - 1);
+    cboBook->setFont(small);
+    cboBook->setGeometry(0, 16, 76, 24);
+    for (int b = 1; b <= kBookCount; ++b) cboBook->addItem(QStringLiteral("ブック%1").arg(b));
+    cboBook->setToolTip(QStringLiteral("マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え）"));
+    connect(cboBook, &QComboBox::currentIndexChanged, this, [this](int b) { cboBook_Click(b); });
+    auto addBookKey = [this](QKeyCombination key, int step) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, [this, step] {
+            int next = cboBook->currentIndex() + step;
+            if (cboBook->isEnabled() && next >= 0 && next < kBookCount)
+                cboBook->setCurrentIndex(next);
+        });
+    };
+    addBookKey(Qt::CTRL | Qt::Key_PageUp, -1);
+    addBookKey(Qt::CTRL | Qt::Key_PageDown, 1);
+
+    constexpr int kSetTop = 44;
     for (int n = 0; n < 10; ++n) {
         auto* button = new QPushButton(Q(kSetCaptions[n]), this);
         button->setObjectName(QStringLiteral("pbSet%1").arg(n));
-        button->setGeometry(24, 16 + 24 * n, 49, 17);
+        button->setGeometry(24, kSetTop + 24 * n, 49, 17);
         button->setAutoFillBackground(true);
         button->installEventFilter(this);
         connect(button, &QPushButton::clicked, this, [this, n] { pbSet_Click(n); });
@@ -60,7 +85,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
 
         auto* handle = new SetDragHandle(window, n, this);
         handle->setObjectName(QStringLiteral("pctSetDragger%1").arg(n));
-        handle->setGeometry(0, 16 + 24 * n, 17, 17);
+        handle->setGeometry(0, kSetTop + 24 * n, 17, 17);
         pctSetDragger[std::size_t(n)] = handle;
     }
     for (int i = 0; i < 20; ++i) {
@@ -116,6 +141,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
 }
 
 void MacroTab::SetEditorEnabled(bool enabled) {
+    cboBook->setEnabled(enabled);
     for (auto* b : pbSet) b->setEnabled(enabled);
     for (auto* b : efTitle) b->setEnabled(enabled);
     for (auto* b : efLine) b->setEnabled(enabled);
@@ -164,22 +190,49 @@ void MacroTab::StoreLines(MacroFile& file, int index) {
         StoreEditedText(file.Line(index, k), U(efLine[std::size_t(k)]->text()));
 }
 
+void MacroTab::ShowBookAndSet(int book, int set) {
+    {
+        QSignalBlocker quiet(cboBook);
+        cboBook->setCurrentIndex(book);
+    }
+    CurrentBookIndex = int16_t(book);
+    CurrentSetIndex = int16_t(set);
+    HighlightSet(set);
+    ShowTitles(w_.ShownBook()[std::size_t(set)]);
+    ShowMacro(w_.ShownBook()[std::size_t(set)], 0);
+}
+
 void MacroTab::efTitle_GotFocus(int index) {
-    MacroFile& set = w_.macroBook[std::size_t(CurrentSetIndex)];
+    MacroFile& set = w_.ShownBook()[std::size_t(CurrentSetIndex)];
     StoreLines(set, CurrentMacroIndex);
     SetTitleHighlight(CurrentMacroIndex, false);
     ShowMacro(set, index);
 }
 
+void MacroTab::cboBook_Click(int index) {
+    if (index < 0 || index >= kBookCount) return;
+    MacroFile& current = w_.ShownBook()[std::size_t(CurrentSetIndex)];
+    StoreTitles(current);
+    StoreLines(current, CurrentMacroIndex);
+    SetTitleHighlight(CurrentMacroIndex, false);
+    CurrentBookIndex = int16_t(index);
+    // A title box keeps the focus through the change (Ctrl+PageUp/PageDown): its macro is
+    // the one shown, or a click into that box would not choose it.
+    auto title = std::find(efTitle.begin(), efTitle.end(), QApplication::focusWidget());
+    int macro = title == efTitle.end() ? 0 : int(title - efTitle.begin());
+    ShowTitles(w_.ShownBook()[std::size_t(CurrentSetIndex)]);
+    ShowMacro(w_.ShownBook()[std::size_t(CurrentSetIndex)], macro);
+}
+
 void MacroTab::pbSet_Click(int index) {
-    MacroFile& current = w_.macroBook[std::size_t(CurrentSetIndex)];
+    MacroFile& current = w_.ShownBook()[std::size_t(CurrentSetIndex)];
     StoreTitles(current);
     StoreLines(current, CurrentMacroIndex);
     SetTitleHighlight(CurrentMacroIndex, false);
     CurrentSetIndex = int16_t(index);
     HighlightSet(index);
-    ShowTitles(w_.macroBook[std::size_t(index)]);
-    ShowMacro(w_.macroBook[std::size_t(index)], 0);
+    ShowTitles(w_.ShownBook()[std::size_t(index)]);
+    ShowMacro(w_.ShownBook()[std::size_t(index)], 0);
 }
 
 void MacroTab::pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalPos) {

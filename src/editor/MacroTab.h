@@ -1,9 +1,10 @@
 #pragma once
-// The tab "マクロ": set buttons, title boxes, line boxes, own name and preview. The
-// boxes are the working copy of the current set's titles and the current macro's
-// lines; they go into the MacroBook only when another macro or set is chosen, on
-// save, and by the set copy and cut commands.
+// The tab "マクロ": book chooser, set buttons, title boxes, line boxes, own name and
+// preview. The boxes are the working copy of the current set's titles and the current
+// macro's lines; they go into the book only when another macro, set or book is chosen,
+// on save, and by the set copy and cut commands.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -42,9 +43,12 @@ class MacroTab : public QWidget {
     void StoreTitles(MacroFile& file);
     void StoreLines(MacroFile& file, int index);
     void HighlightSet(int index);  // the set button colours for a newly shown set
+    // Shows a set of a book with its first macro, storing nothing (a folder was opened).
+    void ShowBookAndSet(int book, int set);
     void SetEditorEnabled(bool enabled);
 
     // Handlers
+    void cboBook_Click(int index);  // another book chosen: stores the boxes, as a set change
     void pbSet_Click(int index);
     void pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalPos);
     void efTitle_GotFocus(int index);
@@ -61,10 +65,12 @@ class MacroTab : public QWidget {
     std::array<std::u16string, 6> LineTexts() const;
     void RepaintPreview();
 
+    int16_t CurrentBookIndex = 0;  // 0 to 39
     int16_t CurrentSetIndex = 0;
     int16_t CurrentMacroIndex = 0;
     int16_t MenuSet = 0;
 
+    QComboBox* cboBook = nullptr;
     std::array<QPushButton*, 10> pbSet{};
     std::array<QLineEdit*, 20> efTitle{};
     std::array<QLineEdit*, 6> efLine{};

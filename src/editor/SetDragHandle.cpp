@@ -64,7 +64,7 @@ std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
     // From the book as stored: text typed into the boxes since is not in the file. The
     // file goes into this process's private temporary folder, where no other account
     // can have planted a link under its name.
-    const MacroFile& set = w_.macroBook[std::size_t(setIndex_)];
+    const MacroFile& set = w_.ShownBook()[std::size_t(setIndex_)];
     const std::u16string name = BackupFileName(setIndex_);
     std::u16string error;
     if (const int field = FieldHoldingLineEnd(set); field >= 0) {

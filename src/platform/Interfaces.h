@@ -96,6 +96,9 @@ public:
     virtual bool ActivateLauncherWindow() = 0;
     // Starts a program without waiting for it; on failure, a reason for the user.
     virtual bool StartProcess(std::u16string_view path, std::u16string* error) = 0;
+    // True while the game's own window exists (found as the capture engine finds it):
+    // the game then holds the logged-in character's macros and writes them back later.
+    virtual bool IsGameRunning() = 0;
 };
 
 // Screen images for the capture engine.

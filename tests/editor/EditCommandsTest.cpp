@@ -53,7 +53,7 @@ class EditCommandsTest : public QObject {
     }
     // A set with text in every field, written straight into the book.
     void fillSet(int set, const std::u16string& tag) {
-        MacroFile& file = w->macroBook[std::size_t(set)];
+        MacroFile& file = w->ShownBook()[std::size_t(set)];
         for (int m = 0; m < 20; ++m) {
             std::u16string n = Utf8ToUtf16(std::to_string(m + 1));
             StoreFieldText(file.Title(m), tag + n);
@@ -62,7 +62,7 @@ class EditCommandsTest : public QObject {
                                tag + u"行" + n + u"-" + Utf8ToUtf16(std::to_string(k)));
         }
     }
-    std::u16string setText(int set) { return SetToText(w->macroBook[std::size_t(set)]); }
+    std::u16string setText(int set) { return SetToText(w->ShownBook()[std::size_t(set)]); }
     // A drop as the platform delivers it, without a real drag. Another handle of this
     // window offers the move effect only.
     bool drop(SetDragHandle* target, const QMimeData* data) {
@@ -239,8 +239,8 @@ class EditCommandsTest : public QObject {
 
     void popupCutOfTheCurrentSetStoresAndEmptiesIt() {
         fillSet(0, u"A");
-        tab->ShowTitles(w->macroBook[0]);
-        tab->ShowMacro(w->macroBook[0], 0);
+        tab->ShowTitles(w->ShownBook()[0]);
+        tab->ShowMacro(w->ShownBook()[0], 0);
         typeMacro(1, QStringLiteral("typed"), {QStringLiteral("new line")});
         QTest::mouseClick(tab->pbSet[0], Qt::RightButton);
         tab->popSetMenu->close();
@@ -401,7 +401,7 @@ class EditCommandsTest : public QObject {
         f->dir.Write("odd.txt", {'a', 0x81, '\r', '\n'});
         std::unique_ptr<QMimeData> odd(fileList(f->dir.Path("odd.txt")));
         QVERIFY(drop(handle(5), odd.get()));
-        const auto title = FieldBytes(w->macroBook[5].Title(0));
+        const auto title = FieldBytes(w->ShownBook()[5].Title(0));
         QCOMPARE(std::vector<uint8_t>(title.begin(), title.end()),
                  (std::vector<uint8_t>{'a', 0x81}));
         QVERIFY(w->ContentModified);

@@ -132,11 +132,11 @@ class MacroTabTest : public QObject {
         QTest::keyClicks(line(0), QStringLiteral("/p hi"));
         QVERIFY(w.ContentModified);
         // Not in the book yet...
-        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Line(6, 0))), QString());
+        QCOMPARE(Q(ReadFieldText(w.ShownBook()[0].Line(6, 0))), QString());
         w.ContentModified = false;
         title(2)->setFocus(Qt::MouseFocusReason);
         // ...until another macro is chosen; the refill itself marks nothing.
-        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Line(6, 0))), QStringLiteral("/p hi"));
+        QCOMPARE(Q(ReadFieldText(w.ShownBook()[0].Line(6, 0))), QStringLiteral("/p hi"));
         QCOMPARE(line(0)->text(), QString());
         QVERIFY(!w.ContentModified);
         title(6)->setFocus(Qt::MouseFocusReason);
@@ -166,8 +166,8 @@ class MacroTabTest : public QObject {
         QTest::mouseClick(tab->pbSet[2], Qt::LeftButton);
         QCOMPARE(int(tab->CurrentSetIndex), 2);
         QCOMPARE(int(tab->CurrentMacroIndex), 0);
-        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Title(6))), QStringLiteral("回復"));
-        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Line(6, 1))), QStringLiteral("/ma ケアル <t>"));
+        QCOMPARE(Q(ReadFieldText(w.ShownBook()[0].Title(6))), QStringLiteral("回復"));
+        QCOMPARE(Q(ReadFieldText(w.ShownBook()[0].Line(6, 1))), QStringLiteral("/ma ケアル <t>"));
         QCOMPARE(title(6)->text(), QString());
         QVERIFY(!w.ContentModified);
         QCOMPARE(tab->pbSet[2]->palette().color(QPalette::Button), QColor(204, 204, 255));
@@ -195,7 +195,7 @@ class MacroTabTest : public QObject {
         QVERIFY(!line(0)->styleSheet().isEmpty());
         QVERIFY(line(0)->toolTip().contains(QStringLiteral("62")));
         title(4)->setFocus(Qt::MouseFocusReason);
-        QCOMPARE(Q(ReadFieldText(w.macroBook[0].Line(3, 0))), QStringLiteral("old"));
+        QCOMPARE(Q(ReadFieldText(w.ShownBook()[0].Line(3, 0))), QStringLiteral("old"));
         title(3)->setFocus(Qt::MouseFocusReason);
         QCOMPARE(line(0)->text(), QStringLiteral("old"));
         QVERIFY(line(0)->styleSheet().isEmpty());

@@ -202,11 +202,11 @@ class CharacterFolderTest : public QObject {
         w.macroTab->efLine[0]->setText(QStringLiteral("edited"));
         // A file that cannot be replaced (here: a folder in its place; permissions do not
         // stop the root account these tests may run as).
-        std::filesystem::remove(f.dir.Path(character + "/mcr4.dat"));
-        std::filesystem::create_directory(f.dir.Path(character + "/mcr4.dat"));
+        std::filesystem::remove(f.dir.Path(character + "/mcr.dat"));
+        std::filesystem::create_directory(f.dir.Path(character + "/mcr.dat"));
         QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Failed));
         QVERIFY(w.ContentModified);
-        QVERIFY(Q(f.fake.messageBox.shown.back().text).contains(QStringLiteral("mcr4.dat")));
+        QVERIFY(Q(f.fake.messageBox.shown.back().text).contains(QStringLiteral("mcr.dat")));
         // Opening another folder after a failing save keeps this one and its edits.
         std::size_t pickers = f.fake.dialogs.folderPrompts.size();
         f.fake.messageBox.answers = {MsgAnswer::Yes};

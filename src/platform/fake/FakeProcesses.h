@@ -21,7 +21,14 @@ class FakeProcesses : public IWindowsAndProcesses {
         return startFails.empty();
     }
 
+    bool IsGameRunning() override {
+        ++gameQueries;
+        return gameRunning;
+    }
+
     bool launcherRunning = false;
+    bool gameRunning = false;
+    int gameQueries = 0;
     int activations = 0;
     std::vector<std::u16string> started;
     std::u16string startFails;  // when not empty, starts fail with this reason

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "platform/linux/WineProcesses.h"
 #include "platform/linux/X11Windows.h"
 
 namespace qm {
@@ -24,6 +25,11 @@ bool LinuxProcesses::ActivateLauncherWindow() {
         if (auto window = windows.FindByClass(wmClass)) return windows.Activate(*window);
     }
     return false;
+}
+
+bool LinuxProcesses::IsGameRunning() {
+    X11Windows windows;
+    return FindGameWindow(windows).has_value();
 }
 
 bool LinuxProcesses::StartProcess(std::u16string_view path, std::u16string* error) {

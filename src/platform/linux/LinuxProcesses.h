@@ -10,6 +10,7 @@ class LinuxProcesses : public IWindowsAndProcesses {
   public:
     bool ActivateLauncherWindow() override;
     bool StartProcess(std::u16string_view path, std::u16string* error) override;
+    bool IsGameRunning() override;
 };
 
 }  // namespace qm

@@ -99,6 +99,11 @@ bool WineProcesses::ActivateLauncherWindow() {
     return false;
 }
 
+bool WineProcesses::IsGameRunning() {
+    X11Windows windows;
+    return FindGameWindow(windows).has_value();
+}
+
 bool WineProcesses::StartProcess(std::u16string_view path, std::u16string* error) {
     const QFileInfo file(Q(path));
     const std::u16string prefix = host_ ? host_->WinePrefix() : std::u16string();

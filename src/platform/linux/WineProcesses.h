@@ -37,6 +37,7 @@ class WineProcesses : public IWindowsAndProcesses {
 
     bool ActivateLauncherWindow() override;
     bool StartProcess(std::u16string_view path, std::u16string* error) override;
+    bool IsGameRunning() override;
 
   private:
     IGameHost* host_;

@@ -32,6 +32,10 @@ bool Win32Processes::ActivateLauncherWindow() {
     return true;
 }
 
+bool Win32Processes::IsGameRunning() {
+    return FindWindowW(L"FFXiClass", nullptr) != nullptr;
+}
+
 bool Win32Processes::StartProcess(std::u16string_view path, std::u16string* error) {
     std::wstring file(path.begin(), path.end());
     std::wstring commandLine = L"\"" + file + L"\"";

@@ -12,6 +12,7 @@ class Win32Processes : public IWindowsAndProcesses {
   public:
     bool ActivateLauncherWindow() override;
     bool StartProcess(std::u16string_view path, std::u16string* error) override;
+    bool IsGameRunning() override;
 };
 
 }  // namespace qm
