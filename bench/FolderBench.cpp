@@ -14,6 +14,7 @@
 
 #include "macro/MacroFolder.h"
 #include "storage/Paths.h"
+#include "storage/Utf.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ class Collector : public benchmark::ConsoleReporter {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                ms[run.benchmark_name()] = run.GetAdjustedRealTime() *
+                ms[run.benchmark_name()] = run.GetAdjustedRealTime() /
                                            benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
         }
     }

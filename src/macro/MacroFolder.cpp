@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "storage/Paths.h"
@@ -14,24 +15,76 @@ int MacroFolderContent::FirstUnreadable() const {
     return it == state.end() ? -1 : int(it - state.begin());
 }
 
+namespace {
+
+// The file number a name stands for ("mcr.dat" 0, "mcr<n>.dat" n from 1 to 399 without
+// leading zeros), or -1. Windows finds a file whatever the case of its name; so does
+// the game there, and so must this.
+int NumberOfMacroFile(std::string_view name) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    auto same = [&](std::string_view a, std::string_view b) {
+#ifdef _WIN32
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [&](char x, char y) { return lower(x) == lower(y); });
+#else
+        (void)lower;
+        return a == b;
+#endif
+    };
+    if (name.size() < 7 || !same(name.substr(0, 3), "mcr") ||
+        !same(name.substr(name.size() - 4), ".dat"))
+        return -1;
+    const std::string_view digits = name.substr(3, name.size() - 7);
+    if (digits.empty()) return 0;
+    if (digits.size() > 3 || digits[0] == '0') return -1;
+    int n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n < kMacroFileCount ? n : -1;
+}
+
+// Only a regular file is opened: a pipe by that name would block the read.
+void ReadMacroFileInto(MacroFolderContent& content, int n, const std::filesystem::path& path,
+                       bool regular) {
+    auto& state = content.state[std::size_t(n)];
+    state = MacroFileState::Unreadable;
+    if (!regular) return;
+    auto head = ReadFileHead(path, kMacroFileSize);
+    if (!head) return;
+    state = MacroFileState::Present;
+    content.size[std::size_t(n)] = uint16_t(head->size());
+    std::copy(head->begin(), head->end(), content.books.File(n).bytes.begin());
+}
+
+}  // namespace
+
 MacroFolderContent ReadMacroFolder(std::u16string_view folder) {
     MacroFolderContent content;
-    const std::u16string base(folder);
+    const std::filesystem::path base = PathFromText(folder);
+    // One listing finds the files: most of the 400 names are missing in most folders. The
+    // listing tells each entry's type; only a link costs a look at its target.
+    std::error_code ec;
+    std::filesystem::directory_iterator it(base, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const int n = NumberOfMacroFile(it->path().filename().string());
+        if (n < 0) continue;
+        std::error_code typeError;
+        const bool regular = it->is_regular_file(typeError);
+        ReadMacroFileInto(content, n, it->path(), regular && !typeError);
+    }
+    if (!ec) return content;
+
+    // A folder that cannot be listed may still let its files be opened by name.
+    content = MacroFolderContent{};
+    const std::u16string text(folder);
     for (int n = 0; n < kMacroFileCount; ++n) {
-        const std::filesystem::path path = PathFromText(base + MacroFileName(n));
-        std::error_code ec;
-        // One stat decides: most of the 400 names are missing in most folders. Only a
-        // regular file is opened (a pipe by that name would block the read).
+        const std::filesystem::path path = PathFromText(text + MacroFileName(n));
         const auto status = std::filesystem::status(path, ec);
         if (status.type() == std::filesystem::file_type::not_found) continue;
-        auto& state = content.state[std::size_t(n)];
-        state = MacroFileState::Unreadable;
-        if (ec || status.type() != std::filesystem::file_type::regular) continue;
-        auto head = ReadFileHead(path, kMacroFileSize);
-        if (!head) continue;
-        state = MacroFileState::Present;
-        content.size[std::size_t(n)] = uint16_t(head->size());
-        std::copy(head->begin(), head->end(), content.books.File(n).bytes.begin());
+        ReadMacroFileInto(content, n, path,
+                          !ec && status.type() == std::filesystem::file_type::regular);
     }
     return content;
 }

@@ -42,6 +42,9 @@ TEST(MacroFolder, ReadsEveryBookAndWritesOnlyWhatChanges) {
     std::vector<uint8_t> wrongDigest = Record(SetWithTitle(u"bad"));
     wrongDigest[8] ^= 1;
     dir.Write("c/" + Name(395), wrongDigest);
+    // Names that are none of the 400 files.
+    for (const char* other : {"mcr01.dat", "mcr400.dat", "mcr5.dat.bak", "mcrx.dat", "cnf.dat"})
+        dir.Write(std::string("c/") + other, Record(SetWithTitle(u"other")));
 
     MacroFolderContent disk = ReadMacroFolder(dir.Text("c/"));
     for (int n = 0; n < kMacroFileCount; ++n) {
