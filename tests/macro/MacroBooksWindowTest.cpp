@@ -6,13 +6,17 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <map>
 
 #include "DemoData.h"
 #include "StandInGameWindow.h"
 #include "app/Texts.h"
 #include "editor/MacroTab.h"
+#include "editor/SetBackup.h"
+#include "editor/SetDragHandle.h"
 #include "editor/TextForms.h"
 #include "macro/Md5.h"
 #include "platform/linux/WineProcesses.h"
@@ -174,6 +178,29 @@ class MacroBooksWindowTest : public QObject {
         const std::vector<uint8_t>& written = after.at("mcr112.dat").bytes;
         QCOMPARE(written.size(), kMacroFileSize);
         QCOMPARE(written, before.at("mcr22.dat").bytes);  // same fields, same digest
+    }
+
+    void backupHandlesWorkOnTheShownBook() {
+        open();
+        tab->cboBook->setCurrentIndex(39);
+        auto handle = [&](int n) {
+            return static_cast<SetDragHandle*>(tab->pctSetDragger[std::size_t(n)]);
+        };
+        const auto backup = handle(9)->pctSetDragger_OLESetData();  // book 40, set 10
+        QVERIFY(backup);
+        const auto bytes = BackupFileBytes(w->macroBooks.File(399));
+        std::ifstream in(*backup, std::ios::binary);
+        QCOMPARE(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}), bytes);
+
+        tab->cboBook->setCurrentIndex(1);
+        QMimeData data;
+        data.setUrls(QList<QUrl>{QUrl::fromLocalFile(Q(TextFromPath(*backup)))});
+        QDropEvent drop(QPointF(8, 8), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QVERIFY(handle(0)->pctSetDragger_OLEDragDrop(&drop));
+        QCOMPARE(SetToText(w->macroBooks.File(10)), SetToText(w->macroBooks.File(399)));
+        QCOMPARE(tab->efTitle[0]->text(), QStringLiteral("最後"));  // the shown set, refilled
+        QCOMPARE(ReadFieldText(w->macroBooks.File(0).Title(0)), u"ケアル");
+        QVERIFY(w->ContentModified);
     }
 
     void saveWritesOnlyTheChangedFilesOfTheEditedBook() {
