@@ -187,6 +187,11 @@ bool wMenu::Form_Load() {
     return true;
 }
 
+void wMenu::FinishStartup() {
+    CheckBumpMap();
+    FileOpen_Click();
+}
+
 void wMenu::tsMenu_Click() {
     int selected = tsMenu->currentIndex();
     for (int i = 0; i < 4; ++i) {

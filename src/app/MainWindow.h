@@ -45,8 +45,9 @@ class wMenu : public QMainWindow {
     // Start-up up to the point where the character folder is asked for. False when
     // another copy runs: this copy must then end without doing anything else.
     bool Form_Load();
-    // The last start-up step, once the window is on the screen: ask for the folder.
-    void FinishStartup() { FileOpen_Click(); }
+    // The last start-up steps, once the window is on the screen: the bump-mapping
+    // question goes out, then the folder is asked for.
+    void FinishStartup();
 
     // File menu
     void FileOpen_Click();
@@ -117,6 +118,7 @@ class wMenu : public QMainWindow {
 
     // Start-up steps that belong to the other tabs.
     void CheckD3D();
+    void CheckBumpMap();  // the probe's second half; its answer may come later
     void FillGameSettingChoices();
     void LoadGameSettings();
     bool SaveGameSettings();
@@ -152,6 +154,8 @@ class wMenu : public QMainWindow {
     std::unique_ptr<TraceLog> trace_;
     SeededRandom random_;
     bool ended_ = false;
+    bool adapterFound_ = false;  // the probe answered at start-up: bump mapping may be asked
+    bool bumpMapAsked_ = false;
 };
 
 }  // namespace qm

@@ -1,5 +1,8 @@
 // The game settings tab and the display probe, on the main window.
 #include "app/MainWindow.h"
+
+#include <QPointer>
+
 #include "config/DisplayProbe.h"
 #include "config/GameSettings.h"
 #include "config/GameSettingsTab.h"
@@ -7,7 +10,21 @@
 namespace qm {
 
 void wMenu::CheckD3D() {
-    gameSettingsTab->ApplyProbe(qm::CheckD3D(platform.display, Trace().Fn()));
+    const DisplayProbeResult result = qm::CheckD3D(platform.display, Trace().Fn());
+    adapterFound_ = result.available;
+    gameSettingsTab->ApplyProbe(result);
+}
+
+// Asked once per run, after the window is shown. Until the answer comes (or when the
+// probe fails or gives up) the box stays disabled; its stored value is kept either way.
+void wMenu::CheckBumpMap() {
+    if (!adapterFound_ || bumpMapAsked_) return;
+    bumpMapAsked_ = true;
+    platform.display->AskVertexShaderVersion(
+        [self = QPointer<wMenu>(this)](std::optional<uint32_t> version) {
+            if (self && BumpMapAvailable(version, self->Trace().Fn()))
+                self->gameSettingsTab->cbBumpMap->setEnabled(true);
+        });
 }
 
 void wMenu::FillGameSettingChoices() {

@@ -1,12 +1,14 @@
 #include "app/RealPlatform.h"
 
+#include <QCoreApplication>
+
 #include "platform/SystemClock.h"
 #include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LocalInstanceChannel.h"
 #include "platform/linux/QtImageWriter.h"
 #include "platform/linux/QtScreenGrabber.h"
-#include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/QtServices.h"
+#include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/RegFile.h"
 #include "settings/WineHost.h"
 #include "platform/linux/WineProcesses.h"
@@ -52,6 +54,10 @@ RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {
     platform.registry = &backends_->registry;
     platform.gameHost = &backends_->wine;
     platform.processes = &backends_->processes;
+    // Bump mapping is asked of a helper copy of this program: the OpenGL driver it maps
+    // stays out of the editor, and a driver that hangs or crashes takes only the helper.
+    backends_->display.SetVertexShaderHelper(QCoreApplication::applicationFilePath(),
+                                             {QString::fromLatin1(kVertexShaderProbeOption)});
     platform.display = &backends_->display;
     platform.keyState = &backends_->keyState;
     backends_->screen.SetGameWindowFinder(&FindGameWindow);

@@ -5,10 +5,19 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <cstring>
+
 #include "app/MainWindow.h"
 #include "app/RealPlatform.h"
+#include "platform/linux/XrandrDisplayProbe.h"
 
 int main(int argc, char* argv[]) {
+    // The editor's own helper for the bump-mapping question (see RealPlatform).
+    if (argc == 2 && std::strcmp(argv[1], qm::kVertexShaderProbeOption) == 0) {
+        QGuiApplication helper(argc, argv);
+        return qm::PrintVertexShaderVersion();
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmor"));
     // Fusion draws button and box colours from the palette on every desktop, which the

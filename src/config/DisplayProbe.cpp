@@ -34,15 +34,17 @@ DisplayProbeResult CheckD3D(IDisplayProbe* probe, const TraceFn& trace) {
     Trace(trace, u"CheckD3D()");
     if (probe == nullptr || !probe->Available()) return result;
 
+    result.available = true;
     result.displayModeFailed = CheckDisplayMode(*probe, trace, result.modes);
+    return result;
+}
 
-    const std::optional<uint32_t> version = probe->VertexShaderVersion();
+bool BumpMapAvailable(std::optional<uint32_t> version, const TraceFn& trace) {
     // Only the low word is the version (major in the high byte); 1.1 is the least the
     // game's bump mapping needs.
-    if (!version || (*version & 0xFFFFu) < 0x0101u) return result;
+    if (!version || (*version & 0xFFFFu) < 0x0101u) return false;
     Trace(trace, u"BumpMap使用可能");
-    result.bumpMapAvailable = true;
-    return result;
+    return true;
 }
 
 bool CheckDisplayMode(IDisplayProbe& probe, const TraceFn& trace, DisplayModeList& list) {

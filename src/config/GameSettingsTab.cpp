@@ -197,7 +197,6 @@ void GameSettingsTab::ApplyProbe(const DisplayProbeResult& probe) {
     displayModes = probe.modes;
     displayModeFailed = probe.displayModeFailed;
     for (const Resolution& r : displayModes) cboFrontBuffer->addItem(Q(DisplayModeCaption(r)));
-    if (probe.bumpMapAvailable) cbBumpMap->setEnabled(true);
 }
 
 void GameSettingsTab::FillGameSettingChoices() {

@@ -33,7 +33,7 @@ class GameSettingsTab : public QWidget {
   public:
     GameSettingsTab(wMenu& window, QWidget* parent);
 
-    // The probe's resolutions into cboFrontBuffer, and bump mapping enabled when able.
+    // The probe's resolutions into cboFrontBuffer.
     void ApplyProbe(const DisplayProbeResult& probe);
     void FillGameSettingChoices();
     // Sets every control, rebuilding cboFrontBuffer from displayModes. Sliders are set

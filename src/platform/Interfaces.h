@@ -127,6 +127,11 @@ public:
     virtual std::vector<DisplayMode> Modes() = 0;
     // Vertex shader version as Direct3D reports it (0x0101 is 1.1); nothing when the query fails.
     virtual std::optional<uint32_t> VertexShaderVersion() = 0;
+    // The same question without waiting: `done` gets the answer later on the window's
+    // thread, or at once from a probe for which the question is cheap.
+    virtual void AskVertexShaderVersion(std::function<void(std::optional<uint32_t>)> done) {
+        done(VertexShaderVersion());
+    }
     virtual std::optional<std::pair<int, int>> DesktopSize() = 0;
 };
 

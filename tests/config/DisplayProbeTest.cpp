@@ -31,7 +31,7 @@ TEST(DisplayProbe, RefreshRatesAndFormatsCollapseAtFirstOccurrenceUnsorted) {
     const DisplayProbeResult r = CheckD3D(&probe, trace.Fn());
     EXPECT_EQ(r.modes, (DisplayModeList{{1280, 1024}, {1024, 768}, {800, 600}}));
     EXPECT_FALSE(r.displayModeFailed);
-    EXPECT_FALSE(r.bumpMapAvailable);
+    EXPECT_TRUE(r.available);
     EXPECT_EQ(trace.lines, (Lines{u"CheckD3D()", u"CheckDisplayMode()"}));
 }
 
@@ -44,7 +44,8 @@ TEST(DisplayProbe, SixteenBitOnlyAdapterFailsWithTraceLine) {
     const DisplayProbeResult r = CheckD3D(&probe, trace.Fn());
     EXPECT_TRUE(r.modes.empty());
     EXPECT_TRUE(r.displayModeFailed);
-    EXPECT_TRUE(r.bumpMapAvailable);  // the two questions are independent
+    EXPECT_TRUE(r.available);  // bump mapping is still asked: the two are independent
+    EXPECT_TRUE(BumpMapAvailable(probe.VertexShaderVersion(), trace.Fn()));
     EXPECT_EQ(trace.lines, (Lines{u"CheckD3D()", u"CheckDisplayMode()",
                                   u"ディスプレイ解像度の取得失敗", u"BumpMap使用可能"}));
 }
@@ -66,13 +67,10 @@ TEST(DisplayProbe, BumpMappingNeedsVertexShaderOnePointOneInTheLowWord) {
                         {0x0300, true},        {0xFFFE0100, false}, {0xFFFE0101, true},
                         {0x00010000, false}};
     for (const Row& row : rows) {
-        FakeDisplayProbe probe;
-        probe.AddMode(1024, 768, kFormatX8R8G8B8);
-        probe.vertexShaderVersion = row.version;
         TraceRecorder trace;
-        EXPECT_EQ(CheckD3D(&probe, trace.Fn()).bumpMapAvailable, row.expected)
+        EXPECT_EQ(BumpMapAvailable(row.version, trace.Fn()), row.expected)
             << row.version.value_or(0);
-        EXPECT_EQ(trace.lines.back() == u"BumpMap使用可能", row.expected);
+        EXPECT_EQ(trace.lines, row.expected ? Lines{u"BumpMap使用可能"} : Lines{});
     }
 }
 
@@ -85,7 +83,7 @@ TEST(DisplayProbe, MissingAdapterEndsQuietlyAfterFirstLine) {
     const DisplayProbeResult r = CheckD3D(&probe, trace.Fn());
     EXPECT_TRUE(r.modes.empty());
     EXPECT_FALSE(r.displayModeFailed);
-    EXPECT_FALSE(r.bumpMapAvailable);
+    EXPECT_FALSE(r.available);  // bump mapping is not asked either
     EXPECT_EQ(probe.modeQueries, 0);
     EXPECT_EQ(trace.lines, (Lines{u"CheckD3D()"}));
 

@@ -188,11 +188,60 @@ class GameSettingsTabTest : public QObject {
         QVERIFY(first < std::ptrdiff_t(lines.size()));
         QCOMPARE(at(u"CheckDisplayMode()"), first + 1);
         QCOMPARE(at(u"ディスプレイ解像度の取得失敗"), first + 2);
-        QCOMPARE(at(u"BumpMap使用可能"), first + 3);
         QVERIFY(first < at(u"LoadPreferences()"));
+        // Bump mapping is asked once the window is shown, after the other start-up steps.
+        QVERIFY(at(u"InitTextColor()") < at(u"BumpMap使用可能"));
+        QVERIFY(at(u"BumpMap使用可能") < at(u"GetDisplayMode()"));
         // The tab switch asks for the desktop size.
         QCOMPARE(Q(lines.back()), QStringLiteral("Returns 1024, 768"));
         QCOMPARE(Q(lines[lines.size() - 2]), QStringLiteral("GetDisplayMode()"));
+    }
+
+    void tabWorksWhileTheBumpMappingProbeHangsOrFails() {
+        for (const bool hangs : {true, false}) {
+            WindowFixture f;
+            f.fake.display.AddMode(1024, 768, 22);
+            // A hanging probe would have said yes; a failed one gives no version.
+            f.fake.display.vertexShaderVersion =
+                hangs ? std::optional<uint32_t>(0x0300) : std::optional<uint32_t>();
+            f.fake.display.deferAnswer = hangs;
+            Put(f, u"0017", 1);
+            wMenu& w = f.Start();
+            GameSettingsTab& t = OpenTab(w);
+            QCOMPARE(f.fake.display.vertexShaderQuestions, 1);
+            QVERIFY(!t.cbBumpMap->isEnabled());
+            QCOMPARE(t.cbBumpMap->checkState(), Qt::Checked);  // the stored value is shown
+            QCOMPARE(Entries(t.cboFrontBuffer),
+                     (QStringList{QStringLiteral("1024 × 768"), QStringLiteral("0 × 0")}));
+            QTest::mouseClick(t.cbMipMap, Qt::LeftButton);
+            QVERIFY(w.ContentModified);
+            QCOMPARE(w.FileSave_Click(), SaveResult::Saved);
+            QCOMPARE(Stored(f.fake.registry, u"0000"), 1);
+            QCOMPARE(Stored(f.fake.registry, u"0017"), 1);  // kept although disabled
+            // An answer after the window has gone must not reach it.
+            f.window.reset();
+            f.fake.display.Answer();
+        }
+    }
+
+    void bumpMappingIsAskedAfterTheWindowIsShownAndEnabledWhenAnswered() {
+        WindowFixture f;
+        f.fake.display.AddMode(1024, 768, 22);
+        f.fake.display.vertexShaderVersion = 0x0101;
+        f.fake.display.deferAnswer = true;
+        wMenu& w = f.Start(false);
+        QCOMPARE(f.fake.display.vertexShaderQuestions, 0);
+        w.FinishStartup();
+        QCOMPARE(f.fake.display.vertexShaderQuestions, 1);
+        GameSettingsTab& t = OpenTab(w);
+        QVERIFY(!t.cbBumpMap->isEnabled());
+        f.fake.display.Answer();
+        QVERIFY(t.cbBumpMap->isEnabled());
+        QVERIFY(!w.ContentModified);
+        QTest::mouseClick(t.cbBumpMap, Qt::LeftButton);
+        QVERIFY(w.ContentModified);
+        QCOMPARE(w.FileSave_Click(), SaveResult::Saved);
+        QCOMPARE(Stored(f.fake.registry, u"0017"), 1);
     }
 
     void failedWritesAreReportedAndKeepChanges() {

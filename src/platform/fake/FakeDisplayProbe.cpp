@@ -7,6 +7,20 @@ std::vector<DisplayMode> FakeDisplayProbe::Modes() {
     return modes;
 }
 
+void FakeDisplayProbe::AskVertexShaderVersion(std::function<void(std::optional<uint32_t>)> done) {
+    ++vertexShaderQuestions;
+    if (deferAnswer)
+        pending.push_back(std::move(done));
+    else
+        done(vertexShaderVersion);
+}
+
+void FakeDisplayProbe::Answer() {
+    auto waiting = std::move(pending);
+    pending.clear();
+    for (auto& done : waiting) done(vertexShaderVersion);
+}
+
 void FakeDisplayProbe::AddMode(int width, int height, int format, int refreshRates) {
     int bits = 32;
     if (format == 20)

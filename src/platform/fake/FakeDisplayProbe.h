@@ -2,6 +2,7 @@
 // A display adapter for tests: any modes, formats included, a chosen vertex shader
 // version and desktop size.
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -15,6 +16,10 @@ class FakeDisplayProbe : public IDisplayProbe {
     bool Available() override { return available; }
     std::vector<DisplayMode> Modes() override;
     std::optional<uint32_t> VertexShaderVersion() override { return vertexShaderVersion; }
+    // Answers at once, unless deferAnswer: then the question waits in `pending` until the
+    // test calls Answer() (or never, as a probe that hangs).
+    void AskVertexShaderVersion(std::function<void(std::optional<uint32_t>)> done) override;
+    void Answer();
     std::optional<std::pair<int, int>> DesktopSize() override { return desktopSize; }
 
     // Adds one mode per refresh rate, as an adapter lists them.
@@ -25,6 +30,9 @@ class FakeDisplayProbe : public IDisplayProbe {
     std::optional<uint32_t> vertexShaderVersion;
     std::optional<std::pair<int, int>> desktopSize;
     int modeQueries = 0;
+    bool deferAnswer = false;
+    std::vector<std::function<void(std::optional<uint32_t>)>> pending;
+    int vertexShaderQuestions = 0;
 };
 
 }  // namespace qm

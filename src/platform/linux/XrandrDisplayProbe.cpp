@@ -4,8 +4,12 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QProcess>
 #include <QScreen>
 #include <QString>
+#include <QTimer>
+
+#include <cstdio>
 
 // After Qt: the X11 headers define macros (None, Bool, Status) that clash with Qt's names.
 #include <X11/Xlib.h>
@@ -132,6 +136,7 @@ bool IsSoftwareRenderer(const QString& renderer) {
 XrandrDisplayProbe::XrandrDisplayProbe() : display_(XOpenDisplay(nullptr)) {}
 
 XrandrDisplayProbe::~XrandrDisplayProbe() {
+    if (helper_) helper_->disconnect();  // its destructor kills a helper still running
     if (display_ != nullptr) XCloseDisplay(static_cast<Display*>(display_));
 }
 
@@ -182,6 +187,10 @@ std::vector<DisplayMode> XrandrDisplayProbe::Modes() {
 }
 
 std::optional<uint32_t> XrandrDisplayProbe::VertexShaderVersion() {
+    return OpenGlVertexShaderVersion();
+}
+
+std::optional<uint32_t> XrandrDisplayProbe::OpenGlVertexShaderVersion() {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
         return std::nullopt;
     QOffscreenSurface surface;
@@ -196,6 +205,85 @@ std::optional<uint32_t> XrandrDisplayProbe::VertexShaderVersion() {
     if (IsSoftwareRenderer(renderer)) return 0u;
     // Direct3D's version tokens: OpenGL 2 hardware runs vertex shaders 2.0.
     return major >= 2 ? 0xFFFE0200u : 0xFFFE0100u;
+}
+
+void XrandrDisplayProbe::SetVertexShaderHelper(QString program, QStringList arguments,
+                                               int timeoutMs) {
+    helperProgram_ = std::move(program);
+    helperArguments_ = std::move(arguments);
+    helperTimeoutMs_ = timeoutMs;
+}
+
+void XrandrDisplayProbe::AskVertexShaderVersion(std::function<void(std::optional<uint32_t>)> done) {
+    if (answer_) {
+        done(*answer_);
+        return;
+    }
+    waiting_.push_back(std::move(done));
+    if (helper_) return;  // already asked
+    if (helperProgram_.isEmpty()) {
+        Settle(VertexShaderVersion());
+        return;
+    }
+    helper_ = std::make_unique<QProcess>();
+    helper_->setProgram(helperProgram_);
+    helper_->setArguments(helperArguments_);
+    helper_->setProcessChannelMode(QProcess::ForwardedErrorChannel);  // driver warnings
+    QProcess* process = helper_.get();
+    QObject::connect(process, &QProcess::finished, process,
+                     [this, process](int code, QProcess::ExitStatus status) {
+                         std::optional<uint32_t> answer;
+                         if (status == QProcess::NormalExit && code == 0)
+                             answer = ParseVertexShaderAnswer(process->readAllStandardOutput());
+                         Settle(answer);
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process, [this](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) Settle(std::nullopt);
+    });
+    helperTimer_ = std::make_unique<QTimer>();
+    helperTimer_->setSingleShot(true);
+    QObject::connect(helperTimer_.get(), &QTimer::timeout, helperTimer_.get(),
+                     [this] { Settle(std::nullopt); });
+    helperTimer_->start(helperTimeoutMs_);
+    process->start();
+}
+
+void XrandrDisplayProbe::Settle(std::optional<uint32_t> answer) {
+    if (answer_) return;
+    answer_ = answer;
+    if (helperTimer_) helperTimer_->stop();
+    if (helper_) {
+        // This may run inside one of the helper's own signals: it goes away later.
+        QProcess* process = helper_.release();
+        process->disconnect();
+        if (process->state() != QProcess::NotRunning) {
+            QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+            process->kill();
+        } else {
+            process->deleteLater();
+        }
+    }
+    auto waiting = std::move(waiting_);
+    waiting_.clear();
+    for (auto& done : waiting) done(answer);
+}
+
+std::optional<uint32_t> ParseVertexShaderAnswer(const QByteArray& output) {
+    const QByteArray text = output.trimmed();
+    if (!text.startsWith("0x") || text.size() != 10) return std::nullopt;
+    bool ok = false;
+    const uint value = text.mid(2).toUInt(&ok, 16);
+    if (!ok) return std::nullopt;
+    return static_cast<uint32_t>(value);
+}
+
+int PrintVertexShaderVersion() {
+    const std::optional<uint32_t> version = XrandrDisplayProbe::OpenGlVertexShaderVersion();
+    if (version)
+        std::printf("0x%08X\n", static_cast<unsigned>(*version));
+    else
+        std::printf("none\n");
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 std::optional<std::pair<int, int>> XrandrDisplayProbe::DesktopSize() {
