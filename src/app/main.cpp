@@ -4,12 +4,55 @@
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstring>
+#include <functional>
 
 #include "app/MainWindow.h"
 #include "app/RealPlatform.h"
 #include "platform/linux/XrandrDisplayProbe.h"
+
+namespace {
+
+// Runs `then` once, after the shown window's first expose has been painted, or after a
+// second when no expose comes (a window system that keeps it hidden or minimised).
+class FirstPictureWatch : public QObject {
+  public:
+    FirstPictureWatch(QWindow* window, std::function<void()> then)
+        : QObject(window), then_(std::move(then)) {
+        window->installEventFilter(this);
+        QTimer::singleShot(1000, this, [this] { Run(); });
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // The expose is painted right after this filter; `then` follows that.
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed())
+            QTimer::singleShot(0, this, [this] { Run(); });
+        return false;
+    }
+
+  private:
+    void Run() {
+        if (!then_) return;
+        const std::function<void()> then = std::move(then_);
+        then_ = nullptr;
+        deleteLater();
+        then();
+    }
+
+    std::function<void()> then_;
+};
+
+void AfterFirstPicture(QWidget& shown, std::function<void()> then) {
+    if (QWindow* window = shown.windowHandle())
+        new FirstPictureWatch(window, std::move(then));
+    else
+        QTimer::singleShot(0, &shown, std::move(then));
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     // The editor's own helper for the bump-mapping question (see RealPlatform).
@@ -30,6 +73,7 @@ int main(int argc, char* argv[]) {
     real.SetOwner(&window);
     if (!window.Form_Load()) return 0;  // another copy runs and was brought forward
     window.show();
-    QTimer::singleShot(0, &window, [&window] { window.FinishStartup(); });
+    // The folder picker is slow to build; the window is drawn first.
+    AfterFirstPicture(window, [&window] { window.FinishStartup(); });
     return app.exec();
 }
