@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 
 #include "platform/SystemClock.h"
+#include "platform/linux/LazySoundPlayer.h"
 #include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LocalInstanceChannel.h"
 #include "platform/linux/QtImageWriter.h"
 #include "platform/linux/QtScreenGrabber.h"
 #include "platform/linux/QtServices.h"
-#include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/RegFile.h"
 #include "settings/WineHost.h"
 #include "platform/linux/WineProcesses.h"
@@ -39,7 +39,7 @@ struct RealPlatform::Backends {
     X11Windows windows;
     QtScreenGrabber screen{&windows};
     QtImageWriter imageWriter;
-    QtSoundPlayer sound;
+    LazySoundPlayer sound;
 };
 
 RealPlatform::RealPlatform() : backends_(std::make_unique<Backends>()) {

@@ -17,3 +17,7 @@ void QtSoundPlayer::PlayAsync(std::u16string_view path) {
 }
 
 }  // namespace qm
+
+extern "C" Q_DECL_EXPORT qm::ISoundPlayer* QuillmorCreateSoundPlayer() {
+    return new qm::QtSoundPlayer;
+}

@@ -1,5 +1,9 @@
 #pragma once
 // Sound effects through Qt Multimedia: one at a time, started without waiting.
+//
+// Qt Multimedia and the sound libraries under it are slow to load and take memory, and
+// most runs play no sound; so this lives in a module of its own, loaded by
+// LazySoundPlayer on the first sound.
 
 #include <QSoundEffect>
 
@@ -18,3 +22,6 @@ class QtSoundPlayer : public ISoundPlayer {
 };
 
 }  // namespace qm
+
+// The module's one entry point; the caller owns the player.
+extern "C" qm::ISoundPlayer* QuillmorCreateSoundPlayer();
