@@ -1,14 +1,20 @@
 #pragma once
 // Writing files the game owns so that a crash, a full disk or a power cut leaves
-// either the old bytes or the new ones, never a mix.
+// either the old bytes or the new ones, never a mix: the new content is staged in a
+// temporary file beside the target, flushed, and renamed over it. Every operation goes
+// through the current file system (storage/FileSystem.h).
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
+
+#include "storage/FileSystem.h"
 
 namespace qm {
 
@@ -30,5 +36,53 @@ bool WriteWholeFile(const std::filesystem::path& path, std::span<const uint8_t> 
 // For tests: called after the temporary file is written and before the rename; returning
 // false makes the write fail there, as a crash at that moment would.
 void SetSafeFileFaultHook(std::function<bool(const std::filesystem::path& tempFile)> hook);
+
+// A file's first bytes as the program last read or wrote them, so that a save can leave
+// alone a file it would not change (and its time stamp with it).
+struct StoredHead {
+    bool present = false;        // the file was there
+    std::vector<uint8_t> bytes;  // at most a record's worth
+    bool Holds(std::span<const uint8_t> record) const {
+        return present && bytes.size() == record.size() &&
+               std::equal(bytes.begin(), bytes.end(), record.begin());
+    }
+};
+
+// The steps the writers above and the save plan share.
+
+// Why a file operation failed, in Japanese.
+std::u16string FileErrorText(std::error_code error);
+
+// The file a write to `path` replaces: a link is followed to the file it names, and the
+// link stays.
+std::error_code ResolveReplacedFile(const std::filesystem::path& path,
+                                    std::filesystem::path& target);
+
+// What a replacement needs to know about its target before anything is written, or why
+// it cannot be replaced: a folder in its place, a file nobody may write (a player's way
+// of protecting it), a folder that does not exist.
+struct ReplaceCheck {
+    std::optional<FileStat> existing;  // the file being replaced, when there is one
+};
+std::error_code CheckReplaceable(IFileSystem& fs, const std::filesystem::path& target,
+                                 bool folderMayBeMissing, ReplaceCheck& out);
+
+// The whole new content of a record file: record followed by whatever the file holds
+// past record.size() bytes (nothing when it is missing).
+std::error_code ComposeRecordFile(IFileSystem& fs, const std::filesystem::path& target,
+                                  std::span<const uint8_t> record, std::vector<uint8_t>& content);
+
+struct StagedFile {
+    std::filesystem::path target;
+    std::filesystem::path temp;
+};
+// Writes content to a new temporary file beside target (with the permissions of the
+// file it replaces), flushed and closed. On failure no temporary file is left.
+std::error_code StageFile(IFileSystem& fs, const std::filesystem::path& target,
+                          const ReplaceCheck& check, std::span<const uint8_t> content,
+                          StagedFile& out);
+// Renames the staged file over its target. On failure the temporary file is removed.
+std::error_code CommitStagedFile(IFileSystem& fs, const StagedFile& staged);
+void DiscardStagedFile(IFileSystem& fs, const StagedFile& staged);
 
 }  // namespace qm

@@ -1,0 +1,81 @@
+#pragma once
+// The file-system operations the safe writer and the save plan go through. One call is
+// one operation, so a test can make any single one fail (FaultyFileSystem) and a
+// benchmark can count them. Errors are system error codes (std::generic_category for
+// the POSIX ones); success is an empty code.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <system_error>
+#include <vector>
+
+namespace qm {
+
+struct FileStat {
+    enum class Kind { Regular, Directory, Other };
+    Kind kind = Kind::Other;
+    uint32_t mode = 0;  // permission bits
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    uint64_t inode = 0;
+
+    bool IsRegular() const { return kind == Kind::Regular; }
+    bool IsDirectory() const { return kind == Kind::Directory; }
+};
+
+// A file opened for writing; the value is the system's handle.
+struct WriteHandle {
+    intptr_t value = -1;
+};
+
+class IFileSystem {
+  public:
+    virtual ~IFileSystem() = default;
+
+    // Reading side.
+    // The file a path names, links followed. ENOENT when there is none.
+    virtual std::error_code Stat(const std::filesystem::path& path, FileStat& out) = 0;
+    // At most maxBytes from the start of the file into out (sized to what was read).
+    virtual std::error_code ReadFile(const std::filesystem::path& path, std::size_t maxBytes,
+                                     std::vector<uint8_t>& out) = 0;
+
+    // Writing side: each call below is one operation a fault test counts.
+    // Creates a new file (never an existing one) for writing, with the permission bits
+    // of `like` when given, else 0644.
+    virtual std::error_code CreateNew(const std::filesystem::path& path, const FileStat* like,
+                                      WriteHandle& out) = 0;
+    // Writes all of data at the file's end.
+    virtual std::error_code Write(WriteHandle file, std::span<const uint8_t> data) = 0;
+    // Puts what was written on the disk (fsync).
+    virtual std::error_code Flush(WriteHandle file) = 0;
+    virtual std::error_code Close(WriteHandle file) = 0;
+    // Replaces `to` by `from` in one step.
+    virtual std::error_code Rename(const std::filesystem::path& from,
+                                   const std::filesystem::path& to) = 0;
+    virtual std::error_code Remove(const std::filesystem::path& path) = 0;
+    // Makes the renames done in a folder durable.
+    virtual std::error_code SyncFolder(const std::filesystem::path& folder) = 0;
+    // Creates the folder and every missing one above it.
+    virtual std::error_code CreateFolders(const std::filesystem::path& folder) = 0;
+};
+
+// The machine's own file system.
+IFileSystem& SystemFileSystem();
+
+// The file system every file operation of the program uses: the machine's, unless a
+// test put another in place with ScopedFileSystem.
+IFileSystem& CurrentFileSystem();
+
+class ScopedFileSystem {
+  public:
+    explicit ScopedFileSystem(IFileSystem& fs);
+    ~ScopedFileSystem();
+    ScopedFileSystem(const ScopedFileSystem&) = delete;
+    ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
+
+  private:
+    IFileSystem* previous_;
+};
+
+}  // namespace qm
