@@ -5,11 +5,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qm {
+
+class SavePlan;
 
 enum class Hive { LocalMachine };
 
@@ -19,6 +22,13 @@ enum RegType : uint32_t { REG_SZ_TYPE = 1, REG_DWORD_TYPE = 4 };
 struct RegRawValue {
     uint32_t type = 0;          // REG_SZ_TYPE, REG_DWORD_TYPE or any other code kept as read
     std::vector<uint8_t> data;  // REG_SZ: CP932 bytes with the terminating 0; REG_DWORD: 4 bytes LE
+};
+
+// One value to store: key path, value name, value.
+struct RegValueWrite {
+    std::u16string key;
+    std::u16string name;
+    RegRawValue value;
 };
 
 // Key and value names compare as the registry compares them: without regard to case
@@ -39,6 +49,17 @@ class IRegistryBackend {
     // Creates every missing level of the key and stores the value. False on any failure.
     virtual bool Set(Hive hive, std::u16string_view key, std::u16string_view name,
                      const RegRawValue& value) = 0;
+    // Adds storing every value to a save plan, as one step where the store can: a store
+    // kept in a file stages that file once for all of them. Values the store already
+    // holds add nothing; what the store knows it cannot write refuses the plan. `label`
+    // names this part in the plan's report. By default, one action that stores the
+    // values one by one and names those that failed.
+    virtual void PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
+                             std::u16string_view label);
+    // Stores every value through a plan of its own. False, with the reason in Japanese
+    // (if asked for), when not all were stored.
+    bool SetMany(Hive hive, std::span<const RegValueWrite> values,
+                 std::u16string* reason = nullptr);
     // What the player should hear about the store itself (a damaged file set aside, a
     // file that cannot be read or written), once; empty when there is nothing to say.
     virtual std::u16string TakeNotice() { return {}; }

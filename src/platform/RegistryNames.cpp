@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "storage/SavePlan.h"
+
 namespace qm {
 
 namespace {
@@ -44,6 +46,32 @@ std::vector<std::u16string> RegKeyLevels(std::u16string_view path, bool fold) {
         start = end + 1;
     }
     return levels;
+}
+
+void IRegistryBackend::PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
+                                   std::u16string_view label) {
+    if (values.empty()) return;
+    std::vector<RegValueWrite> copy(values.begin(), values.end());
+    plan.AddAction(std::u16string(label), [this, hive, copy](std::u16string& reason) {
+        std::u16string failed;
+        for (const RegValueWrite& v : copy) {
+            if (Set(hive, v.key, v.name, v.value)) continue;
+            if (!failed.empty()) failed += u", ";
+            failed += v.name;
+        }
+        if (failed.empty()) return true;
+        reason = u"次の値をレジストリに書き込めませんでした: " + failed;
+        return false;
+    });
+}
+
+bool IRegistryBackend::SetMany(Hive hive, std::span<const RegValueWrite> values,
+                               std::u16string* reason) {
+    SavePlan plan;
+    PlanSetMany(plan, hive, values, u"レジストリ");
+    const SaveReport report = plan.Run();
+    if (!report.AllSaved() && reason) *reason = report.reason;
+    return report.AllSaved();
 }
 
 }  // namespace qm

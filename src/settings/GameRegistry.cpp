@@ -84,4 +84,11 @@ bool GameRootRedirect::Set(Hive hive, std::u16string_view key, std::u16string_vi
     return store_->Set(hive, Translate(key), name, value);
 }
 
+void GameRootRedirect::PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
+                                   std::u16string_view label) {
+    std::vector<RegValueWrite> translated(values.begin(), values.end());
+    for (RegValueWrite& v : translated) v.key = Translate(v.key);
+    store_->PlanSetMany(plan, hive, translated, label);
+}
+
 }  // namespace qm

@@ -44,6 +44,8 @@ class GameRootRedirect : public IRegistryBackend {
                                      std::u16string_view name) override;
     bool Set(Hive hive, std::u16string_view key, std::u16string_view name,
              const RegRawValue& value) override;
+    void PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
+                     std::u16string_view label) override;
     std::u16string TakeNotice() override { return store_->TakeNotice(); }
 
   private:

@@ -58,7 +58,9 @@ std::optional<int32_t> ParseDecimal(std::u16string_view text) {
     return value;
 }
 
-RegRawValue TextValue(std::u16string_view text) {
+}  // namespace
+
+RegRawValue RegTextValue(std::u16string_view text) {
     RegRawValue v;
     v.type = REG_SZ_TYPE;
     v.data = Cp932Encode(text);
@@ -66,15 +68,13 @@ RegRawValue TextValue(std::u16string_view text) {
     return v;
 }
 
-RegRawValue NumberValue(int32_t number) {
+RegRawValue RegNumberValue(int32_t number) {
     RegRawValue v;
     v.type = REG_DWORD_TYPE;
     const auto bits = static_cast<uint32_t>(number);
     for (int i = 0; i < 4; ++i) v.data.push_back(static_cast<uint8_t>(bits >> (8 * i)));
     return v;
 }
-
-}  // namespace
 
 int32_t RegReadValue(IRegistryBackend& reg, Hive hive, std::u16string_view key,
                      std::u16string_view name, uint32_t type, int32_t defaultValue) {
@@ -99,17 +99,17 @@ std::u16string RegReadValue(IRegistryBackend& reg, Hive hive, std::u16string_vie
 
 bool RegWriteValue(IRegistryBackend& reg, Hive hive, std::u16string_view key,
                    std::u16string_view name, uint32_t type, int32_t value) {
-    if (type == REG_DWORD_TYPE) return reg.Set(hive, key, name, NumberValue(value));
-    if (type == REG_SZ_TYPE) return reg.Set(hive, key, name, TextValue(DecimalText(value)));
+    if (type == REG_DWORD_TYPE) return reg.Set(hive, key, name, RegNumberValue(value));
+    if (type == REG_SZ_TYPE) return reg.Set(hive, key, name, RegTextValue(DecimalText(value)));
     return false;
 }
 
 bool RegWriteValue(IRegistryBackend& reg, Hive hive, std::u16string_view key,
                    std::u16string_view name, uint32_t type, std::u16string_view value) {
-    if (type == REG_SZ_TYPE) return reg.Set(hive, key, name, TextValue(value));
+    if (type == REG_SZ_TYPE) return reg.Set(hive, key, name, RegTextValue(value));
     if (type == REG_DWORD_TYPE) {
         if (auto number = ParseDecimal(value))
-            return reg.Set(hive, key, name, NumberValue(*number));
+            return reg.Set(hive, key, name, RegNumberValue(*number));
     }
     return false;
 }

@@ -36,4 +36,9 @@ bool RegWriteValue(IRegistryBackend& reg, Hive hive, std::u16string_view key,
 bool RegWriteValue(IRegistryBackend& reg, Hive hive, std::u16string_view key,
                    std::u16string_view name, uint32_t type, std::u16string_view value);
 
+// The raw forms RegWriteValue stores, for writing many values in one step
+// (IRegistryBackend::SetMany): a REG_DWORD, and CP932 text with its terminator.
+RegRawValue RegNumberValue(int32_t number);
+RegRawValue RegTextValue(std::u16string_view text);
+
 }  // namespace qm

@@ -32,6 +32,19 @@ bool RegistryRouter::Set(Hive hive, std::u16string_view key, std::u16string_view
     return BackendFor(key).Set(hive, key, name, value);
 }
 
+void RegistryRouter::PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
+                                 std::u16string_view label) {
+    std::vector<std::pair<IRegistryBackend*, std::vector<RegValueWrite>>> batches;
+    for (const RegValueWrite& v : values) {
+        IRegistryBackend* backend = &BackendFor(v.key);
+        auto it = std::find_if(batches.begin(), batches.end(),
+                               [&](const auto& b) { return b.first == backend; });
+        if (it == batches.end()) it = batches.insert(batches.end(), {backend, {}});
+        it->second.push_back(v);
+    }
+    for (const auto& [backend, batch] : batches) backend->PlanSetMany(plan, hive, batch, label);
+}
+
 std::u16string RegistryRouter::TakeNotice() {
     std::vector<IRegistryBackend*> stores{fallback_};
     for (const auto& r : routes_)

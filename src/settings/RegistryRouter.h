@@ -22,6 +22,9 @@ class RegistryRouter : public IRegistryBackend {
                                      std::u16string_view name) override;
     bool Set(Hive hive, std::u16string_view key, std::u16string_view name,
              const RegRawValue& value) override;
+    // Each store gets its own values, as one batch.
+    void PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
+                     std::u16string_view label) override;
     // The notices of every store, one per line.
     std::u16string TakeNotice() override;
 

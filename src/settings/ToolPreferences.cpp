@@ -1,6 +1,7 @@
 #include "settings/ToolPreferences.h"
 
 #include <limits>
+#include <vector>
 
 #include "settings/Registry.h"
 
@@ -46,13 +47,14 @@ ToolPreferences LoadPreferences(IRegistryBackend& reg) {
     return p;
 }
 
-bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& p) {
-    bool all = true;
+bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& p, std::u16string* reason) {
+    std::vector<RegValueWrite> values;
     const auto number = [&](std::u16string_view name, int32_t v) {
-        all = RegWriteValue(reg, kHive, kPreferencesKey, name, REG_DWORD_TYPE, v) && all;
+        values.push_back(
+            {std::u16string(kPreferencesKey), std::u16string(name), RegNumberValue(v)});
     };
     const auto text = [&](std::u16string_view name, std::u16string_view v) {
-        all = RegWriteValue(reg, kHive, kPreferencesKey, name, REG_SZ_TYPE, v) && all;
+        values.push_back({std::u16string(kPreferencesKey), std::u16string(name), RegTextValue(v)});
     };
     number(u"TabIndex", p.TabIndex);
     text(u"Myname", p.Myname);
@@ -66,7 +68,7 @@ bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& p) {
     text(u"CaptureStartSE", p.CaptureStartSE);
     text(u"CaptureStopSE", p.CaptureStopSE);
     number(u"CaptureKeyCode", p.CaptureKeyCode);
-    return all;
+    return reg.SetMany(kHive, values, reason);
 }
 
 }  // namespace qm

@@ -36,7 +36,9 @@ struct ToolPreferences {
 // down would give an arbitrary tab, mode or key.
 ToolPreferences LoadPreferences(IRegistryBackend& reg);
 
-// Writes every field, creating the key when missing. True when all twelve were stored.
-bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& prefs);
+// Writes every field in one step, creating the key when missing. True when all twelve
+// were stored; otherwise reason (if given) says why, in Japanese.
+bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& prefs,
+                     std::u16string* reason = nullptr);
 
 }  // namespace qm

@@ -1,11 +1,14 @@
 #include "platform/linux/RegFile.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <system_error>
 #include <utility>
 
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/SavePlan.h"
 
 namespace qm {
 
@@ -50,71 +53,119 @@ void RegFileBackend::Notice(const std::u16string& text) {
     notice_ = text;
 }
 
-std::optional<RegFileDocument> RegFileBackend::Load() {
+std::optional<RegFileBackend::FileStamp> RegFileBackend::Stamp(std::error_code* error) const {
+    FileStat st;
+    if (const std::error_code ec = CurrentFileSystem().Stat(file_, st)) {
+        if (error) *error = ec;
+        return std::nullopt;
+    }
+    if (!st.IsRegular()) {
+        if (error) *error = std::make_error_code(std::errc::invalid_argument);
+        return std::nullopt;
+    }
+    return FileStamp{st.size, st.modifiedNs, st.inode};
+}
+
+const RegFileDocument* RegFileBackend::Load() {
+    const std::u16string startsEmpty = u"\n設定は既定値で始まり、保存されません。";
     if (file_.empty()) {
         lastError_ = u"設定ファイルの場所が分かりません（HOME が設定されていません）。";
-        Notice(lastError_ + u"\n設定は既定値で始まり、保存されません。");
-        return std::nullopt;
+        Notice(lastError_ + startsEmpty);
+        return nullptr;
     }
     std::error_code ec;
-    const bool exists = std::filesystem::exists(file_, ec);
-    if (ec) {
-        lastError_ = u"設定ファイルを確認できません: " + TextFromPath(file_);
-        Notice(lastError_ + u"\n設定は既定値で始まり、保存されません。");
-        return std::nullopt;
-    }
-    if (!exists) {
+    const std::optional<FileStamp> stamp = Stamp(&ec);
+    if (!stamp && ec == std::errc::no_such_file_or_directory) {
+        cached_.reset();
         noticed_.clear();
-        return RegFileDocument{};
+        return &empty_;
     }
-    auto bytes = ReadFileHead(file_, kMaxFileBytes + 1);
-    if (!bytes || !std::filesystem::is_regular_file(file_, ec)) {
+    if (!stamp && ec != std::errc::invalid_argument) {
+        lastError_ = u"設定ファイルを確認できません: " + TextFromPath(file_);
+        Notice(lastError_ + startsEmpty);
+        return nullptr;
+    }
+    if (stamp && cached_ && cached_->stamp == *stamp) return &cached_->doc;
+    cached_.reset();
+    auto bytes = stamp ? ReadFileHead(file_, kMaxFileBytes + 1) : std::nullopt;
+    if (!bytes) {
         lastError_ = u"設定ファイルを読めません: " + TextFromPath(file_);
-        Notice(lastError_ + u"\n設定は既定値で始まり、保存されません。");
-        return std::nullopt;
+        Notice(lastError_ + startsEmpty);
+        return nullptr;
     }
     if (bytes->size() <= kMaxFileBytes) {
         if (auto text = DecodeRegFileBytes(*bytes)) {
             if (auto doc = RegFileDocument::Parse(*text)) {
                 noticed_.clear();
-                return doc;
+                cached_ = Cached{std::move(*doc), *stamp};
+                return &cached_->doc;
             }
         }
     }
     // Damaged: keep it for the player under another name and start afresh.
     auto aside = FreeSetAsideName(file_);
-    if (aside.empty() || (std::filesystem::rename(file_, aside, ec), ec)) {
+    if (aside.empty() || CurrentFileSystem().Rename(file_, aside)) {
         lastError_ = u"壊れた設定ファイルを退避できません: " + TextFromPath(file_);
-        Notice(lastError_ + u"\n設定は既定値で始まり、保存されません。");
-        return std::nullopt;
+        Notice(lastError_ + startsEmpty);
+        return nullptr;
     }
     setAside_ = aside;
     Notice(u"設定ファイルが壊れていたため、「" + TextFromPath(aside) +
            u"」に名前を変えて残しました。設定は既定値に戻ります。");
-    return RegFileDocument{};
+    return &empty_;
 }
 
 std::optional<RegRawValue> RegFileBackend::Query(Hive hive, std::u16string_view key,
                                                  std::u16string_view name) {
     if (hive != Hive::LocalMachine) return std::nullopt;
-    auto doc = Load();
+    const RegFileDocument* doc = Load();
     if (!doc) return std::nullopt;
     lastError_.clear();
     return doc->Query(key, name);
 }
 
+void RegFileBackend::PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
+                                 std::u16string_view label) {
+    if (values.empty()) return;
+    if (hive != Hive::LocalMachine) {
+        plan.Refuse(std::u16string(label), u"この場所には書き込めません。");
+        return;
+    }
+    const RegFileDocument* doc = Load();
+    if (!doc) {
+        plan.Refuse(std::u16string(label), lastError_);
+        return;
+    }
+    const bool same = std::all_of(values.begin(), values.end(), [&](const RegValueWrite& v) {
+        const auto current = doc->Query(v.key, v.name);
+        return current && current->type == v.value.type && current->data == v.value.data;
+    });
+    if (same) return;
+    // The cache keeps what the disk holds: the changed copy takes its place only once
+    // it is written.
+    auto changed = std::make_shared<RegFileDocument>(*doc);
+    for (const RegValueWrite& v : values) changed->Set(v.key, v.name, v.value);
+    plan.AddFile(
+        file_, EncodeRegFileText(changed->Serialize()), std::u16string(label),
+        [this, changed](bool written) {
+            if (!written) return;
+            if (auto stamp = Stamp())
+                cached_ = Cached{std::move(*changed), *stamp};
+            else
+                cached_.reset();
+        },
+        PlanFileOptions{.createFolder = true});
+}
+
 bool RegFileBackend::Set(Hive hive, std::u16string_view key, std::u16string_view name,
                          const RegRawValue& value) {
     if (hive != Hive::LocalMachine) return false;
-    auto doc = Load();
-    if (!doc) return false;
-    doc->Set(key, name, value);
-    std::error_code ec;
-    std::filesystem::create_directories(file_.parent_path(), ec);
-    std::u16string error;
-    if (!WriteWholeFile(file_, EncodeRegFileText(doc->Serialize()), &error)) {
+    if (!Load()) return false;  // told by Load
+    const RegValueWrite one{std::u16string(key), std::u16string(name), value};
+    std::u16string reason;
+    if (!SetMany(hive, std::span(&one, 1), &reason)) {
         lastError_ = u"設定ファイルを書き込めません: " + TextFromPath(file_);
-        if (!error.empty()) lastError_ += u"（" + error + u"）";
+        if (!reason.empty()) lastError_ += u"（" + reason + u"）";
         Notice(lastError_);
         return false;
     }

@@ -4,15 +4,17 @@
 //
 // The file is written as UTF-16LE with a byte-order mark and CR LF line ends, the form
 // the registry editor itself exports for version 5; UTF-8 files (with or without a
-// mark) are read too and become UTF-16LE at the next write. Every call reads the file
-// afresh, so edits made by hand while the program runs are seen; every write replaces
-// the whole file safely (WriteWholeFile) and keeps all lines it does not change.
+// mark) are read too and become UTF-16LE at the next write. The file is parsed once and
+// kept while its size, time stamp and identity stay the same, so edits made by hand
+// while the program runs are seen; a batch of values (PlanSetMany) replaces the whole
+// file once, safely, and keeps all lines it does not change.
 //
 // A file that is not in this format, or not valid in its encoding, is renamed to
 // "<name>.damaged" (or ".damaged-2", ...) and reading goes on as if it were missing.
 // A file that exists but cannot be read, or cannot be set aside, is never overwritten:
 // reads give nothing and writes fail.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -34,6 +36,8 @@ class RegFileBackend : public IRegistryBackend {
                                      std::u16string_view name) override;
     bool Set(Hive hive, std::u16string_view key, std::u16string_view name,
              const RegRawValue& value) override;
+    void PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
+                     std::u16string_view label) override;
 
     const std::filesystem::path& File() const { return file_; }
     // Where a damaged file was moved, the last time one was; empty when none was.
@@ -43,12 +47,27 @@ class RegFileBackend : public IRegistryBackend {
     std::u16string TakeNotice() override;
 
   private:
+    // What tells that the file changed.
+    struct FileStamp {
+        uint64_t size = 0;
+        int64_t modifiedNs = 0;
+        uint64_t inode = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    struct Cached {
+        RegFileDocument doc;
+        FileStamp stamp;
+    };
+
     // The file's content; an empty document when the file is missing or was set aside.
-    // Nothing when it exists but cannot be used, and must therefore not be replaced.
-    std::optional<RegFileDocument> Load();
+    // Null when it exists but cannot be used, and must therefore not be replaced.
+    const RegFileDocument* Load();
+    std::optional<FileStamp> Stamp(std::error_code* error = nullptr) const;
     void Notice(const std::u16string& text);
 
     std::filesystem::path file_;
+    std::optional<Cached> cached_;  // the file as it is on disk
+    RegFileDocument empty_;
     std::filesystem::path setAside_;
     std::u16string lastError_;
     std::u16string notice_;

@@ -8,9 +8,9 @@
 #include "storage/Paths.h"
 #include "storage/PrivateTemp.h"
 #include "storage/SafeFile.h"
+#include "storage/SavePlan.h"
 
 #ifndef _WIN32
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -37,6 +37,9 @@ std::u16string_view RootOf(std::u16string_view key) {
     const std::size_t second = key.find(u'\\', first + 1);
     return second == std::u16string_view::npos ? key : key.substr(0, second);
 }
+
+constexpr std::u16string_view kCloseFirst =
+    u"ゲームと PlayOnline を終了してから、もう一度保存してください。";
 
 bool SameValue(const RegRawValue& a, const RegRawValue& b) {
     return a.type == b.type && a.data == b.data;
@@ -68,21 +71,9 @@ std::u16string WinePrefixRegistry::TakeNotice() {
 }
 
 std::optional<WinePrefixRegistry::FileStamp> WinePrefixRegistry::Stamp() const {
-    const fs::path file = prefix_ / "system.reg";
-    FileStamp stamp;
-#ifndef _WIN32
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) return std::nullopt;
-    stamp.modified = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.size = uintmax_t(st.st_size);
-    stamp.inode = uintmax_t(st.st_ino);
-#else
-    std::error_code ec;
-    stamp.size = fs::file_size(file, ec);
-    if (ec) return std::nullopt;
-    stamp.modified = fs::last_write_time(file, ec).time_since_epoch().count();
-#endif
-    return stamp;
+    FileStat st;
+    if (CurrentFileSystem().Stat(prefix_ / "system.reg", st)) return std::nullopt;
+    return FileStamp{st.modifiedNs, st.size, st.inode};
 }
 
 WineRegDocument* WinePrefixRegistry::Load(std::u16string* error) {
@@ -172,86 +163,127 @@ std::optional<RegRawValue> WinePrefixRegistry::Query(Hive, std::u16string_view k
     return std::nullopt;
 }
 
-bool WinePrefixRegistry::SetThroughServer(std::u16string_view key, std::u16string_view name,
-                                          const RegRawValue& value) {
-    const std::u16string closeFirst =
-        u"ゲームと PlayOnline を終了してから、もう一度保存してください。";
-    if (!tool_->Available()) {
-        Notice(u"Wine のプレフィックス「" + TextFromPath(prefix_) +
-               u"」でゲームか PlayOnline "
-               u"が動いているため、ゲームの設定をレジストリに書き込めませんでした。\n" +
-               closeFirst);
-        return false;
-    }
-    RegFileDocument* live = LiveCopyOf(key);
-    if (live) {
-        auto current = live->Query(key, name);
-        if (current && SameValue(*current, value)) return true;
-    }
-
+bool WinePrefixRegistry::ImportThroughServer(const std::vector<RegValueWrite>& values,
+                                             std::u16string& reason) {
     auto doc = RegFileDocument::Parse(u"");
-    doc->Set(key, name, value);
+    for (const RegValueWrite& v : values) doc->Set(v.key, v.name, v.value);
     const fs::path file = TempFile(".reg");
     std::u16string error;
-    bool ok = !file.empty() &&
-              WritePrivateTempFile(file.filename().string(), EncodeRegFileText(doc->Serialize()),
-                                   &error) &&
-              tool_->Import(prefix_, file, &error);
+    const bool ok = !file.empty() &&
+                    WritePrivateTempFile(file.filename().string(),
+                                         EncodeRegFileText(doc->Serialize()), &error) &&
+                    tool_->Import(prefix_, file, &error);
     std::error_code ec;
     fs::remove(file, ec);
     if (!ok) {
-        Notice(u"Wine のプレフィックス「" + TextFromPath(prefix_) +
-               u"」でゲームか PlayOnline が動いているため wine reg "
-               u"で書き込もうとしましたが、できませんでした。" +
-               (error.empty() ? u"" : u"（" + error + u"）") + u"\n" + closeFirst);
+        reason = u"Wine のプレフィックス「" + TextFromPath(prefix_) +
+                 u"」でゲームか PlayOnline が動いているため wine reg "
+                 u"で書き込もうとしましたが、できませんでした。" +
+                 (error.empty() ? u"" : u"（" + error + u"）") + u"\n" +
+                 std::u16string(kCloseFirst);
         snapshots_.clear();
         return false;
     }
-    if (live)
-        live->Set(key, name, value);
-    else
-        snapshots_.erase(RegFoldName(RootOf(key)));  // the key may exist now: ask again
+    for (const RegValueWrite& v : values) {
+        const auto it = snapshots_.find(RegFoldName(RootOf(v.key)));
+        if (it == snapshots_.end()) continue;
+        if (it->second.doc)
+            it->second.doc->Set(v.key, v.name, v.value);
+        else
+            snapshots_.erase(it);  // the key may exist now: ask again
+    }
     return true;
 }
 
-bool WinePrefixRegistry::Set(Hive, std::u16string_view key, std::u16string_view name,
-                             const RegRawValue& value) {
-    if (prefix_.empty()) {
-        Notice(u"Wine のプレフィックスが選ばれていないため、ゲームの設定を書き込めませんでした。");
-        return false;
+void WinePrefixRegistry::PlanThroughServer(SavePlan& plan, std::span<const RegValueWrite> values,
+                                           std::u16string_view label) {
+    if (!tool_->Available()) {
+        plan.Refuse(std::u16string(label),
+                    u"Wine のプレフィックス「" + TextFromPath(prefix_) +
+                        u"」でゲームか PlayOnline "
+                        u"が動いているため、ゲームの設定をレジストリに書き込めません。\n" +
+                        std::u16string(kCloseFirst));
+        return;
     }
-    if (ServerRunning()) return SetThroughServer(key, name, value);
+    // Only what the server does not hold already goes in.
+    std::vector<RegValueWrite> changed;
+    for (const RegValueWrite& v : values) {
+        RegFileDocument* live = LiveCopyOf(v.key);
+        if (live)
+            if (auto current = live->Query(v.key, v.name); current && SameValue(*current, v.value))
+                continue;
+        changed.push_back(v);
+    }
+    if (changed.empty()) return;
+    plan.AddAction(std::u16string(label), [this, changed](std::u16string& reason) {
+        return ImportThroughServer(changed, reason);
+    });
+}
 
+void WinePrefixRegistry::PlanSetMany(SavePlan& plan, Hive, std::span<const RegValueWrite> values,
+                                     std::u16string_view label) {
+    if (values.empty()) return;
+    if (prefix_.empty()) {
+        plan.Refuse(std::u16string(label),
+                    u"Wine のプレフィックスが選ばれていないため、ゲームの設定を書き込めません。");
+        return;
+    }
+    if (ServerRunning()) {
+        PlanThroughServer(plan, values, label);
+        return;
+    }
     std::u16string error;
-    WineRegDocument* loaded = Load(&error);
-    if (!loaded) {
-        Notice(error + u"\nゲームの設定をレジストリに書き込めませんでした。");
-        return false;
+    WineRegDocument* doc = Load(&error);
+    if (!doc) {
+        plan.Refuse(std::u16string(label), error);
+        return;
     }
-    WineRegDocument& doc = *loaded;
-    const std::u16string target = ViewKeys(doc, key).front();
-    // Already so where the game reads it: the file stays as it is.
-    if (auto current = doc.Query(target, name); current && SameValue(*current, value)) return true;
-    if (!doc.Set(target, name, value, options_.now())) return false;
-    const std::string bytes = doc.Serialize();
-    const fs::path file = prefix_ / "system.reg";
-    if (!WriteWholeFile(file,
-                        std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
-                        &error)) {
-        cached_.reset();  // holds the change the file did not get
-        Notice(u"「" + TextFromPath(file) + u"」に書き込めませんでした。" + error);
-        return false;
+    // The values go into the kept copy now; the copy is dropped again unless the file
+    // with them is written.
+    bool changed = false;
+    for (const RegValueWrite& v : values) {
+        const std::u16string target = ViewKeys(*doc, v.key).front();
+        // Already so where the game reads it.
+        if (auto current = doc->Query(target, v.name); current && SameValue(*current, v.value))
+            continue;
+        if (!doc->Set(target, v.name, v.value, options_.now())) {
+            cached_.reset();
+            plan.Refuse(std::u16string(label), u"レジストリのキーの名前が正しくありません。");
+            return;
+        }
+        changed = true;
     }
-    // The copy in memory is what was written; it serves the next call unless the file
-    // changes again.
-    if (auto written = Stamp(); written && cached_)
-        cached_->stamp = *written;
-    else
-        cached_.reset();
-    // A server that started while the file was being replaced may have read the old one,
-    // and would write it back: give it the change as well.
-    if (ServerRunning()) return SetThroughServer(key, name, value);
-    return true;
+    if (!changed) return;
+    const std::string bytes = doc->Serialize();
+    std::vector<RegValueWrite> copy(values.begin(), values.end());
+    plan.AddFile(prefix_ / "system.reg", std::vector<uint8_t>(bytes.begin(), bytes.end()),
+                 std::u16string(label), [this, copy](bool written) {
+                     if (!written) {
+                         cached_.reset();
+                         return;
+                     }
+                     // The copy is what was written; it serves the next call unless the
+                     // file changes again.
+                     if (auto stamp = Stamp(); stamp && cached_)
+                         cached_->stamp = *stamp;
+                     else
+                         cached_.reset();
+                     // A server that started while the file was being replaced may have
+                     // read the old one, and would write it back: give it the change too.
+                     if (ServerRunning()) {
+                         std::u16string reason;
+                         if (!ImportThroughServer(copy, reason)) Notice(reason);
+                     }
+                 });
+}
+
+bool WinePrefixRegistry::Set(Hive hive, std::u16string_view key, std::u16string_view name,
+                             const RegRawValue& value) {
+    const RegValueWrite one{std::u16string(key), std::u16string(name), value};
+    std::u16string reason;
+    if (SetMany(hive, std::span(&one, 1), &reason)) return true;
+    Notice(reason);
+    return false;
 }
 
 }  // namespace qm

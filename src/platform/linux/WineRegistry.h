@@ -8,9 +8,13 @@
 //
 // A running wineserver read system.reg when it started and overwrites it when it next
 // saves, so the file is written only while no server runs for the prefix. While one
-// runs, reads and writes go through Wine's own registry tool; when that cannot be used,
-// a write is refused (Set returns false) and TakeNotice tells the player to close the
-// game first. Nothing is ever written behind a server's back.
+// runs, reads and writes go through Wine's own registry tool, one import for a whole
+// batch; when that cannot be used, a write is refused and the player is told to close
+// the game first. Nothing is ever written behind a server's back.
+//
+// The parsed file is kept while its size, time stamp and identity stay the same. A batch
+// of values (PlanSetMany) is applied to it and the file written once; when that write
+// does not happen, the copy is dropped, so it never holds a value the file does not.
 
 #include <chrono>
 #include <cstdint>
@@ -53,6 +57,8 @@ class WinePrefixRegistry : public IRegistryBackend {
                                      std::u16string_view name) override;
     bool Set(Hive hive, std::u16string_view key, std::u16string_view name,
              const RegRawValue& value) override;
+    void PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
+                     std::u16string_view label) override;
     std::u16string TakeNotice() override;
 
   private:
@@ -81,8 +87,10 @@ class WinePrefixRegistry : public IRegistryBackend {
     // The key and everything below its root as the running server has them; null when the
     // registry tool cannot give them.
     RegFileDocument* LiveCopyOf(std::u16string_view key);
-    bool SetThroughServer(std::u16string_view key, std::u16string_view name,
-                          const RegRawValue& value);
+    void PlanThroughServer(SavePlan& plan, std::span<const RegValueWrite> values,
+                           std::u16string_view label);
+    // One import of every value; false with the reason.
+    bool ImportThroughServer(const std::vector<RegValueWrite>& values, std::u16string& reason);
     std::filesystem::path TempFile(std::string_view suffix) const;
     void Notice(std::u16string_view text);
 
