@@ -17,6 +17,7 @@
 #include "editor/EditCommands.h"
 #include "editor/MacroTab.h"
 #include "storage/Paths.h"
+#include "storage/SavePlan.h"
 
 // The artwork lives in the static gui library; this pulls it into every program.
 // (The macro must not be used inside a namespace.)
@@ -228,13 +229,6 @@ bool wMenu::ConfirmSaveWhileGameRuns() {
            MsgAnswer::Yes;
 }
 
-bool wMenu::ReportSaveFailure(std::u16string_view file, std::u16string_view reason) {
-    ShowMessage(u"「" + std::u16string(file) + u"」を保存できませんでした。\r\n" +
-                    std::u16string(reason) + u"\r\n\r\n変更は保存されていません。",
-                MsgIcon::Critical);
-    return false;
-}
-
 void wMenu::FileOpen_Click() {
     if (ContentModified) {
         MsgAnswer a = ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
@@ -252,14 +246,16 @@ void wMenu::FileOpen_Click() {
     // be shown empty, and the next save would overwrite it.
     MacroFolderContent content = ReadMacroFolder(folder);
     if (int bad = content.FirstUnreadable(); bad >= 0) {
-        ShowMessage(u"「" + folder + MacroFileName(bad) + u"」を読み込めませんでした。\r\n"
+        ShowMessage(u"「" + folder + MacroFileName(bad) +
+                        u"」を読み込めませんでした。\r\n"
                         u"ファイルではないか、読み込みが許可されていません。\r\n"
                         u"このフォルダは開きません。",
                     MsgIcon::Critical);
         return;
     }
     std::u16string cnfError;
-    CnfRecord cnf = LoadCnf(folder, &cnfError);
+    StoredHead cnfStored;
+    CnfRecord cnf = LoadCnf(folder, &cnfError, &cnfStored);
     if (!cnfError.empty()) {
         ShowMessage(u"「" + folder + u"cnf.dat」を読み込めませんでした。\r\n" + cnfError +
                         u"\r\nこのフォルダは開きません。",
@@ -280,6 +276,7 @@ void wMenu::FileOpen_Click() {
     }
     macroTab->ShowBookAndSet(0, 0);
     cnfRecord = cnf;
+    cnfOnDisk = std::move(cnfStored);
     acqNames = ReadAcqNames(CurrentFolder);
     SelectedColorEntry = -1;
     OnFolderOpened();
@@ -297,29 +294,25 @@ MacroBook& wMenu::ShownBook() {
     return macroBooks.Book(macroTab->CurrentBookIndex);
 }
 
-bool wMenu::SaveMacroFiles() {
+void wMenu::SaveMacroFiles(SavePlan& plan, std::u16string_view folder, MacroFolderContent* disk) {
     MacroFile& current = ShownBook()[std::size_t(macroTab->CurrentSetIndex)];
     macroTab->StoreTitles(current);
     macroTab->StoreLines(current, macroTab->CurrentMacroIndex);
     // The open folder is compared with what it held when read or last saved, so a file
     // the game rewrote meanwhile and the player did not touch stays as the game left it;
-    // another folder (Save As) with what it holds now.
-    MacroFolderContent elsewhere;
-    const bool openFolder = CurrentFolder == macroFilesFolder_;
-    if (!openFolder) elsewhere = ReadMacroFolder(CurrentFolder);
-    MacroFolderContent& disk = openFolder ? macroFilesOnDisk_ : elsewhere;
-    for (int n : MacroFilesToWrite(macroBooks, disk, openFolder ? nullptr : &macroFilesOnDisk_)) {
-        std::u16string path = CurrentFolder + MacroFileName(n);
-        std::u16string error;
-        MacroFile record = RecordToWrite(macroBooks.File(n));
-        if (!WriteMacroFile(path, record, &error)) return ReportSaveFailure(path, error);
-        NoteMacroFileWritten(disk, n, record);
-    }
-    ContentModified = false;
-    return true;
+    // another folder (Save As) with what it holds now, and every file the open folder has
+    // is made there too.
+    if (disk)
+        PlanMacroFolder(plan, folder, macroBooks, *disk, &macroFilesOnDisk_);
+    else
+        PlanMacroFolder(plan, folder, macroBooks, macroFilesOnDisk_);
 }
 
 SaveResult wMenu::FileSave_Click() {
+    return SaveCharacter(CurrentFolder, false);
+}
+
+SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     // Only macro files are at stake: before a folder is open nothing asks.
     if (EditorEnabled && !ConfirmSaveWhileGameRuns()) return SaveResult::Declined;
     if (IncompatibleMacro) {
@@ -329,35 +322,41 @@ SaveResult wMenu::FileSave_Click() {
             MsgIcon::Warning, MsgButtons::YesNo);
         if (a != MsgAnswer::Yes) return SaveResult::Declined;
     }
-    // A value the game settings cannot hold stops the save before anything is written.
-    if (!GameSettingsCanBeSaved()) return SaveResult::Failed;
+    // One plan for everything: what cannot be saved stops the save before any file is
+    // written, and the report says exactly what was saved.
+    SavePlan plan;
+    const bool openFolder = folder == macroFilesFolder_;
+    std::optional<MacroFolderContent> other;
     // Before any folder was opened there is no character folder to write into; only
     // the game settings are saved then.
     if (EditorEnabled) {
-        if (!SaveMacroFiles()) return SaveResult::Failed;
-        std::u16string error;
-        if (!SaveCnf(CurrentFolder, cnfRecord, &error)) {
-            ReportSaveFailure(CurrentFolder + u"cnf.dat", error);
-            return SaveResult::Failed;
-        }
+        if (!openFolder) other = ReadMacroFolder(folder);
+        SaveMacroFiles(plan, folder, other ? &*other : nullptr);
+        PlanCnf(plan, folder, cnfRecord, openFolder ? &cnfOnDisk : nullptr);
     }
-    if (!SaveGameSettings()) return SaveResult::Failed;
-    ContentModified = false;
-    return SaveResult::Saved;
+    SaveGameSettings(plan);
+    const SaveReport report = plan.Run();
+    if (report.AllSaved()) {
+        if (!elsewhere) ContentModified = false;
+        return SaveResult::Saved;
+    }
+    std::u16string message = report.Message();
+    // What the stores have to say besides (a damaged settings file set aside, say).
+    if (std::u16string notice = platform.registry->TakeNotice(); !notice.empty())
+        message += u"\r\n\r\n" + notice;
+    ShowMessage(message, report.outcome == SaveReport::Outcome::Refused ? MsgIcon::Warning
+                                                                        : MsgIcon::Critical);
+    return SaveResult::Failed;
 }
 
 void wMenu::FileSaveAs_Click() {
     std::u16string chosen =
         platform.dialogs->BrowseForFolder(u"保存する場所を選択してください", CurrentFolder);
     if (chosen.empty()) return;
-    std::u16string remembered = CurrentFolder;
-    // The open folder's edits are not on its disk yet: keep them marked as unsaved.
-    bool modified = ContentModified;
-    CurrentFolder = chosen;
-    if (!CurrentFolder.ends_with(PathSeparator())) CurrentFolder += PathSeparator();
-    FileSave_Click();
-    CurrentFolder = remembered;
-    ContentModified = modified;
+    // The whole character goes to the chosen folder; the open folder stays open, and its
+    // edits stay marked as unsaved: they are not on its disk yet.
+    if (!chosen.ends_with(PathSeparator())) chosen += PathSeparator();
+    SaveCharacter(chosen, true);
 }
 
 void wMenu::FileQuit_Click() {

@@ -25,6 +25,7 @@ class QTimer;
 
 namespace qm {
 
+class SavePlan;
 class MacroTab;
 class ColorTab;
 class GameSettingsTab;
@@ -55,7 +56,10 @@ class wMenu : public QMainWindow {
     void FileSaveAs_Click();
     void FilePlayOnline_Click();
     void FileQuit_Click();
-    bool SaveMacroFiles();
+    // Stores the editor's boxes into the current set and adds the macro files that change
+    // to the plan: compared with what the open folder held when read or last saved, or
+    // with what `disk` (another folder, for Save As) holds now.
+    void SaveMacroFiles(SavePlan& plan, std::u16string_view folder, MacroFolderContent* disk);
     // Edit menu (the commands act on the focused text box)
     void EditMenu_Click();
     void EditCut_Click();
@@ -87,6 +91,7 @@ class wMenu : public QMainWindow {
     // The book on show in the macro tab.
     MacroBook& ShownBook();
     CnfRecord cnfRecord;
+    StoredHead cnfOnDisk;  // what cnf.dat held when read or last saved
     AcqNames acqNames;
     ToolPreferences prefs;
     std::u16string CurrentFolder;
@@ -121,8 +126,7 @@ class wMenu : public QMainWindow {
     void CheckBumpMap();  // the probe's second half; its answer may come later
     void FillGameSettingChoices();
     void LoadGameSettings();
-    bool SaveGameSettings();
-    bool GameSettingsCanBeSaved();  // refuses values that cannot be written, before any file
+    void SaveGameSettings(SavePlan& plan);  // the tab's values, or a refusal, into the plan
     void MakeSoundItems();
     void LoadPreferences();
     void ShowPreferences();
@@ -143,7 +147,8 @@ class wMenu : public QMainWindow {
   private:
     void BuildMenus();
     void BuildTabs();
-    bool ReportSaveFailure(std::u16string_view file, std::u16string_view reason);
+    // Saves into the open folder, or the whole character into another (Save As).
+    SaveResult SaveCharacter(std::u16string_view folder, bool elsewhere);
     bool ConfirmSaveWhileGameRuns();
 
     // What the open folder's macro files hold, as read or last saved: a save writes only

@@ -36,24 +36,9 @@ void wMenu::LoadGameSettings() {
     tab.Show(qm::LoadGameSettings(*platform.registry, tab.displayModes, tab.displayModeFailed));
 }
 
-bool wMenu::GameSettingsCanBeSaved() {
-    std::u16string refusal = CheckGameSettingsForSave(gameSettingsTab->Collect());
-    if (refusal.empty()) return true;
-    ShowMessage(refusal, MsgIcon::Warning);
-    return false;
-}
-
-bool wMenu::SaveGameSettings() {
+void wMenu::SaveGameSettings(SavePlan& plan) {
     GameSettingsTab& tab = *gameSettingsTab;
-    const GameSettingsSaveResult result =
-        qm::SaveGameSettings(*platform.registry, tab.Collect(), tab.displayModes);
-    if (result.Ok()) return true;
-    std::u16string message = GameSettingsSaveMessage(result);
-    // Why the store refused (for example a game that holds the registry open).
-    if (std::u16string notice = platform.registry->TakeNotice(); !notice.empty())
-        message += u"\r\n\r\n" + notice;
-    ShowMessage(message, result.refusedBox.empty() ? MsgIcon::Critical : MsgIcon::Warning);
-    return false;
+    PlanGameSettings(plan, *platform.registry, tab.Collect(), tab.displayModes);
 }
 
 void wMenu::GetDisplayMode() {

@@ -55,7 +55,7 @@ void FileWinePrefix_Click(wMenu& w) {
         const MsgAnswer a =
             w.ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return;
-        if (a == MsgAnswer::Yes && w.FileSave_Click() == SaveResult::Failed) return;
+        if (a == MsgAnswer::Yes && w.FileSave_Click() != SaveResult::Saved) return;
     }
     const std::u16string chosen = w.platform.dialogs->BrowseForFolder(
         u"ゲームの入っている Wine プレフィックスのフォルダを選択してください", host.WinePrefix());
@@ -101,9 +101,11 @@ void wMenu::ShowPreferences() {
 }
 
 void wMenu::SavePreferences() {
-    if (qm::SavePreferences(*platform.registry, prefs)) return;
+    std::u16string reason;
+    if (qm::SavePreferences(*platform.registry, prefs, &reason)) return;
     // The window closes anyway; the player should at least know the settings are lost.
     std::u16string text = u"クイルモアの設定を保存できませんでした。";
+    if (!reason.empty()) text += u"\n" + reason;
     if (auto notice = platform.registry->TakeNotice(); !notice.empty()) text += u"\n" + notice;
     ShowMessage(text, MsgIcon::Warning);
 }

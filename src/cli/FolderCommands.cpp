@@ -8,6 +8,7 @@
 #include "macro/Md5.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
+#include "storage/SavePlan.h"
 
 namespace qm::cli {
 
@@ -120,6 +121,8 @@ int RunFix(const ParsedArgs& args) {
             continue;
         }
         int fixed = 0, problems = 0;
+        // Every file to mend goes into one plan: written beside, then renamed in turn.
+        std::vector<std::pair<MacroOnDisk, std::string>> mending;  // with the old digest
         for (int index = 0; index < kMacroFileCount; ++index) {
             MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
             if (disk.state == MacroOnDisk::State::Missing) continue;
@@ -137,7 +140,16 @@ int RunFix(const ParsedArgs& args) {
             }
             if (DigestMatches(disk.file)) continue;
             const std::string before = StoredHex(disk.file);
-            if (!WriteMacroOnDisk(disk)) {
+            UpdateMacroDigest(disk.file);
+            mending.emplace_back(std::move(disk), before);
+        }
+        SavePlan plan;
+        for (auto& [disk, before] : mending)
+            plan.AddRecord(disk.path, disk.file.bytes, TextFromPath(disk.path));
+        const SaveReport report = plan.Run();
+        for (const auto& [disk, before] : mending) {
+            const std::u16string label = TextFromPath(disk.path);
+            if (std::find(report.saved.begin(), report.saved.end(), label) == report.saved.end()) {
                 Error("could not write '" + Shown(disk.path) + "'; it was left unchanged");
                 worsen(kExitUsage);
                 ++problems;

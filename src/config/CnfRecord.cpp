@@ -5,6 +5,7 @@
 #include "macro/MacroFile.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
+#include "storage/SavePlan.h"
 
 namespace qm {
 
@@ -89,13 +90,16 @@ int32_t CnfRecord::BackgroundValue() const {
     return static_cast<int32_t>(v);
 }
 
-CnfRecord LoadCnf(std::u16string_view folder, std::u16string* error) {
+CnfRecord LoadCnf(std::u16string_view folder, std::u16string* error, StoredHead* stored) {
+    if (stored) *stored = {};
     if (!FileExists(CnfPath(folder))) return CnfRecord{};
-    return LoadCnfIn(PathFromText(folder), error);
+    return LoadCnfIn(PathFromText(folder), error, stored);
 }
 
-CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::u16string* error) {
+CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::u16string* error,
+                    StoredHead* stored) {
     CnfRecord record;
+    if (stored) *stored = {};
     const std::filesystem::path path = folder / "cnf.dat";
     if (!FileExistsAt(path)) return record;
     auto head = ReadFileHead(path, kCnfRecordSize);
@@ -105,6 +109,10 @@ CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::u16string* error) 
         return record;
     }
     std::copy_n(head->begin(), std::min(head->size(), kCnfRecordSize), record.bytes.begin());
+    if (stored) {
+        stored->present = true;
+        stored->bytes = std::move(*head);
+    }
     return record;
 }
 
@@ -114,6 +122,21 @@ bool SaveCnf(std::u16string_view folder, const CnfRecord& record, std::u16string
         return false;
     }
     return WriteRecordFile(PathFromText(CnfPath(folder)), record.bytes, error);
+}
+
+void PlanCnf(SavePlan& plan, std::u16string_view folder, const CnfRecord& record,
+             StoredHead* stored) {
+    if (record.readFailed) {
+        plan.Refuse(u"cnf.dat", u"読み込めなかったため、文字カラーを保存できません。");
+        return;
+    }
+    if (stored && stored->Holds(record.bytes)) return;
+    plan.AddRecord(PathFromText(CnfPath(folder)), record.bytes, u"cnf.dat",
+                   [stored, bytes = record.bytes](bool written) {
+                       if (!written || !stored) return;
+                       stored->present = true;
+                       stored->bytes.assign(bytes.begin(), bytes.end());
+                   });
 }
 
 std::span<const TextColorGroup> TextColorGroups() {

@@ -115,71 +115,66 @@ GameSettings LoadGameSettings(IRegistryBackend& registry, DisplayModeList& modes
 }
 
 std::u16string CheckGameSettingsForSave(const GameSettings& settings) {
-    GameSettingsSaveResult none;
+    std::u16string_view box;
     if (!ParseBackBufferText(settings.backBufferW))
-        none.refusedBox = u"内部解像度の「幅」";
+        box = u"内部解像度の「幅」";
     else if (!ParseBackBufferText(settings.backBufferH))
-        none.refusedBox = u"内部解像度の「高さ」";
-    return GameSettingsSaveMessage(none);
+        box = u"内部解像度の「高さ」";
+    if (box.empty()) return {};
+    return std::u16string(box) + u"には -32768 から 32767 までの数を入力してください。";
 }
 
-GameSettingsSaveResult SaveGameSettings(IRegistryBackend& registry, const GameSettings& settings,
-                                        const DisplayModeList& modes) {
-    GameSettingsSaveResult result;
+std::optional<std::vector<RegValueWrite>> GameSettingsValues(const GameSettings& settings,
+                                                             const DisplayModeList& modes) {
     const std::optional<int16_t> bw = ParseBackBufferText(settings.backBufferW);
     const std::optional<int16_t> bh = ParseBackBufferText(settings.backBufferH);
-    // Refused before the first write, so the stored settings stay whole.
-    if (!bw) {
-        result.refusedBox = u"内部解像度の「幅」";
-        return result;
-    }
-    if (!bh) {
-        result.refusedBox = u"内部解像度の「高さ」";
-        return result;
-    }
+    if (!bw || !bh) return std::nullopt;
 
     std::optional<Resolution> front;
     if (settings.frontBuffer >= 0 && static_cast<size_t>(settings.frontBuffer) < modes.size())
         front = modes[static_cast<size_t>(settings.frontBuffer)];
 
-    auto write = [&](std::u16string_view name, std::optional<int> value) {
-        if (!value || !RegWriteValue(registry, Hive::LocalMachine, kGameSettingsKey, name,
-                                     REG_DWORD_TYPE, *value))
-            result.failedValues.emplace_back(name);
+    std::vector<RegValueWrite> values;
+    auto put = [&](std::u16string_view name, int value) {
+        values.push_back(
+            {std::u16string(kGameSettingsKey), std::u16string(name), RegNumberValue(value)});
     };
-    auto state = [](CheckState c) { return std::optional<int>(static_cast<int>(c)); };
-
-    write(u"0007", state(settings.sound));
-    write(u"0000", state(settings.mipMap));
+    auto state = [](CheckState c) { return static_cast<int>(c); };
+    put(u"0007", state(settings.sound));
+    put(u"0000", state(settings.mipMap));
     // No selected resolution: nothing sound to write, so the stored pair stays.
-    write(u"0001", front ? std::optional<int>(front->width) : std::nullopt);
-    write(u"0002", front ? std::optional<int>(front->height) : std::nullopt);
-    write(u"0003", *bw);
-    write(u"0004", *bh);
-    write(u"0018", settings.general);
-    write(u"0019", settings.menuMap);
-    write(u"0017", state(settings.bumpMap));
-    write(u"0011", settings.deformAnimation);
-    write(u"0022", state(settings.openingMovie));
-    write(u"0021", state(settings.hardwareCursor));
-    write(u"0023", state(settings.simpleCharacterMake));
-    return result;
+    if (front) {
+        put(u"0001", front->width);
+        put(u"0002", front->height);
+    }
+    put(u"0003", *bw);
+    put(u"0004", *bh);
+    put(u"0018", settings.general);
+    put(u"0019", settings.menuMap);
+    put(u"0017", state(settings.bumpMap));
+    put(u"0011", settings.deformAnimation);
+    put(u"0022", state(settings.openingMovie));
+    put(u"0021", state(settings.hardwareCursor));
+    put(u"0023", state(settings.simpleCharacterMake));
+    return values;
 }
 
-std::u16string GameSettingsSaveMessage(const GameSettingsSaveResult& result) {
-    if (!result.refusedBox.empty()) {
-        return result.refusedBox +
-               u"には -32768 から 32767 までの数を入力してください。\r\n"
-               u"ゲームの環境設定は保存していません。";
+void PlanGameSettings(SavePlan& plan, IRegistryBackend& registry, const GameSettings& settings,
+                      const DisplayModeList& modes) {
+    // Refused before the first write, so the stored settings stay whole.
+    if (std::u16string refusal = CheckGameSettingsForSave(settings); !refusal.empty()) {
+        plan.Refuse(u"", std::move(refusal));
+        return;
     }
-    if (result.failedValues.empty()) return {};
-    std::u16string names;
-    for (const auto& name : result.failedValues) {
-        if (!names.empty()) names += u", ";
-        names += name;
-    }
-    return u"ゲームの環境設定のうち、次の値をレジストリに書き込めませんでした: " + names +
-           u"\r\nゲームの設定を書き換える権限があるか確かめてください。";
+    const auto values = GameSettingsValues(settings, modes);
+    registry.PlanSetMany(plan, Hive::LocalMachine, *values, kGameSettingsLabel);
+}
+
+SaveReport SaveGameSettings(IRegistryBackend& registry, const GameSettings& settings,
+                            const DisplayModeList& modes) {
+    SavePlan plan;
+    PlanGameSettings(plan, registry, settings, modes);
+    return plan.Run();
 }
 
 }  // namespace qm

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "config/DisplayProbe.h"
+#include "platform/Registry.h"
+#include "storage/SavePlan.h"
 
 namespace qm {
-
-class IRegistryBackend;
 
 inline constexpr std::u16string_view kGameSettingsKey =
     u"SOFTWARE\\PlayOnline\\SQUARE\\FinalFantasyXI";
@@ -74,24 +74,26 @@ std::optional<int16_t> ParseBackBufferText(std::u16string_view text);
 GameSettings LoadGameSettings(IRegistryBackend& registry, DisplayModeList& modes,
                               bool displayModeFailed);
 
-struct GameSettingsSaveResult {
-    // Caption of the internal-resolution box whose number does not fit 16 bits; when set,
-    // nothing was written.
-    std::u16string refusedBox;
-    // Value names that could not be written, in writing order.
-    std::vector<std::u16string> failedValues;
-    bool Ok() const { return refusedBox.empty() && failedValues.empty(); }
-};
+// What the report of a save calls the game settings.
+inline constexpr std::u16string_view kGameSettingsLabel = u"ゲームの環境設定";
 
 // What a save would refuse, checked before anything is written: the message for the
 // user, or empty when the settings can be saved.
 std::u16string CheckGameSettingsForSave(const GameSettings& settings);
 
-// Writes all thirteen values in kGameSettingsSaveOrder, going on past failed writes.
-GameSettingsSaveResult SaveGameSettings(IRegistryBackend& registry, const GameSettings& settings,
-                                        const DisplayModeList& modes);
+// The values a save stores, in kGameSettingsSaveOrder; nothing when a box holds a number
+// the settings cannot. With no resolution selected, "0001" and "0002" are left out and
+// the stored pair stays.
+std::optional<std::vector<RegValueWrite>> GameSettingsValues(const GameSettings& settings,
+                                                             const DisplayModeList& modes);
 
-// The message for a failed save; empty when the result is Ok.
-std::u16string GameSettingsSaveMessage(const GameSettingsSaveResult& result);
+// Adds the values to a save plan as one part, "ゲームの環境設定", or refuses the plan
+// for a number the settings cannot hold.
+void PlanGameSettings(SavePlan& plan, IRegistryBackend& registry, const GameSettings& settings,
+                      const DisplayModeList& modes);
+
+// The same as a save of its own.
+SaveReport SaveGameSettings(IRegistryBackend& registry, const GameSettings& settings,
+                            const DisplayModeList& modes);
 
 }  // namespace qm

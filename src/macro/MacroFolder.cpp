@@ -7,6 +7,7 @@
 
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
+#include "storage/SavePlan.h"
 
 namespace qm {
 
@@ -132,6 +133,18 @@ void NoteMacroFileWritten(MacroFolderContent& disk, int number, const MacroFile&
     disk.books.File(number) = written;
     disk.state[std::size_t(number)] = MacroFileState::Present;
     disk.size[std::size_t(number)] = uint16_t(kMacroFileSize);
+}
+
+void PlanMacroFolder(SavePlan& plan, std::u16string_view folder, const MacroBooks& edited,
+                     MacroFolderContent& disk, const MacroFolderContent* source) {
+    for (int n : MacroFilesToWrite(edited, disk, source)) {
+        const MacroFile record = RecordToWrite(edited.File(n));
+        const std::u16string name = MacroFileName(n);
+        plan.AddRecord(PathFromText(std::u16string(folder) + name), record.bytes, name,
+                       [&disk, n, record](bool written) {
+                           if (written) NoteMacroFileWritten(disk, n, record);
+                       });
+    }
 }
 
 }  // namespace qm

@@ -12,6 +12,8 @@
 
 namespace qm {
 
+class SavePlan;
+
 inline constexpr int kBookCount = 40;
 inline constexpr int kMacroFileCount = kBookCount * kSetCount;
 
@@ -74,5 +76,10 @@ std::vector<int> MacroFilesToWrite(const MacroBooks& edited, const MacroFolderCo
 
 // After a successful write of file `number`: the folder now holds `written` there.
 void NoteMacroFileWritten(MacroFolderContent& disk, int number, const MacroFile& written);
+
+// Adds every file MacroFilesToWrite names to a save plan, each under its file name, and
+// notes it in `disk` once it is written. `disk` must outlive the plan's run.
+void PlanMacroFolder(SavePlan& plan, std::u16string_view folder, const MacroBooks& edited,
+                     MacroFolderContent& disk, const MacroFolderContent* source = nullptr);
 
 }  // namespace qm

@@ -53,9 +53,9 @@ TEST_F(GameSettingsTest, MissingKeyLoadsClearAndSaveCreatesAllThirteenInOrder) {
     EXPECT_EQ(s.frontBuffer, 2);
     EXPECT_FALSE(reg.HasKey(kGameSettingsKey));  // reading creates nothing
 
-    const GameSettingsSaveResult r = SaveGameSettings(reg, s, modes);
-    EXPECT_TRUE(r.Ok());
-    EXPECT_TRUE(GameSettingsSaveMessage(r).empty());
+    const SaveReport r = SaveGameSettings(reg, s, modes);
+    EXPECT_TRUE(r.AllSaved());
+    EXPECT_TRUE(r.Message().empty());
     EXPECT_EQ(reg.written, std::vector<std::u16string>(kGameSettingsSaveOrder.begin(),
                                                        kGameSettingsSaveOrder.end()));
     EXPECT_EQ(reg.ValueCount(), 13u);
@@ -80,7 +80,7 @@ TEST_F(GameSettingsTest, StoredValuesRoundTripUnchanged) {
     EXPECT_EQ(s.general, 2);
     EXPECT_EQ(s.openingMovie, CheckState::Grey);
 
-    EXPECT_TRUE(SaveGameSettings(reg, s, modes).Ok());
+    EXPECT_TRUE(SaveGameSettings(reg, s, modes).AllSaved());
     for (auto [name, value] : stored) EXPECT_EQ(Stored(name), value);
 }
 
@@ -90,7 +90,7 @@ TEST_F(GameSettingsTest, UnlistedResolutionIsAppendedSelectedAndKept) {
     const GameSettings s = Load();
     EXPECT_EQ(modes, (DisplayModeList{{1024, 768}, {800, 600}, {1280, 1024}}));
     EXPECT_EQ(s.frontBuffer, 2);
-    ASSERT_TRUE(SaveGameSettings(reg, s, modes).Ok());
+    ASSERT_TRUE(SaveGameSettings(reg, s, modes).AllSaved());
     EXPECT_EQ(Stored(u"0001"), 1280);
     EXPECT_EQ(Stored(u"0002"), 1024);
 
@@ -132,7 +132,7 @@ TEST_F(GameSettingsTest, RejectedStoredValuesFallBackAndSaveAsZero) {
     EXPECT_EQ(s.backBufferW, u"0");
     EXPECT_EQ(modes.back(), (Resolution{0, 480}));
 
-    ASSERT_TRUE(SaveGameSettings(reg, s, modes).Ok());
+    ASSERT_TRUE(SaveGameSettings(reg, s, modes).AllSaved());
     for (auto name : {u"0019", u"0018", u"0011", u"0007", u"0017", u"0003", u"0001"})
         EXPECT_EQ(Stored(name), 0);
 }
@@ -156,7 +156,7 @@ TEST_F(GameSettingsTest, MovedSliderTextIsWhatGetsSaved) {
     Put(u"0003", 800);
     GameSettings s = Load();
     s.backBufferW = *BackBufferTextForStep(1);
-    ASSERT_TRUE(SaveGameSettings(reg, s, modes).Ok());
+    ASSERT_TRUE(SaveGameSettings(reg, s, modes).AllSaved());
     EXPECT_EQ(Stored(u"0003"), 512);
 }
 
@@ -200,15 +200,15 @@ TEST_F(GameSettingsTest, OutOfRangeBackBufferIsRefusedBeforeAnyWrite) {
     GameSettings s = Load();
     s.backBufferH = u"40000";
     EXPECT_NE(CheckGameSettingsForSave(s).find(u"高さ"), std::u16string::npos);
-    GameSettingsSaveResult r = SaveGameSettings(reg, s, modes);
-    EXPECT_FALSE(r.Ok());
-    EXPECT_NE(GameSettingsSaveMessage(r).find(u"高さ"), std::u16string::npos);
+    SaveReport r = SaveGameSettings(reg, s, modes);
+    EXPECT_EQ(r.outcome, SaveReport::Outcome::Refused);
+    EXPECT_NE(r.Message().find(u"高さ"), std::u16string::npos);
     EXPECT_TRUE(reg.written.empty());
 
     s.backBufferH = u"512";
     s.backBufferW = u"-99999";
     r = SaveGameSettings(reg, s, modes);
-    EXPECT_NE(GameSettingsSaveMessage(r).find(u"幅"), std::u16string::npos);
+    EXPECT_NE(r.Message().find(u"幅"), std::u16string::npos);
     EXPECT_TRUE(reg.written.empty());
 
     s.backBufferW = u"1024";
@@ -220,20 +220,20 @@ TEST_F(GameSettingsTest, FailedWritesAreReportedAndTheRestStillWritten) {
         return name == u"0001" || name == u"0017";
     };
     const GameSettings s = Load();
-    const GameSettingsSaveResult r = SaveGameSettings(reg, s, modes);
-    EXPECT_FALSE(r.Ok());
-    EXPECT_EQ(r.failedValues, (std::vector<std::u16string>{u"0001", u"0017"}));
+    const SaveReport r = SaveGameSettings(reg, s, modes);
+    EXPECT_FALSE(r.AllSaved());
+    EXPECT_EQ(r.unsaved, std::vector<std::u16string>{std::u16string(kGameSettingsLabel)});
     EXPECT_EQ(reg.written.size(), 13u);
     EXPECT_EQ(reg.ValueCount(), 11u);
-    const std::u16string message = GameSettingsSaveMessage(r);
-    EXPECT_NE(message.find(u"0001, 0017"), std::u16string::npos);
+    EXPECT_NE(r.Message().find(u"0001, 0017"), std::u16string::npos);
 
-    // Nothing selected: the stored pair is left alone and the save says so.
+    // Nothing selected: the stored pair is left alone.
     reg.failSet = nullptr;
+    reg.written.clear();
     GameSettings unselected = s;
     unselected.frontBuffer = -1;
-    EXPECT_EQ(SaveGameSettings(reg, unselected, modes).failedValues,
-              (std::vector<std::u16string>{u"0001", u"0002"}));
+    EXPECT_TRUE(SaveGameSettings(reg, unselected, modes).AllSaved());
+    EXPECT_EQ(reg.written.size(), 11u);
 }
 
 }  // namespace

@@ -7,16 +7,16 @@
 
 #include "config/GameSettings.h"
 #include "macro/Cp932.h"
-#include "storage/SafeFile.h"
 #include "platform/fake/FakeDialogs.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/linux/RegFileFormat.h"
-#include "settings/WineHost.h"
 #include "platform/linux/WinePrefix.h"
 #include "settings/GameRegistry.h"
 #include "settings/InstallPaths.h"
 #include "settings/Registry.h"
 #include "settings/RegistryRouter.h"
+#include "settings/WineHost.h"
+#include "storage/SafeFile.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -292,7 +292,7 @@ TEST_F(WinePrefixTest, Win64PrefixReadsAndWritesTheGamesThirtyTwoBitView) {
 
     s.general = 1;
     s.openingMovie = CheckState::Checked;
-    EXPECT_TRUE(SaveGameSettings(router, s, modes).Ok());
+    EXPECT_TRUE(SaveGameSettings(router, s, modes).AllSaved());
     const LineDiff d = Diff(kWin64, SystemReg(prefix));
     // Changed: the two values, and the key's two stamps; added: the values it lacked.
     EXPECT_EQ(d.removed,
@@ -326,7 +326,7 @@ TEST_F(WinePrefixTest, Win32PrefixAndAFreshWin64PrefixGetTheKeyWhereTheGameReads
     GameSettings s = LoadGameSettings(router, modes, false);
     EXPECT_EQ(s.sound, CheckState::Checked);
     EXPECT_EQ(s.menuMap, 1);
-    EXPECT_TRUE(SaveGameSettings(router, s, modes).Ok());
+    EXPECT_TRUE(SaveGameSettings(router, s, modes).AllSaved());
     EXPECT_EQ(Diff(kWin32, SystemReg(win32)).removed.size(), 2u);  // only the key's stamps
     EXPECT_EQ(FindInstallPaths(router, folders, prefs, &host).CurrentFolder,
               TextFromPath(fs::canonical(win32 / "drive_c")) +
@@ -339,7 +339,7 @@ TEST_F(WinePrefixTest, Win32PrefixAndAFreshWin64PrefixGetTheKeyWhereTheGameReads
     ASSERT_TRUE(host.ChooseWinePrefix(TextFromPath(win64), &error));
     s = LoadGameSettings(router, modes, false);
     s.frontBuffer = 0;
-    EXPECT_TRUE(SaveGameSettings(router, s, modes).Ok());
+    EXPECT_TRUE(SaveGameSettings(router, s, modes).AllSaved());
     const std::string written = SystemReg(win64);
     EXPECT_TRUE(written.starts_with(fresh));
     EXPECT_NE(
@@ -389,7 +389,7 @@ TEST_F(WinePrefixTest, RunningServerGetsTheChangeThroughItsToolOrTheSaveIsRefuse
             u"\"0021\"=dword:00000000\r\n\"0022\"=dword:00000000\r\n"
             u"\"0023\"=dword:00000000\r\n";
         tool.imports.clear();
-        EXPECT_TRUE(SaveGameSettings(router, s, modes).Ok());
+        EXPECT_TRUE(SaveGameSettings(router, s, modes).AllSaved());
         // Only the changed value went through the tool, to the 32-bit view the game reads.
         ASSERT_EQ(tool.imports.size(), 1u);
         EXPECT_NE(tool.imports[0].find(
@@ -407,20 +407,22 @@ TEST_F(WinePrefixTest, RunningServerGetsTheChangeThroughItsToolOrTheSaveIsRefuse
         // The tool fails: the save is reported, nothing is written.
         tool.failImport = true;
         s.general = 1;
-        GameSettingsSaveResult result = SaveGameSettings(router, s, modes);
-        EXPECT_EQ(result.failedValues, std::vector<std::u16string>{u"0018"});
-        EXPECT_NE(router.TakeNotice().find(u"終了してから"), std::u16string::npos);
+        SaveReport result = SaveGameSettings(router, s, modes);
+        EXPECT_EQ(result.unsaved, std::vector<std::u16string>{u"ゲームの環境設定"});
+        EXPECT_NE(result.Message().find(u"終了してから"), std::u16string::npos);
         tool.failImport = false;
 
         // No tool at all: refused with a message, the file untouched.
         tool.available = false;
+        const std::size_t importsBefore = tool.imports.size();
         result = SaveGameSettings(router, s, modes);
-        EXPECT_FALSE(result.Ok());
-        EXPECT_EQ(result.failedValues.size(), 13u);
-        const std::u16string notice = router.TakeNotice();
+        EXPECT_EQ(result.outcome, SaveReport::Outcome::Refused);
+        EXPECT_EQ(tool.imports.size(), importsBefore);
+        const std::u16string notice = result.Message();
         EXPECT_NE(notice.find(u"ゲームと PlayOnline を終了してから、もう一度保存してください。"),
                   std::u16string::npos);
-        EXPECT_EQ(notice.find(u"\n", notice.find(u"保存してください")), std::u16string::npos)
+        EXPECT_EQ(notice.find(u"保存してください", notice.find(u"保存してください") + 1),
+                  std::u16string::npos)
             << "told once";
         EXPECT_EQ(SystemReg(prefix), kWin64);
         tool.available = true;
@@ -429,7 +431,7 @@ TEST_F(WinePrefixTest, RunningServerGetsTheChangeThroughItsToolOrTheSaveIsRefuse
         ::close(lock);
         EXPECT_FALSE(WineServerRunning(prefix, dir.Path("tmp")));
         const std::size_t imports = tool.imports.size();
-        EXPECT_TRUE(SaveGameSettings(router, s, modes).Ok());
+        EXPECT_TRUE(SaveGameSettings(router, s, modes).AllSaved());
         EXPECT_NE(SystemReg(prefix).find("\"0018\"=dword:00000001"), std::string::npos);
         EXPECT_EQ(tool.imports.size(), imports);
         dir.Write("pfx/system.reg", Bytes(kWin64));
@@ -449,9 +451,10 @@ TEST_F(WinePrefixTest, ServerCopyThatCannotBeReadFallsBackToTheFileOnce) {
     EXPECT_EQ(s.general, 2);
     EXPECT_EQ(s.sound, CheckState::Checked);
     EXPECT_EQ(tool.exports.size(), 1u) << "not asked again for every value";
-    // Nothing to compare with: every value goes to the server.
-    EXPECT_TRUE(SaveGameSettings(router, s, modes).Ok());
-    EXPECT_EQ(tool.imports.size(), 13u);
+    // Nothing to compare with: every value goes to the server, in one import.
+    EXPECT_TRUE(SaveGameSettings(router, s, modes).AllSaved());
+    ASSERT_EQ(tool.imports.size(), 1u);
+    EXPECT_NE(tool.imports[0].find(u"\"0023\"=dword:"), std::u16string::npos);
     EXPECT_EQ(SystemReg(prefix), kWin64);
     ::close(lock);
 }
@@ -469,7 +472,7 @@ TEST_F(WinePrefixTest, RegionalInstallIsFoundAndItsSettingsKeyUsed) {
     GameSettings s = LoadGameSettings(router, modes, false);
     EXPECT_EQ(s.general, 1);
     s.general = 2;
-    EXPECT_TRUE(SaveGameSettings(router, s, modes).Ok());
+    EXPECT_TRUE(SaveGameSettings(router, s, modes).AllSaved());
     const std::string now = SystemReg(prefix);
     EXPECT_NE(now.find("[Software\\\\Wow6432Node\\\\PlayOnlineUS\\\\SquareEnix\\\\FinalFantasyXI] "
                        "1796622254\n#time=1dd860dfdb24b00\n\"0000\"=dword:00000000\n"),

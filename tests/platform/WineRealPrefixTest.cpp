@@ -9,12 +9,12 @@
 #include "config/GameSettings.h"
 #include "macro/Cp932.h"
 #include "platform/fake/FakeRegistry.h"
-#include "settings/WineHost.h"
 #include "platform/linux/WinePrefix.h"
 #include "platform/linux/WineTool.h"
 #include "settings/GameRegistry.h"
 #include "settings/Registry.h"
 #include "settings/RegistryRouter.h"
+#include "settings/WineHost.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -83,7 +83,8 @@ TEST_F(WineRealPrefixTest, SettingsReachTheGameWithAndWithoutARunningServer) {
     s.general = 2;
     s.backBufferW = u"1024";
     s.frontBuffer = 0;
-    ASSERT_TRUE(SaveGameSettings(router, s, modes).Ok()) << Utf16ToUtf8(router.TakeNotice());
+    const SaveReport first = SaveGameSettings(router, s, modes);
+    ASSERT_TRUE(first.AllSaved()) << Utf16ToUtf8(first.Message());
     const std::string key = "Software\\PlayOnline\\SQUARE\\FinalFantasyXI";
     EXPECT_EQ(Query(key, "0007"), 1);
     EXPECT_EQ(Query(key, "0018"), 2);
@@ -97,16 +98,15 @@ TEST_F(WineRealPrefixTest, SettingsReachTheGameWithAndWithoutARunningServer) {
     ASSERT_TRUE(WineServerRunning(prefix));
     s.general = 1;
     s.mipMap = CheckState::Checked;
-    const GameSettingsSaveResult result = SaveGameSettings(router, s, modes);
-    const std::u16string notice = router.TakeNotice();
-    if (result.Ok()) {
+    const SaveReport result = SaveGameSettings(router, s, modes);
+    if (result.AllSaved()) {
         EXPECT_EQ(Query(key, "0018"), 1);
         EXPECT_EQ(Query(key, "0000"), 1);
     } else {
         // Refused: the player was told to close the game.
-        EXPECT_NE(notice.find(u"終了してから"), std::u16string::npos);
+        EXPECT_NE(result.Message().find(u"終了してから"), std::u16string::npos);
     }
-    EXPECT_EQ(LoadGameSettings(router, modes, false).general, result.Ok() ? 1 : 2);
+    EXPECT_EQ(LoadGameSettings(router, modes, false).general, result.AllSaved() ? 1 : 2);
 
     // Without a usable registry tool the save is refused, with a message.
     WineRegTool missing(dir.Path("no-wine"));
@@ -120,7 +120,7 @@ TEST_F(WineRealPrefixTest, SettingsReachTheGameWithAndWithoutARunningServer) {
     ASSERT_EQ(Run(wineserver, {"-k"}), 0);
     ASSERT_EQ(Run(wineserver, {"-w"}, 60s), 0);
     ASSERT_FALSE(WineServerRunning(prefix));
-    EXPECT_EQ(LoadGameSettings(router, modes, false).general, result.Ok() ? 1 : 2);
+    EXPECT_EQ(LoadGameSettings(router, modes, false).general, result.AllSaved() ? 1 : 2);
 }
 
 }  // namespace

@@ -1,0 +1,295 @@
+// A whole save through the file-system seam, with every write-side operation failing in
+// turn: what is on disk afterwards, what the report says, and what the next save does.
+#include "storage/SavePlan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "config/CnfRecord.h"
+#include "config/GameSettings.h"
+#include "macro/MacroFolder.h"
+#include "platform/linux/RegFile.h"
+#include "platform/linux/WineRegistry.h"
+#include "settings/ToolPreferences.h"
+#include "storage/FaultyFileSystem.h"
+#include "storage/Utf.h"
+#include "support/TempDir.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoWineTool : public IWineRegTool {
+  public:
+    bool Available() override { return false; }
+    bool Import(const fs::path&, const fs::path&, std::u16string*) override { return false; }
+    bool Export(const fs::path&, std::u16string_view, const fs::path&, std::u16string*) override {
+        return false;
+    }
+};
+
+const std::string kSystemReg =
+    "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
+    "[Software\\\\PlayOnline\\\\SQUARE\\\\FinalFantasyXI] 1700000000\n"
+    "#time=1d9000000000000\n"
+    "\"0007\"=dword:00000000\n"
+    "\"0018\"=dword:00000001\n\n";
+
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// A character folder (ten sets, two of them with bytes past the record, cnf.dat with
+// bytes past its record) and a Wine prefix holding the game's settings, opened as the
+// window opens them, with edits in three sets, one colour and the game settings.
+class FullSave {
+  public:
+    FullSave() {
+        for (int k = 0; k < kSetCount; ++k) {
+            MacroFile f;
+            StoreFieldText(f.Title(0), u"セット" + Utf8ToUtf16(std::to_string(k + 1)));
+            StoreFieldText(f.Line(0, 0), u"/p 準備");
+            UpdateMacroDigest(f);
+            std::vector<uint8_t> bytes(f.bytes.begin(), f.bytes.end());
+            if (k == 1 || k == 8) bytes.insert(bytes.end(), 40, uint8_t(0xA0 + k));
+            dir.Write("char/" + Utf16ToUtf8(MacroFileName(k)), bytes);
+        }
+        std::vector<uint8_t> cnf(300);
+        for (std::size_t i = 0; i < cnf.size(); ++i) cnf[i] = uint8_t(i * 7);
+        dir.Write("char/cnf.dat", cnf);
+        dir.Write("pfx/system.reg", std::vector<uint8_t>(kSystemReg.begin(), kSystemReg.end()));
+        fs::create_directories(dir.Path("tmp"));
+
+        folder = dir.Text("char/");
+        disk = ReadMacroFolder(folder);
+        books = disk.books;
+        cnfRecord = LoadCnf(folder, nullptr, &cnfStored);
+        WinePrefixRegistry::Options options;
+        options.tmpRoot = dir.Path("tmp");
+        options.now = [] {
+            return std::chrono::system_clock::time_point(std::chrono::hours(480000));
+        };
+        registry = std::make_unique<WinePrefixRegistry>(tool, options);
+        registry->SetPrefix(dir.Path("pfx"));
+        modes = {{1280, 1024}};
+        settings = LoadGameSettings(*registry, modes, false);
+
+        for (int k : {1, 4, 8})
+            StoreFieldText(books.File(k).Line(3, 2),
+                           u"/echo 変更 " + Utf8ToUtf16(std::to_string(k)));
+        cnfRecord.SetColor(3, {1, 2, 3, 4});
+        settings.general = 2;
+        settings.sound = CheckState::Checked;
+        settings.backBufferW = u"1024";
+    }
+
+    SaveReport Save() {
+        SavePlan plan;
+        PlanMacroFolder(plan, folder, books, disk);
+        PlanCnf(plan, folder, cnfRecord, &cnfStored);
+        PlanGameSettings(plan, *registry, settings, modes);
+        return plan.Run();
+    }
+
+    // The files the save changes, by the label the report gives them.
+    std::map<std::u16string, fs::path> Files() const {
+        return {{u"mcr1.dat", dir.Path("char/mcr1.dat")},
+                {u"mcr4.dat", dir.Path("char/mcr4.dat")},
+                {u"mcr8.dat", dir.Path("char/mcr8.dat")},
+                {u"cnf.dat", dir.Path("char/cnf.dat")},
+                {u"ゲームの環境設定", dir.Path("pfx/system.reg")}};
+    }
+    std::map<std::u16string, std::vector<uint8_t>> Contents() const {
+        std::map<std::u16string, std::vector<uint8_t>> all;
+        for (const auto& [label, path] : Files())
+            all[label] = dir.Read(fs::relative(path, dir.Path()).string());
+        return all;
+    }
+
+    test::TempDir dir;
+    NoWineTool tool;
+    std::u16string folder;
+    MacroFolderContent disk;
+    MacroBooks books;
+    CnfRecord cnfRecord;
+    StoredHead cnfStored;
+    std::unique_ptr<WinePrefixRegistry> registry;
+    DisplayModeList modes;
+    GameSettings settings;
+};
+
+bool Contains(const std::vector<std::u16string>& labels, const std::u16string& label) {
+    return std::find(labels.begin(), labels.end(), label) != labels.end();
+}
+
+TEST(SavePlan, EveryFailingWriteOperationLeavesOldOrNewFilesAndATruthfulReport) {
+    std::map<std::u16string, std::vector<uint8_t>> before, after;
+    {
+        FullSave reference;
+        before = reference.Contents();
+        ASSERT_TRUE(reference.Save().AllSaved());
+        after = reference.Contents();
+        for (const auto& [label, bytes] : after)
+            ASSERT_NE(bytes, before[label]) << Utf16ToUtf8(label);
+    }
+
+    FaultyFileSystem faulty;
+    ScopedFileSystem use(faulty);
+    int n = 1;
+    for (;; ++n) {
+        SCOPED_TRACE("failing operation " + std::to_string(n));
+        FullSave scene;
+        const auto names =
+            std::make_pair(Names(scene.dir.Path("char")), Names(scene.dir.Path("pfx")));
+        faulty.FailAt(n, n % 2 ? std::make_error_code(std::errc::io_error)
+                               : std::make_error_code(std::errc::no_space_on_device));
+        const SaveReport report = scene.Save();
+        if (!faulty.Triggered()) {
+            EXPECT_TRUE(report.AllSaved());
+            EXPECT_EQ(scene.Contents(), after);
+            break;
+        }
+        SCOPED_TRACE(faulty.Log()[std::size_t(n - 1)]);
+
+        std::set<std::u16string> unsavedFiles;
+        for (const auto& [label, bytes] : scene.Contents()) {
+            const bool isNew = bytes == after[label];
+            EXPECT_TRUE(isNew || bytes == before[label]) << Utf16ToUtf8(label) << " is neither";
+            EXPECT_EQ(isNew, Contains(report.saved, label)) << Utf16ToUtf8(label);
+            EXPECT_EQ(!isNew, Contains(report.unsaved, label)) << Utf16ToUtf8(label);
+            if (!isNew) unsavedFiles.insert(label);
+        }
+        // No temporary file is left, and nothing else appeared.
+        EXPECT_EQ(Names(scene.dir.Path("char")), names.first);
+        EXPECT_EQ(Names(scene.dir.Path("pfx")), names.second);
+        // Unsaved changes stay marked exactly when something is not on disk, and the
+        // message names what was saved.
+        EXPECT_EQ(report.AllSaved(), unsavedFiles.empty());
+        if (!report.AllSaved()) {
+            const std::u16string message = report.Message();
+            EXPECT_NE(message.find(u"「" + report.failed + u"」"), std::u16string::npos);
+            for (const auto& label : report.saved)
+                EXPECT_NE(message.find(label), std::u16string::npos) << Utf16ToUtf8(label);
+        }
+
+        // The next save writes what the first did not, and only that: no kept copy holds
+        // a value its file does not.
+        faulty.FailAt(0);
+        ASSERT_TRUE(scene.Save().AllSaved());
+        EXPECT_EQ(scene.Contents(), after);
+        std::set<std::u16string> renamed;
+        for (const auto& [label, path] : scene.Files())
+            if (std::count(faulty.Log().begin(), faulty.Log().end(),
+                           "rename " + path.filename().string()))
+                renamed.insert(label);
+        EXPECT_EQ(renamed, unsavedFiles);
+    }
+    // Five files of four steps each, five renames and two folders at the least.
+    EXPECT_GE(n, 28);
+}
+
+TEST(SavePlan, SaveWithoutChangesWritesNothingAndAWrongDigestIsMended) {
+    test::TempDir dir;
+    for (int k = 0; k < kSetCount; ++k) {
+        MacroFile f;
+        StoreFieldText(f.Title(2), u"ケアル");
+        UpdateMacroDigest(f);
+        if (k == 6) f.bytes[kDigestOffset] ^= 0xFF;  // a digest the game would not accept
+        std::vector<uint8_t> bytes(f.bytes.begin(), f.bytes.end());
+        bytes.push_back(0x5A);  // a byte past the record, which stays
+        dir.Write("c/" + Utf16ToUtf8(MacroFileName(k)), bytes);
+    }
+    dir.Write("c/cnf.dat", std::vector<uint8_t>(216, 9));
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    for (const auto& entry : fs::directory_iterator(dir.Path("c"))) fs::last_write_time(entry, old);
+
+    const std::u16string folder = dir.Text("c/");
+    MacroFolderContent disk = ReadMacroFolder(folder);
+    const MacroBooks books = disk.books;
+    StoredHead cnfStored;
+    const CnfRecord cnf = LoadCnf(folder, nullptr, &cnfStored);
+
+    FaultyFileSystem counting;
+    ScopedFileSystem use(counting);
+    for (int round = 0; round < 2; ++round) {
+        SavePlan plan;
+        PlanMacroFolder(plan, folder, books, disk);
+        PlanCnf(plan, folder, cnf, &cnfStored);
+        ASSERT_TRUE(plan.Run().AllSaved());
+        // The first save mends mcr6.dat alone; the second has nothing to do.
+        const std::vector<std::string> renames =
+            round == 0 ? std::vector<std::string>{"rename mcr6.dat"} : std::vector<std::string>{};
+        std::vector<std::string> seen;
+        for (const auto& op : counting.Log())
+            if (op.starts_with("rename")) seen.push_back(op);
+        EXPECT_EQ(seen, renames);
+        if (round == 1) {
+            EXPECT_EQ(counting.WriteOperations(), 0);
+        }
+        counting.ResetCounts();
+    }
+    for (const auto& entry : fs::directory_iterator(dir.Path("c"))) {
+        if (entry.path().filename() == "mcr6.dat") continue;
+        EXPECT_EQ(fs::last_write_time(entry), old) << entry.path();
+    }
+    const std::vector<uint8_t> mended = dir.Read("c/mcr6.dat");
+    ASSERT_EQ(mended.size(), kMacroFileSize + 1);
+    EXPECT_EQ(mended.back(), 0x5A);
+    MacroFile check;
+    std::copy_n(mended.begin(), kMacroFileSize, check.bytes.begin());
+    EXPECT_FALSE(MacroDigestMismatch(check));
+}
+
+TEST(SavePlan, PreferencesAreReadOnceWrittenOnceAndNeverCachedAheadOfTheFile) {
+    ToolPreferences old;
+    old.Myname = u"まえ";
+    ToolPreferences fresh = old;
+    fresh.Myname = u"あと";
+    fresh.CaptureKeyCode = 19;
+
+    FaultyFileSystem faulty;
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE("failing operation " + std::to_string(n));
+        test::TempDir dir;
+        const fs::path file = dir.Path("config/quillmor/registry.reg");
+        {
+            RegFileBackend setup(file);
+            ASSERT_TRUE(SavePreferences(setup, old));
+        }
+
+        ScopedFileSystem use(faulty);
+        faulty.FailAt(n);
+        faulty.ResetCounts();
+        RegFileBackend reg(file);
+        EXPECT_EQ(LoadPreferences(reg), old);
+        EXPECT_EQ(faulty.FileReads(), 1);  // twelve values, one read
+        faulty.ResetCounts();
+        const bool saved = SavePreferences(reg, fresh);
+        if (!faulty.Triggered()) {
+            EXPECT_TRUE(saved);
+            EXPECT_EQ(faulty.FilesCreated(), 1);  // twelve values, one file
+            RegFileBackend other(file);
+            EXPECT_EQ(LoadPreferences(other), fresh);
+            break;
+        }
+        faulty.FailAt(0);
+        RegFileBackend other(file);
+        const ToolPreferences onDisk = LoadPreferences(other);
+        EXPECT_EQ(saved, onDisk == fresh);
+        EXPECT_EQ(LoadPreferences(reg), onDisk);
+        EXPECT_TRUE(SavePreferences(reg, fresh));
+        RegFileBackend third(file);
+        EXPECT_EQ(LoadPreferences(third), fresh);
+        EXPECT_EQ(Names(dir.Path("config/quillmor")), std::set<std::string>{"registry.reg"});
+    }
+}
+
+}  // namespace
+}  // namespace qm
