@@ -2,9 +2,11 @@
 #include <QTest>
 
 #include "DemoData.h"
+#include "config/GameSettings.h"
 #include "config/GameSettingsTab.h"
 #include "editor/MacroTab.h"
 #include "macro/Md5.h"
+#include "storage/FaultyFileSystem.h"
 #include "support/WindowFixture.h"
 
 using namespace qm;
@@ -217,6 +219,59 @@ class CharacterFolderTest : public QObject {
         f.fake.messageBox.answers = {MsgAnswer::Yes};
         QVERIFY(!w.close());
         QVERIFY(w.isVisible());
+    }
+
+    void noAtTheCompatibilityWarningKeepsTheProgramAndTheEdit() {
+        WindowFixture f;
+        const std::string character = DemoCharacter(f, demo::kDamagedCharacter);
+        QVERIFY(!character.empty());
+        const std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        QVERIFY(w.IncompatibleMacro);
+        w.macroTab->efLine[0]->setText(QStringLiteral("edited"));
+        // Yes to saving, then No at the warning: nothing is saved, so nothing may be lost.
+        f.fake.messageBox.answers = {MsgAnswer::Yes, MsgAnswer::No};
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QVERIFY(w.ContentModified);
+        QCOMPARE(w.macroTab->efLine[0]->text(), QStringLiteral("edited"));
+        const std::size_t pickers = f.fake.dialogs.folderPrompts.size();
+        f.fake.messageBox.answers = {MsgAnswer::Yes, MsgAnswer::No};
+        w.FileOpen_Click();
+        QCOMPARE(f.fake.dialogs.folderPrompts.size(), pickers);
+        QCOMPARE(w.macroTab->efLine[0]->text(), QStringLiteral("edited"));
+        QCOMPARE(f.dir.Read(character + "/mcr.dat"), before);
+    }
+
+    void partialSaveNamesWhatWasSavedAndKeepsTheFlag() {
+        WindowFixture f;
+        const std::string character = DemoCharacter(f);
+        QVERIFY(!character.empty());
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
+        wMenu& w = f.Start();
+        w.macroTab->efLine[0]->setText(QStringLiteral("edited"));
+        w.cnfRecord.SetColor(0, {1, 2, 3, 4});
+        w.ContentModified = true;
+        // The rename of cnf.dat fails after mcr.dat's went through.
+        FaultyFileSystem faulty;
+        ScopedFileSystem use(faulty);
+        faulty.FailAt(10);
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Failed));
+        QCOMPARE(QString::fromStdString(faulty.Log().at(9)), QStringLiteral("rename cnf.dat"));
+        QVERIFY(w.ContentModified);
+        const QString text = Q(f.fake.messageBox.shown.back().text);
+        QVERIFY2(text.contains(QStringLiteral("保存したもの: mcr.dat\r\n")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("保存していないもの: cnf.dat, ゲームの環境設定")),
+                 qPrintable(text));
+        QVERIFY(!f.fake.registry.HasKey(kGameSettingsKey));
+        // The next save writes the rest, and only that.
+        faulty.FailAt(0);
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Saved));
+        QVERIFY(!w.ContentModified);
+        QCOMPARE(faulty.Log().at(4), std::string("rename cnf.dat"));
+        QVERIFY(f.fake.registry.HasKey(kGameSettingsKey));
+        QCOMPARE(int(f.dir.Read(character + "/cnf.dat").at(80)), 1);
     }
 
     void gameSettingThatCannotBeStoredStopsTheSaveBeforeAnyFile() {
