@@ -125,23 +125,38 @@ std::optional<std::filesystem::path> FolderOperand(const std::string& arg) {
 MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index) {
     MacroOnDisk disk;
     disk.path = folder / Utf16ToUtf8(MacroFileName(index));
-    if (!FileExistsAt(disk.path)) {
-        // A folder by that name is not a macro file either, but it is no missing one.
-        std::error_code ec;
-        if (std::filesystem::exists(std::filesystem::symlink_status(disk.path, ec))) {
-            disk.state = MacroOnDisk::State::Unreadable;
-        }
-        return disk;
-    }
-    auto head = ReadFileHead(disk.path, kMacroFileSize);
-    if (!head) {
+    auto unreadable = [&](std::string problem) {
         disk.state = MacroOnDisk::State::Unreadable;
+        disk.problem = std::move(problem);
+        return disk;
+    };
+    // Only a regular file of a sane size is read: a pipe would block, a link to a device
+    // could give an endless tail.
+    std::error_code ec;
+    const auto status = std::filesystem::status(disk.path, ec);
+    if (ec || !std::filesystem::exists(status)) {
+        // A dangling link or a loop is no missing file either.
+        std::error_code ignored;
+        if (std::filesystem::exists(std::filesystem::symlink_status(disk.path, ignored)))
+            return unreadable(ec ? ec.message() : "a link to nothing");
         return disk;
     }
+    if (std::filesystem::is_directory(status)) return unreadable("a folder, not a file");
+    if (!std::filesystem::is_regular_file(status)) return unreadable("not a regular file");
+    const auto size = std::filesystem::file_size(disk.path, ec);
+    if (!ec && size > kMaxMacroFileSize)
+        return unreadable("not a macro file (" + std::to_string(size) + " bytes)");
+    auto head = ReadFileHead(disk.path, kMacroFileSize);
+    if (!head) return unreadable("the system refused to read it");
     disk.state = MacroOnDisk::State::Present;
     disk.size = head->size();
     std::copy(head->begin(), head->end(), disk.file.bytes.begin());
     return disk;
+}
+
+std::string CannotRead(const MacroOnDisk& disk) {
+    return "cannot read '" + Shown(disk.path) + "'" +
+           (disk.problem.empty() ? std::string() : ": " + disk.problem);
 }
 
 bool WriteMacroOnDisk(MacroOnDisk& disk, std::u16string* error) {

@@ -65,7 +65,10 @@ struct MacroOnDisk {
     std::filesystem::path path;
     std::size_t size = 0;  // bytes read, at most 7624
     MacroFile file;        // zero-filled past size
+    std::string problem;   // Unreadable: why
 };
+// "cannot read 'PATH': why", for an unreadable one.
+std::string CannotRead(const MacroOnDisk& disk);
 // index: the file number, book index × 10 + set index (MacroFolder.h).
 MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index);
 

@@ -127,7 +127,7 @@ int RunFix(const ParsedArgs& args) {
             MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
             if (disk.state == MacroOnDisk::State::Missing) continue;
             if (disk.state == MacroOnDisk::State::Unreadable) {
-                Error("cannot read '" + Shown(disk.path) + "'; left unchanged");
+                Error(CannotRead(disk) + "; left unchanged");
                 worsen(kExitUsage);
                 ++problems;
                 continue;

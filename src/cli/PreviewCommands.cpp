@@ -70,7 +70,7 @@ int RunPreview(const ParsedArgs& args) {
 
     const MacroOnDisk disk = ReadMacroOnDisk(*folder, MacroFileNumber(*book, *set - 1));
     if (disk.state == MacroOnDisk::State::Unreadable) {
-        Error("cannot read '" + Shown(disk.path) + "'");
+        Error(CannotRead(disk));
         return kExitUsage;
     }
     std::u16string cnfError;

@@ -85,7 +85,7 @@ int RunExport(const ParsedArgs& args) {
     if (!folder || !set || !book) return kExitUsage;
     const MacroOnDisk disk = ReadMacroOnDisk(*folder, MacroFileNumber(*book, *set - 1));
     if (disk.state == MacroOnDisk::State::Unreadable) {
-        Error("cannot read '" + Shown(disk.path) + "'");
+        Error(CannotRead(disk));
         return kExitUsage;
     }
     if (disk.state == MacroOnDisk::State::Missing) {
@@ -156,7 +156,7 @@ int RunImport(const ParsedArgs& args) {
     MacroOnDisk disk = ReadMacroOnDisk(*folder, MacroFileNumber(*book, *set - 1));
     if (disk.state == MacroOnDisk::State::Unreadable) {
         // Writing over it would lose macros we could not even look at.
-        Error("cannot read '" + Shown(disk.path) + "'; nothing was written");
+        Error(CannotRead(disk) + "; nothing was written");
         return kExitUsage;
     }
     ReportFields(read);

@@ -23,6 +23,10 @@ inline constexpr std::size_t kTitleFieldSize = 9;
 inline constexpr int kMacrosPerSet = 20;
 inline constexpr int kLinesPerMacro = 6;
 inline constexpr int kSetCount = 10;
+// Bytes past the record are the game's and are kept, up to 1 MiB; a longer file is no
+// macro file, and reading or rewriting it whole could exhaust memory (a link to an
+// endless device, a huge file).
+inline constexpr std::size_t kMaxMacroFileSize = kMacroFileSize + (std::size_t(1) << 20);
 
 // A 380-byte view of one macro inside a MacroFile.
 class MacroEntry {
