@@ -36,6 +36,12 @@ MacroFile ReadMacroFile(std::u16string_view folder, std::u16string_view name,
     MacroFile file;
     std::u16string path = std::u16string(folder) + std::u16string(name);
     if (!FileExists(path)) return file;
+    std::error_code ec;
+    if (const auto size = std::filesystem::file_size(PathFromText(path), ec);
+        !ec && size > kMaxMacroFileSize) {
+        if (error) *error = u"マクロファイルではありません（大きすぎます）";
+        return file;
+    }
     auto head = ReadFileHead(PathFromText(path), kMacroFileSize);
     if (!head) {
         if (error) *error = u"読み込めません";

@@ -156,6 +156,17 @@ TEST_F(MacroFileIo, LongFileKeepsItsTailAfterWrite) {
     EXPECT_EQ(ReadFieldText(again.Title(5)), u"new");
 }
 
+TEST_F(MacroFileIo, AFileOverAMebibytePastTheRecordIsNoMacroFile) {
+    for (std::size_t size : {kMaxMacroFileSize, kMaxMacroFileSize + 1}) {
+        dir.Write("mcr.dat", std::vector<uint8_t>(100, 1));
+        std::filesystem::resize_file(dir.Path("mcr.dat"), size);
+        std::u16string error;
+        MacroFile f = ReadMacroFile(folder, u"mcr.dat", &error);
+        EXPECT_EQ(error.empty(), size == kMaxMacroFileSize) << size;
+        EXPECT_EQ(f.bytes[0], size == kMaxMacroFileSize ? 1 : 0);
+    }
+}
+
 TEST_F(MacroFileIo, InterruptedWriteLeavesOldFileIntact) {
     std::vector<uint8_t> old(7624, 0x55);
     dir.Write("mcr.dat", old);
