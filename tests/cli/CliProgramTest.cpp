@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -560,6 +561,34 @@ TEST(CliNativePaths, AFolderNameThatIsNoUtf8) {
     std::size_t files = 0;
     for (auto it = fs::directory_iterator(folder); it != fs::directory_iterator(); ++it) ++files;
     EXPECT_EQ(files, 10u);  // and no temporary file left
+}
+
+// A pipe, a link to an endless device and a huge file in place of macro files: read by
+// no command (a pipe would block, the device never end), each reported with its reason.
+TEST(CliHostileFiles, WhatIsNoMacroFileIsNeverRead) {
+    TempDir dir;
+    const fs::path folder = dir.Path("c");
+    fs::create_directory(folder);
+    ASSERT_EQ(::mkfifo((folder / "mcr.dat").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", folder / "mcr1.dat");
+    std::ofstream(folder / "mcr2.dat", std::ios::binary) << "x";
+    fs::resize_file(folder / "mcr2.dat", kMaxMacroFileSize + 1);
+    std::ofstream(dir.Path("b.txt"), std::ios::binary) << "T\r\n";
+    const std::string check = Cli({"check", folder.string()}).out;
+    for (const char* name : {"mcr.dat", "mcr1.dat", "mcr2.dat"})
+        EXPECT_NE(check.find((folder / name).string() + "\tunreadable"), std::string::npos)
+            << check;
+    Outcome fix = Cli({"fix", folder.string()});
+    EXPECT_EQ(fix.status, 2);
+    EXPECT_NE(fix.err.find("not a regular file"), std::string::npos) << fix.err;
+    EXPECT_NE(fix.err.find("not a macro file"), std::string::npos) << fix.err;
+    for (const char* set : {"1", "2", "3"}) {
+        Outcome import = Cli({"import", folder.string(), set, dir.Path("b.txt").string()});
+        EXPECT_EQ(import.status, 2) << set;
+        EXPECT_NE(import.err.find("cannot read"), std::string::npos) << import.err;
+    }
+    EXPECT_TRUE(fs::is_fifo(folder / "mcr.dat"));
+    EXPECT_TRUE(fs::is_symlink(folder / "mcr1.dat"));
 }
 
 }  // namespace
