@@ -18,6 +18,7 @@ void FaultyFileSystem::ResetCounts() {
 }
 
 bool FaultyFileSystem::Fails(const char* name, const fs::path& path) {
+    const std::lock_guard lock(mutex_);
     log_.push_back(std::string(name) + " " + path.filename().string());
     if (failAt_ <= 0 || int(log_.size()) != failAt_) return false;
     triggered_ = true;
@@ -30,14 +31,20 @@ std::error_code FaultyFileSystem::Stat(const fs::path& path, FileStat& out) {
 
 std::error_code FaultyFileSystem::ReadFile(const fs::path& path, std::size_t maxBytes,
                                            std::vector<uint8_t>& out) {
-    ++reads_;
+    {
+        const std::lock_guard lock(mutex_);
+        ++reads_;
+    }
     return inner_->ReadFile(path, maxBytes, out);
 }
 
 std::error_code FaultyFileSystem::CreateNew(const fs::path& path, const FileStat* like,
                                             WriteHandle& out) {
     if (Fails("create", path)) return error_;
-    ++created_;
+    {
+        const std::lock_guard lock(mutex_);
+        ++created_;
+    }
     return inner_->CreateNew(path, like, out);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // A file system for tests and benchmarks: passes every call to another one, counts the
 // calls, and can make the Nth write-side operation fail as a full disk or a failing
-// device would.
+// device would. Safe to call from several threads (flushes run together).
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@ class FaultyFileSystem : public IFileSystem {
     // Counts one write-side operation; true when it is the one to fail.
     bool Fails(const char* name, const std::filesystem::path& path);
 
+    std::mutex mutex_;
     IFileSystem* inner_;
     int failAt_ = 0;
     std::error_code error_;

@@ -47,7 +47,8 @@ class IFileSystem {
                                       WriteHandle& out) = 0;
     // Writes all of data at the file's end.
     virtual std::error_code Write(WriteHandle file, std::span<const uint8_t> data) = 0;
-    // Puts what was written on the disk (fsync).
+    // Puts what was written on the disk (fsync). Called for several files at once, from
+    // several threads.
     virtual std::error_code Flush(WriteHandle file) = 0;
     virtual std::error_code Close(WriteHandle file) = 0;
     // Replaces `to` by `from` in one step.

@@ -121,20 +121,20 @@ std::error_code ComposeRecordFile(IFileSystem& fs, const fs::path& target,
     return {};
 }
 
-std::error_code StageFile(IFileSystem& fs, const fs::path& target, const ReplaceCheck& check,
-                          std::span<const uint8_t> content, StagedFile& out) {
+std::error_code BeginStagedFile(IFileSystem& fs, const fs::path& target, const ReplaceCheck& check,
+                                std::span<const uint8_t> content, StagedFile& out,
+                                WriteHandle& file) {
     out.target = target;
     out.temp = TempPathBeside(target);
-    WriteHandle file;
     if (const std::error_code ec =
             fs.CreateNew(out.temp, check.existing ? &*check.existing : nullptr, file))
         return ec;
-    std::error_code ec = fs.Write(file, content);
-    if (!ec) ec = fs.Flush(file);
-    const std::error_code closed = fs.Close(file);
-    if (!ec) ec = closed;
-    if (ec) fs.Remove(out.temp);
-    return ec;
+    if (const std::error_code ec = fs.Write(file, content)) {
+        fs.Close(file);
+        fs.Remove(out.temp);
+        return ec;
+    }
+    return {};
 }
 
 std::error_code CommitStagedFile(IFileSystem& fs, const StagedFile& staged) {

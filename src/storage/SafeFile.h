@@ -76,11 +76,12 @@ struct StagedFile {
     std::filesystem::path target;
     std::filesystem::path temp;
 };
-// Writes content to a new temporary file beside target (with the permissions of the
-// file it replaces), flushed and closed. On failure no temporary file is left.
-std::error_code StageFile(IFileSystem& fs, const std::filesystem::path& target,
-                          const ReplaceCheck& check, std::span<const uint8_t> content,
-                          StagedFile& out);
+// Creates a new temporary file beside target (with the permissions of the file it
+// replaces) and writes content into it. Flushing and closing it are the caller's (a plan
+// flushes many files at once). On failure no temporary file is left.
+std::error_code BeginStagedFile(IFileSystem& fs, const std::filesystem::path& target,
+                                const ReplaceCheck& check, std::span<const uint8_t> content,
+                                StagedFile& out, WriteHandle& file);
 // Renames the staged file over its target. On failure the temporary file is removed.
 std::error_code CommitStagedFile(IFileSystem& fs, const StagedFile& staged);
 void DiscardStagedFile(IFileSystem& fs, const StagedFile& staged);

@@ -1,6 +1,7 @@
 #include "storage/SavePlan.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace qm {
 
@@ -96,25 +97,68 @@ bool SavePlan::Check(SaveReport& report) {
 }
 
 bool SavePlan::Stage(SaveReport& report) {
-    for (Part& part : parts_) {
-        if (!part.isFile) continue;
-        std::error_code ec;
-        if (part.options.createFolder) {
-            FileStat folder;
-            const fs::path parent = part.target.parent_path();
-            if (!parent.empty() && fs_->Stat(parent, folder)) ec = fs_->CreateFolders(parent);
+    std::vector<Part*> files;
+    for (Part& part : parts_)
+        if (part.isFile) files.push_back(&part);
+    std::error_code failure;
+    const Part* failed = nullptr;
+    // Files are written one by one and flushed together, a batch at a time: the disk then
+    // commits several flushes at once, and few files are open at any moment.
+    for (std::size_t start = 0; start < files.size() && !failure; start += kFlushBatch) {
+        const std::size_t end = std::min(files.size(), start + kFlushBatch);
+        std::vector<WriteHandle> handles;
+        for (std::size_t i = start; i < end && !failure; ++i) {
+            Part& part = *files[i];
+            if (part.options.createFolder) {
+                FileStat folder;
+                const fs::path parent = part.target.parent_path();
+                if (!parent.empty() && fs_->Stat(parent, folder))
+                    failure = fs_->CreateFolders(parent);
+            }
+            WriteHandle handle;
+            if (!failure)
+                failure = BeginStagedFile(*fs_, part.target, part.check, part.content, part.staged,
+                                          handle);
+            if (failure) {
+                failed = &part;
+                break;
+            }
+            part.isStaged = true;
+            handles.push_back(handle);
         }
-        if (!ec) ec = StageFile(*fs_, part.target, part.check, part.content, part.staged);
-        if (ec) {
-            report.failed = part.label;
-            report.reason = FileErrorText(ec);
-            for (Part& other : parts_)
-                if (other.isStaged) DiscardStagedFile(*fs_, other.staged);
-            return false;
+        std::vector<std::error_code> errors(handles.size());
+        if (!failure) FlushAll(handles, errors);
+        for (std::size_t k = 0; k < handles.size(); ++k) {
+            const std::error_code closed = fs_->Close(handles[k]);
+            if (!errors[k]) errors[k] = closed;
+            if (errors[k] && !failure) {
+                failure = errors[k];
+                failed = files[start + k];
+            }
         }
-        part.isStaged = true;
     }
-    return true;
+    if (!failure) return true;
+    report.failed = failed->label;
+    report.reason = FileErrorText(failure);
+    for (Part& part : parts_)
+        if (part.isStaged) DiscardStagedFile(*fs_, part.staged);
+    return false;
+}
+
+void SavePlan::FlushAll(const std::vector<WriteHandle>& handles,
+                        std::vector<std::error_code>& errors) {
+    if (handles.size() == 1) {
+        errors[0] = fs_->Flush(handles[0]);
+        return;
+    }
+    const std::size_t threads = std::min<std::size_t>(handles.size(), kFlushThreads);
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            for (std::size_t k = t; k < handles.size(); k += threads)
+                errors[k] = fs_->Flush(handles[k]);
+        });
+    for (std::thread& worker : workers) worker.join();
 }
 
 void SavePlan::Commit(SaveReport& report) {

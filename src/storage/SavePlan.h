@@ -95,6 +95,10 @@ class SavePlan {
 
     bool Check(SaveReport& report);
     bool Stage(SaveReport& report);
+    void FlushAll(const std::vector<WriteHandle>& handles, std::vector<std::error_code>& errors);
+
+    static constexpr std::size_t kFlushBatch = 32;
+    static constexpr std::size_t kFlushThreads = 8;
     void Commit(SaveReport& report);
     void Finish(SaveReport& report);
 
