@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
+#include <vector>
 
 #include "capture/CaptureEngine.h"
 #include "platform/linux/QtImageWriter.h"
@@ -33,6 +34,7 @@ class CaptureX11Test : public QObject {
     void initTestCase();
     void cleanupTestCase();
     void keyStateSeesKeysHeldDown();
+    void tapsBetweenTwoQueriesAreEachSeenOnce();
     void findsTopLevelWindowsByClassAndTitle();
     void grabStartsAtTheGameWindowsClientOrigin();
     void grabTakesTheWholeScreenWithoutTheGame();
@@ -78,6 +80,9 @@ void CaptureX11Test::keyStateSeesKeysHeldDown() {
         const QString key = QString::fromLatin1(c.keysym);
         QCOMPARE(keys.GetAsyncKeyState(c.vk), int16_t{0});
         QVERIFY(Xdotool({QStringLiteral("keydown"), key}));
+        QTest::qWait(20);
+        // Down, and pressed since the last query; then only down.
+        QCOMPARE(keys.GetAsyncKeyState(c.vk), static_cast<int16_t>(0x8001));
         QCOMPARE(keys.GetAsyncKeyState(c.vk), static_cast<int16_t>(0x8000));
         QCOMPARE(keys.GetAsyncKeyState(c.vk == 65 ? 66 : 65), int16_t{0});
         QVERIFY(Xdotool({QStringLiteral("keyup"), key}));
@@ -85,6 +90,35 @@ void CaptureX11Test::keyStateSeesKeysHeldDown() {
     }
     QCOMPARE(keys.GetAsyncKeyState(0), int16_t{0});
     QCOMPARE(keys.GetAsyncKeyState(255), int16_t{0});
+}
+
+// Taps far shorter than the capture key's 100 ms poll, each wholly between two queries.
+void CaptureX11Test::tapsBetweenTwoQueriesAreEachSeenOnce() {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        QSKIP("xdotool is not installed");
+    }
+    X11KeyState keys;
+    QVERIFY(keys.LatchesPresses());
+    // The code the capture key uses by default, the left Shift by its two codes, and A.
+    const struct {
+        QString keysym;
+        std::vector<int> codes;
+    } cases[] = {{QStringLiteral("Print"), {44}},
+                 {QStringLiteral("Shift_L"), {16, 160}},
+                 {QStringLiteral("a"), {65}}};
+    for (const auto& c : cases) {
+        for (int vk : c.codes) keys.GetAsyncKeyState(vk);  // forget earlier presses
+        for (int tap = 0; tap < 6; ++tap) {
+            QVERIFY(Xdotool({QStringLiteral("keydown"), c.keysym, QStringLiteral("sleep"),
+                             QStringLiteral("0.01"), QStringLiteral("keyup"), c.keysym}));
+            QTest::qWait(20);  // let the server pass the events on
+            for (int vk : c.codes) {
+                QCOMPARE(keys.GetAsyncKeyState(vk), int16_t{1});  // pressed, and up again
+                QCOMPARE(keys.GetAsyncKeyState(vk), int16_t{0});  // seen once only
+            }
+            QCOMPARE(keys.GetAsyncKeyState(c.codes[0] == 65 ? 66 : 65), int16_t{0});
+        }
+    }
 }
 
 void CaptureX11Test::findsTopLevelWindowsByClassAndTitle() {

@@ -1,7 +1,12 @@
 #include "platform/linux/X11KeyState.h"
 
+#include <QSocketNotifier>
+#include <algorithm>
+
+// Xlib's macros (Status, Bool, ...) clash with Qt's headers: Xlib comes last.
 #include <X11/XF86keysym.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
 namespace qm {
@@ -170,15 +175,81 @@ std::vector<unsigned long> KeysymsForVirtualKey(int vk) {
     }
 }
 
-X11KeyState::X11KeyState() : display_(XOpenDisplay(nullptr)) {}
+X11KeyState::X11KeyState() : display_(XOpenDisplay(nullptr)) {
+    if (display_) ListenForRawPresses();
+}
 
 X11KeyState::~X11KeyState() {
+    notifier_.reset();
     if (display_) XCloseDisplay(display_);
+}
+
+void X11KeyState::ListenForRawPresses() {
+    int event = 0, error = 0;
+    if (!XQueryExtension(display_, "XInputExtension", &xiOpcode_, &event, &error)) {
+        xiOpcode_ = -1;
+        return;
+    }
+    // Raw events reach the root window whichever window has the focus and even while
+    // another client grabs the keyboard (the game in full screen) from version 2.1 on.
+    int major = 2, minor = 2;
+    if (XIQueryVersion(display_, &major, &minor) != Success || major < 2 ||
+        (major == 2 && minor < 1)) {
+        xiOpcode_ = -1;
+        return;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyPress);
+    XISetMask(bits, XI_RawButtonPress);
+    XIEventMask mask{};
+    mask.deviceid = XIAllMasterDevices;
+    mask.mask_len = sizeof bits;
+    mask.mask = bits;
+    XISelectEvents(display_, DefaultRootWindow(display_), &mask, 1);
+    XFlush(display_);
+
+    notifier_ =
+        std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { TakeEvents(); });
+}
+
+void X11KeyState::TakeEvents() {
+    if (xiOpcode_ < 0) return;
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        XGenericEventCookie& cookie = event.xcookie;
+        if (cookie.type != GenericEvent || cookie.extension != xiOpcode_) continue;
+        if (!XGetEventData(display_, &cookie)) continue;
+        const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
+        if (cookie.evtype == XI_RawKeyPress) {
+            // A key held down repeats; only the first press is a press.
+            if ((raw->flags & XIKeyRepeat) == 0 && raw->detail >= 0 && raw->detail < 256)
+                keyPressedAt_[std::size_t(raw->detail)] = ++pressCount_;
+        } else if (cookie.evtype == XI_RawButtonPress) {
+            if (raw->detail >= 0 && raw->detail < 8)
+                buttonPressedAt_[std::size_t(raw->detail)] = ++pressCount_;
+        }
+        XFreeEventData(display_, &cookie);
+    }
+}
+
+bool X11KeyState::PressedSinceLastQuery(int vk, const std::vector<unsigned char>& keycodes) {
+    uint64_t latest = 0;
+    for (unsigned char code : keycodes) latest = std::max(latest, keyPressedAt_[code]);
+    if (vk == 1 || vk == 2 || vk == 4) {
+        const int button = vk == 1 ? 1 : vk == 2 ? 3 : 2;
+        latest = std::max(latest, buttonPressedAt_[std::size_t(button)]);
+    }
+    uint64_t& queried = queriedAt_[std::size_t(vk)];
+    const bool pressed = latest > queried;
+    queried = pressCount_;
+    return pressed;
 }
 
 int16_t X11KeyState::GetAsyncKeyState(int vk) {
     constexpr int16_t kDown = static_cast<int16_t>(0x8000);
-    if (!display_) return 0;
+    if (!display_ || vk < 0 || vk > 255) return 0;
 
     if (vk == 1 || vk == 2 || vk == 4) {
         Window root = 0, child = 0;
@@ -186,8 +257,11 @@ int16_t X11KeyState::GetAsyncKeyState(int vk) {
         unsigned int mask = 0;
         XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y,
                       &mask);
+        TakeEvents();  // the reply came after every event sent before it
         const unsigned int button = vk == 1 ? Button1Mask : vk == 2 ? Button3Mask : Button2Mask;
-        return (mask & button) ? kDown : int16_t{0};
+        int16_t state = (mask & button) ? kDown : int16_t{0};
+        if (PressedSinceLastQuery(vk, {})) state = static_cast<int16_t>(state | 1);
+        return state;
     }
 
     const std::vector<unsigned long> keysyms = KeysymsForVirtualKey(vk);
@@ -196,12 +270,18 @@ int16_t X11KeyState::GetAsyncKeyState(int vk) {
     if (now - keymapTime_ > std::chrono::milliseconds(5)) {
         XQueryKeymap(display_, keymap_.data());
         keymapTime_ = now;
+        TakeEvents();
     }
+    std::vector<unsigned char> keycodes;
+    int16_t state = 0;
     for (unsigned long keysym : keysyms) {
         const KeyCode code = XKeysymToKeycode(display_, keysym);
-        if (code != 0 && (keymap_[code / 8] & (1 << (code % 8))) != 0) return kDown;
+        if (code == 0) continue;
+        keycodes.push_back(code);
+        if ((keymap_[code / 8] & (1 << (code % 8))) != 0) state = kDown;
     }
-    return 0;
+    if (PressedSinceLastQuery(vk, keycodes)) state = static_cast<int16_t>(state | 1);
+    return state;
 }
 
 }  // namespace qm

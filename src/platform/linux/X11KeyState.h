@@ -4,11 +4,14 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/Interfaces.h"
 
 struct _XDisplay;
+class QSocketNotifier;
 
 namespace qm {
 
@@ -26,13 +29,31 @@ class X11KeyState : public IKeyState {
     X11KeyState& operator=(const X11KeyState&) = delete;
 
     bool Connected() const { return display_ != nullptr; }
+    // True when the server reports raw key presses (XInput 2), so a tap between two
+    // queries is seen.
+    bool LatchesPresses() const { return xiOpcode_ >= 0; }
 
-    // 0x8000 while the key (or mouse button 1, 2, 4) is down, else 0. X reports only what
-    // is down now, so a press and release between two queries is not seen.
+    // 0x8000 while the key (or mouse button 1, 2, 4) is down, | 1 when it was pressed
+    // since the previous query of the same code; 0 otherwise. The query clears that bit.
     int16_t GetAsyncKeyState(int virtualKey) override;
 
   private:
+    void ListenForRawPresses();
+    // Reads the raw presses the server has sent so far.
+    void TakeEvents();
+    bool PressedSinceLastQuery(int virtualKey, const std::vector<unsigned char>& keycodes);
+
     _XDisplay* display_ = nullptr;
+    int xiOpcode_ = -1;
+    // Raw presses are numbered; a code was pressed since its last query when one of its
+    // keys (or buttons) has a later number than that query. Counting per code keeps the
+    // codes that share a key (16 and 160 both name the left Shift) apart.
+    uint64_t pressCount_ = 0;
+    std::array<uint64_t, 256> keyPressedAt_{};
+    std::array<uint64_t, 8> buttonPressedAt_{};
+    std::array<uint64_t, 256> queriedAt_{};
+    // Drains the connection while the program idles, so presses never pile up there.
+    std::unique_ptr<QSocketNotifier> notifier_;
     // One keymap query serves every code asked for within a few milliseconds: the
     // key-code dialog asks for 161 codes at each tick.
     std::array<char, 32> keymap_{};
