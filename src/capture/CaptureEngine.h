@@ -27,8 +27,12 @@ struct ShotResult {
 int ClampJpegQuality(int quality);
 
 // Grabs the game window (or the whole screen when the game is not running) and writes it
-// as basePath + ".jpg" at the JPEG quality, or basePath + ".bmp". An existing file of that
-// name is replaced. Failures are returned, never thrown, and nothing is shown to the user.
+// as basePath + ".jpg" at the JPEG quality, or basePath + ".bmp", creating the folder when
+// it is missing. A shot named by the time never replaces a file: when the name is taken
+// (two shots in one second) it gets "_2", "_3", ... before the extension, and the name is
+// claimed by creating the file, so two shots cannot choose the same one. A fixed name is
+// overwritten, shot after shot. Failures are returned, never thrown, and nothing is shown
+// to the user.
 ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& prefs,
                           IScreenGrabber& screen, IImageWriter& writer);
 

@@ -266,10 +266,12 @@ void CaptureTab::ShowPreferences() {
     efCaptureInterval->setText(Q(IntervalTextFor(prefs.CaptureInterval)));
     stCapturePath->setText(Q(prefs.CapturePath));
     if (ShowCheckValue(cbSaveAsJpeg, prefs.SaveAsJpeg)) cbSaveAsJpeg_Click();
-    // The slider holds the stored quality within its range, and the field follows it, so
-    // what is shown is what is written.
-    sJpegQuality->setValue(ClampJpegQuality(prefs.JpegQuality));
-    sJpegQuality_Change();
+    // A stored quality the slider cannot show stays stored until the player moves the
+    // slider; the slider shows the nearest value, which is also what a shot uses.
+    {
+        const QSignalBlocker quiet(sJpegQuality);
+        sJpegQuality->setValue(ClampJpegQuality(prefs.JpegQuality));
+    }
     if (ShowCheckValue(cbLockCaptureName, prefs.LockCaptureName)) cbLockCaptureName_Click();
     efCaptureName->setText(Q(prefs.CaptureName));
     efCaptureKeyCode->setText(QString::number(prefs.CaptureKeyCode));

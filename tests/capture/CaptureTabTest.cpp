@@ -136,6 +136,7 @@ class CaptureTabTest : public QObject {
         f.fake.registry.PutNumber(kPreferencesKey, u"CaptureMode", 2);
         f.fake.registry.PutNumber(kPreferencesKey, u"CaptureKeyCode", 300);
         f.fake.registry.PutNumber(kPreferencesKey, u"JpegQuality", 5);
+        f.fake.folders.pictures = f.dir.Text("Pictures");
         wMenu& w = f.Start();
         CaptureTab& tab = *w.captureTab;
         QCOMPARE(tab.efCaptureInterval->text(), QStringLiteral("2"));
@@ -145,8 +146,16 @@ class CaptureTabTest : public QObject {
         QVERIFY(tab.tKeyCapture->isActive());
         QVERIFY(!tab.tCapture->isActive());
         QCOMPARE(tab.efCaptureKeyCode->text(), QStringLiteral("300"));
+        // A quality the slider cannot show is kept as stored; shots use the nearest one.
         QCOMPARE(tab.sJpegQuality->value(), 10);
-        QCOMPARE(w.prefs.JpegQuality, 10);
+        w.prefs.CaptureKeyCode = 44;
+        f.fake.keyState.Tap(44);
+        tab.tKeyCapture_Timer();
+        QCOMPARE(f.fake.imageWriter.Writes().size(), std::size_t(1));
+        QCOMPARE(f.fake.imageWriter.Writes()[0].quality, 10);
+        QVERIFY(w.close());
+        QCOMPARE(f.fake.registry.Peek(kPreferencesKey, u"JpegQuality")->data,
+                 (std::vector<uint8_t>{5, 0, 0, 0}));
     }
 
     void resetRestoresPrintScreen() {
@@ -201,6 +210,7 @@ class CaptureTabTest : public QObject {
 
     void failedShotIsShownOnceInTheStatusLine() {
         WindowFixture f;
+        f.fake.folders.pictures = f.dir.Text("Pictures");
         wMenu& w = f.Start();
         CaptureTab& tab = *w.captureTab;
         f.fake.imageWriter.FailWith(u"保存できません");

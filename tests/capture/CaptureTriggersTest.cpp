@@ -3,14 +3,15 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 
 #include "capture/CaptureTriggers.h"
-#include "storage/Paths.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeKeyState.h"
 #include "platform/fake/FakeScreen.h"
 #include "platform/fake/FakeSound.h"
 #include "settings/ToolPreferences.h"
+#include "storage/Paths.h"
 
 namespace qm {
 namespace {
@@ -249,6 +250,29 @@ TEST_F(TriggerTest, FailedShotsAreReportedAndCaptureGoesOn) {
     EXPECT_EQ(shotTimes.size(), 4u);
     ASSERT_EQ(failures.size(), 4u);
     EXPECT_EQ(failures[0], u"空き容量がありません");
+}
+
+// The key that stops continuous capture in the second of a timed shot, and two presses
+// within one second: every shot keeps its own file.
+TEST_F(TriggerTest, ShotsInTheSameSecondEachGetTheirOwnFile) {
+    prefs.CaptureInterval = 1000;
+    triggers.SelectMode(2);
+    keys.Tap(kPrint);
+    RunFor(100);  // starts, with a shot at 21:07:03
+    RunFor(900);
+    keys.Tap(kPrint);
+    RunFor(100);  // the timer's shot at 21:07:04, and in the same poll the stopping press
+    RunFor(100);
+    keys.Tap(kPrint);
+    RunFor(100);  // started again, still at 21:07:04
+    ASSERT_EQ(shotTimes.size(), 4u);
+    EXPECT_TRUE(failures.empty());
+    std::set<std::u16string> paths;
+    for (const auto& write : writer.Writes()) paths.insert(write.path);
+    EXPECT_EQ(paths.size(), 4u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              2 + 4);  // the two sounds and the four shots
 }
 
 TEST_F(TriggerTest, ShotsAreNamedByTheClock) {

@@ -217,15 +217,20 @@ void CaptureX11Test::shotsAreWrittenAsJpegAndBmpOfTheScreensSize() {
 
 void CaptureX11Test::unwritableShotIsReportedAndLeavesNoFile() {
     QTemporaryDir dir;
+    QFile blocker(dir.path() + QStringLiteral("/blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
     ToolPreferences prefs;
-    prefs.CapturePath = (dir.path() + QStringLiteral("/missing")).toStdU16String();
+    // A capture folder that cannot be made: below a plain file.
+    prefs.CapturePath = (dir.path() + QStringLiteral("/blocker/shots")).toStdU16String();
     QtScreenGrabber grabber(nullptr);
     QtImageWriter writer;
     const ShotResult shot =
         TakeScreenshot(CaptureBasePath(prefs, {2004, 5, 6, 21, 7, 3}), prefs, grabber, writer);
     QVERIFY(!shot.ok);
-    QVERIFY(shot.error.find(shot.file) != std::u16string::npos);
+    QVERIFY(shot.error.find(prefs.CapturePath) != std::u16string::npos);
     QVERIFY(!QFileInfo::exists(QString::fromStdU16String(shot.file)));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
 }
 
 QTEST_MAIN(CaptureX11Test)
