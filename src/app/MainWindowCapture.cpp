@@ -6,7 +6,12 @@ namespace qm {
 
 void wMenu::MakeSoundItems() {
     if (!captureTab || !platform.folders) return;
-    captureTab->SetSoundItems(qm::MakeSoundItems(*platform.folders, Trace().Fn()));
+    // Under Wine the game's own prefix holds the Windows sounds.
+    std::u16string prefix;
+    if (platform.gameHost && platform.gameHost->UsesWinePrefix())
+        prefix = platform.gameHost->WinePrefix();
+    captureTab->SetSoundItems(
+        qm::MakeSoundItems(SoundFolders(*platform.folders, prefix), Trace().Fn()));
 }
 
 void wMenu::ShowCapturePreferences() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "macro/MacroFile.h"
@@ -37,57 +38,102 @@ std::u16string JoinPath(std::u16string_view folder, std::u16string_view name) {
     return joined;
 }
 
+#ifndef _WIN32
+// Wine keeps the Windows sounds in "windows/Media" of drive C, in whatever case.
+std::u16string WineMediaFolder(std::u16string_view prefix) {
+    namespace fs = std::filesystem;
+    const fs::path windows = PathFromText(prefix) / "drive_c" / "windows";
+    std::error_code ec;
+    for (fs::directory_iterator it(windows, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::string folded(name);
+        for (char& c : folded) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+        std::error_code typeError;
+        if (folded == "media" && it->is_directory(typeError)) return TextFromPath(it->path());
+    }
+    return {};
+}
+#endif
+
 }  // namespace
 
-std::vector<FolderEntry> ListFolderFiles(std::u16string_view folder) {
+std::vector<FolderEntry> ListFolderFiles(const SoundFolder& folder) {
+    // A sound theme holds a few hundred files; a folder of thousands is not one.
+    constexpr int kDeepest = 4;
+    constexpr int kMostEntries = 5000;
+    namespace fs = std::filesystem;
     std::vector<FolderEntry> files;
     std::error_code ec;
-    std::filesystem::directory_iterator it(PathFromText(folder), ec);
+    const fs::path root = PathFromText(folder.path);
+    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
     if (ec) return files;
-    for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    int seen = 0;
+    for (; it != fs::recursive_directory_iterator() && ++seen <= kMostEntries; it.increment(ec)) {
         if (ec) break;
         std::error_code typeError;
+        if (it->is_directory(typeError)) {
+            if (!folder.withSubfolders || it.depth() >= kDeepest) it.disable_recursion_pending();
+            continue;
+        }
         if (!it->is_regular_file(typeError)) continue;
-        const std::u16string name = TextFromPath(it->path().filename());
-        files.push_back({name, JoinPath(folder, name)});
+        const fs::path relative = it->path().lexically_relative(root);
+        std::u16string name = TextFromPath(relative.generic_u8string());
+        files.push_back({name, JoinPath(folder.path, TextFromPath(relative))});
     }
     std::sort(files.begin(), files.end(), NameLess);
     return files;
 }
 
-std::vector<std::u16string> SoundFolders(IShellFolders& folders) {
-    std::vector<std::u16string> result;
-    const std::u16string system = folders.GetSpecialFolderPath(36);
+std::vector<SoundFolder> SoundFolders(IShellFolders& folders, std::u16string_view winePrefix) {
+    std::vector<SoundFolder> result;
+    auto add = [&result](std::u16string path, bool withSubfolders) {
+        if (!path.empty()) result.push_back({std::move(path), withSubfolders});
+    };
 #ifdef _WIN32
-    result.push_back(system.empty() ? std::u16string() : JoinPath(system, u"media"));
+    (void)winePrefix;
+    const std::u16string system = folders.GetSpecialFolderPath(36);
+    if (!system.empty()) add(JoinPath(system, u"media"), false);
 #else
-    // Elsewhere folder 36 is already the system sound folder.
-    result.push_back(system);
+    for (std::u16string& theme : folders.SoundThemeFolders()) add(std::move(theme), true);
+    if (!winePrefix.empty()) add(WineMediaFolder(winePrefix), false);
 #endif
-    result.push_back(folders.GetSpecialFolderPath(53));
-    result.push_back(folders.GetSpecialFolderPath(13));
+    add(folders.GetSpecialFolderPath(53), false);
+    add(folders.GetSpecialFolderPath(13), false);
     return result;
 }
 
-SoundItems MakeSoundItems(IShellFolders& folders, const TraceFn& trace,
+SoundItems MakeSoundItems(const std::vector<SoundFolder>& folders, const TraceFn& trace,
                           const FolderFilesFn& listFiles) {
     if (trace) {
         trace(u"MakeSoundItems()");
         trace(u"AddItem \"" + std::u16string(kNoSoundCaption) + u"\"");
         trace(u"CreateObject");
     }
+    std::vector<FolderEntry> found;
+    std::set<std::filesystem::path> seen;
+    for (const SoundFolder& folder : folders) {
+        if (folder.path.empty()) continue;
+        for (FolderEntry& file : listFiles(folder)) {
+            const std::u16string_view path = file.path;
+            if (path.size() < 4 || path.substr(path.size() - 4) != u".wav") continue;
+            // The same file reached twice (a folder inside another, a link) is offered once.
+            std::error_code ec;
+            std::filesystem::path identity =
+                std::filesystem::weakly_canonical(PathFromText(file.path), ec);
+            if (ec) identity = PathFromText(file.path);
+            if (!seen.insert(identity).second) continue;
+            found.push_back(std::move(file));
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), NameLess);
+
     SoundItems items;
     items.paths.emplace_back();
     items.captions.emplace_back(kNoSoundCaption);
-
-    for (const std::u16string& folder : SoundFolders(folders)) {
-        if (folder.empty()) continue;
-        for (const FolderEntry& file : listFiles(folder)) {
-            const std::u16string_view path = file.path;
-            if (path.size() < 4 || path.substr(path.size() - 4) != u".wav") continue;
-            items.paths.push_back(file.path);
-            items.captions.push_back(file.name);
-        }
+    for (FolderEntry& file : found) {
+        items.paths.push_back(std::move(file.path));
+        items.captions.push_back(std::move(file.name));
     }
     return items;
 }

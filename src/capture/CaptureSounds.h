@@ -22,19 +22,30 @@ struct SoundItems {
     std::vector<std::u16string> captions;
 };
 
-// The files directly in a folder (not in subfolders) with their full paths, sorted by name
-// without regard to case; empty when the folder cannot be listed.
-using FolderFilesFn = std::function<std::vector<FolderEntry>(std::u16string_view folder)>;
-std::vector<FolderEntry> ListFolderFiles(std::u16string_view folder);
+// A folder searched for sounds, alone or with its subfolders.
+struct SoundFolder {
+    std::u16string path;
+    bool withSubfolders = false;
+    bool operator==(const SoundFolder&) const = default;
+};
 
-// The three folders searched, in order: the system sound folder (on Windows "media" below
-// the Windows folder, 36; elsewhere folder 36 itself), the music folder shared by all users
-// (53), the user's music folder (13). A folder that is not known is empty.
-std::vector<std::u16string> SoundFolders(IShellFolders& folders);
+// The files of a folder with their full paths, and those of its subfolders when asked (a
+// few levels deep, links to folders not followed); a file in a subfolder is named by its
+// path below the folder ("alsa/Front_Center.wav"). Sorted by name without regard to case;
+// empty when the folder cannot be listed.
+using FolderFilesFn = std::function<std::vector<FolderEntry>(const SoundFolder& folder)>;
+std::vector<FolderEntry> ListFolderFiles(const SoundFolder& folder);
 
-// Builds the list: "(なし)" first, then every file of the three folders whose full path ends
-// exactly in ".wav" (".WAV" is not taken). A folder that cannot be listed is skipped.
-SoundItems MakeSoundItems(IShellFolders& folders, const TraceFn& trace,
+// The folders searched, in order. On Windows: "media" below the Windows folder (36), the
+// music folder shared by all users (53), the user's music folder (13). Elsewhere: the
+// desktop's sound theme folders with their subfolders, the Windows "Media" folder of the
+// game's Wine prefix (when one is in use), then 53 and 13. Unknown folders are left out.
+std::vector<SoundFolder> SoundFolders(IShellFolders& folders, std::u16string_view winePrefix = {});
+
+// Builds the list: "(なし)" first, then every file of the folders whose full path ends
+// exactly in ".wav" (".WAV" is not taken), sorted by name, each file once however many
+// of the folders reach it. A folder that cannot be listed is skipped.
+SoundItems MakeSoundItems(const std::vector<SoundFolder>& folders, const TraceFn& trace,
                           const FolderFilesFn& listFiles = ListFolderFiles);
 
 // The entries of one sound box: those of SoundItems, then extra entries of its own for

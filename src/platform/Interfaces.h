@@ -77,6 +77,13 @@ public:
     virtual ~IShellFolders() = default;
     virtual std::u16string GetSpecialFolderPath(int csidl) = 0;  // empty when unknown
     virtual std::u16string GetTempFolderPath() = 0;               // ends with a separator
+    // Where the desktop keeps its sound themes, each searched with its subfolders (on
+    // Linux every "sounds" folder of the data folders); by default folder 36 alone.
+    virtual std::vector<std::u16string> SoundThemeFolders() {
+        std::u16string system = GetSpecialFolderPath(36);
+        if (system.empty()) return {};
+        return {system};
+    }
 };
 
 // The system clipboard's plain text.

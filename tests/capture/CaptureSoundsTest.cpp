@@ -6,8 +6,8 @@
 #include <random>
 
 #include "capture/CaptureSounds.h"
-#include "storage/Paths.h"
 #include "platform/fake/FakeSound.h"
+#include "storage/Paths.h"
 
 namespace qm {
 namespace {
@@ -52,52 +52,71 @@ class SoundItemsTest : public ::testing::Test {
 TEST_F(SoundItemsTest, WithoutWavFilesOnlyNoSoundIsOffered) {
     Touch("sounds/readme.txt");
     std::filesystem::create_directories(root / "music/sub.wav");  // a folder, not a file
-    const SoundItems items = MakeSoundItems(folders, traceFn);
+    const SoundItems items = MakeSoundItems(SoundFolders(folders), traceFn);
     EXPECT_EQ(items.captions, std::vector<std::u16string>{u"(なし)"});
     EXPECT_EQ(items.paths, std::vector<std::u16string>{u""});
     EXPECT_EQ(trace, (std::vector<std::u16string>{u"MakeSoundItems()", u"AddItem \"(なし)\"",
                                                   u"CreateObject"}));
 }
 
-TEST_F(SoundItemsTest, WavFilesOfTheThreeFoldersInOrderWithCaseSensitiveExtension) {
+// The sound theme folder is searched with its subfolders (the system sounds sit there),
+// the music folders only at their top; one list sorted by name, each file once.
+TEST_F(SoundItemsTest, WavFilesOfEveryFolderSortedByNameEachOnce) {
     const std::u16string chimes = Touch("sounds/chimes.wav");
     Touch("sounds/Chimes2.WAV");
     const std::u16string ding = Touch("sounds/Ding.wav");
     Touch("sounds/notes.wave");
-    const std::u16string shared = Touch("shared/共有.wav");
+    std::filesystem::create_directories(root / "sounds/theme/stereo");
+    const std::u16string bell = Touch("sounds/theme/stereo/bell.wav");
     const std::u16string mine = Touch("music/b.wav");
     const std::u16string first = Touch("music/A.wav");
     std::filesystem::create_directories(root / "music/deeper");
     Touch("music/deeper/hidden.wav");
+    folders.known[53] = folders.known[13];  // the same folder twice
 
-    const SoundItems items = MakeSoundItems(folders, traceFn);
-    EXPECT_EQ(items.captions, (std::vector<std::u16string>{u"(なし)", u"chimes.wav", u"Ding.wav",
-                                                           u"共有.wav", u"A.wav", u"b.wav"}));
-    EXPECT_EQ(items.paths, (std::vector<std::u16string>{u"", chimes, ding, shared, first, mine}));
+    const SoundItems items = MakeSoundItems(SoundFolders(folders), traceFn);
+    EXPECT_EQ(items.captions,
+              (std::vector<std::u16string>{u"(なし)", u"A.wav", u"b.wav", u"chimes.wav",
+                                           u"Ding.wav", u"theme/stereo/bell.wav"}));
+    EXPECT_EQ(items.paths, (std::vector<std::u16string>{u"", first, mine, chimes, ding, bell}));
 }
 
 TEST_F(SoundItemsTest, UnknownOrUnreadableFoldersAreSkipped) {
     folders.known.erase(36);
     folders.known[53] = TextFromPath(root / "does-not-exist");
     const std::u16string mine = Touch("music/b.wav");
-    const SoundItems items = MakeSoundItems(folders, nullptr);
+    const SoundItems items = MakeSoundItems(SoundFolders(folders), nullptr);
     EXPECT_EQ(items.paths, (std::vector<std::u16string>{u"", mine}));
 
     EXPECT_EQ(SoundFolders(folders),
-              (std::vector<std::u16string>{u"", folders.known[53], folders.known[13]}));
+              (std::vector<SoundFolder>{{folders.known[53], false}, {folders.known[13], false}}));
     folders.known[36] = u"/usr/share/sounds";
-    EXPECT_EQ(SoundFolders(folders)[0], u"/usr/share/sounds");
+    EXPECT_EQ(SoundFolders(folders)[0], (SoundFolder{u"/usr/share/sounds", true}));
+}
+
+TEST_F(SoundItemsTest, TheGamesWinePrefixOffersItsWindowsSounds) {
+    std::filesystem::create_directories(root / "prefix/drive_c/windows/Media");
+    const std::u16string tada = Touch("prefix/drive_c/windows/Media/tada.wav");
+    const std::vector<SoundFolder> searched = SoundFolders(folders, TextFromPath(root / "prefix"));
+    ASSERT_EQ(searched.size(), 4u);
+    EXPECT_EQ(searched[1],
+              (SoundFolder{TextFromPath(root / "prefix/drive_c/windows/Media"), false}));
+    EXPECT_EQ(MakeSoundItems(searched, nullptr).paths, (std::vector<std::u16string>{u"", tada}));
+    // A prefix without that folder adds nothing.
+    EXPECT_EQ(SoundFolders(folders, TextFromPath(root / "music")).size(), 3u);
 }
 
 TEST_F(SoundItemsTest, TheListerIsAskedForEachKnownFolderInOrder) {
-    std::vector<std::u16string> asked;
-    const SoundItems items = MakeSoundItems(folders, nullptr, [&](std::u16string_view folder) {
-        asked.emplace_back(folder);
-        return std::vector<FolderEntry>{{u"x.wav", std::u16string(folder) + u"/x.wav"},
-                                        {u"y.Wav", std::u16string(folder) + u"/y.Wav"}};
-    });
-    EXPECT_EQ(asked, (std::vector<std::u16string>{TextFromPath(root / "sounds"), folders.known[53],
-                                                  folders.known[13]}));
+    std::vector<SoundFolder> asked;
+    const SoundItems items =
+        MakeSoundItems(SoundFolders(folders), nullptr, [&](const SoundFolder& folder) {
+            asked.push_back(folder);
+            return std::vector<FolderEntry>{{u"x.wav", folder.path + u"/x.wav"},
+                                            {u"y.Wav", folder.path + u"/y.Wav"}};
+        });
+    EXPECT_EQ(asked, (std::vector<SoundFolder>{{TextFromPath(root / "sounds"), true},
+                                               {folders.known[53], false},
+                                               {folders.known[13], false}}));
     EXPECT_EQ(items.paths.size(), 4u);
 }
 

@@ -117,6 +117,17 @@ std::u16string DesktopShellFolders::GetSpecialFolderPath(int csidl) {
     return U(QDir::toNativeSeparators(path));
 }
 
+std::vector<std::u16string> DesktopShellFolders::SoundThemeFolders() {
+    // $XDG_DATA_HOME/sounds, then "sounds" in each of $XDG_DATA_DIRS, where they exist.
+    std::vector<std::u16string> folders;
+    for (const QString& folder :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("sounds"),
+                                   QStandardPaths::LocateDirectory)) {
+        folders.push_back(U(QDir::toNativeSeparators(QDir::cleanPath(folder))));
+    }
+    return folders;
+}
+
 std::u16string DesktopShellFolders::GetTempFolderPath() {
     QString path = QDir::tempPath();
     if (!path.endsWith(QDir::separator())) path += QDir::separator();

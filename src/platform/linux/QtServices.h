@@ -44,6 +44,7 @@ class DesktopShellFolders : public IShellFolders {
   public:
     std::u16string GetSpecialFolderPath(int csidl) override;
     std::u16string GetTempFolderPath() override;
+    std::vector<std::u16string> SoundThemeFolders() override;
 };
 
 }  // namespace qm
