@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
   libx11-dev libxrandr-dev libxi-dev libxkbcommon-dev
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-  fonts-noto-cjk
+  fonts-noto-cjk qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick
   wine wine64
 )

@@ -11,6 +11,7 @@
 
 #include "app/MainWindow.h"
 #include "app/RealPlatform.h"
+#include "app/Translations.h"
 #include "platform/linux/XrandrDisplayProbe.h"
 
 namespace {
@@ -63,6 +64,8 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmor"));
+    // Dialog buttons and pickers in Japanese, like the rest of the window.
+    qm::InstallQtTranslations(app);
     // Fusion draws button and box colours from the palette on every desktop, which the
     // set and macro highlights rely on.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -1,10 +1,13 @@
 // Start-up, trace log, single-instance guard and close of the main window.
 #include <QAction>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 
 #include "app/MainWindow.h"
+#include "app/Translations.h"
 #include "support/WindowFixture.h"
 
 using namespace qm;
@@ -13,6 +16,19 @@ using namespace qm::test;
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    // Qt's own texts (standard buttons, the pickers) are Japanese whatever the locale.
+    void qtDialogsSpeakJapanese() {
+        QVERIFY(InstallQtTranslations(*qApp));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                 QStringLiteral("キャンセル"));
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+        QVERIFY(QCoreApplication::translate("QFileDialog", "Look in:") !=
+                QStringLiteral("Look in:"));
+    }
+
     void titleMenusAndTabs() {
         WindowFixture f;
         wMenu& w = f.Start();
