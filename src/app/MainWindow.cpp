@@ -4,12 +4,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "app/StatusLine.h"
 #include "app/Texts.h"
 #include "capture/CaptureTab.h"
 #include "config/ColorTab.h"
@@ -44,9 +47,12 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     setObjectName(QStringLiteral("wMenu"));
     BuildMenus();
     BuildTabs();
-    statusText = new QLabel(this);
+    statusText = new ElidedLabel(this);
     statusText->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(statusText, 1);
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) statusBar()->setToolTip(QString());
+    });
     statusGame = new QLabel(Q(kGameRunningStatus), this);
     statusGame->setObjectName(QStringLiteral("statusGame"));
     statusGame->setToolTip(
@@ -208,7 +214,17 @@ MsgAnswer wMenu::ShowMessage(std::u16string_view text, MsgIcon icon, MsgButtons 
 }
 
 void wMenu::ShowStatus(std::u16string_view text) {
-    statusText->setText(Q(text));
+    // A long message (a failed shot names its whole path) loses its middle, not its end.
+    const QString full = Q(text);
+    const int room = std::max(statusBar()->width() - statusHost->width() - 24, 120);
+    statusBar()->showMessage(statusBar()->fontMetrics().elidedText(full, Qt::ElideMiddle, room),
+                             options_.statusMessageMs);
+    statusBar()->setToolTip(full);
+}
+
+void wMenu::ShowFolderStatus() {
+    statusText->setText(Q(CurrentFolder));
+    statusText->setToolTip(Q(CurrentFolder));
 }
 
 void wMenu::ShowHostStatus(std::u16string_view text) {
@@ -287,7 +303,7 @@ void wMenu::FileOpen_Click() {
         FileSaveAs->setEnabled(true);
         macroTab->SetEditorEnabled(true);
     }
-    ShowStatus(CurrentFolder);
+    ShowFolderStatus();
 }
 
 MacroBook& wMenu::ShownBook() {

@@ -35,6 +35,7 @@ enum class SaveResult { Saved, Declined, Failed };
 
 struct WindowOptions {
     std::filesystem::path traceFile = "Debug.txt";  // relative: the working directory
+    int statusMessageMs = 10000;  // how long a passing message stays in the status line
 };
 
 class wMenu : public QMainWindow {
@@ -75,7 +76,9 @@ class wMenu : public QMainWindow {
     const TraceLog& Trace() const { return *trace_; }
     MsgAnswer ShowMessage(std::u16string_view text, MsgIcon icon,
                           MsgButtons buttons = MsgButtons::Ok);
+    // A passing message in the status line; the open folder shows again after it.
     void ShowStatus(std::u16string_view text);
+    void ShowFolderStatus();
     void ShowHostStatus(std::u16string_view text);  // where the game's data lives
     // Looks for the game's window and shows the answer in the status bar.
     bool tGameWatch_Timer();

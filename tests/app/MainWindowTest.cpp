@@ -3,10 +3,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
 
 #include "app/MainWindow.h"
+#include "app/StatusLine.h"
 #include "app/Translations.h"
 #include "support/WindowFixture.h"
 
@@ -27,6 +29,35 @@ class MainWindowTest : public QObject {
         QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
         QVERIFY(QCoreApplication::translate("QFileDialog", "Look in:") !=
                 QStringLiteral("Look in:"));
+    }
+
+    // The status line shows the open folder, however long, without widening the window;
+    // a passing message gives way to the folder again.
+    void statusLineKeepsTheFolderInView() {
+        WindowFixture f;
+        f.statusMessageMs = 50;
+        const std::string deep =
+            "とても長いフォルダの名前/" + std::string(120, 'x') + "/USER/1a2b3c4d";
+        std::filesystem::create_directories(f.dir.Path(deep));
+        f.fake.dialogs.folders.push_back(f.dir.Text(deep));
+        wMenu& w = f.Start(false);
+        const int width = w.width();
+        w.FinishStartup();
+        QApplication::processEvents();
+        auto* folder = static_cast<ElidedLabel*>(w.statusText);
+        QCOMPARE(folder->text(), Q(w.CurrentFolder));
+        QCOMPARE(folder->toolTip(), Q(w.CurrentFolder));
+        const QString shown = folder->ShownText();
+        QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+        QVERIFY(shown.endsWith(QStringLiteral("1a2b3c4d/")));
+        QCOMPARE(w.width(), width);
+
+        w.ShowStatus(u"スクリーンショットを保存しました: /tmp/a.jpg");
+        QCOMPARE(w.statusBar()->currentMessage(),
+                 QStringLiteral("スクリーンショットを保存しました: /tmp/a.jpg"));
+        QTRY_VERIFY(w.statusBar()->currentMessage().isEmpty());
+        QTRY_VERIFY(folder->isVisible());
+        QCOMPARE(folder->text(), Q(w.CurrentFolder));
     }
 
     void titleMenusAndTabs() {

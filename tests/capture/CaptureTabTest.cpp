@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -213,29 +214,30 @@ class CaptureTabTest : public QObject {
         f.fake.folders.pictures = f.dir.Text("Pictures");
         wMenu& w = f.Start();
         CaptureTab& tab = *w.captureTab;
+        QStatusBar* status = w.statusBar();
         f.fake.imageWriter.FailWith(u"保存できません");
         ClickOption(tab.optCapture[2]);
         f.fake.keyState.Tap(44);
         tab.tKeyCapture_Timer();
-        QCOMPARE(w.statusText->text(), QStringLiteral("保存できません"));
-        w.statusText->clear();
+        QCOMPARE(status->currentMessage(), QStringLiteral("保存できません"));
+        status->clearMessage();
         tab.tCapture_Timer();
         w.prefs.CaptureInterval = 1000;
         tab.tCapture_Timer();
         QCOMPARE(f.fake.imageWriter.Writes().size(), std::size_t(2));
-        QCOMPARE(w.statusText->text(), QString());  // the same failure is not repeated
+        QCOMPARE(status->currentMessage(), QString());  // the same failure is not repeated
         QVERIFY(f.fake.messageBox.shown.empty());
 
         f.fake.imageWriter.FailWith({});
         tab.tCapture_Timer();
-        QVERIFY(
-            w.statusText->text().startsWith(QStringLiteral("スクリーンショットを保存しました: ")));
-        w.statusText->clear();
+        QVERIFY(status->currentMessage().startsWith(
+            QStringLiteral("スクリーンショットを保存しました: ")));
+        status->clearMessage();
         tab.tCapture_Timer();
-        QCOMPARE(w.statusText->text(), QString());  // shots that go well say nothing
+        QCOMPARE(status->currentMessage(), QString());  // shots that go well say nothing
         f.fake.imageWriter.FailWith(u"保存できません");
         tab.tCapture_Timer();
-        QCOMPARE(w.statusText->text(), QStringLiteral("保存できません"));
+        QCOMPARE(status->currentMessage(), QStringLiteral("保存できません"));
     }
 
     void soundListsWithAndWithoutWavFiles() {

@@ -18,11 +18,13 @@ struct WindowFixture {
     TempDir dir;
     FakePlatform fake;
     std::unique_ptr<wMenu> window;
+    int statusMessageMs = 10000;
 
     // Runs the start-up steps; the folder picker at the end is cancelled unless a folder
     // was queued in fake.dialogs.folders.
     wMenu& Start(bool finishStartup = true) {
-        window = std::make_unique<wMenu>(fake.platform, WindowOptions{dir.Path("Debug.txt")});
+        window = std::make_unique<wMenu>(fake.platform,
+                                         WindowOptions{dir.Path("Debug.txt"), statusMessageMs});
         if (window->Form_Load()) {
             window->show();
             // Focus events (which select macros) need an active window.
