@@ -16,9 +16,10 @@ void wMenu::LoadWindowTexture() {
 
 void wMenu::OnFolderOpened() {
     // The previews take the chat window background the character uses in the game.
-    // The opening has already deselected the colour entry; the tree highlight, the
-    // sliders and the sample colour stay as they were until a node is clicked.
+    // The opening has already deselected the colour entry; the tree and the sliders
+    // follow, so nothing looks chosen that is not.
     colorTab->LoadWindowTexture(WindowTextureNumber(cnfRecord.BackgroundValue()));
+    colorTab->FolderOpened();
 }
 
 }  // namespace qm

@@ -65,6 +65,19 @@ ColorTab::ColorTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     pctTextColor = new TextColorSampleBox(w_, this);
     pctTextColor->setObjectName(QStringLiteral("pctTextColor"));
     pctTextColor->setGeometry(296, 200, 321, 121);
+    // No colours before a folder is open: the sample shows its background only.
+    pctTextColor->setEnabled(false);
+}
+
+void ColorTab::FolderOpened() {
+    tvTextColor->clearSelection();
+    tvTextColor->setCurrentItem(nullptr);
+    for (QSlider* s : {sTextColorR, sTextColorG, sTextColorB, sTextColorA}) s->setValue(0);
+    SetSlidersEnabled(false);
+    // Until an entry is chosen the sample shows the colour of ordinary talk.
+    pctTextColor->SetForeColor(EntryColor(w_.cnfRecord, 0));
+    pctTextColor->setEnabled(true);
+    pctTextColor->update();
 }
 
 void ColorTab::InitTextColor() {

@@ -23,6 +23,9 @@ class ColorTab : public QWidget {
     ColorTab(wMenu& window, QWidget* parent);
 
     void InitTextColor();
+    // Another folder was opened: nothing is chosen in its colours yet, so the tree shows no
+    // selection, the sliders are off and the sample shows the say colour.
+    void FolderOpened();
     // The window texture of both previews; null when it could not be loaded.
     void LoadWindowTexture(int number);
 

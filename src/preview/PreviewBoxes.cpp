@@ -47,7 +47,9 @@ void TextColorSampleBox::pctTextColor_Paint() {
     const QImage* texture = Texture(w_);
     if (texture == nullptr) return;
     QPainter painter(this);
-    PaintTextColorSample(painter, rect(), *texture, foreColor_);
+    // Disabled (no colours yet): the background without the message.
+    PaintTextColorSample(painter, rect(), *texture,
+                         isEnabled() ? foreColor_ : QColor(Qt::transparent));
 }
 
 }  // namespace qm

@@ -145,26 +145,57 @@ class ColorTabTest : public QObject {
         QVERIFY(!f.window->ContentModified);
     }
 
-    void openingAnotherFolderDeselects() {
+    // After another folder is opened nothing looks chosen that is not: no highlight, no
+    // live sliders, and the sample in the new folder's say colour.
+    void openingAnotherFolderClearsTheChoice() {
         ColorFixture f;
         ColorTab& tab = f.StartWith(CnfWithEntry5(216));
         ClickNode(tab, QStringLiteral("5 node"));
-        f.dir.Write("b/cnf.dat", CnfWithEntry5(216));
+        std::vector<uint8_t> other = CnfWithEntry5(216);
+        other[80] = 200;  // say: blue 200, green 80, red 240
+        other[81] = 80;
+        other[82] = 240;
+        f.dir.Write("b/cnf.dat", other);
         f.fake.dialogs.folders.push_back(f.dir.Text("b"));
         f.window->FileOpen_Click();
         QCOMPARE(int(f.window->SelectedColorEntry), -1);
-        // Highlight, positions and enabled state stay; moving a slider changes nothing.
-        QCOMPARE(tab.tvTextColor->currentItem(), Node(tab, QStringLiteral("5 node")));
-        QVERIFY(tab.sTextColorR->isEnabled());
-        tab.sTextColorR->setFocus();
-        QTest::keyClick(tab.sTextColorR, Qt::Key_Right);
-        QCOMPARE(tab.sTextColorR->value(), 31);
-        QCOMPARE(f.window->cnfRecord.Color(5), (TextColor{10, 20, 30, 40}));
+        QVERIFY(tab.tvTextColor->selectedItems().isEmpty());
+        QVERIFY(tab.tvTextColor->currentItem() == nullptr);
+        for (QSlider* s : {tab.sTextColorR, tab.sTextColorG, tab.sTextColorB, tab.sTextColorA}) {
+            QVERIFY(!s->isEnabled());
+            QCOMPARE(s->value(), 0);
+        }
+        QCOMPARE(tab.pctTextColor->ForeColor(), QColor(240, 80, 200));
         QVERIFY(!f.window->ContentModified);
-        // Clicking the highlighted node again selects it.
+        // Choosing the entry again works as before.
         ClickNode(tab, QStringLiteral("5 node"));
         QCOMPARE(int(f.window->SelectedColorEntry), 5);
         QCOMPARE(tab.sTextColorR->value(), 30);
+        QVERIFY(tab.sTextColorR->isEnabled());
+    }
+
+    // Before anything is chosen the sample is not black on the dark background: without a
+    // folder it shows no message at all, with one it shows the say colour.
+    void sampleBeforeAnEntryIsChosen() {
+        ColorFixture f;
+        f.Start();
+        ColorTab& tab = *f.window->colorTab;
+        f.window->tsMenu->setCurrentIndex(1);
+        QVERIFY(!tab.pctTextColor->isEnabled());
+        const QImage empty = tab.pctTextColor->grab().toImage();
+        tab.pctTextColor->SetForeColor(Qt::white);
+        QCOMPARE(tab.pctTextColor->grab().toImage(), empty);  // no message drawn in any colour
+
+        std::vector<uint8_t> cnf = CnfWithEntry5(216);
+        cnf[80] = 255;  // say: white
+        cnf[81] = 255;
+        cnf[82] = 255;
+        f.dir.Write("a/cnf.dat", cnf);
+        f.fake.dialogs.folders.push_back(f.dir.Text("a"));
+        f.window->FileOpen_Click();
+        QVERIFY(tab.pctTextColor->isEnabled());
+        QCOMPARE(tab.pctTextColor->ForeColor(), QColor(255, 255, 255));
+        QVERIFY(tab.pctTextColor->grab().toImage() != empty);
     }
 
     void saveWritesTheColourAndKeepsTheTail() {
