@@ -57,6 +57,22 @@ void InsertIntoTitle(QLineEdit* box, std::u16string_view text) {
     box->insert(Q(TruncateToCp932Bytes(text, room)));
 }
 
+// Text of several lines for a box of one: the lines joined by a blank, a trailing line
+// break dropped.
+std::u16string AsOneLine(std::u16string_view text) {
+    std::u16string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c != u'\r' && c != u'\n') {
+            line += c;
+            continue;
+        }
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        if (i + 1 < text.size()) line += u' ';
+    }
+    return line;
+}
+
 }  // namespace
 
 void wMenu::EditMenu_Click() {
@@ -96,6 +112,7 @@ void wMenu::EditCut_Click() {
         if (IsTitleBox(*this, box)) {
             CurrentTitleBox(*this)->clear();
             for (QLineEdit* line : macroTab->efLine) line->clear();
+            macroTab->RepaintPreview();
         } else if (box->hasSelectedText()) {
             box->del();
         }
@@ -108,12 +125,16 @@ void wMenu::EditPaste_Click() {
         if (!box || box->isReadOnly()) return;
         std::u16string text = platform.clipboard->GetText();
         // Text with CR LF is a macro: it fills the current macro whichever box has the
-        // focus, once a folder is open (before that the macro boxes take no text).
-        if (auto macro = TextToMacro(text)) {
-            if (!EditorEnabled) return;
+        // focus, once a folder is open. Before that there are no macro boxes to fill, and
+        // the focused box takes the text as one line.
+        auto macro = TextToMacro(text);
+        if (macro && EditorEnabled) {
             CurrentTitleBox(*this)->setText(Q(macro->title));
             for (int k = 0; k < kLinesPerMacro; ++k)
                 macroTab->efLine[std::size_t(k)]->setText(Q(macro->lines[std::size_t(k)]));
+            macroTab->RepaintPreview();
+        } else if (macro) {
+            box->insert(Q(AsOneLine(text)));
         } else if (IsTitleBox(*this, box)) {
             InsertIntoTitle(box, text);
         } else {

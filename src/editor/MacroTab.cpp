@@ -148,11 +148,19 @@ void MacroTab::SetEditorEnabled(bool enabled) {
 }
 
 void MacroTab::HighlightSet(int index) {
+    // The style shades a palette's button colour into a gradient; a style sheet paints
+    // the face in exactly the colour given. All ten share one look.
+    const QColor normal = palette().color(QPalette::Button);
+    const QString border = palette().color(QPalette::Mid).name();
+    const QString disabledText = palette().color(QPalette::Disabled, QPalette::ButtonText).name();
     for (int n = 0; n < 10; ++n) {
-        QPushButton* b = pbSet[std::size_t(n)];
-        QPalette p = b->palette();
-        p.setColor(QPalette::Button, n == index ? kHighlight : palette().color(QPalette::Button));
-        b->setPalette(p);
+        const QColor face = n == index ? kHighlight : normal;
+        pbSet[std::size_t(n)]->setStyleSheet(
+            QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2;"
+                           " border-radius: 2px; padding: 0px; }"
+                           " QPushButton:pressed { background-color: %3; }"
+                           " QPushButton:disabled { color: %4; }")
+                .arg(face.name(), border, face.darker(115).name(), disabledText));
     }
 }
 
@@ -248,6 +256,9 @@ void MacroTab::efTitle_Change(int) {
 void MacroTab::efLine_Change(int index) {
     if (!w_.Filling) w_.ContentModified = true;
     ShowLineLength(index);
+    // Lines a command changed (paste, cut) show in the preview at once; what the player
+    // types shows when the box is left.
+    if (efLine[std::size_t(index)] != QApplication::focusWidget()) RepaintPreview();
 }
 
 // A line longer than its field cannot be stored; say so while the player types.

@@ -16,6 +16,7 @@
 #include "editor/SetDragHandle.h"
 #include "editor/TextForms.h"
 #include "platform/linux/QtServices.h"
+#include "preview/PreviewBoxes.h"
 #include "storage/PrivateTemp.h"
 #include "support/WindowFixture.h"
 
@@ -194,6 +195,38 @@ class EditCommandsTest : public QObject {
                  (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
                               QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("f")}));
         QCOMPARE(tab->efMyname->text(), name);
+    }
+
+    // Lines pasted while a title box has the focus show in the preview at once.
+    void pastedMacroShowsInThePreviewAtOnce() {
+        auto* preview = static_cast<MacroPreviewBox*>(tab->pctMacro);
+        QTest::mouseClick(title(4), Qt::LeftButton);
+        QTRY_VERIFY(preview->LastOutput().empty());
+        setClip(QStringLiteral("挨拶\r\n/s こんにちは\r\n/p よろしく"));
+        QTest::keyClick(title(4), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), title(4));
+        QTRY_VERIFY(!preview->LastOutput().empty());
+        QVERIFY(Q(preview->LastOutput().back().text).contains(QStringLiteral("よろしく")));
+    }
+
+    // Before a folder is open there is no macro to fill: a box that can take text (the
+    // own name) takes the clipboard's lines as one line.
+    void pasteBeforeAFolderIsOpenGoesIntoTheFocusedBox() {
+        WindowFixture g;
+        g.fake.platform.clipboard = &clipboard;
+        wMenu& early = g.Start();
+        QVERIFY(!early.EditorEnabled);
+        QLineEdit* name = early.macroTab->efMyname;
+        name->setFocus();
+        name->selectAll();
+        setClip(QStringLiteral("タロウ\r\n"));
+        early.EditPaste_Click();
+        QCOMPARE(name->text(), QStringLiteral("タロウ"));
+        setClip(QStringLiteral("A\r\nB"));
+        name->selectAll();
+        early.EditPaste_Click();
+        QCOMPARE(name->text(), QStringLiteral("A B"));
+        QVERIFY(!early.ContentModified);
     }
 
     void pastingPlainTextInsertsAtTheCaret() {

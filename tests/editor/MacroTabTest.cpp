@@ -213,6 +213,21 @@ class MacroTabTest : public QObject {
         QCOMPARE(Q(f->window->prefs.Myname), QStringLiteral("あいうえおかきa"));
         QVERIFY(!f->window->ContentModified);  // the own name is not macro data
     }
+
+    // The current set's button is painted in exactly the highlight colour (the style would
+    // otherwise blend it into a gradient), the others in the plain button colour.
+    void currentSetButtonIsPaintedInItsColour() {
+        tab->pbSet_Click(2);
+        QApplication::processEvents();
+        for (int n : {0, 2}) {
+            const QImage face = tab->pbSet[std::size_t(n)]->grab().toImage();
+            // Above the caption, just inside the border.
+            const QColor painted = face.pixelColor(face.width() / 2, 1);
+            const QColor expected =
+                n == 2 ? QColor(204, 204, 255) : tab->palette().color(QPalette::Button);
+            QCOMPARE(painted, expected);
+        }
+    }
 };
 
 QTEST_MAIN(MacroTabTest)
