@@ -252,11 +252,33 @@ void wMenu::FileOpen_Click() {
         // A save that could not write, or was called off, keeps the open folder and its edits.
         if (a == MsgAnswer::Yes && FileSave_Click() != SaveResult::Saved) return;
     }
-    std::u16string chosen = platform.dialogs->BrowseForFolder(
-        u"編集するキャラクターのフォルダを選択してください", CurrentFolder);
-    if (chosen.empty()) return;
-    std::u16string folder = chosen;
-    if (!folder.ends_with(PathSeparator())) folder += PathSeparator();
+    // A folder without any macro file is most likely not a character's: say so, rather
+    // than warn about an incompatible macro file that is not there.
+    std::u16string folder;
+    bool emptyBook = false;
+    for (std::u16string start = CurrentFolder;;) {
+        std::u16string chosen = platform.dialogs->BrowseForFolder(
+            u"編集するキャラクターのフォルダを選択してください", start);
+        if (chosen.empty()) return;
+        folder = chosen;
+        if (!folder.ends_with(PathSeparator())) folder += PathSeparator();
+        bool holdsMacros = false;
+        for (int n = 0; n < kMacroFileCount && !holdsMacros; ++n)
+            holdsMacros = FileExists(folder + MacroFileName(n));
+        if (holdsMacros) break;
+        const MsgAnswer a = ShowMessage(
+            u"「" + chosen +
+                u"」にはキャラクターのマクロファイル（mcr.dat など）がありません。\r\n\r\n"
+                u"このフォルダを空のマクロとして開きますか？\r\n"
+                u"「いいえ」を選ぶと、フォルダを選び直せます。",
+            MsgIcon::Question, MsgButtons::YesNoCancel);
+        if (a == MsgAnswer::Cancel) return;
+        if (a == MsgAnswer::Yes) {
+            emptyBook = true;
+            break;
+        }
+        start = chosen;
+    }
 
     // Read everything first: a file that is there but cannot be read would otherwise
     // be shown empty, and the next save would overwrite it.
@@ -283,7 +305,8 @@ void wMenu::FileOpen_Click() {
     macroBooks = content.books;
     macroFilesOnDisk_ = std::move(content);
     macroFilesFolder_ = folder;
-    IncompatibleMacro = MacroDigestMismatch(macroBooks.File(0));
+    // An empty book has no file whose format could be unknown.
+    IncompatibleMacro = MacroDigestMismatch(macroBooks.File(0)) && !emptyBook;
     if (IncompatibleMacro) {
         ShowMessage(
             u"警告！\r\nこのマクロは現在のバージョンと互換性がありません。"

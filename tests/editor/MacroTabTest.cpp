@@ -36,7 +36,7 @@ class MacroTabTest : public QObject {
         f = std::make_unique<WindowFixture>();
         // An empty folder: every set empty, the editor enabled.
         f->fake.dialogs.folders.push_back(f->dir.Text("").substr(0, f->dir.Text("").size() - 1));
-        f->fake.messageBox.answers = {MsgAnswer::Ok};  // the warning for the missing mcr.dat
+        f->fake.messageBox.answers = {MsgAnswer::Yes};  // open it although it has no macro file
         f->Start();
         tab = f->window->macroTab;
         QVERIFY(tab->efLine[0]->isEnabled());

@@ -129,6 +129,45 @@ class CharacterFolderTest : public QObject {
         QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(4));
     }
 
+    // A folder without any macro file is said to be one, with the choice to open it as an
+    // empty book or to choose again; no compatibility warning is given for it.
+    void folderWithoutMacroFilesIsSaidToBeOne() {
+        WindowFixture f;
+        const std::string character = DemoCharacter(f);
+        QVERIFY(!character.empty());
+        f.dir.Write("game/USER/.keep", {});
+        f.fake.dialogs.folders = {f.dir.Text("game/USER"), f.dir.Text(character)};
+        f.fake.messageBox.answers = {MsgAnswer::No};  // choose again
+        wMenu& w = f.Start();
+        QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(1));
+        const QString asked = Q(f.fake.messageBox.shown[0].text);
+        QVERIFY2(asked.contains(QStringLiteral("マクロファイル（mcr.dat など）がありません")),
+                 qPrintable(asked));
+        QVERIFY(asked.contains(Q(f.dir.Text("game/USER"))));
+        QCOMPARE(f.fake.messageBox.shown[0].buttons, MsgButtons::YesNoCancel);
+        QCOMPARE(f.fake.dialogs.folderPrompts.size(), std::size_t(2));
+        QCOMPARE(Q(f.fake.dialogs.folderPrompts[1].preselect), Q(f.dir.Text("game/USER")));
+        QCOMPARE(Q(w.CurrentFolder), Q(f.dir.Text(character + "/")));
+
+        f.fake.dialogs.folders = {f.dir.Text("empty")};
+        f.dir.Write("empty/.keep", {});
+        f.fake.messageBox.answers = {MsgAnswer::Cancel};
+        w.FileOpen_Click();
+        QCOMPARE(Q(w.CurrentFolder), Q(f.dir.Text(character + "/")));  // nothing changed
+
+        f.fake.dialogs.folders = {f.dir.Text("empty")};
+        f.fake.messageBox.answers = {MsgAnswer::Yes};  // open it as an empty book
+        w.FileOpen_Click();
+        QCOMPARE(Q(w.CurrentFolder), Q(f.dir.Text("empty/")));
+        QVERIFY(!w.IncompatibleMacro);
+        const std::size_t asked3 = f.fake.messageBox.shown.size();
+        QCOMPARE(asked3, std::size_t(3));  // no warning on opening; none on saving below
+        w.macroTab->efLine[0]->setText(QStringLiteral("/s hello"));
+        QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Saved));
+        QCOMPARE(f.fake.messageBox.shown.size(), asked3);
+        QVERIFY(DigestOk(f.dir.Read("empty/mcr.dat")));
+    }
+
     void folderWithOnlyMcrDatGetsTheOtherNineFiles() {
         WindowFixture f;
         MacroFile set;
