@@ -305,6 +305,7 @@ void wMenu::FileOpen_Click() {
     macroBooks = content.books;
     macroFilesOnDisk_ = std::move(content);
     macroFilesFolder_ = folder;
+    lossyFields.Clear();
     // An empty book has no file whose format could be unknown.
     IncompatibleMacro = MacroDigestMismatch(macroBooks.File(0)) && !emptyBook;
     if (IncompatibleMacro) {
@@ -361,6 +362,7 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
             MsgIcon::Warning, MsgButtons::YesNo);
         if (a != MsgAnswer::Yes) return SaveResult::Declined;
     }
+    if (EditorEnabled && !AcceptLostCharacters()) return SaveResult::Declined;
     // One plan for everything: what cannot be saved stops the save before any file is
     // written, and the report says exactly what was saved.
     SavePlan plan;
@@ -376,7 +378,10 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     SaveGameSettings(plan);
     const SaveReport report = plan.Run();
     if (report.AllSaved()) {
-        if (!elsewhere) ContentModified = false;
+        if (!elsewhere) {
+            ContentModified = false;
+            lossyFields.Clear();
+        }
         return SaveResult::Saved;
     }
     std::u16string message = report.Message();
@@ -386,6 +391,18 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     ShowMessage(message, report.outcome == SaveReport::Outcome::Refused ? MsgIcon::Warning
                                                                         : MsgIcon::Critical);
     return SaveResult::Failed;
+}
+
+bool wMenu::AcceptLostCharacters() {
+    std::vector<std::u16string> titles;
+    for (QLineEdit* box : macroTab->efTitle) titles.push_back(U(box->text()));
+    const std::vector<LostCharacters> lost = CharactersLostOnSave(
+        lossyFields, ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
+        MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
+        macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
+    if (lost.empty()) return true;
+    return ShowMessage(LostCharactersQuestion(lost), MsgIcon::Warning, MsgButtons::YesNo) ==
+           MsgAnswer::Yes;
 }
 
 void wMenu::FileSaveAs_Click() {

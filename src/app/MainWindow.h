@@ -10,6 +10,7 @@
 
 #include "app/TraceLog.h"
 #include "config/CnfRecord.h"
+#include "editor/LostCharacters.h"
 #include "macro/AcqNames.h"
 #include "macro/MacroFile.h"
 #include "macro/MacroFolder.h"
@@ -100,6 +101,7 @@ class wMenu : public QMainWindow {
     std::u16string CurrentFolder;
     std::u16string PlayOnlinePath;
     int16_t SelectedColorEntry = -1;
+    LossyFields lossyFields;  // fields stored with characters that became "?", until saved
 
     // Controls
     QTabBar* tsMenu = nullptr;
@@ -153,6 +155,8 @@ class wMenu : public QMainWindow {
     // Saves into the open folder, or the whole character into another (Save As).
     SaveResult SaveCharacter(std::u16string_view folder, bool elsewhere);
     bool ConfirmSaveWhileGameRuns();
+    // False when characters would become "?" and the player does not want that.
+    bool AcceptLostCharacters();
 
     // What the open folder's macro files hold, as read or last saved: a save writes only
     // the files that differ from it.

@@ -54,12 +54,19 @@ bool PutOnClipboard(IClipboard& clipboard, std::u16string_view text) {
 }
 
 void TextToSet(wMenu& w, int set, std::u16string_view text) {
-    TextToSet(SetOf(w, set), text);
+    const int file = MacroFileNumber(w.macroTab->CurrentBookIndex, set);
+    TextToSet(SetOf(w, set), text, [&w, file](int field, std::u16string_view stored) {
+        w.lossyFields.Stored(file, field, stored);
+    });
     RefreshIfShown(w, set);
 }
 
 void BackupToSet(wMenu& w, int set, std::span<const uint8_t> bytes) {
-    BackupBytesToSet(SetOf(w, set), bytes);
+    const TextToSetResult result = BackupBytesToSet(SetOf(w, set), bytes);
+    // The backup's bytes replace what those fields lost; nothing of theirs becomes "?".
+    const int file = MacroFileNumber(w.macroTab->CurrentBookIndex, set);
+    for (int field = 0; field < result.fieldsReached; ++field)
+        w.lossyFields.Stored(file, field, u"");
     RefreshIfShown(w, set);
 }
 
@@ -81,6 +88,7 @@ void popSetCut_Click(wMenu& w) {
             return;
         }
         ClearSet(SetOf(w, set));
+        w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
         RefreshIfShown(w, set);
         w.ContentModified = true;
     });
@@ -98,6 +106,7 @@ void popSetDelete_Click(wMenu& w) {
     Guarded([&] {
         int set = w.macroTab->MenuSet;
         ClearSet(SetOf(w, set));
+        w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
         RefreshIfShown(w, set);
         w.ContentModified = true;
     });

@@ -12,12 +12,14 @@
 #include "app/MainWindow.h"
 #include "editor/EditCommands.h"
 #include "editor/LineOps.h"
+#include "editor/LostCharacters.h"
 #include "editor/SetDragHandle.h"
+#include "editor/TextForms.h"
 #include "macro/Cp932.h"
 #include "macro/Md5.h"
-#include "storage/SafeFile.h"
-#include "storage/Paths.h"
 #include "preview/PreviewBoxes.h"
+#include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 namespace qm {
 
@@ -190,12 +192,31 @@ void MacroTab::ShowMacro(MacroFile& file, int index) {
 }
 
 void MacroTab::StoreTitles(MacroFile& file) {
-    for (int i = 0; i < 20; ++i) StoreEditedText(file.Title(i), U(efTitle[std::size_t(i)]->text()));
+    for (int i = 0; i < 20; ++i)
+        StoreBox(file, i * kFieldsPerMacro, file.Title(i), U(efTitle[std::size_t(i)]->text()));
 }
 
 void MacroTab::StoreLines(MacroFile& file, int index) {
-    for (int k = 0; k < 6; ++k)
-        StoreEditedText(file.Line(index, k), U(efLine[std::size_t(k)]->text()));
+    for (int k = 0; k < 6; ++k) {
+        StoreBox(file, index * kFieldsPerMacro + 1 + k, file.Line(index, k),
+                 U(efLine[std::size_t(k)]->text()));
+    }
+}
+
+// A box going into its field; what it writes there with "?" for lost characters is
+// remembered, so that the save can say so.
+void MacroTab::StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes,
+                        std::u16string_view text) {
+    if (ReadFieldText(bytes) == text) return;
+    if (!StoreFieldText(bytes, text)) return;
+    int number = MacroFileNumber(CurrentBookIndex, CurrentSetIndex);
+    if (&w_.macroBooks.File(number) != &file) {
+        number = -1;
+        for (int n = 0; n < kMacroFileCount && number < 0; ++n)
+            if (&w_.macroBooks.File(n) == &file) number = n;
+        if (number < 0) return;
+    }
+    w_.lossyFields.Stored(number, field, text);
 }
 
 void MacroTab::ShowBookAndSet(int book, int set) {
@@ -249,28 +270,43 @@ void MacroTab::pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalP
     popSetMenu->popup(globalPos);
 }
 
-void MacroTab::efTitle_Change(int) {
+void MacroTab::efTitle_Change(int index) {
     if (!w_.Filling) w_.ContentModified = true;
+    const MacroFile& set = w_.ShownBook()[std::size_t(CurrentSetIndex)];
+    ShowBoxMarks(efTitle[std::size_t(index)], std::nullopt, ReadFieldText(set.Title(index)));
 }
 
 void MacroTab::efLine_Change(int index) {
     if (!w_.Filling) w_.ContentModified = true;
-    ShowLineLength(index);
+    QLineEdit* box = efLine[std::size_t(index)];
+    const MacroFile& set = w_.ShownBook()[std::size_t(CurrentSetIndex)];
+    ShowBoxMarks(box, Cp932Length(U(box->text())),
+                 ReadFieldText(set.Line(CurrentMacroIndex, index)));
     // Lines a command changed (paste, cut) show in the preview at once; what the player
     // types shows when the box is left.
     if (efLine[std::size_t(index)] != QApplication::focusWidget()) RepaintPreview();
 }
 
-// A line longer than its field cannot be stored; say so while the player types.
-void MacroTab::ShowLineLength(int index) {
-    QLineEdit* box = efLine[std::size_t(index)];
-    std::size_t bytes = Cp932Length(U(box->text()));
-    bool tooLong = bytes > kLineCapacity;
-    if (tooLong) {
+// What the box's field cannot hold is shown while the player types: a line longer than
+// its field (not stored at all), and characters with no Shift_JIS form (stored as "?").
+// lineBytes: the line's length, for a line box. A box showing its field's own text stores
+// nothing, so bytes the game keeps there (which read as U+FFFD) are not marked.
+void MacroTab::ShowBoxMarks(QLineEdit* box, std::optional<std::size_t> lineBytes,
+                            std::u16string_view fieldText) {
+    QStringList problems;
+    if (lineBytes && *lineBytes > kLineCapacity) {
+        problems << QStringLiteral("%1 バイト：1行は60バイトまでです。このままでは保存されません。")
+                        .arg(*lineBytes);
+    }
+    const std::u16string text = U(box->text());
+    const std::u16string lost = text == fieldText ? std::u16string() : UnencodableCharacters(text);
+    if (!lost.empty()) {
+        problems
+            << QStringLiteral("Shift_JIS にない文字「%1」は「?」として保存されます。").arg(Q(lost));
+    }
+    if (!problems.isEmpty()) {
         box->setStyleSheet(QStringLiteral("QLineEdit { background: rgb(255, 170, 170); }"));
-        box->setToolTip(
-            QStringLiteral("%1 バイト：1行は60バイトまでです。このままでは保存されません。")
-                .arg(bytes));
+        box->setToolTip(problems.join(QLatin1Char('\n')));
     } else if (!box->styleSheet().isEmpty()) {
         box->setStyleSheet(QString());
         box->setToolTip(QString());

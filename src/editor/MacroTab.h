@@ -12,6 +12,9 @@
 #include <QValidator>
 #include <QWidget>
 #include <array>
+#include <optional>
+#include <span>
+#include <string_view>
 
 #include "macro/MacroFile.h"
 
@@ -85,7 +88,9 @@ class MacroTab : public QWidget {
 
   private:
     void SetTitleHighlight(int index, bool on);
-    void ShowLineLength(int index);
+    void ShowBoxMarks(QLineEdit* box, std::optional<std::size_t> lineBytes,
+                      std::u16string_view fieldText);
+    void StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes, std::u16string_view text);
     wMenu& w_;
     QPointer<QWidget> lastFocus_;
 };

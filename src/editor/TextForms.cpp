@@ -57,14 +57,19 @@ void ClearSet(MacroFile& set) {
     for (int f = 0; f < kFieldsPerSet; ++f) StoreFieldText(SetField(set, f), u"");
 }
 
-TextToSetResult TextToSet(MacroFile& set, std::u16string_view text) {
+TextToSetResult TextToSet(
+    MacroFile& set, std::u16string_view text,
+    const std::function<void(int field, std::u16string_view text)>& onStored) {
     TextToSetResult result;
     std::size_t start = 0;
     while (result.fieldsReached < kFieldsPerSet) {
         std::size_t end = text.find(kCrLf, start);
         if (end == std::u16string_view::npos) break;
-        if (StoreFieldText(SetField(set, result.fieldsReached), text.substr(start, end - start)))
+        const std::u16string_view piece = text.substr(start, end - start);
+        if (StoreFieldText(SetField(set, result.fieldsReached), piece)) {
             ++result.fieldsStored;
+            if (onStored) onStored(result.fieldsReached, piece);
+        }
         ++result.fieldsReached;
         start = end + kCrLf.size();
     }

@@ -3,6 +3,7 @@
 // files, so that they can be pasted into and out of any text editor. Fields are
 // separated (macro text) or ended (set text) by CR LF.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,7 +56,10 @@ struct TextToSetResult {
 // Writes set text into the set by position: each CR LF-ended piece goes into the next
 // field, in set-text order. A piece too long for its field is skipped and the parse
 // goes on; fields the text does not reach keep their text; text after the last CR LF
-// and past the 140th field is ignored. A lone CR or LF is part of a field.
-TextToSetResult TextToSet(MacroFile& set, std::u16string_view text);
+// and past the 140th field is ignored. A lone CR or LF is part of a field. onStored (if
+// given) is told each field written and the text written into it.
+TextToSetResult TextToSet(
+    MacroFile& set, std::u16string_view text,
+    const std::function<void(int field, std::u16string_view text)>& onStored = {});
 
 }  // namespace qm

@@ -214,6 +214,44 @@ class MacroTabTest : public QObject {
         QVERIFY(!f->window->ContentModified);  // the own name is not macro data
     }
 
+    // Characters with no Shift_JIS form are marked in the box as they are typed, and the
+    // save asks once, naming where; No writes nothing.
+    void charactersThatBecomeQuestionMarksAreShownAndAskedAbout() {
+        wMenu& w = *f->window;
+        title(2)->setFocus(Qt::MouseFocusReason);
+        line(0)->setFocus();
+        typeText(line(0), QStringLiteral("/s 한국어 ♪ € 😀"));
+        QVERIFY(!line(0)->styleSheet().isEmpty());
+        QVERIFY2(line(0)->toolTip().contains(QStringLiteral("「한국어€😀」")),
+                 qPrintable(line(0)->toolTip()));
+        title(2)->setFocus();
+        typeText(title(2), QStringLiteral("€"));
+        QVERIFY(title(2)->toolTip().contains(QStringLiteral("「€」")));
+        title(5)->setFocus(Qt::MouseFocusReason);  // macro 3's lines go into the book
+        QCOMPARE(Q(ReadFieldText(w.macroBooks.File(0).Line(2, 0))), QStringLiteral("/s ??? ♪ ? ?"));
+        title(2)->setFocus(Qt::MouseFocusReason);
+        QVERIFY(line(0)->styleSheet().isEmpty());  // the stored text has nothing left to lose
+
+        const std::size_t before = f->fake.messageBox.shown.size();
+        f->fake.messageBox.answers = {MsgAnswer::No};
+        QCOMPARE(w.FileSave_Click(), SaveResult::Declined);
+        QCOMPARE(f->fake.messageBox.shown.size(), before + 1);
+        const QString asked = Q(f->fake.messageBox.shown.back().text);
+        QVERIFY2(asked.contains(QStringLiteral("ブック1 セット1 マクロ3 タイトル：€")), qPrintable(asked));
+        QVERIFY(asked.contains(QStringLiteral("ブック1 セット1 マクロ3 1行目：한 국 어 € 😀")));
+        QCOMPARE(f->fake.messageBox.shown.back().buttons, MsgButtons::YesNo);
+        QVERIFY(!f->dir.Exists("mcr.dat"));
+        QVERIFY(w.ContentModified);
+
+        f->fake.messageBox.answers = {MsgAnswer::Yes};
+        QCOMPARE(w.FileSave_Click(), SaveResult::Saved);
+        QVERIFY(f->dir.Exists("mcr.dat"));
+        QCOMPARE(f->fake.messageBox.shown.size(), before + 2);
+        w.ContentModified = true;
+        QCOMPARE(w.FileSave_Click(), SaveResult::Saved);  // written as "?" now: not asked again
+        QCOMPARE(f->fake.messageBox.shown.size(), before + 2);
+    }
+
     // The current set's button is painted in exactly the highlight colour (the style would
     // otherwise blend it into a gradient), the others in the plain button colour.
     void currentSetButtonIsPaintedInItsColour() {

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "editor/LostCharacters.h"
+#include "editor/TextForms.h"
+#include "macro/Cp932.h"
+#include "macro/MacroFolder.h"
+
+namespace qm {
+namespace {
+
+TEST(LostCharactersTest, CharactersWithoutAShiftJisFormEachOnceInOrder) {
+    const struct {
+        std::u16string text, lost;
+    } cases[] = {
+        {u"", u""},
+        {u"/p Cure on <t>?", u""},
+        {u"全角ＡＢＣ～♪①㈱", u""},         // CP932 has these, the NEC and IBM rows included
+        {u"/s 한국어 ♪ € 😀", u"한국어€😀"},  // the text: a surrogate pair is one
+        {u"€?€", u"€"},
+        {u"é ñ ß", u"éñß"},
+        {u"a\uFFFDb", u"\uFFFD"},  // what undecodable game bytes read as
+        {u"x\xD83Dy", u"\xD83D"},  // a lone surrogate has no form either
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UnencodableCharacters(c.text), c.lost) << Utf16ToUtf8(c.text);
+        // The check agrees with the encoder: what it names is exactly what turns into "?".
+        const auto bytes = Cp932Encode(c.text);
+        const auto marks = std::count(bytes.begin(), bytes.end(), uint8_t('?')) -
+                           std::count(c.text.begin(), c.text.end(), u'?');
+        EXPECT_EQ(marks > 0, !c.lost.empty()) << Utf16ToUtf8(c.text);
+    }
+}
+
+// What a save would write as "?": fields already stored so, and the boxes the save stores.
+// Sets are named by file number: book * 10 + set.
+TEST(LostCharactersTest, TheSaveCheckListsStoredFieldsAndTheBoxesItWillStore) {
+    MacroBooks books;
+    LossyFields stored;
+    // Book 2, set 3, macro 2, line 4 was stored earlier from a box with Korean text.
+    const std::u16string korean = u"/s 한국어";
+    ASSERT_TRUE(StoreFieldText(books.File(12).Line(1, 3), korean));
+    stored.Stored(12, 1 * 7 + 4, korean);
+    // Book 1, set 5 by a paste of set text: field 0 (title of macro 1) and field 9 (line 2
+    // of macro 2).
+    TextToSet(books.File(4), u"€uro\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\nok 😀\r\n",
+              [&](int field, std::u16string_view text) { stored.Stored(4, field, text); });
+
+    // The set on show: book 1, set 1, macro 8.
+    std::vector<std::u16string> titles(20);
+    titles[0] = u"é";                  // typed into title 1
+    titles[5] = u"長すぎるタイトル€";  // too long for its field: the save does not store it
+    MacroLines lines{u"plain", u"", u"☃ snow", u"", u"", u""};
+    ASSERT_TRUE(StoreFieldText(books.File(0).Line(7, 2), u"☃ snow"));  // stored before
+    stored.Stored(0, 7 * 7 + 3, u"☃ snow");
+
+    const MacroFile& shown = books.File(0);
+    const auto lost = CharactersLostOnSave(stored, shown, 0, 7, titles, lines);
+    EXPECT_EQ(lost, (std::vector<LostCharacters>{{0, 0, 0, 0, u"é"},
+                                                 {0, 0, 7, 3, u"☃"},
+                                                 {0, 4, 0, 0, u"€"},
+                                                 {0, 4, 1, 2, u"😀"},
+                                                 {1, 2, 1, 4, u"한국어"}}));
+
+    // The line is corrected before the save; a cut set is forgotten; a save clears all.
+    lines[2] = u"snow";
+    stored.ForgetSet(4);
+    EXPECT_EQ(CharactersLostOnSave(stored, shown, 0, 7, titles, lines).size(), 2u);
+    stored.Clear();
+    titles[0].clear();
+    EXPECT_TRUE(CharactersLostOnSave(stored, shown, 0, 7, titles, lines).empty());
+    // A box still showing what an earlier save wrote as "?" loses nothing more.
+    titles[0] = u"é";
+    ASSERT_TRUE(StoreFieldText(books.File(0).Title(0), u"é"));
+    EXPECT_TRUE(CharactersLostOnSave(stored, shown, 0, 7, titles, lines).empty());
+}
+
+TEST(LostCharactersTest, TheQuestionNamesEachPlaceAndCountsTheRest) {
+    std::vector<LostCharacters> lost{{0, 0, 0, 0, u"é"}, {39, 9, 19, 6, u"한😀"}};
+    EXPECT_EQ(LostCharactersQuestion(lost),
+              u"次の文字は Shift_JIS にないため、「?」として保存されます。\r\n\r\n"
+              u"ブック1 セット1 マクロ1 タイトル：é\r\n"
+              u"ブック40 セット10 マクロ20 6行目：한 😀\r\n"
+              u"\r\nこのまま保存しますか？");
+    lost.assign(13, {0, 1, 2, 3, u"€"});
+    const std::u16string many = LostCharactersQuestion(lost);
+    EXPECT_NE(many.find(u"ほか 3 か所"), std::u16string::npos);
+}
+
+}  // namespace
+}  // namespace qm
