@@ -252,9 +252,12 @@ void wMenu::FileOpen_Click() {
         // A save that could not write, or was called off, keeps the open folder and its edits.
         if (a == MsgAnswer::Yes && FileSave_Click() != SaveResult::Saved) return;
     }
-    // A folder without any macro file is most likely not a character's: say so, rather
-    // than warn about an incompatible macro file that is not there.
+    // Read everything first: a file that is there but cannot be read would otherwise
+    // be shown empty, and the next save would overwrite it. A folder without any macro
+    // file is most likely not a character's: say so, rather than warn about an
+    // incompatible macro file that is not there.
     std::u16string folder;
+    MacroFolderContent content;
     bool emptyBook = false;
     for (std::u16string start = CurrentFolder;;) {
         std::u16string chosen = platform.dialogs->BrowseForFolder(
@@ -262,10 +265,10 @@ void wMenu::FileOpen_Click() {
         if (chosen.empty()) return;
         folder = chosen;
         if (!folder.ends_with(PathSeparator())) folder += PathSeparator();
-        bool holdsMacros = false;
-        for (int n = 0; n < kMacroFileCount && !holdsMacros; ++n)
-            holdsMacros = FileExists(folder + MacroFileName(n));
-        if (holdsMacros) break;
+        content = ReadMacroFolder(folder);
+        if (std::any_of(content.state.begin(), content.state.end(),
+                        [](MacroFileState s) { return s != MacroFileState::Missing; }))
+            break;
         const MsgAnswer a = ShowMessage(
             u"「" + chosen +
                 u"」にはキャラクターのマクロファイル（mcr.dat など）がありません。\r\n\r\n"
@@ -280,9 +283,6 @@ void wMenu::FileOpen_Click() {
         start = chosen;
     }
 
-    // Read everything first: a file that is there but cannot be read would otherwise
-    // be shown empty, and the next save would overwrite it.
-    MacroFolderContent content = ReadMacroFolder(folder);
     if (int bad = content.FirstUnreadable(); bad >= 0) {
         ShowMessage(u"「" + folder + MacroFileName(bad) +
                         u"」を読み込めませんでした。\r\n"
@@ -396,10 +396,10 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
 bool wMenu::AcceptLostCharacters() {
     std::vector<std::u16string> titles;
     for (QLineEdit* box : macroTab->efTitle) titles.push_back(U(box->text()));
-    const std::vector<LostCharacters> lost = CharactersLostOnSave(
-        lossyFields, ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
-        MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
-        macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
+    const std::vector<LostCharacters> lost =
+        CharactersLostOnSave(lossyFields, ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
+                             MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
+                             macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
     if (lost.empty()) return true;
     return ShowMessage(LostCharactersQuestion(lost), MsgIcon::Warning, MsgButtons::YesNo) ==
            MsgAnswer::Yes;

@@ -237,7 +237,8 @@ class MacroTabTest : public QObject {
         QCOMPARE(w.FileSave_Click(), SaveResult::Declined);
         QCOMPARE(f->fake.messageBox.shown.size(), before + 1);
         const QString asked = Q(f->fake.messageBox.shown.back().text);
-        QVERIFY2(asked.contains(QStringLiteral("ブック1 セット1 マクロ3 タイトル：€")), qPrintable(asked));
+        QVERIFY2(asked.contains(QStringLiteral("ブック1 セット1 マクロ3 タイトル：€")),
+                 qPrintable(asked));
         QVERIFY(asked.contains(QStringLiteral("ブック1 セット1 マクロ3 1行目：한 국 어 € 😀")));
         QCOMPARE(f->fake.messageBox.shown.back().buttons, MsgButtons::YesNo);
         QVERIFY(!f->dir.Exists("mcr.dat"));
