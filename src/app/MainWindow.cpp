@@ -382,6 +382,8 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
             ContentModified = false;
             lossyFields.Clear();
         }
+        // Saved, but the folder could not be synced: the player should know.
+        if (report.folderSync) ShowStatus(report.Message());
         return SaveResult::Saved;
     }
     std::u16string message = report.Message();

@@ -146,8 +146,9 @@ MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index) {
     const auto size = std::filesystem::file_size(disk.path, ec);
     if (!ec && size > kMaxMacroFileSize)
         return unreadable("not a macro file (" + std::to_string(size) + " bytes)");
-    auto head = ReadFileHead(disk.path, kMacroFileSize);
-    if (!head) return unreadable("the system refused to read it");
+    std::error_code cause;
+    auto head = ReadFileHead(disk.path, kMacroFileSize, &cause);
+    if (!head) return unreadable(cause.message());
     disk.state = MacroOnDisk::State::Present;
     disk.size = head->size();
     std::copy(head->begin(), head->end(), disk.file.bytes.begin());
@@ -159,9 +160,22 @@ std::string CannotRead(const MacroOnDisk& disk) {
            (disk.problem.empty() ? std::string() : ": " + disk.problem);
 }
 
-bool WriteMacroOnDisk(MacroOnDisk& disk, std::u16string* error) {
+bool WriteMacroOnDisk(MacroOnDisk& disk, WriteCause& cause) {
     UpdateMacroDigest(disk.file);
-    return WriteRecordFile(disk.path, disk.file.bytes, error);
+    return WriteRecordFile(disk.path, disk.file.bytes, nullptr, &cause);
+}
+
+std::string CannotWrite(const std::filesystem::path& path, const WriteCause& cause) {
+    std::string why = cause.failure ? cause.failure.message() : std::string();
+    if (cause.failure == std::errc::file_too_large) why = "not a macro file (too large)";
+    return "could not write '" + Shown(path) + "'" + (why.empty() ? "" : ": " + why);
+}
+
+bool WrittenDurably(const std::filesystem::path& path, const WriteCause& cause) {
+    if (!cause.folderSync) return true;
+    Warning("'" + Shown(path) + "' was replaced, but its folder could not be synced (" +
+            cause.folderSync.message() + "); it may not survive a power cut");
+    return false;
 }
 
 std::optional<std::vector<uint8_t>> ReadStandardInput(std::size_t limit) {

@@ -13,6 +13,7 @@
 #include "cli/CliArgs.h"
 #include "macro/MacroFile.h"
 #include "macro/MacroFolder.h"
+#include "storage/SafeFile.h"
 
 namespace qm::cli {
 
@@ -74,7 +75,12 @@ MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index);
 
 // WriteMacroFile for a path in the system's own form: a fresh digest, the bytes past the
 // record kept. False with a reason on failure.
-bool WriteMacroOnDisk(MacroOnDisk& disk, std::u16string* error = nullptr);
+bool WriteMacroOnDisk(MacroOnDisk& disk, WriteCause& cause);
+
+// "could not write 'PATH': why" for a failed write. After a successful one, warns when the
+// folder could not be synced and returns false then (the file may not survive a power cut).
+std::string CannotWrite(const std::filesystem::path& path, const WriteCause& cause);
+bool WrittenDurably(const std::filesystem::path& path, const WriteCause& cause);
 
 // The whole of standard input, refusing more than limit bytes. Nothing after an error
 // message.

@@ -47,9 +47,10 @@ int RunMd5(const ParsedArgs& args) {
         ArgumentError(shown + " does not exist");
         return kExitUsage;
     }
-    auto head = ReadFileHead(path, kMacroFileSize);
+    std::error_code cause;
+    auto head = ReadFileHead(path, kMacroFileSize, &cause);
     if (!head) {
-        Error("cannot read " + shown);
+        Error("cannot read " + shown + ": " + cause.message());
         return kExitUsage;
     }
     if (head->size() < kMacroFileSize) {
@@ -150,14 +151,17 @@ int RunFix(const ParsedArgs& args) {
         for (const auto& [disk, before] : mending) {
             const std::u16string label = TextFromPath(disk.path);
             if (std::find(report.saved.begin(), report.saved.end(), label) == report.saved.end()) {
-                Error("could not write '" + Shown(disk.path) + "'; it was left unchanged");
+                const WriteCause cause{report.failed == label ? report.cause : std::error_code(),
+                                       {}};
+                Error(CannotWrite(disk.path, cause) + "; it was left unchanged");
                 worsen(kExitUsage);
                 ++problems;
                 continue;
             }
-            Out(Shown(disk.path) + "\tfixed\t" + before + "\t" + StoredHex(disk.file) + "\n");
+            Out(disk.path.string() + "\tfixed\t" + before + "\t" + StoredHex(disk.file) + "\n");
             ++fixed;
         }
+        if (fixed > 0 && !WrittenDurably(*folder, {{}, report.folderSync})) worsen(kExitProblem);
         if (fixed == 0 && problems == 0) Note("nothing to fix in '" + Shown(*folder) + "'");
     }
     if (!FlushOut()) return kExitUsage;

@@ -117,10 +117,12 @@ int RunExport(const ParsedArgs& args) {
         return kExitOk;
     }
     const std::filesystem::path out = PathOperand(args.operands[2]);
-    if (!WriteWholeFile(out, bytes)) {
-        Error("could not write '" + Shown(out) + "'");
+    WriteCause cause;
+    if (!WriteWholeFile(out, bytes, nullptr, &cause)) {
+        Error(CannotWrite(out, cause));
         return kExitUsage;
     }
+    if (!WrittenDurably(out, cause)) return kExitProblem;
     return kExitOk;
 }
 
@@ -165,10 +167,12 @@ int RunImport(const ParsedArgs& args) {
         Note(sourceName + " holds " + std::to_string(result.fieldsReached) + " of " +
              std::to_string(kFieldsPerSet) + " fields; the others keep their text");
     }
-    if (!WriteMacroOnDisk(disk)) {
-        Error("could not write '" + Shown(disk.path) + "'; it was left unchanged");
+    WriteCause cause;
+    if (!WriteMacroOnDisk(disk, cause)) {
+        Error(CannotWrite(disk.path, cause) + "; it was left unchanged");
         return kExitUsage;
     }
+    if (!WrittenDurably(disk.path, cause)) return kExitProblem;
     Note("restored set " + std::to_string(*set) + " into '" + Shown(disk.path) + "'");
     return kExitOk;
 }

@@ -23,6 +23,12 @@ std::error_code Errno(int err) {
     return std::error_code(err, std::generic_category());
 }
 
+class StorageCategory : public std::error_category {
+  public:
+    const char* name() const noexcept override { return "quillmor-storage"; }
+    std::string message(int) const override { return "not a regular file"; }
+};
+
 #ifndef _WIN32
 
 std::error_code LastError() {
@@ -41,19 +47,28 @@ class PosixFileSystem : public IFileSystem {
         out.size = uint64_t(st.st_size);
         out.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         out.inode = uint64_t(st.st_ino);
+        out.owner = uint32_t(st.st_uid);
+        out.group = uint32_t(st.st_gid);
+        out.mayWrite = ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
         return {};
     }
 
     std::error_code ReadFile(const fs::path& path, std::size_t maxBytes,
                              std::vector<uint8_t>& out) override {
         out.clear();
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // O_NONBLOCK: opening a pipe must not wait for a writer. What was opened is
+        // checked, not the path, which may change between a look and the open.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) return LastError();
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            const std::error_code err = ::fstat(fd, &st) != 0 ? LastError() : NotRegularFileError();
+            ::close(fd);
+            return err;
+        }
         // The buffer follows the file's size (one byte more, to see that it ended), not
         // the limit, which may be far larger than any real file.
-        std::size_t capacity = 64 * 1024;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) capacity = std::size_t(st.st_size) + 1;
+        const std::size_t capacity = std::size_t(st.st_size) + 1;
         out.resize(std::min(capacity, maxBytes));
         std::size_t done = 0;
         std::error_code result;
@@ -78,6 +93,11 @@ class PosixFileSystem : public IFileSystem {
         const mode_t mode = like ? mode_t(like->mode) : 0644;
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd < 0) return LastError();
+        // The replaced file keeps its owner and group (root saving a player's folder must
+        // leave the player's files the player's); whoever may not give a file away keeps
+        // the new one, as the system decides.
+        if (like && (uid_t(like->owner) != ::geteuid() || gid_t(like->group) != ::getegid()))
+            (void)::fchown(fd, uid_t(like->owner), gid_t(like->group));
         // open() applies the umask; the replaced file's own bits are what the player chose.
         if (::fchmod(fd, mode) != 0) {
             const std::error_code err = LastError();
@@ -159,6 +179,8 @@ class StdioFileSystem : public IFileSystem {
     std::error_code ReadFile(const fs::path& path, std::size_t maxBytes,
                              std::vector<uint8_t>& out) override {
         out.clear();
+        std::error_code ec;
+        if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) return NotRegularFileError();
         std::FILE* f = _wfopen(path.c_str(), L"rb");
         if (!f) return Errno(errno);
         char buffer[65536];
@@ -224,6 +246,15 @@ class StdioFileSystem : public IFileSystem {
 using SystemFs = StdioFileSystem;
 
 #endif
+
+}  // namespace
+
+std::error_code NotRegularFileError() {
+    static const StorageCategory category;
+    return std::error_code(1, category);
+}
+
+namespace {
 
 IFileSystem*& Current() {
     static IFileSystem* current = &SystemFileSystem();

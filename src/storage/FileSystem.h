@@ -19,6 +19,8 @@ struct FileStat {
     uint64_t size = 0;
     int64_t modifiedNs = 0;
     uint64_t inode = 0;
+    uint32_t owner = 0, group = 0;
+    bool mayWrite = true;  // the caller may write the file itself (access W_OK)
 
     bool IsRegular() const { return kind == Kind::Regular; }
     bool IsDirectory() const { return kind == Kind::Directory; }
@@ -29,6 +31,10 @@ struct WriteHandle {
     intptr_t value = -1;
 };
 
+// The error for a path that names a device, a pipe or anything else that is neither a
+// regular file nor a folder: never read (it may block or never end) nor replaced.
+std::error_code NotRegularFileError();
+
 class IFileSystem {
   public:
     virtual ~IFileSystem() = default;
@@ -37,12 +43,14 @@ class IFileSystem {
     // The file a path names, links followed. ENOENT when there is none.
     virtual std::error_code Stat(const std::filesystem::path& path, FileStat& out) = 0;
     // At most maxBytes from the start of the file into out (sized to what was read).
+    // Only a regular file is read (NotRegularFileError otherwise), checked on the opened
+    // file itself, opened so that a pipe cannot block the open.
     virtual std::error_code ReadFile(const std::filesystem::path& path, std::size_t maxBytes,
                                      std::vector<uint8_t>& out) = 0;
 
     // Writing side: each call below is one operation a fault test counts.
     // Creates a new file (never an existing one) for writing, with the permission bits
-    // of `like` when given, else 0644.
+    // of `like` when given, else 0644, and like's owner and group when allowed.
     virtual std::error_code CreateNew(const std::filesystem::path& path, const FileStat* like,
                                       WriteHandle& out) = 0;
     // Writes all of data at the file's end.

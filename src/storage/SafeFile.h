@@ -18,20 +18,33 @@
 
 namespace qm {
 
-// Reads at most maxBytes from the start of a file. Nothing when it cannot be opened.
+// Reads at most maxBytes from the start of a regular file. Nothing when it cannot be
+// read (cause, if given, says why: NotRegularFileError for a device, pipe or folder).
 std::optional<std::vector<uint8_t>> ReadFileHead(const std::filesystem::path& path,
-                                                 std::size_t maxBytes);
+                                                 std::size_t maxBytes,
+                                                 std::error_code* cause = nullptr);
+
+// The bytes past a record that a rewrite keeps; a file longer than its record by more is
+// refused (EFBIG): it is none of the game's, and reading it could exhaust memory.
+inline constexpr std::size_t kMaxBytesPastRecord = std::size_t(1) << 20;
+
+// What a write tells beyond true or false: the system's reason for a failure, or, after
+// a success, why the folder could not be synced (the file may not survive a power cut).
+struct WriteCause {
+    std::error_code failure;
+    std::error_code folderSync;
+};
 
 // Replaces the first record.size() bytes of the file with record, keeping any bytes
 // past them, by writing the whole new content beside the file, flushing it and
 // renaming it over the old one. Creates the file when missing. On failure the old
 // file is untouched and error (if given) holds a reason in Japanese.
 bool WriteRecordFile(const std::filesystem::path& path, std::span<const uint8_t> record,
-                     std::u16string* error = nullptr);
+                     std::u16string* error = nullptr, WriteCause* cause = nullptr);
 
 // Writes a whole new content the same safe way (no tail kept).
 bool WriteWholeFile(const std::filesystem::path& path, std::span<const uint8_t> content,
-                    std::u16string* error = nullptr);
+                    std::u16string* error = nullptr, WriteCause* cause = nullptr);
 
 // For tests: called after the temporary file is written and before the rename; returning
 // false makes the write fail there, as a crash at that moment would.

@@ -21,7 +21,11 @@ std::u16string JoinLabels(const std::vector<std::u16string>& labels) {
 }  // namespace
 
 std::u16string SaveReport::Message() const {
-    if (outcome == Outcome::Saved) return {};
+    if (outcome == Outcome::Saved) {
+        if (!folderSync) return {};
+        return u"保存しましたが、フォルダへの書き込みを確定できませんでした (" +
+               FileErrorText(folderSync) + u")。停電などがあると失われる可能性があります。";
+    }
     std::u16string text;
     if (!failed.empty()) text = u"「" + failed + u"」を保存できませんでした。\r\n";
     text += reason;
@@ -56,8 +60,10 @@ void SavePlan::AddFile(const fs::path& path, std::vector<uint8_t> content, std::
 void SavePlan::AddRecord(const fs::path& path, std::span<const uint8_t> record,
                          std::u16string label, Done done) {
     std::vector<uint8_t> content;
-    if (const std::error_code ec = ComposeRecordFile(*fs_, path, record, content))
+    if (const std::error_code ec = ComposeRecordFile(*fs_, path, record, content)) {
+        if (!refused_) refusedCause_ = ec;
         Refuse(label, u"読み込めないため、書き換えられません (" + FileErrorText(ec) + u")");
+    }
     AddFile(path, std::move(content), std::move(label), std::move(done));
 }
 
@@ -81,6 +87,7 @@ bool SavePlan::Check(SaveReport& report) {
     if (refused_) {
         report.failed = refusedLabel_;
         report.reason = refusedReason_;
+        report.cause = refusedCause_;
         return false;
     }
     for (Part& part : parts_) {
@@ -90,6 +97,7 @@ bool SavePlan::Check(SaveReport& report) {
         if (ec) {
             report.failed = part.label;
             report.reason = FileErrorText(ec);
+            report.cause = ec;
             return false;
         }
     }
@@ -140,6 +148,7 @@ bool SavePlan::Stage(SaveReport& report) {
     if (!failure) return true;
     report.failed = failed->label;
     report.reason = FileErrorText(failure);
+    report.cause = failure;
     for (Part& part : parts_)
         if (part.isStaged) DiscardStagedFile(*fs_, part.staged);
     return false;
@@ -174,6 +183,7 @@ void SavePlan::Commit(SaveReport& report) {
             failed = true;
             report.failed = part.label;
             report.reason = FileErrorText(ec);
+            report.cause = ec;
             continue;
         }
         part.written = true;
@@ -183,7 +193,9 @@ void SavePlan::Commit(SaveReport& report) {
     }
     // Makes the renames durable. A folder that cannot be synced still holds the new
     // files, and nothing can be undone now: the save stands.
-    for (const fs::path& folder : folders) fs_->SyncFolder(folder);
+    for (const fs::path& folder : folders)
+        if (const std::error_code ec = fs_->SyncFolder(folder); ec && !report.folderSync)
+            report.folderSync = ec;
     if (failed) return;
     for (Part& part : parts_) {
         if (part.isFile) continue;

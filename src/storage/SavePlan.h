@@ -32,6 +32,10 @@ struct SaveReport {
     Outcome outcome = Outcome::Saved;
     std::u16string failed;  // the part that refused or failed
     std::u16string reason;  // why, in Japanese
+    std::error_code cause;  // the system's reason, when a file operation failed
+    // Set when the files were replaced but a folder could not be synced after: they may
+    // not survive a power cut.
+    std::error_code folderSync;
     // Parts by their label, in plan order; a label shared by several parts is saved only
     // when all of them are.
     std::vector<std::u16string> saved;
@@ -107,6 +111,7 @@ class SavePlan {
     bool refused_ = false;
     std::u16string refusedLabel_;
     std::u16string refusedReason_;
+    std::error_code refusedCause_;
     bool ran_ = false;
 };
 
