@@ -36,11 +36,11 @@ struct FileOnDisk {
     bool operator==(const FileOnDisk&) const = default;
 };
 
-// The macro files of a folder.
-std::map<std::string, FileOnDisk> Snapshot(const fs::path& folder) {
+// The files of a folder, or only its macro files.
+std::map<std::string, FileOnDisk> Snapshot(const fs::path& folder, bool macroFilesOnly = false) {
     std::map<std::string, FileOnDisk> files;
     for (const auto& entry : fs::directory_iterator(folder)) {
-        if (!entry.path().filename().string().starts_with("mcr")) continue;
+        if (macroFilesOnly && !entry.path().filename().string().starts_with("mcr")) continue;
         struct stat st {};
         ::stat(entry.path().c_str(), &st);
         std::ifstream in(entry.path(), std::ios::binary);
@@ -235,7 +235,8 @@ class MacroBooksWindowTest : public QObject {
         fs::create_directories(f->dir.Path("copy"));
         f->fake.dialogs.folders.push_back(f->dir.Text("copy"));
         w->FileSaveAs_Click();
-        auto copy = Snapshot(f->dir.Path("copy"));
+        after = Snapshot(folder, true);
+        auto copy = Snapshot(f->dir.Path("copy"), true);
         QCOMPARE(copy.size(), after.size());
         for (const auto& [name, file] : after) QCOMPARE(copy.at(name).bytes, file.bytes);
     }
