@@ -28,6 +28,24 @@ std::string Name(int number) {
     return Utf16ToUtf8(MacroFileName(number));
 }
 
+// The books start as zeros without being written; copies and moves carry every byte.
+TEST(MacroBooks, StartZeroAndCopyWhole) {
+    MacroBooks books;
+    bool zero = true;
+    for (int n = 0; n < kMacroFileCount; ++n)
+        for (uint8_t b : books.File(n).bytes) zero = zero && b == 0;
+    EXPECT_TRUE(zero);
+    books.File(kMacroFileCount - 1).bytes.back() = 7;
+    books.File(0) = SetWithTitle(u"ケアル");
+    MacroBooks copy;
+    copy = books;
+    books.File(kMacroFileCount - 1).bytes.back() = 8;
+    EXPECT_EQ(copy.File(kMacroFileCount - 1).bytes.back(), 7);
+    EXPECT_EQ(Record(copy.File(0)), Record(SetWithTitle(u"ケアル")));
+    const MacroBooks moved = std::move(copy);
+    EXPECT_EQ(moved.File(kMacroFileCount - 1).bytes.back(), 7);
+}
+
 // Book 1 partly there, two files of book 2 (one cut short), book 40 whole, a folder
 // where book 6's first file should be; then which files a save writes after edits.
 TEST(MacroFolder, ReadsEveryBookAndWritesOnlyWhatChanges) {
