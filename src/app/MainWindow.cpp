@@ -188,14 +188,16 @@ bool wMenu::Form_Load() {
     InitTextColor();
     InitSetDraggers();
     LoadWindowTexture();
-    tGameWatch_Timer();
-    tGameWatch->start();
     ContentModified = false;
     return true;
 }
 
 void wMenu::FinishStartup() {
     CheckBumpMap();
+    // The search for the game's window asks the X server about every window: it waits
+    // until the window is drawn.
+    tGameWatch_Timer();
+    tGameWatch->start();
     FileOpen_Click();
 }
 

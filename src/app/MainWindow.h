@@ -49,7 +49,8 @@ class wMenu : public QMainWindow {
     // another copy runs: this copy must then end without doing anything else.
     bool Form_Load();
     // The last start-up steps, once the window is on the screen: the bump-mapping
-    // question goes out, then the folder is asked for.
+    // question goes out, the watch for the game's window starts, then the folder is
+    // asked for.
     void FinishStartup();
 
     // File menu
