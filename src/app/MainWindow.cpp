@@ -18,6 +18,7 @@
 #include "config/ColorTab.h"
 #include "config/GameSettingsTab.h"
 #include "editor/EditCommands.h"
+#include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
 #include "storage/Paths.h"
 #include "storage/SavePlan.h"
@@ -45,6 +46,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     InitQuillmorResources();
     setWindowTitle(Q(kProgramTitle));
     setObjectName(QStringLiteral("wMenu"));
+    history = new EditHistory(*this);
     BuildMenus();
     BuildTabs();
     statusText = new ElidedLabel(this);
@@ -68,6 +70,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     tGameWatch->setObjectName(QStringLiteral("tGameWatch"));
     tGameWatch->setInterval(kGameWatchMs);
     connect(tGameWatch, &QTimer::timeout, this, [this] { tGameWatch_Timer(); });
+    history->AddToWindow();
 }
 
 wMenu::~wMenu() = default;
@@ -188,7 +191,9 @@ bool wMenu::Form_Load() {
     InitTextColor();
     InitSetDraggers();
     LoadWindowTexture();
+    // Filling the controls is not an edit.
     ContentModified = false;
+    history->Clear();
     return true;
 }
 
@@ -323,6 +328,7 @@ void wMenu::FileOpen_Click() {
     SelectedColorEntry = -1;
     OnFolderOpened();
     ContentModified = false;
+    history->Clear();
     if (!EditorEnabled) {
         EditorEnabled = true;
         FileSave->setEnabled(true);
@@ -383,11 +389,14 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
         if (!elsewhere) {
             ContentModified = false;
             lossyFields.Clear();
+            history->MarkClean();
         }
         // Saved, but the folder could not be synced: the player should know.
         if (report.folderSync) ShowStatus(report.Message());
         return SaveResult::Saved;
     }
+    // Part of the open folder now holds the edits: no step of the history matches its disk.
+    if (report.outcome == SaveReport::Outcome::Partial && !elsewhere) history->ForgetClean();
     std::u16string message = report.Message();
     // What the stores have to say besides (a damaged settings file set aside, say).
     if (std::u16string notice = platform.registry->TakeNotice(); !notice.empty())

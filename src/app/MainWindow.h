@@ -31,6 +31,7 @@ class MacroTab;
 class ColorTab;
 class GameSettingsTab;
 class CaptureTab;
+class EditHistory;
 
 enum class SaveResult { Saved, Declined, Failed };
 
@@ -99,6 +100,8 @@ class wMenu : public QMainWindow {
     StoredHead cnfOnDisk;  // what cnf.dat held when read or last saved
     AcqNames acqNames;
     ToolPreferences prefs;
+    // Every edit of the open folder, for undo and redo; ContentModified follows it.
+    EditHistory* history = nullptr;
     std::u16string CurrentFolder;
     std::u16string PlayOnlinePath;
     int16_t SelectedColorEntry = -1;
@@ -118,6 +121,8 @@ class wMenu : public QMainWindow {
     QAction* FileSaveAs = nullptr;
     QAction* FilePlayOnline = nullptr;
     QAction* FileQuit = nullptr;
+    QAction* EditUndo = nullptr;
+    QAction* EditRedo = nullptr;
     QAction* EditCut = nullptr;
     QAction* EditCopy = nullptr;
     QAction* EditPaste = nullptr;

@@ -7,6 +7,7 @@
 
 #include "app/MainWindow.h"
 #include "editor/EditCommands.h"
+#include "editor/EditHistory.h"
 #include "editor/LineOps.h"
 #include "editor/MacroTab.h"
 #include "editor/TextForms.h"
@@ -29,6 +30,12 @@ bool IsTitleBox(wMenu& w, const QLineEdit* box) {
 
 QLineEdit* CurrentTitleBox(wMenu& w) {
     return w.macroTab->efTitle[std::size_t(w.macroTab->CurrentMacroIndex)];
+}
+
+// The Edit menu reaches any text box: the macro boxes, the own name and the game
+// settings' boxes.
+EditScope EditMenuScope(wMenu& w) {
+    return EditScope{.sets = {w.history->CurrentSet()}, .gameSettings = true, .ownName = true};
 }
 
 // Any error ends the command silently; what it did before stays done.
@@ -109,7 +116,11 @@ void wMenu::EditCut_Click() {
             ShowStatus(u"クリップボードに書き込めませんでした。");
             return;
         }
-        if (IsTitleBox(*this, box)) {
+        const bool macro = IsTitleBox(*this, box);
+        EditHistory::Edit edit(
+            *history, macro ? QStringLiteral("マクロの切り取り") : QStringLiteral("切り取り"),
+            EditMenuScope(*this));
+        if (macro) {
             CurrentTitleBox(*this)->clear();
             for (QLineEdit* line : macroTab->efLine) line->clear();
             macroTab->RepaintPreview();
@@ -124,10 +135,14 @@ void wMenu::EditPaste_Click() {
         QLineEdit* box = FocusedTextBox(*this);
         if (!box || box->isReadOnly()) return;
         std::u16string text = platform.clipboard->GetText();
+        auto macro = TextToMacro(text);
+        EditHistory::Edit edit(*history,
+                               macro && EditorEnabled ? QStringLiteral("マクロの貼り付け")
+                                                      : QStringLiteral("貼り付け"),
+                               EditMenuScope(*this));
         // Text with CR LF is a macro: it fills the current macro whichever box has the
         // focus, once a folder is open. Before that there are no macro boxes to fill, and
         // the focused box takes the text as one line.
-        auto macro = TextToMacro(text);
         if (macro && EditorEnabled) {
             CurrentTitleBox(*this)->setText(Q(macro->title));
             for (int k = 0; k < kLinesPerMacro; ++k)
@@ -146,7 +161,9 @@ void wMenu::EditPaste_Click() {
 void wMenu::EditDelete_Click() {
     Guarded([this] {
         QLineEdit* box = FocusedTextBox(*this);
-        if (box && !box->isReadOnly() && box->hasSelectedText()) box->del();
+        if (!box || box->isReadOnly() || !box->hasSelectedText()) return;
+        EditHistory::Edit edit(*history, QStringLiteral("削除"), EditMenuScope(*this));
+        box->del();
     });
 }
 

@@ -2,11 +2,13 @@
 #include "platform/QtText.h"
 
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTreeWidget>
 
 #include "app/MainWindow.h"
 #include "config/CnfRecord.h"
+#include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
 #include "preview/PreviewBoxes.h"
 #include "preview/PreviewPainter.h"
@@ -132,10 +134,30 @@ void ColorTab::tvTextColor_NodeClick(QTreeWidgetItem* node) {
 void ColorTab::StoreSlider(QSlider* slider, int byte, bool repaint) {
     if (w_.Filling || w_.SelectedColorEntry < 0) return;
     const int entry = w_.SelectedColorEntry;
+    // One step per slider and entry while it moves.
+    EditHistory::Edit edit(*w_.history, QStringLiteral("文字カラーの変更"),
+                           EditScope{.colors = true});
+    edit.Merging({.control = slider, .colorEntry = entry});
     w_.cnfRecord.SetColorByte(entry, ColorByte(byte), uint8_t(slider->value()));
     pctTextColor->SetForeColor(EntryColor(w_.cnfRecord, entry));
     if (repaint) pctTextColor->update();
-    w_.ContentModified = true;
+}
+
+void ColorTab::ShowEntry(int entry) {
+    const QString key = Q(TextColorNodeKey(entry));
+    for (int g = 0; g < tvTextColor->topLevelItemCount(); ++g) {
+        QTreeWidgetItem* group = tvTextColor->topLevelItem(g);
+        for (int i = 0; i < group->childCount(); ++i) {
+            QTreeWidgetItem* node = group->child(i);
+            if (node->data(0, kKeyRole).toString() != key) continue;
+            {
+                const QSignalBlocker block(tvTextColor);
+                tvTextColor->setCurrentItem(node);
+            }
+            tvTextColor_NodeClick(node);
+            return;
+        }
+    }
 }
 
 void ColorTab::sTextColorR_Scroll() {

@@ -30,6 +30,8 @@ class ColorTab : public QWidget {
     void LoadWindowTexture(int number);
 
     void tvTextColor_NodeClick(QTreeWidgetItem* node);
+    // Selects the entry's node and shows its colour on the sliders.
+    void ShowEntry(int entry);
     void sTextColorR_Scroll();
     void sTextColorG_Scroll();
     void sTextColorB_Scroll();

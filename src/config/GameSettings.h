@@ -52,6 +52,7 @@ struct GameSettings {
     CheckState openingMovie = CheckState::Clear;         // "0022"
     CheckState hardwareCursor = CheckState::Clear;       // "0021"
     CheckState simpleCharacterMake = CheckState::Clear;  // "0023"
+    bool operator==(const GameSettings&) const = default;
 };
 
 // Slider range and the pixel size of each position.

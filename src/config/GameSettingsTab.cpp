@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/MainWindow.h"
+#include "editor/EditHistory.h"
 
 namespace qm {
 
@@ -229,6 +230,7 @@ void GameSettingsTab::Show(const GameSettings& s) {
     cbHardwareCursor->SetState(s.hardwareCursor);
     cbSimpleCharacterMake->SetState(s.simpleCharacterMake);
     w_.Filling = wasFilling;
+    if (w_.history) w_.history->GameSettingsShown();
 }
 
 GameSettings GameSettingsTab::Collect() const {
@@ -250,53 +252,61 @@ GameSettings GameSettingsTab::Collect() const {
     return s;
 }
 
-void GameSettingsTab::Modified() {
-    if (!w_.Filling) w_.ContentModified = true;
+void GameSettingsTab::Modified(QObject* control) {
+    if (w_.Filling) return;
+    // The controls already show the change; the history knows how they were before.
+    EditHistory::Edit edit(*w_.history, QStringLiteral("環境設定の変更"),
+                           EditScope{.gameSettings = true});
+    edit.Merging({control});
 }
 
 void GameSettingsTab::cbMipMap_Click() {
-    Modified();
+    Modified(cbMipMap);
 }
 void GameSettingsTab::cbSound_Click() {
-    Modified();
+    Modified(cbSound);
 }
 void GameSettingsTab::cbBumpMap_Click() {
-    Modified();
+    Modified(cbBumpMap);
 }
 void GameSettingsTab::cbHardwareCursor_Click() {
-    Modified();
+    Modified(cbHardwareCursor);
 }
 void GameSettingsTab::cbOpeningMovie_Click() {
-    Modified();
+    Modified(cbOpeningMovie);
 }
 void GameSettingsTab::cbSimpleCharacterMake_Click() {
-    Modified();
+    Modified(cbSimpleCharacterMake);
 }
 void GameSettingsTab::cboFrontBuffer_Click() {
-    Modified();
+    Modified(cboFrontBuffer);
 }
 void GameSettingsTab::cboGeneral_Click() {
-    Modified();
+    Modified(cboGeneral);
 }
 void GameSettingsTab::cboMenuMap_Click() {
-    Modified();
+    Modified(cboMenuMap);
 }
 void GameSettingsTab::cboDeformAnimation_Click() {
-    Modified();
+    Modified(cboDeformAnimation);
 }
 void GameSettingsTab::efBackBufferW_Change() {
-    Modified();
+    Modified(efBackBufferW);
 }
 void GameSettingsTab::efBackBufferH_Change() {
-    Modified();
+    Modified(efBackBufferH);
 }
 
+// The text change is the step; a move that leaves the text as it is is one too, so that
+// undoing puts the slider back.
 void GameSettingsTab::sBackBufferW_Scroll() {
     if (auto text = BackBufferTextForStep(sBackBufferW->value())) efBackBufferW->setText(Q(*text));
+    Modified(efBackBufferW);
 }
 
 void GameSettingsTab::sBackBufferH_Scroll() {
     if (auto text = BackBufferTextForStep(sBackBufferH->value())) efBackBufferH->setText(Q(*text));
+    Modified(efBackBufferH);
 }
 
 }  // namespace qm

@@ -76,7 +76,7 @@ class GameSettingsTab : public QWidget {
     GameCheckBox* cbSimpleCharacterMake = nullptr;
 
   private:
-    void Modified();
+    void Modified(QObject* control);
 
     wMenu& w_;
 };

@@ -2,11 +2,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <algorithm>
+#include <memory>
 
 #include "app/MainWindow.h"
+#include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
 #include "editor/SetBackup.h"
 #include "editor/TextForms.h"
@@ -87,28 +91,31 @@ void popSetCut_Click(wMenu& w) {
             w.ShowStatus(kClipboardFailed);
             return;
         }
+        SetEdit step(*w.history, QStringLiteral("セットの切り取り"),
+                     SetRef{w.macroTab->CurrentBookIndex, set});
         ClearSet(SetOf(w, set));
         w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
         RefreshIfShown(w, set);
-        w.ContentModified = true;
     });
 }
 
 void popSetPaste_Click(wMenu& w) {
     Guarded([&] {
         std::u16string text = w.platform.clipboard->GetText();
+        SetEdit step(*w.history, QStringLiteral("セットの貼り付け"),
+                     SetRef{w.macroTab->CurrentBookIndex, w.macroTab->MenuSet});
         TextToSet(w, w.macroTab->MenuSet, text);
-        w.ContentModified = true;
     });
 }
 
 void popSetDelete_Click(wMenu& w) {
     Guarded([&] {
         int set = w.macroTab->MenuSet;
+        SetEdit step(*w.history, QStringLiteral("セットの削除"),
+                     SetRef{w.macroTab->CurrentBookIndex, set});
         ClearSet(SetOf(w, set));
         w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
         RefreshIfShown(w, set);
-        w.ContentModified = true;
     });
 }
 
@@ -137,17 +144,25 @@ namespace {
 // Text boxes take Ctrl+X/C/V for themselves before any shortcut sees them; this filter
 // hands those keys to the Edit menu instead, so that in a title box they act on the
 // whole macro and a pasted macro fills all seven boxes. The Delete key is not routed:
-// it stays with the boxes (see where the Edit menu is built).
+// it stays with the boxes (see where the Edit menu is built). Undo and redo always go
+// to the window's history, from the keys and from a box's own popup menu, so that they
+// never mean the box's private undo.
 class EditKeyRouter : public QObject {
   public:
     explicit EditKeyRouter(wMenu& w) : QObject(&w), w_(w) {}
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ContextMenu) return BoxMenu(watched, event);
         if (event->type() != QEvent::KeyPress) return false;
         auto* box = qobject_cast<QLineEdit*>(watched);
         if (!box || box->window() != &w_) return false;
         QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (QAction* action : {w_.EditUndo, w_.EditRedo}) {
+            if (!action || !action->shortcuts().contains(pressed)) continue;
+            if (action->isEnabled()) action->trigger();
+            return true;
+        }
         for (QAction* action : {w_.EditCut, w_.EditCopy, w_.EditPaste}) {
             if (!action || action->shortcut() != pressed) continue;
             w_.EditMenu_Click();  // the same enabled states the menu would show
@@ -156,6 +171,31 @@ class EditKeyRouter : public QObject {
             return true;
         }
         return false;
+    }
+
+    // The box's popup menu with the history's undo and redo in place of its own.
+    bool BoxMenu(QObject* watched, QEvent* event) {
+        auto* box = qobject_cast<QLineEdit*>(watched);
+        if (!box || box->window() != &w_ || !w_.EditUndo) return false;
+        std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
+        // A writable box's menu begins with its own undo and redo (newer Qt also names
+        // them).
+        const QList<QAction*> own = menu->actions();
+        const auto replace = [&](const char* name, int at, QAction* by) {
+            auto named = std::find_if(own.begin(), own.end(), [&](QAction* a) {
+                return a->objectName() == QLatin1String(name);
+            });
+            QAction* mine = named != own.end() ? *named : own.value(at);
+            if (!mine) return;
+            menu->insertAction(mine, by);
+            menu->removeAction(mine);
+        };
+        if (!box->isReadOnly() && own.size() >= 2) {
+            replace("edit-undo", 0, w_.EditUndo);
+            replace("edit-redo", 1, w_.EditRedo);
+        }
+        menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
     }
 
   private:

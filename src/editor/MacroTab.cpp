@@ -8,9 +8,12 @@
 #include <QMouseEvent>
 #include <QShortcut>
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "app/MainWindow.h"
 #include "editor/EditCommands.h"
+#include "editor/EditHistory.h"
 #include "editor/LineOps.h"
 #include "editor/LostCharacters.h"
 #include "editor/SetDragHandle.h"
@@ -254,14 +257,27 @@ void MacroTab::cboBook_Click(int index) {
 }
 
 void MacroTab::pbSet_Click(int index) {
-    MacroFile& current = w_.ShownBook()[std::size_t(CurrentSetIndex)];
+    MacroFile& current = CurrentFile();
     StoreTitles(current);
     StoreLines(current, CurrentMacroIndex);
+    ShowSet(CurrentBookIndex, index, 0);
+}
+
+void MacroTab::ShowSet(int book, int set, int macro) {
+    if (book != CurrentBookIndex) {
+        QSignalBlocker quiet(cboBook);
+        cboBook->setCurrentIndex(book);
+        CurrentBookIndex = int16_t(book);
+    }
     SetTitleHighlight(CurrentMacroIndex, false);
-    CurrentSetIndex = int16_t(index);
-    HighlightSet(index);
-    ShowTitles(w_.ShownBook()[std::size_t(index)]);
-    ShowMacro(w_.ShownBook()[std::size_t(index)], 0);
+    CurrentSetIndex = int16_t(set);
+    HighlightSet(set);
+    ShowTitles(CurrentFile());
+    ShowMacro(CurrentFile(), macro);
+}
+
+MacroFile& MacroTab::CurrentFile() {
+    return w_.ShownBook()[std::size_t(CurrentSetIndex)];
 }
 
 void MacroTab::pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalPos) {
@@ -270,21 +286,50 @@ void MacroTab::pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalP
     popSetMenu->popup(globalPos);
 }
 
+// A change the player makes goes into the book at once, as one step of the history
+// (typing in one box adds to the same step).
 void MacroTab::efTitle_Change(int index) {
-    if (!w_.Filling) w_.ContentModified = true;
-    const MacroFile& set = w_.ShownBook()[std::size_t(CurrentSetIndex)];
-    ShowBoxMarks(efTitle[std::size_t(index)], std::nullopt, ReadFieldText(set.Title(index)));
+    QLineEdit* box = efTitle[std::size_t(index)];
+    const QString before = std::exchange(boxText_[std::size_t(index)], box->text());
+    ShowBoxMarks(box, std::nullopt, ReadFieldText(CurrentFile().Title(index)));
+    if (w_.Filling) return;
+    StoreTyped(index, before, CurrentFile().Title(index), {box, w_.history->CurrentSet()});
 }
 
 void MacroTab::efLine_Change(int index) {
-    if (!w_.Filling) w_.ContentModified = true;
     QLineEdit* box = efLine[std::size_t(index)];
-    const MacroFile& set = w_.ShownBook()[std::size_t(CurrentSetIndex)];
+    const int number = kTitleBoxCount + index;
+    const QString before = std::exchange(boxText_[std::size_t(number)], box->text());
     ShowBoxMarks(box, Cp932Length(U(box->text())),
-                 ReadFieldText(set.Line(CurrentMacroIndex, index)));
+                 ReadFieldText(CurrentFile().Line(CurrentMacroIndex, index)));
+    if (w_.Filling) return;
+    StoreTyped(number, before, CurrentFile().Line(CurrentMacroIndex, index),
+               {box, w_.history->CurrentSet(), CurrentMacroIndex});
     // Lines a command changed (paste, cut) show in the preview at once; what the player
     // types shows when the box is left.
-    if (efLine[std::size_t(index)] != QApplication::focusWidget()) RepaintPreview();
+    if (box != QApplication::focusWidget()) RepaintPreview();
+}
+
+// Typing that goes on in one box is stored over the field as it was when the typing
+// began, as if stored once: a character typed and taken back leaves the field's bytes
+// exactly as they were, and no step.
+void MacroTab::StoreTyped(int box, const QString& before, std::span<uint8_t> field,
+                          const MergeKey& key) {
+    EditHistory& history = *w_.history;
+    const bool goingOn = history.Continues(key) && typingKey_ == key;
+    EditHistory::Edit edit(
+        history,
+        box < kTitleBoxCount ? QStringLiteral("タイトルの入力") : QStringLiteral("行の入力"),
+        {{key.set}});
+    const QString now = boxText_[std::size_t(box)];
+    edit.Merging(key).TypedInto(box, before, now);
+    if (goingOn) {
+        std::copy(typingBase_.begin(), typingBase_.end(), field.begin());
+    } else {
+        typingKey_ = key;
+        typingBase_.assign(field.begin(), field.end());
+    }
+    StoreEditedText(field, U(now));
 }
 
 // What the box's field cannot hold is shown while the player types: a line longer than
@@ -350,6 +395,10 @@ bool MacroTab::efLine_KeyDown(int index, int key) {
             return false;
     }
     if (!result.consumed) return false;
+    const bool split = key == Qt::Key_Return || key == Qt::Key_Enter;
+    EditHistory::Edit edit(*w_.history,
+                           split ? QStringLiteral("行の分割") : QStringLiteral("行の結合"),
+                           {{w_.history->CurrentSet()}});
     for (int k = 0; k < 6; ++k) {
         QLineEdit* b = efLine[std::size_t(k)];
         if (U(b->text()) != lines[std::size_t(k)]) b->setText(Q(lines[std::size_t(k)]));
@@ -365,7 +414,13 @@ void MacroTab::efLine_LostFocus(int) {
 }
 
 void MacroTab::efMyname_Change() {
+    // The own name is not macro data: a step of the history, but not an unsaved change.
+    std::optional<EditHistory::Edit> edit;
+    if (!w_.Filling)
+        edit.emplace(*w_.history, QStringLiteral("自分の名前の入力"), EditScope{.ownName = true});
+    const QString before = Q(w_.prefs.Myname);
     w_.prefs.Myname = U(efMyname->text());
+    if (edit) edit->Merging({efMyname}).TypedInto(-1, before, efMyname->text());
 }
 
 void MacroTab::efMyname_LostFocus() {

@@ -15,7 +15,9 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
+#include "editor/EditHistory.h"
 #include "macro/MacroFile.h"
 
 class QMenu;
@@ -48,6 +50,8 @@ class MacroTab : public QWidget {
     void HighlightSet(int index);  // the set button colours for a newly shown set
     // Shows a set of a book with its first macro, storing nothing (a folder was opened).
     void ShowBookAndSet(int book, int set);
+    // Shows a set of a book with macro `macro` selected, storing nothing (an undo).
+    void ShowSet(int book, int set, int macro);
     void SetEditorEnabled(bool enabled);
 
     // Handlers
@@ -91,8 +95,15 @@ class MacroTab : public QWidget {
     void ShowBoxMarks(QLineEdit* box, std::optional<std::size_t> lineBytes,
                       std::u16string_view fieldText);
     void StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes, std::u16string_view text);
+    MacroFile& CurrentFile();
+    void StoreTyped(int box, const QString& before, std::span<uint8_t> field, const MergeKey& key);
     wMenu& w_;
     QPointer<QWidget> lastFocus_;
+    // What each title and line box held after its latest change, for the edit history.
+    std::array<QString, kMacrosPerSet + kLinesPerMacro> boxText_;
+    // The field being typed into, as it was before the typing began.
+    MergeKey typingKey_;
+    std::vector<uint8_t> typingBase_;
 };
 
 }  // namespace qm

@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "editor/EditCommands.h"
+#include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
 #include "editor/SetBackup.h"
 #include "storage/Paths.h"
@@ -61,9 +62,9 @@ QMimeData* SetDragHandle::pctSetDragger_OLEStartDrag() {
 }
 
 std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
-    // From the book as stored: text typed into the boxes since is not in the file. The
-    // file goes into this process's private temporary folder, where no other account
-    // can have planted a link under its name.
+    // From the book, which holds what the boxes show. The file goes into this
+    // process's private temporary folder, where no other account can have planted a
+    // link under its name.
     const MacroFile& set = w_.ShownBook()[std::size_t(setIndex_)];
     const std::u16string name = BackupFileName(setIndex_);
     std::u16string error;
@@ -97,8 +98,9 @@ bool SetDragHandle::Restore(const QMimeData* data) {
             Qt::QueuedConnection);
         return false;
     }
+    SetEdit step(*w_.history, QStringLiteral("セットの復元"),
+                 SetRef{w_.macroTab->CurrentBookIndex, setIndex_});
     BackupToSet(w_, setIndex_, read.bytes);
-    w_.ContentModified = true;
     return true;
 }
 

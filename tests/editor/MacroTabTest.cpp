@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QTest>
 
+#include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
 #include "support/WindowFixture.h"
 
@@ -131,11 +132,11 @@ class MacroTabTest : public QObject {
         line(0)->setFocus();
         QTest::keyClicks(line(0), QStringLiteral("/p hi"));
         QVERIFY(w.ContentModified);
-        // Not in the book yet...
-        QCOMPARE(Q(ReadFieldText(w.ShownBook()[0].Line(6, 0))), QString());
-        w.ContentModified = false;
+        // Typing goes into the book at once.
+        QCOMPARE(Q(ReadFieldText(w.ShownBook()[0].Line(6, 0))), QStringLiteral("/p hi"));
+        w.history->MarkClean();
         title(2)->setFocus(Qt::MouseFocusReason);
-        // ...until another macro is chosen; the refill itself marks nothing.
+        // Choosing another macro refills the boxes and marks nothing.
         QCOMPARE(Q(ReadFieldText(w.ShownBook()[0].Line(6, 0))), QStringLiteral("/p hi"));
         QCOMPARE(line(0)->text(), QString());
         QVERIFY(!w.ContentModified);
@@ -205,7 +206,7 @@ class MacroTabTest : public QObject {
         title(0)->setFocus(Qt::MouseFocusReason);
         typeText(title(0), QStringLiteral("ケアル４x"));
         QCOMPARE(title(0)->text(), QStringLiteral("ケアル４"));
-        f->window->ContentModified = false;
+        f->window->history->MarkClean();
         tab->efMyname->setFocus();
         tab->efMyname->selectAll();
         typeText(tab->efMyname, QStringLiteral("あいうえおかきくa"));

@@ -1,0 +1,517 @@
+#include "editor/EditHistory.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTabBar>
+#include <algorithm>
+#include <span>
+
+#include "app/MainWindow.h"
+#include "config/ColorTab.h"
+#include "config/GameSettingsTab.h"
+#include "editor/MacroTab.h"
+#include "platform/QtText.h"
+
+namespace qm {
+
+namespace {
+
+// The bytes of one record that an edit changed: the shortest run holding every
+// difference, as it was before and after.
+struct ByteChange {
+    SetRef set;
+    bool colors = false;  // the CnfRecord; otherwise the set's MacroFile
+    std::size_t offset = 0;
+    std::vector<uint8_t> before, after;
+
+    bool SameRecord(const ByteChange& o) const { return colors == o.colors && set == o.set; }
+};
+
+std::optional<ByteChange> Difference(std::span<const uint8_t> before,
+                                     std::span<const uint8_t> after) {
+    auto [first, unused] = std::mismatch(before.begin(), before.end(), after.begin());
+    if (first == before.end()) return std::nullopt;
+    const std::size_t lo = std::size_t(first - before.begin());
+    std::size_t hi = before.size();
+    while (hi > lo && before[hi - 1] == after[hi - 1]) --hi;
+    ByteChange change;
+    change.offset = lo;
+    change.before.assign(before.begin() + std::ptrdiff_t(lo), before.begin() + std::ptrdiff_t(hi));
+    change.after.assign(after.begin() + std::ptrdiff_t(lo), after.begin() + std::ptrdiff_t(hi));
+    return change;
+}
+
+// The slider positions only follow the boxes; a save writes the boxes' numbers.
+bool SameSavedSettings(GameSettings a, GameSettings b) {
+    a.backBufferWStep = b.backBufferWStep = 0;
+    a.backBufferHStep = b.backBufferHStep = 0;
+    return a == b;
+}
+
+// "元に戻す(&U)", or with the step's name: "元に戻す: セットの貼り付け(&U)".
+QString UndoCaption(const QString& verb, const QString& name, char key) {
+    const QString mnemonic = QStringLiteral("(&") + QLatin1Char(key) + QLatin1Char(')');
+    return name.isEmpty() ? verb + mnemonic : verb + QStringLiteral(": ") + name + mnemonic;
+}
+
+// Restores the caller's Filling flag and the history's applying flag on every way out.
+struct ApplyingScope {
+    bool& applying;
+    bool& filling;
+    bool wasFilling;
+    ApplyingScope(bool& a, bool& f) : applying(a), filling(f), wasFilling(f) { applying = true; }
+    ~ApplyingScope() {
+        applying = false;
+        filling = wasFilling;
+    }
+};
+
+}  // namespace
+
+class EditStep final : public QUndoCommand {
+  public:
+    EditStep(EditHistory& history, const QString& name) : QUndoCommand(name), h(history) {}
+
+    int id() const override { return key ? 1 : -1; }
+    bool mergeWith(const QUndoCommand* other) override;
+    void undo() override { h.Apply(*this, false); }
+    void redo() override {
+        // Pushed once the edit is made: the first time there is nothing to do.
+        if (!done) {
+            done = true;
+            return;
+        }
+        h.Apply(*this, true);
+    }
+
+    // Whether an edit with this key, generation and time joins this step.
+    bool Joins(const std::optional<MergeKey>& k, uint64_t g, int64_t t) const;
+    bool Unchanged() const {
+        return !forced && bytes.empty() && gameBefore == gameAfter && nameBefore == nameAfter &&
+               before.unstoredBoxes == after.unstoredBoxes;
+    }
+    // Whether the step changed anything a save writes (the own name is not saved).
+    bool ChangesContent() const {
+        return forced || !bytes.empty() || before.unstoredBoxes != after.unstoredBoxes ||
+               (gameAfter && !SameSavedSettings(*gameBefore, *gameAfter));
+    }
+
+    EditHistory& h;
+    std::vector<ByteChange> bytes;
+    std::optional<GameSettings> gameBefore, gameAfter;
+    std::optional<std::u16string> nameBefore, nameAfter;
+    EditView before, after;
+    bool showBook = false;
+    bool forced = false;
+    bool content = false;
+    bool done = false;
+    std::optional<MergeKey> key;
+    uint64_t generation = 0;
+    int64_t tick = 0;  // of the latest edit in the step
+};
+
+bool EditStep::Joins(const std::optional<MergeKey>& k, uint64_t g, int64_t t) const {
+    return key && key == k && generation == g && t >= tick && t - tick <= EditHistory::kPauseMs;
+}
+
+bool EditStep::mergeWith(const QUndoCommand* command) {
+    const auto& o = static_cast<const EditStep&>(*command);
+    if (!Joins(o.key, o.generation, o.tick)) return false;
+    for (const ByteChange& next : o.bytes) {
+        auto mine = std::find_if(bytes.begin(), bytes.end(),
+                                 [&](const ByteChange& c) { return c.SameRecord(next); });
+        if (mine == bytes.end()) {
+            bytes.push_back(next);
+            continue;
+        }
+        // The record holds the state after both edits; before them, each byte is what
+        // the earlier edit found, or failing that the later one, or it is unchanged.
+        std::span<const uint8_t> now = next.colors
+                                           ? std::span<const uint8_t>(h.w_.cnfRecord.bytes)
+                                           : std::span<const uint8_t>(h.Record(next.set).bytes);
+        const std::size_t lo = std::min(mine->offset, next.offset);
+        const std::size_t hi =
+            std::max(mine->offset + mine->before.size(), next.offset + next.before.size());
+        std::vector<uint8_t> was(now.begin() + std::ptrdiff_t(lo),
+                                 now.begin() + std::ptrdiff_t(hi));
+        std::copy(next.before.begin(), next.before.end(),
+                  was.begin() + std::ptrdiff_t(next.offset - lo));
+        std::copy(mine->before.begin(), mine->before.end(),
+                  was.begin() + std::ptrdiff_t(mine->offset - lo));
+        std::optional<ByteChange> joined = Difference(was, now.subspan(lo, hi - lo));
+        if (!joined) {
+            bytes.erase(mine);
+            continue;
+        }
+        joined->offset += lo;
+        joined->set = next.set;
+        joined->colors = next.colors;
+        *mine = std::move(*joined);
+    }
+    if (o.gameAfter) {
+        if (!gameBefore) gameBefore = o.gameBefore;
+        gameAfter = o.gameAfter;
+    }
+    if (o.nameAfter) {
+        if (!nameBefore) nameBefore = o.nameBefore;
+        nameAfter = o.nameAfter;
+    }
+    after = o.after;
+    tick = o.tick;
+    showBook = showBook || o.showBook;
+    content = ChangesContent();
+    // Typing that ends where it began leaves no step behind.
+    setObsolete(Unchanged());
+    return true;
+}
+
+EditHistory::Edit::Edit(EditHistory& history, QString name, EditScope scope) : h_(history) {
+    if (h_.open_ || h_.applying_) return;
+    recording_ = true;
+    h_.open_ = true;
+    name_ = std::move(name);
+    scope_ = std::move(scope);
+    auto& sets = scope_.sets;
+    std::vector<SetRef> unique;
+    for (SetRef s : sets)
+        if (std::find(unique.begin(), unique.end(), s) == unique.end()) unique.push_back(s);
+    sets = std::move(unique);
+    for (SetRef s : sets) sets_.push_back(h_.Record(s));
+    if (scope_.colors) colors_ = h_.w_.cnfRecord.bytes;
+    if (scope_.gameSettings) game_ = h_.CurrentGameSettings();
+    if (scope_.ownName) ownName_ = h_.w_.prefs.Myname;
+    before_ = h_.CaptureView();
+}
+
+EditHistory::Edit::~Edit() {
+    if (!recording_) return;
+    h_.open_ = false;
+    try {
+        h_.Finish(*this);
+    } catch (...) {
+        // Out of memory: the edit stays made, without a way back.
+    }
+}
+
+EditHistory::Edit& EditHistory::Edit::Merging(MergeKey key) {
+    key_ = key;
+    return *this;
+}
+
+EditHistory::Edit& EditHistory::Edit::Always() {
+    always_ = true;
+    return *this;
+}
+
+EditHistory::Edit& EditHistory::Edit::Showing(SetRef set) {
+    shown_ = set;
+    return *this;
+}
+
+EditHistory::Edit& EditHistory::Edit::TypedInto(int box, const QString& before,
+                                                const QString& after) {
+    if (!recording_) return *this;
+    if (box >= 0) {
+        // The box now shows the new text; before the change it showed `before`.
+        auto& unstored = before_.unstoredBoxes;
+        std::erase_if(unstored, [box](const auto& entry) { return entry.first == box; });
+        if (before != h_.StoredBoxText(box)) {
+            unstored.emplace_back(box, before);
+            std::sort(unstored.begin(), unstored.end(),
+                      [](const auto& a, const auto& b) { return a.first < b.first; });
+        }
+    }
+    // Undo leaves the caret where the two texts begin to differ.
+    const auto [at, unused] =
+        std::mismatch(before.begin(), before.end(), after.begin(), after.end());
+    before_.caret = int(at - before.begin());
+    before_.selectionStart = -1;
+    before_.selectionLength = 0;
+    return *this;
+}
+
+SetEdit::SetEdit(EditHistory& history, QString name, SetRef set)
+    : Edit(history, std::move(name), EditScope{{set, history.CurrentSet()}}) {
+    Always().Showing(set);
+}
+
+EditHistory::EditHistory(wMenu& window) : QObject(&window), w_(window) {
+    connect(&stack_, &QUndoStack::indexChanged, this, [this] { Refresh(); });
+    // Leaving a box ends its typing step.
+    connect(qApp, &QApplication::focusChanged, this, [this] { Seal(); });
+}
+
+EditHistory::~EditHistory() {
+    // The stack clears itself on the way out; the window is going too.
+    stack_.disconnect(this);
+}
+
+SetRef EditHistory::CurrentSet() const {
+    if (!w_.macroTab) return {};
+    return SetRef{w_.macroTab->CurrentBookIndex, w_.macroTab->CurrentSetIndex};
+}
+
+MacroFile& EditHistory::Record(SetRef set) {
+    return w_.macroBooks.Book(set.book)[std::size_t(set.set)];
+}
+
+QString EditHistory::StoredBoxText(int box) const {
+    const SetRef shown = CurrentSet();
+    const MacroFile& file = w_.macroBooks.Book(shown.book)[std::size_t(shown.set)];
+    if (box < kTitleBoxCount) return Q(ReadFieldText(file.Title(box)));
+    return Q(ReadFieldText(file.Line(w_.macroTab->CurrentMacroIndex, box - kTitleBoxCount)));
+}
+
+static QLineEdit* MacroBox(MacroTab& tab, int box) {
+    if (box < kTitleBoxCount) return tab.efTitle[std::size_t(box)];
+    return tab.efLine[std::size_t(box - kTitleBoxCount)];
+}
+
+std::vector<std::pair<int, QString>> EditHistory::UnstoredBoxes() const {
+    std::vector<std::pair<int, QString>> boxes;
+    if (!w_.macroTab) return boxes;
+    for (int box = 0; box < kMacroBoxCount; ++box) {
+        QString shown = MacroBox(*w_.macroTab, box)->text();
+        if (shown != StoredBoxText(box)) boxes.emplace_back(box, std::move(shown));
+    }
+    return boxes;
+}
+
+EditView EditHistory::CaptureView() const {
+    EditView view;
+    view.tab = w_.tsMenu ? w_.tsMenu->currentIndex() : 0;
+    view.set = CurrentSet();
+    view.macro = w_.macroTab ? w_.macroTab->CurrentMacroIndex : 0;
+    view.colorEntry = w_.SelectedColorEntry;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->window() == &w_) {
+        view.focus = focus;
+        if (auto* box = qobject_cast<QLineEdit*>(focus)) {
+            view.caret = box->cursorPosition();
+            if (box->hasSelectedText()) {
+                view.selectionStart = box->selectionStart();
+                view.selectionLength = int(box->selectedText().size());
+            }
+        }
+    }
+    view.unstoredBoxes = UnstoredBoxes();
+    return view;
+}
+
+GameSettings EditHistory::CurrentGameSettings() const {
+    return gameShown_ ? *gameShown_ : w_.gameSettingsTab->Collect();
+}
+
+void EditHistory::GameSettingsShown() {
+    gameShown_ = w_.gameSettingsTab->Collect();
+}
+
+void EditHistory::Finish(Edit& edit) {
+    auto step = std::make_unique<EditStep>(*this, edit.name_);
+    for (std::size_t i = 0; i < edit.scope_.sets.size(); ++i) {
+        const SetRef set = edit.scope_.sets[i];
+        if (auto change = Difference(edit.sets_[i].bytes, Record(set).bytes)) {
+            change->set = set;
+            step->bytes.push_back(std::move(*change));
+        }
+    }
+    const bool bookChanged = !step->bytes.empty();
+    if (edit.scope_.colors) {
+        if (auto change = Difference(edit.colors_, w_.cnfRecord.bytes)) {
+            change->colors = true;
+            step->bytes.push_back(std::move(*change));
+        }
+    }
+    if (edit.scope_.gameSettings) {
+        GameSettings now = w_.gameSettingsTab->Collect();
+        gameShown_ = now;
+        if (!(now == edit.game_)) {
+            step->gameBefore = edit.game_;
+            step->gameAfter = std::move(now);
+        }
+    }
+    if (edit.scope_.ownName && w_.prefs.Myname != edit.ownName_) {
+        step->nameBefore = edit.ownName_;
+        step->nameAfter = w_.prefs.Myname;
+    }
+    step->before = edit.before_;
+    step->after = CaptureView();
+    step->forced = edit.always_;
+    if (edit.shown_) {
+        // A set command shows its set, as if its button had been clicked.
+        const bool current = *edit.shown_ == CurrentSet();
+        for (EditView* view : {&step->before, &step->after}) {
+            view->tab = 0;
+            view->set = *edit.shown_;
+            if (!current) {
+                view->macro = 0;
+                view->unstoredBoxes.clear();
+            }
+            view->focus = w_.macroTab->pbSet[std::size_t(edit.shown_->set)];
+            view->caret = -1;
+            view->selectionStart = -1;
+        }
+    }
+    step->showBook =
+        bookChanged || edit.shown_ || step->before.unstoredBoxes != step->after.unstoredBoxes;
+    if (step->Unchanged()) return;
+    step->content = step->ChangesContent();
+    step->key = edit.key_;
+    step->generation = generation_;
+    step->tick = Now();
+    Push(step.release());
+}
+
+int64_t EditHistory::Now() const {
+    return w_.platform.clock ? w_.platform.clock->TickMs() : 0;
+}
+
+bool EditHistory::Continues(const MergeKey& key) const {
+    if (open_ || applying_ || stack_.index() == 0) return false;
+    return StepAt(stack_.index() - 1)->Joins(key, generation_, Now());
+}
+
+const EditStep* EditHistory::StepAt(int index) const {
+    return static_cast<const EditStep*>(stack_.command(index));
+}
+
+void EditHistory::Push(EditStep* step) {
+    const int index = stack_.index();
+    if (cleanIndex_ > index) {
+        // The steps undone since the save are dropped; the saved state stays reachable
+        // only when none of them changed saved content.
+        bool content = false;
+        for (int i = index; i < cleanIndex_; ++i) content = content || StepAt(i)->content;
+        cleanIndex_ = content ? -1 : index;
+    }
+    stack_.push(step);
+    if (cleanIndex_ > stack_.count()) cleanIndex_ = -1;
+    Refresh();
+}
+
+bool EditHistory::Modified() const {
+    if (cleanIndex_ < 0 || cleanIndex_ > stack_.count()) return true;
+    const int index = stack_.index();
+    for (int i = std::min(index, cleanIndex_); i < std::max(index, cleanIndex_); ++i)
+        if (StepAt(i)->content) return true;
+    return false;
+}
+
+void EditHistory::Undo() {
+    if (open_ || applying_ || !stack_.canUndo()) return;
+    Seal();
+    stack_.undo();
+}
+
+void EditHistory::Redo() {
+    if (open_ || applying_ || !stack_.canRedo()) return;
+    Seal();
+    stack_.redo();
+}
+
+void EditHistory::Clear() {
+    cleanIndex_ = 0;
+    stack_.clear();
+    Seal();
+    Refresh();
+}
+
+void EditHistory::MarkClean() {
+    cleanIndex_ = stack_.index();
+    Seal();
+    Refresh();
+}
+
+void EditHistory::ForgetClean() {
+    cleanIndex_ = -1;
+    Refresh();
+}
+
+void EditHistory::Apply(const EditStep& step, bool forward) {
+    ApplyingScope scope(applying_, w_.Filling);
+    for (const ByteChange& change : step.bytes) {
+        const std::vector<uint8_t>& bytes = forward ? change.after : change.before;
+        uint8_t* record =
+            change.colors ? w_.cnfRecord.bytes.data() : Record(change.set).bytes.data();
+        std::copy(bytes.begin(), bytes.end(), record + change.offset);
+    }
+    if (step.gameAfter) w_.gameSettingsTab->Show(forward ? *step.gameAfter : *step.gameBefore);
+    if (step.nameAfter) {
+        w_.prefs.Myname = forward ? *step.nameAfter : *step.nameBefore;
+        w_.Filling = true;
+        w_.macroTab->efMyname->setText(Q(w_.prefs.Myname));
+        w_.Filling = scope.wasFilling;
+        w_.macroTab->RepaintPreview();
+    }
+    ShowView(step, forward ? step.after : step.before);
+}
+
+void EditHistory::ShowView(const EditStep& step, const EditView& view) {
+    if (w_.tsMenu->currentIndex() != view.tab) w_.tsMenu->setCurrentIndex(view.tab);
+    MacroTab& tab = *w_.macroTab;
+    if (step.showBook) tab.ShowSet(view.set.book, view.set.set, view.macro);
+    const bool colors = std::any_of(step.bytes.begin(), step.bytes.end(),
+                                    [](const ByteChange& c) { return c.colors; });
+    if (colors) {
+        if (view.colorEntry >= 0) w_.colorTab->ShowEntry(view.colorEntry);
+        tab.RepaintPreview();
+    }
+    QWidget* focus = view.focus.data();
+    if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
+    // After the focus: focusing a title box refills the line boxes.
+    if (step.showBook) {
+        const bool filling = w_.Filling;
+        w_.Filling = true;
+        for (const auto& [box, text] : view.unstoredBoxes) MacroBox(tab, box)->setText(text);
+        w_.Filling = filling;
+    }
+    if (auto* box = qobject_cast<QLineEdit*>(focus); box && box == QApplication::focusWidget()) {
+        if (view.selectionStart >= 0)
+            box->setSelection(view.selectionStart, view.selectionLength);
+        else if (view.caret >= 0)
+            box->setCursorPosition(view.caret);
+    }
+}
+
+void EditHistory::Refresh() {
+    w_.ContentModified = Modified();
+    if (modifiedMark_)
+        modifiedMark_->setText(w_.ContentModified ? QStringLiteral("変更あり") : QString());
+    if (QAction* undo = w_.EditUndo) {
+        undo->setEnabled(stack_.canUndo());
+        undo->setText(UndoCaption(QStringLiteral("元に戻す"), stack_.undoText(), 'U'));
+    }
+    if (QAction* redo = w_.EditRedo) {
+        redo->setEnabled(stack_.canRedo());
+        redo->setText(UndoCaption(QStringLiteral("やり直し"), stack_.redoText(), 'R'));
+    }
+}
+
+void EditHistory::AddToWindow() {
+    QMenu* menu = w_.EditMenu;
+    QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().first();
+    w_.EditUndo = new QAction(menu);
+    w_.EditUndo->setObjectName(QStringLiteral("EditUndo"));
+    w_.EditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    w_.EditRedo = new QAction(menu);
+    w_.EditRedo->setObjectName(QStringLiteral("EditRedo"));
+    w_.EditRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    menu->insertAction(first, w_.EditUndo);
+    menu->insertAction(first, w_.EditRedo);
+    menu->insertSeparator(first);
+    connect(w_.EditUndo, &QAction::triggered, this, [this] { Undo(); });
+    connect(w_.EditRedo, &QAction::triggered, this, [this] { Redo(); });
+
+    modifiedMark_ = new QLabel(&w_);
+    modifiedMark_->setObjectName(QStringLiteral("stModified"));
+    modifiedMark_->setToolTip(QStringLiteral("保存していない変更があります"));
+    w_.statusBar()->insertPermanentWidget(1, modifiedMark_);
+    Refresh();
+}
+
+}  // namespace qm
