@@ -3,10 +3,12 @@
 
 #include <string_view>
 
+#include "QuillmorVersion.h"
+
 namespace qm {
 
 inline constexpr std::u16string_view kProgramTitle = u"クイルモア";
-inline constexpr std::u16string_view kVersion = u"0.9.0.2";
+inline constexpr std::u16string_view kVersion = kProgramVersion16;
 inline constexpr std::u16string_view kAskSaveChanges = u"内容が変更されています。保存しますか？";
 inline constexpr std::u16string_view kAskSaveWhileGameRuns =
     u"ゲームが起動しています。ログイン中のキャラクターのマクロは、ログアウトやエリア移動のときに"

@@ -6,9 +6,12 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
+#include <string_view>
 
+#include "QuillmorVersion.h"
 #include "app/MainWindow.h"
 #include "app/RealPlatform.h"
 #include "app/Translations.h"
@@ -56,16 +59,22 @@ void AfterFirstPicture(QWidget& shown, std::function<void()> then) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Answered before Qt starts, so that it works without a display.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("quillmor %.*s\n", int(qm::kProgramVersion.size()), qm::kProgramVersion.data());
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     // The editor's own helper for the bump-mapping question (see RealPlatform).
     if (argc == 2 && std::strcmp(argv[1], qm::kVertexShaderProbeOption) == 0) {
         QGuiApplication helper(argc, argv);
         return qm::PrintVertexShaderVersion();
     }
-
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmor"));
     // Dialog buttons and pickers in Japanese, like the rest of the window.
     qm::InstallQtTranslations(app);
+    // Lets the desktop match the window to its menu entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.quillmor.Quillmor"));
     // Fusion draws button and box colours from the palette on every desktop, which the
     // set and macro highlights rely on.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "QuillmorVersion.h"
+
 namespace qm {
 
 class IRandom;
@@ -50,7 +52,7 @@ struct MacroSample {
 };
 
 // The version "/ver" reports.
-inline constexpr std::u16string_view kToolVersion = u"0.9.0.2";
+inline constexpr std::u16string_view kToolVersion = kProgramVersion16;
 
 // Interprets one line against the sample. Draws from random only for the commands that
 // invent a number, one draw each; now is what "/clock" shows.
