@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program's own artwork: the preview window textures 101-108 (321 x 118),
-the set backup drag handle 201 (16 x 16) and the program icon (64 x 64).
+the set backup drag handle 201 (16 x 16), the program icon compiled into the program
+(64 x 64) and the icon sizes installed for the desktop's menus (resources/icons/).
 Standard library only; run it again to regenerate resources/ after a change."""
 import math
 import os
@@ -94,15 +95,16 @@ def drag_handle(x, y):
     return bytes(c) + b"\xff"
 
 
-def icon(x, y):
+def icon_shape(x, y):
+    """The icon drawn on a 64 x 64 grid; x and y may fall between pixels."""
     s = 64
     r = 12
     cx = min(max(x, r), s - 1 - r)
     cy = min(max(y, r), s - 1 - r)
     if math.hypot(x - cx, y - cy) > r:
-        return b"\x00\x00\x00\x00"
+        return None
     t = y / (s - 1)
-    c = [clamp(30 * (1 - t) + 10 * t), clamp(50 * (1 - t) + 20 * t), clamp(130 * (1 - t) + 70 * t)]
+    c = [30 * (1 - t) + 10 * t, 50 * (1 - t) + 20 * t, 130 * (1 - t) + 70 * t]
     # A quill: a curved vane along the diagonal and a thin shaft.
     u = (x - y) / math.sqrt(2)
     v = (x + y) / math.sqrt(2) - 44
@@ -110,7 +112,31 @@ def icon(x, y):
         c = [235, 240, 255]
     if 10 <= v <= 26 and abs(u) < 1.3:
         c = [250, 220, 120]
-    return bytes(c) + b"\xff"
+    return c
+
+
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+def icon(size):
+    # Each pixel averages a 4 x 4 grid of samples, so the small sizes keep the quill's
+    # outline instead of breaking into stairs.
+    k = 4
+    scale = 64 / size
+    def pixel(x, y):
+        alpha = 0
+        rgb = [0.0, 0.0, 0.0]
+        for j in range(k):
+            for i in range(k):
+                c = icon_shape((x + (i + 0.5) / k) * scale - 0.5, (y + (j + 0.5) / k) * scale - 0.5)
+                if c is not None:
+                    alpha += 1
+                    for n in range(3):
+                        rgb[n] += c[n]
+        if alpha == 0:
+            return b"\x00\x00\x00\x00"
+        return bytes([clamp(round(v / alpha)) for v in rgb] + [clamp(round(255 * alpha / (k * k)))])
+    return pixel
 
 
 def main():
@@ -119,7 +145,11 @@ def main():
         w, h, pixel = texture(top, bottom, kind)
         write_png(os.path.join(OUT, "textures", "%d.png" % (101 + n)), w, h, pixel)
     write_png(os.path.join(OUT, "201.png"), 16, 16, drag_handle)
-    write_png(os.path.join(OUT, "icon.png"), 64, 64, icon, alpha=True)
+    write_png(os.path.join(OUT, "icon.png"), 64, 64, icon(64), alpha=True)
+    os.makedirs(os.path.join(OUT, "icons"), exist_ok=True)
+    for size in ICON_SIZES:
+        write_png(os.path.join(OUT, "icons", "quillmor-%d.png" % size), size, size, icon(size),
+                  alpha=True)
 
 
 if __name__ == "__main__":
