@@ -10,6 +10,7 @@ packages=(
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick
   wine wine64
+  desktop-file-utils appstream lintian dpkg-dev file groff-base
 )
 
 missing=()
