@@ -74,7 +74,7 @@ if(QUILLMOR_BUILD_GUI)
   set(CPACK_PACKAGE_CONTACT "${QUILLMOR_PACKAGE_MAINTAINER}")
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor of an online game's macros, chat colours and settings")
   set(CPACK_PACKAGE_DESCRIPTION
-      "Quillmor (クイルモア) edits a game character's ten macro files and keeps their\n"
+      "Quillmor (クイルモア) edits a game character's macro files and keeps their\n"
       "digests correct, shows how each macro will look in the game's chat log, sets\n"
       "the chat log's colours and the game's graphics and sound options, backs macro\n"
       "sets up to text files and takes screenshots of the game's window. The window\n"
