@@ -21,6 +21,12 @@ quillmor_man_page(quillmor-cli)
 
 if(QUILLMOR_BUILD_GUI)
   install(TARGETS quillmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The sound module the editor loads on its first sound, found relative to the program.
+  install(TARGETS quillmor_sound LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/quillmor)
+  file(RELATIVE_PATH _soundFromBin ${CMAKE_INSTALL_FULL_BINDIR}
+       ${CMAKE_INSTALL_FULL_LIBDIR}/quillmor)
+  target_compile_definitions(quillmor_gui PRIVATE
+    QUILLMOR_SOUND_MODULE_FROM_BIN="${_soundFromBin}")
   quillmor_man_page(quillmor)
   install(FILES resources/${QUILLMOR_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -124,6 +124,9 @@ check_tree() {
     [ ! -s "$work/groff.log" ] || fail "$page: $(cat "$work/groff.log")"
   done
   [ -f "$share/doc/quillmor/copyright" ] || fail "no copyright file"
+  compgen -G "$prefix/lib*/quillmor/libquillmor_sound.so" >/dev/null ||
+    compgen -G "$prefix/lib/*/quillmor/libquillmor_sound.so" >/dev/null ||
+    fail "the sound module is not installed"
 
   for program in quillmor quillmor-cli; do
     local said

@@ -1,6 +1,7 @@
 #include "platform/linux/LazySoundPlayer.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLibrary>
 
 namespace qm {
@@ -11,7 +12,12 @@ LazySoundPlayer::LazySoundPlayer(QString module)
 LazySoundPlayer::~LazySoundPlayer() = default;  // the module stays loaded to the end
 
 QString LazySoundPlayer::DefaultModulePath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libquillmor_sound.so");
+    // Beside the program in a build folder; in an installation, where CMake installs
+    // it relative to the program's folder.
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString beside = dir + QStringLiteral("/libquillmor_sound.so");
+    if (QFileInfo::exists(beside)) return beside;
+    return dir + QStringLiteral("/" QUILLMOR_SOUND_MODULE_FROM_BIN "/libquillmor_sound.so");
 }
 
 ISoundPlayer* LazySoundPlayer::Player() {
