@@ -329,7 +329,12 @@ void MacroTab::StoreTyped(int box, const QString& before, std::span<uint8_t> fie
         typingKey_ = key;
         typingBase_.assign(field.begin(), field.end());
     }
-    StoreEditedText(field, U(now));
+    if (!StoreEditedText(field, U(now))) return;
+    // Remembered for the question before the save, should characters have become "?".
+    const int number = box < kTitleBoxCount
+                           ? box * kFieldsPerMacro
+                           : CurrentMacroIndex * kFieldsPerMacro + 1 + (box - kTitleBoxCount);
+    w_.lossyFields.Stored(MacroFileNumber(CurrentBookIndex, CurrentSetIndex), number, U(now));
 }
 
 // What the box's field cannot hold is shown while the player types: a line longer than
