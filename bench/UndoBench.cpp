@@ -43,7 +43,7 @@ void UndoOfAThousandSteps(benchmark::State& state) {
         const auto start = Clock::now();
         for (int i = 0; i < kSteps; ++i) w.history->Undo();
         const auto undone = Clock::now();
-        for (int i = 0; i < kSteps; ++i) tab.ShowSet((i / 10) % kSetCount, i % kMacrosPerSet);
+        for (int i = 0; i < kSteps; ++i) tab.ShowSet(0, (i / 10) % kSetCount, i % kMacrosPerSet);
         const auto shown = Clock::now();
         state.SetIterationTime(Seconds(undone - start));
         undo += Seconds(undone - start);
