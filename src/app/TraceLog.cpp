@@ -4,6 +4,7 @@
 
 #include "macro/Cp932.h"
 #include "platform/Interfaces.h"
+#include "storage/Paths.h"
 
 namespace qm {
 
@@ -12,7 +13,7 @@ void TraceLog::TraceLine(std::u16string_view text) const {
     std::vector<uint8_t> bytes = Cp932Encode(text);
     bytes.push_back('\r');
     bytes.push_back('\n');
-    if (std::FILE* f = std::fopen(file_.string().c_str(), "ab")) {
+    if (std::FILE* f = OpenFile(file_, "ab")) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }

@@ -15,6 +15,10 @@ std::u16string TextFromPath(const std::filesystem::path& path) {
 std::u16string_view PathSeparator() {
     return u"\\";
 }
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
+    const std::string narrow(mode);
+    return _wfopen(path.c_str(), std::wstring(narrow.begin(), narrow.end()).c_str());
+}
 #else
 std::filesystem::path PathFromText(std::u16string_view text) {
     return std::filesystem::path(Utf16ToUtf8(text));
@@ -24,6 +28,9 @@ std::u16string TextFromPath(const std::filesystem::path& path) {
 }
 std::u16string_view PathSeparator() {
     return u"/";
+}
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
 }
 #endif
 

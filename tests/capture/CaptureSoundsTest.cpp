@@ -27,10 +27,16 @@ class SoundItemsTest : public ::testing::Test {
     SoundItemsTest() {
         root = std::filesystem::temp_directory_path() /
                ("quillmor-sounds-" + std::to_string(std::random_device{}()));
-        for (const char* sub : {"sounds", "shared", "music"}) {
+        for (const char* sub : {"media", "shared", "music"}) {
             std::filesystem::create_directories(root / sub);
         }
-        folders.known[36] = TextFromPath(root / "sounds");
+        // The system's sounds: the "media" folder of the Windows folder on Windows,
+        // folder 36 itself elsewhere.
+#ifdef _WIN32
+        folders.known[36] = TextFromPath(root);
+#else
+        folders.known[36] = TextFromPath(root / "media");
+#endif
         folders.known[53] = TextFromPath(root / "shared");
         folders.known[13] = TextFromPath(root / "music");
     }
@@ -40,7 +46,7 @@ class SoundItemsTest : public ::testing::Test {
     }
     std::u16string Touch(const std::filesystem::path& relative) {
         std::ofstream(root / relative) << "RIFF";
-        return TextFromPath(root / relative);
+        return TextFromPath((root / relative).make_preferred());
     }
 
     std::filesystem::path root;
@@ -50,7 +56,7 @@ class SoundItemsTest : public ::testing::Test {
 };
 
 TEST_F(SoundItemsTest, WithoutWavFilesOnlyNoSoundIsOffered) {
-    Touch("sounds/readme.txt");
+    Touch("media/readme.txt");
     std::filesystem::create_directories(root / "music/sub.wav");  // a folder, not a file
     const SoundItems items = MakeSoundItems(SoundFolders(folders), traceFn);
     EXPECT_EQ(items.captions, std::vector<std::u16string>{u"(なし)"});
@@ -62,12 +68,12 @@ TEST_F(SoundItemsTest, WithoutWavFilesOnlyNoSoundIsOffered) {
 // The sound theme folder is searched with its subfolders (the system sounds sit there),
 // the music folders only at their top; one list sorted by name, each file once.
 TEST_F(SoundItemsTest, WavFilesOfEveryFolderSortedByNameEachOnce) {
-    const std::u16string chimes = Touch("sounds/chimes.wav");
-    Touch("sounds/Chimes2.WAV");
-    const std::u16string ding = Touch("sounds/Ding.wav");
-    Touch("sounds/notes.wave");
-    std::filesystem::create_directories(root / "sounds/theme/stereo");
-    const std::u16string bell = Touch("sounds/theme/stereo/bell.wav");
+    const std::u16string chimes = Touch("media/chimes.wav");
+    Touch("media/Chimes2.WAV");
+    const std::u16string ding = Touch("media/Ding.wav");
+    Touch("media/notes.wave");
+    std::filesystem::create_directories(root / "media/theme/stereo");
+    const std::u16string bell = Touch("media/theme/stereo/bell.wav");
     const std::u16string mine = Touch("music/b.wav");
     const std::u16string first = Touch("music/A.wav");
     std::filesystem::create_directories(root / "music/deeper");
@@ -75,10 +81,18 @@ TEST_F(SoundItemsTest, WavFilesOfEveryFolderSortedByNameEachOnce) {
     folders.known[53] = folders.known[13];  // the same folder twice
 
     const SoundItems items = MakeSoundItems(SoundFolders(folders), traceFn);
+#ifdef _WIN32
+    // Windows keeps its sounds in one flat folder.
+    EXPECT_EQ(items.captions, (std::vector<std::u16string>{u"(なし)", u"A.wav", u"b.wav",
+                                                           u"chimes.wav", u"Ding.wav"}));
+    EXPECT_EQ(items.paths, (std::vector<std::u16string>{u"", first, mine, chimes, ding}));
+    (void)bell;
+#else
     EXPECT_EQ(items.captions,
               (std::vector<std::u16string>{u"(なし)", u"A.wav", u"b.wav", u"chimes.wav",
                                            u"Ding.wav", u"theme/stereo/bell.wav"}));
     EXPECT_EQ(items.paths, (std::vector<std::u16string>{u"", first, mine, chimes, ding, bell}));
+#endif
 }
 
 TEST_F(SoundItemsTest, UnknownOrUnreadableFoldersAreSkipped) {
@@ -90,10 +104,16 @@ TEST_F(SoundItemsTest, UnknownOrUnreadableFoldersAreSkipped) {
 
     EXPECT_EQ(SoundFolders(folders),
               (std::vector<SoundFolder>{{folders.known[53], false}, {folders.known[13], false}}));
+#ifdef _WIN32
+    folders.known[36] = u"C:\\Windows";
+    EXPECT_EQ(SoundFolders(folders)[0], (SoundFolder{u"C:\\Windows\\media", false}));
+#else
     folders.known[36] = u"/usr/share/sounds";
     EXPECT_EQ(SoundFolders(folders)[0], (SoundFolder{u"/usr/share/sounds", true}));
+#endif
 }
 
+#ifndef _WIN32  // the game runs under Wine only elsewhere
 TEST_F(SoundItemsTest, TheGamesWinePrefixOffersItsWindowsSounds) {
     std::filesystem::create_directories(root / "prefix/drive_c/windows/Media");
     const std::u16string tada = Touch("prefix/drive_c/windows/Media/tada.wav");
@@ -105,6 +125,7 @@ TEST_F(SoundItemsTest, TheGamesWinePrefixOffersItsWindowsSounds) {
     // A prefix without that folder adds nothing.
     EXPECT_EQ(SoundFolders(folders, TextFromPath(root / "music")).size(), 3u);
 }
+#endif
 
 TEST_F(SoundItemsTest, TheListerIsAskedForEachKnownFolderInOrder) {
     std::vector<SoundFolder> asked;
@@ -114,7 +135,12 @@ TEST_F(SoundItemsTest, TheListerIsAskedForEachKnownFolderInOrder) {
             return std::vector<FolderEntry>{{u"x.wav", folder.path + u"/x.wav"},
                                             {u"y.Wav", folder.path + u"/y.Wav"}};
         });
-    EXPECT_EQ(asked, (std::vector<SoundFolder>{{TextFromPath(root / "sounds"), true},
+#ifdef _WIN32
+    const bool themeWithSubfolders = false;
+#else
+    const bool themeWithSubfolders = true;
+#endif
+    EXPECT_EQ(asked, (std::vector<SoundFolder>{{TextFromPath(root / "media"), themeWithSubfolders},
                                                {folders.known[53], false},
                                                {folders.known[13], false}}));
     EXPECT_EQ(items.paths.size(), 4u);

@@ -281,7 +281,8 @@ TEST_F(TriggerTest, ShotsAreNamedByTheClock) {
     keys.Tap(kPrint);
     triggers.KeyTick();
     ASSERT_EQ(writer.Writes().size(), 1u);
-    EXPECT_EQ(writer.Writes()[0].path, prefs.CapturePath + u"/05062004210703.jpg");
+    EXPECT_EQ(writer.Writes()[0].path,
+              prefs.CapturePath + std::u16string(PathSeparator()) + u"05062004210703.jpg");
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ TEST_F(InstallPathsTest, GameFolderWithoutFinalSeparatorNamesASibling) {
 TEST_F(InstallPathsTest, NoInstallationLeavesBarePathsAndWritesNothing) {
     const auto paths = FindInstallPaths(reg, folders, prefs);
     EXPECT_EQ(paths.CurrentFolder, u"USER");
-    EXPECT_EQ(paths.PlayOnlinePath, u"/pol.exe");
+    EXPECT_EQ(paths.PlayOnlinePath, std::u16string(PathSeparator()) + u"pol.exe");
     EXPECT_FALSE(paths.LauncherExists);
     EXPECT_FALSE(reg.HasKey(kInstallFolderKey));
     EXPECT_EQ(reg.ValueCount(), 0u);

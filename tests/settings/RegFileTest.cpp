@@ -8,6 +8,7 @@
 #include "settings/Registry.h"
 #include "settings/ToolPreferences.h"
 #include "storage/SafeFile.h"
+#include "support/Env.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -323,35 +324,25 @@ TEST(RegFileDocument, LongByteValuesWrapAndReadBack) {
     EXPECT_TRUE(doc->Query(u"K", u"After"));
 }
 
-class DefaultPath : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        for (const char* name : {"XDG_CONFIG_HOME", "HOME"}) {
-            const char* v = std::getenv(name);
-            saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
-        }
-    }
-    void TearDown() override {
-        for (auto& [name, value] : saved_) {
-            if (value) {
-                setenv(name, value->c_str(), 1);
-            } else {
-                unsetenv(name);
-            }
-        }
-    }
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
-
-TEST_F(DefaultPath, FollowsTheConfigFolderOfTheUser) {
-    setenv("HOME", "/home/p", 1);
-    setenv("XDG_CONFIG_HOME", "/cfg", 1);
+TEST(RegFileDefaultPath, FollowsTheSettingsFolderOfTheUser) {
+    test::ScopedEnv env;
+#ifdef _WIN32
+    env.Set("APPDATA", "C:\\Users\\p\\AppData\\Roaming");
+    EXPECT_EQ(RegFileBackend::DefaultPath(),
+              std::filesystem::path(L"C:\\Users\\p\\AppData\\Roaming\\quillmor\\registry.reg"));
+    env.Set("APPDATA", "relative");  // not absolute: ignored
+    EXPECT_TRUE(RegFileBackend::DefaultPath().empty());
+    env.Set("APPDATA", std::nullopt);
+#else
+    env.Set("HOME", "/home/p");
+    env.Set("XDG_CONFIG_HOME", "/cfg");
     EXPECT_EQ(RegFileBackend::DefaultPath(), "/cfg/quillmor/registry.reg");
-    setenv("XDG_CONFIG_HOME", "relative/cfg", 1);  // not absolute: ignored
+    env.Set("XDG_CONFIG_HOME", "relative/cfg");  // not absolute: ignored
     EXPECT_EQ(RegFileBackend::DefaultPath(), "/home/p/.config/quillmor/registry.reg");
-    unsetenv("XDG_CONFIG_HOME");
+    env.Set("XDG_CONFIG_HOME", std::nullopt);
     EXPECT_EQ(RegFileBackend::DefaultPath(), "/home/p/.config/quillmor/registry.reg");
-    unsetenv("HOME");
+    env.Set("HOME", std::nullopt);
+#endif
     EXPECT_TRUE(RegFileBackend::DefaultPath().empty());
     RegFileBackend nowhere(RegFileBackend::DefaultPath());
     EXPECT_FALSE(RegWriteValue(nowhere, HKLM, kKey, u"A", REG_DWORD_TYPE, 1));

@@ -32,6 +32,12 @@ std::filesystem::path FreeSetAsideName(const std::filesystem::path& file) {
 RegFileBackend::RegFileBackend(std::filesystem::path file) : file_(std::move(file)) {}
 
 std::filesystem::path RegFileBackend::DefaultPath() {
+#ifdef _WIN32
+    // The user's roaming application data, where Windows programs keep their settings.
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    if (!appData || !std::filesystem::path(appData).is_absolute()) return {};
+    return std::filesystem::path(appData) / "quillmor" / "registry.reg";
+#else
     std::filesystem::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
         base = xdg;
@@ -41,6 +47,7 @@ std::filesystem::path RegFileBackend::DefaultPath() {
         return {};
     }
     return base / "quillmor" / "registry.reg";
+#endif
 }
 
 std::u16string RegFileBackend::TakeNotice() {

@@ -29,7 +29,8 @@ class RegFileBackend : public IRegistryBackend {
     explicit RegFileBackend(std::filesystem::path file);
 
     // $XDG_CONFIG_HOME/quillmor/registry.reg, or ~/.config/quillmor/registry.reg when
-    // that is unset or not absolute; empty when neither is known.
+    // that is unset or not absolute; empty when neither is known. On Windows
+    // %APPDATA%\quillmor\registry.reg.
     static std::filesystem::path DefaultPath();
 
     std::optional<RegRawValue> Query(Hive hive, std::u16string_view key,

@@ -2,12 +2,12 @@
 
 #include "platform/win32/Win32SoundPlayer.h"
 
-#include <mmsystem.h>
+// mmsystem.h needs the types of windows.h first; CMake links winmm.
 #include <windows.h>
 
-#include <string>
+#include <mmsystem.h>
 
-#pragma comment(lib, "winmm.lib")
+#include <string>
 
 namespace qm {
 

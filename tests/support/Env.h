@@ -1,0 +1,43 @@
+#pragma once
+// Environment variables changed for the length of a test and restored afterwards.
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qm::test {
+
+inline void SetEnv(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+    // An empty value removes the variable.
+    _putenv_s(name.c_str(), value ? value->c_str() : "");
+#else
+    if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+    } else {
+        unsetenv(name.c_str());
+    }
+#endif
+}
+
+class ScopedEnv {
+  public:
+    ScopedEnv() = default;
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~ScopedEnv() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) SetEnv(it->first, it->second);
+    }
+    void Set(const std::string& name, const std::optional<std::string>& value) {
+        const char* old = std::getenv(name.c_str());
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        SetEnv(name, value);
+    }
+
+  private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+}  // namespace qm::test
