@@ -6,6 +6,7 @@
 #include <iconv.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 
 namespace qm {
@@ -13,6 +14,25 @@ namespace qm {
 namespace {
 
 constexpr char16_t kReplacement = u'\uFFFD';
+
+// Sorted by code point.
+constexpr Cp932Difference kEncodeDifferences[] = {
+    {u'\u0080', 0, {}},            // Windows: byte 0x80
+    {u'\u00A2', 2, {0x81, 0x91}},  // CENT SIGN as FULLWIDTH CENT SIGN
+    {u'\u00A3', 2, {0x81, 0x92}},  // POUND SIGN
+    {u'\u00A5', 1, {0x5C}},        // YEN SIGN as the byte the game shows as yen
+    {u'\u00AC', 2, {0x81, 0xCA}},  // NOT SIGN
+    {u'\u2014', 2, {0x81, 0x5C}},  // EM DASH as the JIS dash
+    {u'\u2016', 2, {0x81, 0x61}},  // DOUBLE VERTICAL LINE
+    {u'\u203E', 1, {0x7E}},        // OVERLINE
+    {u'\u2212', 2, {0x81, 0x7C}},  // MINUS SIGN
+    {u'\u301C', 2, {0x81, 0x60}},  // WAVE DASH
+    {u'\uF8F0', 0, {}},            // Windows: byte 0xA0
+    {u'\uF8F1', 0, {}},            // Windows: byte 0xFD
+    {u'\uF8F2', 0, {}},            // Windows: byte 0xFE
+    {u'\uF8F3', 0, {}},            // Windows: byte 0xFF
+};
+constexpr uint8_t kUndecodableBytes[] = {0x80, 0xA0, 0xFD, 0xFE, 0xFF};
 
 #ifndef _WIN32
 // One iconv conversion descriptor per direction and thread; iconv keeps no state
@@ -153,6 +173,11 @@ std::u16string Cp932Decode(std::span<const uint8_t> bytes) {
     // convert sequence by sequence so that each invalid one becomes U+FFFD instead.
     std::size_t i = 0;
     while (i < bytes.size()) {
+        if (std::ranges::find(kUndecodableBytes, bytes[i]) != std::end(kUndecodableBytes)) {
+            result.push_back(kReplacement);
+            ++i;
+            continue;
+        }
         int len = IsDBCSLeadByteEx(932, bytes[i]) ? 2 : 1;
         if (i + len > bytes.size()) {
             result.push_back(kReplacement);
@@ -174,17 +199,46 @@ std::u16string Cp932Decode(std::span<const uint8_t> bytes) {
 
 std::vector<uint8_t> Cp932Encode(std::u16string_view text) {
     std::vector<uint8_t> result;
-    if (text.empty()) return result;
-    const wchar_t* w = reinterpret_cast<const wchar_t*>(text.data());
-    int n = WideCharToMultiByte(932, 0, w, int(text.size()), nullptr, 0, "?", nullptr);
-    if (n <= 0) return result;
-    result.resize(n);
-    WideCharToMultiByte(932, 0, w, int(text.size()), reinterpret_cast<char*>(result.data()), n, "?",
-                        nullptr);
+    result.reserve(text.size() * 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+            // CP932 has nothing outside the BMP: one "?" for a pair, as for a lone half.
+            if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+            result.push_back('?');
+            continue;
+        }
+        auto row = std::ranges::lower_bound(kEncodeDifferences, c, {}, &Cp932Difference::unicode);
+        if (row != std::end(kEncodeDifferences) && row->unicode == c) {
+            if (row->length == 0) result.push_back('?');
+            result.insert(result.end(), row->bytes, row->bytes + row->length);
+            continue;
+        }
+        // No best-fit look-alikes ("e" for "é"): a character without a form of its own
+        // takes the default character, which is reported.
+        const wchar_t w = wchar_t(c);
+        char out[2];
+        BOOL usedDefault = FALSE;
+        const int n =
+            WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &w, 1, out, 2, nullptr, &usedDefault);
+        if (n <= 0 || usedDefault) {
+            result.push_back('?');
+            continue;
+        }
+        result.insert(result.end(), out, out + n);
+    }
     return result;
 }
 
 #endif
+
+std::span<const Cp932Difference> Cp932EncodeDifferences() {
+    return kEncodeDifferences;
+}
+
+std::span<const uint8_t> Cp932UndecodableBytes() {
+    return kUndecodableBytes;
+}
 
 std::size_t Cp932Length(std::u16string_view text) {
     return Cp932Encode(text).size();

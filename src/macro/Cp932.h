@@ -20,4 +20,18 @@ std::vector<uint8_t> Cp932Encode(std::u16string_view text);
 // Byte count of the CP932 form of the text (what the fixed-width fields limit).
 std::size_t Cp932Length(std::u16string_view text);
 
+// Where the system converters disagree, the form this program uses on both systems: the
+// C library's on Linux. Windows adds look-alikes and the private-use and control
+// characters for 0x80, 0xA0 and 0xFD-0xFF; the C library has a few one-way mappings
+// (U+301C WAVE DASH to 81 60) that Windows lacks. The Windows conversion applies these
+// rows; the tests check them against both.
+struct Cp932Difference {
+    char16_t unicode;
+    uint8_t length;  // 0: no CP932 form, encoded as "?"
+    uint8_t bytes[2];
+};
+std::span<const Cp932Difference> Cp932EncodeDifferences();
+// Bytes that are no character, though Windows decodes them to U+0080 or private use.
+std::span<const uint8_t> Cp932UndecodableBytes();
+
 }  // namespace qm

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "macro/Md5.h"
+
 namespace qm {
 namespace {
 
@@ -33,8 +35,40 @@ TEST(Cp932, MicrosoftMappingsDifferFromPlainShiftJis) {
     }
 }
 
-TEST(Cp932, WaveDashEncodesBestFitAsWindowsDoes) {
-    EXPECT_EQ(Encode(u"\u301C"), (std::vector<uint8_t>{0x81, 0x60}));
+TEST(Cp932, WhereTheSystemsDisagreeBothGiveTheTablesForm) {
+    for (const Cp932Difference& row : Cp932EncodeDifferences()) {
+        std::vector<uint8_t> expected(row.bytes, row.bytes + row.length);
+        if (row.length == 0) expected.push_back('?');
+        expected.push_back('x');
+        EXPECT_EQ(Encode(std::u16string(1, row.unicode) + u"x"), expected)
+            << std::hex << int(row.unicode);
+    }
+    for (uint8_t b : Cp932UndecodableBytes())
+        EXPECT_EQ(Decode({b, 'A'}), u"\uFFFDA") << std::hex << int(b);
+}
+
+// Every character and every byte sequence, converted one by one, hashed: the same
+// digests on Linux and on Windows mean the same bytes for every text. A changed digest
+// means a changed mapping; dump both sides' conversions and compare them to find it.
+TEST(Cp932, WholeMappingIsTheSameOnEverySystem) {
+    std::vector<uint8_t> encoded;
+    for (uint32_t c = 0; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c < 0xE000) continue;
+        const auto bytes = Encode(std::u16string(1, char16_t(c)));
+        encoded.push_back(uint8_t(bytes.size()));
+        encoded.insert(encoded.end(), bytes.begin(), bytes.end());
+    }
+    EXPECT_EQ(Md5Hex(Md5Digest(encoded)), u"E1706B67C658C971937873F0571E807F");
+
+    std::vector<uint8_t> decoded;
+    auto add = [&](const std::u16string& text) {
+        decoded.push_back(uint8_t(text.size()));
+        for (char16_t c : text) decoded.insert(decoded.end(), {uint8_t(c), uint8_t(c >> 8)});
+    };
+    for (int b = 0; b < 256; ++b) add(Decode({uint8_t(b)}));
+    for (int lead = 0x80; lead < 0x100; ++lead)
+        for (int trail = 0; trail < 0x100; ++trail) add(Decode({uint8_t(lead), uint8_t(trail)}));
+    EXPECT_EQ(Md5Hex(Md5Digest(decoded)), u"71E4AD140EC5B886808462071F485490");
 }
 
 TEST(Cp932, SingleBytesAndControlBytesPassThrough) {
