@@ -12,28 +12,37 @@
 // and its question before saving can be seen.
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "DemoData.h"
 #ifdef QUILLMOR_DEMO_GAME_WINDOW
 #include "StandInGameWindow.h"
 #endif
-#include "storage/Paths.h"
 #include "platform/linux/RegFile.h"
 #include "settings/Registry.h"
+#include "storage/CommandLine.h"
+#include "storage/Paths.h"
+#include "storage/Utf.h"
 
 using namespace qm;
 
+namespace {
+std::string Shown(const std::filesystem::path& path) {
+    return Utf16ToUtf8(TextFromPath(path));
+}
+}  // namespace
+
 int main(int argc, char* argv[]) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fprintf(stderr,
+    const std::vector<std::string> args = ProgramArguments(argc, argv);
+    if (args.empty() || args[0] == "--help") {
+        WriteStdText(stderr,
                      "usage: quillmor-demo OUTDIR [--register]\n"
                      "       quillmor-demo --game-window\n");
-        return argc < 2 ? 2 : 0;
+        return args.empty() ? 2 : 0;
     }
-    if (std::strcmp(argv[1], "--game-window") == 0) {
+    if (args[0] == "--game-window") {
 #ifdef QUILLMOR_DEMO_GAME_WINDOW
         demo::StandInGameWindow game;
         if (!game.Shown()) {
@@ -49,15 +58,16 @@ int main(int argc, char* argv[]) {
         return 1;
 #endif
     }
-    bool registerGame = argc > 2 && std::strcmp(argv[2], "--register") == 0;
-    std::filesystem::path game = std::filesystem::absolute(argv[1]) / "FINAL FANTASY XI";
+    bool registerGame = args.size() > 1 && args[1] == "--register";
+    const std::filesystem::path out = std::filesystem::absolute(PathFromArgument(args[0]));
+    std::filesystem::path game = out / "FINAL FANTASY XI";
     std::filesystem::path user = game / "USER";
     if (!demo::WriteDemoGame(game)) {
-        std::fprintf(stderr, "quillmor-demo: cannot write into %s\n", user.c_str());
+        WriteStdText(stderr, "quillmor-demo: cannot write into " + Shown(user) + "\n");
         return 1;
     }
-    std::filesystem::create_directories(std::filesystem::absolute(argv[1]) / "PlayOnlineViewer");
-    std::printf("%s\n", user.c_str());
+    std::filesystem::create_directories(out / "PlayOnlineViewer");
+    WriteStdText(stdout, Shown(user) + "\n");
 
     if (registerGame) {
         RegFileBackend registry(RegFileBackend::DefaultPath());
@@ -66,8 +76,8 @@ int main(int argc, char* argv[]) {
             std::u16string folder = TextFromPath(game) + std::u16string(PathSeparator());
             RegWriteValue(registry, Hive::LocalMachine, key, u"0001", 1, folder);
             RegWriteValue(registry, Hive::LocalMachine, key, u"1000", 1,
-                          TextFromPath(std::filesystem::absolute(argv[1]) / "PlayOnlineViewer"));
-            std::printf("registered in %s\n", RegFileBackend::DefaultPath().c_str());
+                          TextFromPath(out / "PlayOnlineViewer"));
+            WriteStdText(stdout, "registered in " + Shown(RegFileBackend::DefaultPath()) + "\n");
         }
     }
     return 0;

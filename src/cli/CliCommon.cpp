@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "macro/Cp932.h"
+#include "storage/CommandLine.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
 
@@ -17,13 +18,13 @@ void Message(std::string_view kind, std::string_view message) {
     line += kind;
     line += message;
     line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    WriteStdText(stderr, line);
 }
 
 }  // namespace
 
 void Out(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    WriteStdText(stdout, text);
 }
 
 void OutBytes(std::span<const uint8_t> bytes) {
@@ -105,7 +106,7 @@ std::optional<int> BookOption(const ParsedArgs& args) {
 }
 
 std::filesystem::path PathOperand(const std::string& arg) {
-    return std::filesystem::path(arg);
+    return PathFromArgument(arg);
 }
 
 std::string Shown(const std::filesystem::path& path) {

@@ -6,6 +6,7 @@
 #include "cli/CliCommon.h"
 #include "cli/Commands.h"
 #include "macro/Md5.h"
+#include "storage/CommandLine.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
 #include "storage/SavePlan.h"
@@ -78,7 +79,7 @@ int RunCheck(const ParsedArgs& args) {
             const MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
             // Book 1 is always listed; the other books' files only where there is one.
             if (index >= kSetCount && disk.state == MacroOnDisk::State::Missing) continue;
-            std::string line = disk.path.string() + "\t";
+            std::string line = ArgumentFromPath(disk.path) + "\t";
             switch (disk.state) {
                 case MacroOnDisk::State::Missing:
                     line += "missing\t-\t-\t-";

@@ -6,10 +6,12 @@
 
 #include "cli/CliCommon.h"
 #include "cli/Commands.h"
+#include "storage/CommandLine.h"
 
 int main(int argc, char** argv) {
     try {
-        std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+        qm::UseBinaryStdStreams();
+        const std::vector<std::string> args = qm::ProgramArguments(argc, argv);
         return qm::cli::Main(args);
     } catch (const std::exception& e) {
         qm::cli::Error(std::string("unexpected failure: ") + e.what());
