@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+
 #include "macro/Cp932.h"
+#include "storage/Utf.h"
 
 namespace qm {
 
@@ -20,6 +24,9 @@ bool IsTextType(DWORD type) {
 
 class KeyHandle {
   public:
+    KeyHandle() = default;
+    KeyHandle(const KeyHandle&) = delete;
+    KeyHandle& operator=(const KeyHandle&) = delete;
     ~KeyHandle() {
         if (key_) RegCloseKey(key_);
     }
@@ -30,13 +37,27 @@ class KeyHandle {
     HKEY key_ = nullptr;
 };
 
+std::u16string SystemMessage(long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, DWORD(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string text;
+    if (n && buffer) text.assign(buffer, buffer + n);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' '))
+        text.pop_back();
+    return text;
+}
+
 }  // namespace
 
 std::optional<RegRawValue> Win32RegistryBackend::Query(Hive, std::u16string_view key,
                                                        std::u16string_view name) {
     KeyHandle h;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(key).c_str(), 0, KEY_READ | KEY_WOW64_32KEY,
-                      h.Out()) != ERROR_SUCCESS)
+    const HKEY root = root_ == Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    const REGSAM view = root_ == Root::Machine32 ? KEY_WOW64_32KEY : 0;
+    if (RegOpenKeyExW(root, Wide(key).c_str(), 0, KEY_QUERY_VALUE | view, h.Out()) != ERROR_SUCCESS)
         return std::nullopt;
     const std::wstring valueName = Wide(name);
     std::vector<BYTE> buffer(256);
@@ -69,10 +90,14 @@ std::optional<RegRawValue> Win32RegistryBackend::Query(Hive, std::u16string_view
 bool Win32RegistryBackend::Set(Hive, std::u16string_view key, std::u16string_view name,
                                const RegRawValue& value) {
     KeyHandle h;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, h.Out(),
-                        nullptr) != ERROR_SUCCESS)
+    const HKEY root = root_ == Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    const REGSAM view = root_ == Root::Machine32 ? KEY_WOW64_32KEY : 0;
+    LSTATUS rc = RegCreateKeyExW(root, Wide(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_SET_VALUE | view, nullptr, h.Out(), nullptr);
+    if (rc != ERROR_SUCCESS) {
+        Failed(key, rc);
         return false;
+    }
     std::vector<BYTE> bytes;
     if (IsTextType(value.type)) {
         for (char16_t c : Cp932Decode(value.data)) {
@@ -82,8 +107,38 @@ bool Win32RegistryBackend::Set(Hive, std::u16string_view key, std::u16string_vie
     } else {
         bytes.assign(value.data.begin(), value.data.end());
     }
-    return RegSetValueExW(h.Get(), Wide(name).c_str(), 0, value.type, bytes.data(),
-                          static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+    rc = RegSetValueExW(h.Get(), Wide(name).c_str(), 0, value.type, bytes.data(),
+                        static_cast<DWORD>(bytes.size()));
+    if (rc != ERROR_SUCCESS) {
+        Failed(key, rc);
+        return false;
+    }
+    lastError_.clear();
+    noticed_.clear();
+    return true;
+}
+
+// One notice per key and reason: a refused key refuses every value of a save.
+void Win32RegistryBackend::Failed(std::u16string_view key, long code) {
+    const std::u16string where =
+        (root_ == Root::CurrentUser ? u"HKEY_CURRENT_USER\\" : u"HKEY_LOCAL_MACHINE\\") +
+        std::u16string(key);
+    std::u16string reason;
+    if (code == ERROR_ACCESS_DENIED) {
+        reason = u"書き込みが許可されていません。管理者として実行してください";
+    } else {
+        reason = SystemMessage(code);
+        if (reason.empty()) reason = u"エラー " + Utf8ToUtf16(std::to_string(code));
+    }
+    lastError_ = u"レジストリに書き込めません: " + where + u"（" + reason + u"）";
+    if (lastError_ != noticed_) {
+        noticed_ = lastError_;
+        notice_ = lastError_;
+    }
+}
+
+std::u16string Win32RegistryBackend::TakeNotice() {
+    return std::exchange(notice_, std::u16string());
 }
 
 }  // namespace qm
