@@ -9,7 +9,9 @@
 
 #include "storage/Utf.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -24,9 +26,11 @@ namespace {
 
 constexpr std::string_view kPrefix = "quillmor-";
 
+#ifndef _WIN32
 std::u16string SystemReason(int err) {
     return Utf8ToUtf16(std::strerror(err));
 }
+#endif
 
 struct Folder {
     std::mutex mutex;
@@ -122,7 +126,8 @@ std::optional<fs::path> PrivateTempFolder(std::u16string* error) {
 #else
     if (!folder.path.empty()) return folder.path;
     std::error_code ec;
-    fs::path path = SharedTempFolder() / (std::string(kPrefix) + "private");
+    // Per run, so that one run's exit does not take another's files.
+    fs::path path = SharedTempFolder() / (std::string(kPrefix) + std::to_string(_getpid()));
     fs::create_directories(path, ec);
     if (ec) {
         if (error) *error = u"一時フォルダを作成できません";
@@ -138,7 +143,13 @@ std::optional<fs::path> PrivateTempFolder(std::u16string* error) {
 std::optional<fs::path> WritePrivateTempFile(std::string_view name,
                                              std::span<const uint8_t> content,
                                              std::u16string* error) {
-    if (name.empty() || name.find('/') != std::string_view::npos || name == "." || name == "..") {
+#ifdef _WIN32
+    constexpr std::string_view kSeparators = "/\\:";
+#else
+    constexpr std::string_view kSeparators = "/";
+#endif
+    if (name.empty() || name.find_first_of(kSeparators) != std::string_view::npos || name == "." ||
+        name == "..") {
         if (error) *error = u"一時ファイルの名前が正しくありません";
         return std::nullopt;
     }
