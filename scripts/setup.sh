@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   wine wine64
   desktop-file-utils appstream lintian dpkg-dev file groff-base
+  g++-mingw-w64-x86-64-posix ccache
 )
 
 missing=()

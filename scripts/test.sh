@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the whole suite, then the core tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for 20 s.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for 20 s, then the
+# Windows build's tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -15,3 +16,4 @@ cmake --preset asan
 cmake --build --preset asan --target quillmor_core_tests
 ctest --preset asan
 ./scripts/fuzz.sh 20
+./scripts/test-windows.sh
