@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program's own artwork: the preview window textures 101-108 (321 x 118),
 the set backup drag handle 201 (16 x 16), the program icon compiled into the program
-(64 x 64) and the icon sizes installed for the desktop's menus (resources/icons/).
+(64 x 64, also as the .ico the Windows program carries) and the icon sizes installed for
+the desktop's menus (resources/icons/).
 Standard library only; run it again to regenerate resources/ after a change."""
 import math
 import os
@@ -25,6 +26,16 @@ def write_png(path, width, height, pixel, alpha=False):
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
                 chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
+
+
+def write_ico(path, png_path, size):
+    # One image, kept as PNG: Windows Vista and later read PNG entries in icon files.
+    with open(png_path, "rb") as f:
+        png = f.read()
+    header = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(png), 6 + 16)
+    with open(path, "wb") as f:
+        f.write(header + entry + png)
 
 
 def clamp(v):
@@ -150,6 +161,7 @@ def main():
     for size in ICON_SIZES:
         write_png(os.path.join(OUT, "icons", "quillmor-%d.png" % size), size, size, icon(size),
                   alpha=True)
+    write_ico(os.path.join(OUT, "icon.ico"), os.path.join(OUT, "icon.png"), 64)
 
 
 if __name__ == "__main__":

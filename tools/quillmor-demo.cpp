@@ -6,10 +6,11 @@
 //   quillmor-demo OUTDIR [--register]
 //   quillmor-demo --game-window
 //
-// --register also records the demo as the installed game in the tool's own registry
-// file, unless an install folder is already recorded there. --game-window shows a tiny
-// stand-in for the game's window until Enter is pressed, so that the editor's status bar
-// and its question before saving can be seen.
+// --register also records the demo as the installed game, unless an install folder is
+// already recorded: in the tool's own registry file on Linux (where the editor looks
+// while no Wine prefix is found), in the machine's registry (32-bit view) on Windows.
+// --game-window shows a tiny stand-in for the game's window until Enter is pressed, so
+// that the editor's status bar and its question before saving can be seen.
 
 #include <cstdio>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "StandInGameWindow.h"
 #endif
 #include "platform/linux/RegFile.h"
+#include "platform/win32/Win32Registry.h"
 #include "settings/Registry.h"
 #include "storage/CommandLine.h"
 #include "storage/Paths.h"
@@ -70,14 +72,24 @@ int main(int argc, char* argv[]) {
     WriteStdText(stdout, Shown(user) + "\n");
 
     if (registerGame) {
+#ifdef _WIN32
+        Win32RegistryBackend registry(Win32RegistryBackend::Root::Machine32);
+        const std::string where = "HKEY_LOCAL_MACHINE (32-bit view)";
+#else
         RegFileBackend registry(RegFileBackend::DefaultPath());
+        const std::string where = Shown(RegFileBackend::DefaultPath());
+#endif
         const std::u16string key = u"SOFTWARE\\PlayOnline\\InstallFolder";
         if (RegReadValue(registry, Hive::LocalMachine, key, u"0001", 1, std::u16string()).empty()) {
             std::u16string folder = TextFromPath(game) + std::u16string(PathSeparator());
-            RegWriteValue(registry, Hive::LocalMachine, key, u"0001", 1, folder);
-            RegWriteValue(registry, Hive::LocalMachine, key, u"1000", 1,
-                          TextFromPath(out / "PlayOnlineViewer"));
-            WriteStdText(stdout, "registered in " + Shown(RegFileBackend::DefaultPath()) + "\n");
+            if (!RegWriteValue(registry, Hive::LocalMachine, key, u"0001", 1, folder) ||
+                !RegWriteValue(registry, Hive::LocalMachine, key, u"1000", 1,
+                               TextFromPath(out / "PlayOnlineViewer"))) {
+                WriteStdText(stderr, "quillmor-demo: cannot register the demo: " +
+                                         Utf16ToUtf8(registry.TakeNotice()) + "\n");
+                return 1;
+            }
+            WriteStdText(stdout, "registered in " + where + "\n");
         }
     }
     return 0;

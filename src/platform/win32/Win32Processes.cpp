@@ -2,6 +2,8 @@
 
 #include "platform/win32/Win32Processes.h"
 
+#include "platform/win32/Win32Windows.h"
+
 #include <windows.h>
 
 #include <string>
@@ -25,11 +27,7 @@ std::u16string SystemMessage(DWORD code) {
 }  // namespace
 
 bool Win32Processes::ActivateLauncherWindow() {
-    HWND window = FindWindowW(L"PlayOnline", nullptr);
-    if (!window) return false;
-    SetForegroundWindow(window);
-    SetActiveWindow(window);
-    return true;
+    return BringForward(FindLauncherWindow());
 }
 
 bool Win32Processes::IsGameRunning() {

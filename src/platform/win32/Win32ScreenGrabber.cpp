@@ -2,6 +2,8 @@
 
 #include "platform/win32/Win32ScreenGrabber.h"
 
+#include "platform/win32/Win32Windows.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -10,7 +12,7 @@ namespace qm {
 
 ScreenImage Win32ScreenGrabber::GrabGameOrScreen() {
     ScreenImage image;
-    HWND game = FindWindowW(L"FFXiClass", nullptr);  // null: the whole screen's DC
+    HWND game = FindGameWindow();  // null: the whole screen's DC
     HDC source = GetDC(game);
     if (source == nullptr) return image;
 
