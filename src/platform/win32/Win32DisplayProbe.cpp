@@ -45,7 +45,9 @@ std::optional<uint32_t> Win32DisplayProbe::VertexShaderVersion() {
     HMODULE module = LoadLibraryW(L"d3d9.dll");
     if (module == nullptr) return std::nullopt;
     using CreateFn = IDirect3D9*(WINAPI*)(UINT);
-    auto create = reinterpret_cast<CreateFn>(GetProcAddress(module, "Direct3DCreate9"));
+    // Through void*: GetProcAddress's generic function type is not the real one.
+    auto create = reinterpret_cast<CreateFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "Direct3DCreate9")));
     std::optional<uint32_t> version;
     if (create != nullptr) {
         if (IDirect3D9* d3d = create(D3D_SDK_VERSION)) {
