@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #else
-#include <io.h>
 #include <windows.h>
 #endif
 
@@ -159,79 +158,176 @@ using SystemFs = PosixFileSystem;
 
 #else
 
-// Kept compiling for the Windows build; the Windows port gives it its own calls.
-class StdioFileSystem : public IFileSystem {
+// Win32 errors as the portable codes FileErrorText names; others as they are.
+std::error_code Win32Error(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_NETPATH:
+            return Errno(ENOENT);
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            return Errno(EACCES);
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return Errno(EBUSY);
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return Errno(ENOSPC);
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return Errno(EEXIST);
+        default:
+            return std::error_code(int(code), std::system_category());
+    }
+}
+
+std::error_code LastError() {
+    return Win32Error(GetLastError());
+}
+
+// The file system through the wide Win32 calls: names outside the ANSI code page work,
+// files other programs hold open are reported as busy, and a read-only file shows no
+// write permission, so the safe writer leaves it alone.
+class Win32FileSystem : public IFileSystem {
   public:
     std::error_code Stat(const fs::path& path, FileStat& out) override {
-        std::error_code ec;
-        const fs::file_status status = fs::status(path, ec);
-        if (ec) return ec;
-        if (!fs::exists(status)) return Errno(ENOENT);
-        out.kind = fs::is_regular_file(status) ? FileStat::Kind::Regular
-                   : fs::is_directory(status)  ? FileStat::Kind::Directory
-                                               : FileStat::Kind::Other;
-        out.mode = uint32_t(status.permissions());
-        out.size = out.IsRegular() ? uint64_t(fs::file_size(path, ec)) : 0;
-        out.modifiedNs = int64_t(fs::last_write_time(path, ec).time_since_epoch().count());
+        // No access asked and every sharing allowed: works on files others hold open.
+        // Links are followed.
+        HANDLE h =
+            CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return LastError();
+        BY_HANDLE_FILE_INFORMATION info{};
+        const bool ok = GetFileInformationByHandle(h, &info);
+        const DWORD type = GetFileType(h);
+        const std::error_code err = ok ? std::error_code() : LastError();
+        CloseHandle(h);
+        if (err) return err;
+        out.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileStat::Kind::Directory
+                   : type == FILE_TYPE_DISK                           ? FileStat::Kind::Regular
+                                                                      : FileStat::Kind::Other;
+        out.mode = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
+        out.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        const uint64_t ticks = (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                               info.ftLastWriteTime.dwLowDateTime;
+        out.modifiedNs = int64_t(ticks) * 100;
+        out.inode = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        out.attributes = info.dwFileAttributes;
+        out.mayWrite = true;
+        if (out.IsRegular()) {
+            // The access rules may deny this user writing the file while the folder lets
+            // the file be replaced. A file another program holds open is still ours to
+            // write (the rename then says it is busy).
+            HANDLE probe = CreateFileW(path.c_str(), FILE_WRITE_DATA,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+            if (probe != INVALID_HANDLE_VALUE)
+                CloseHandle(probe);
+            else if (GetLastError() == ERROR_ACCESS_DENIED)
+                out.mayWrite = false;
+        }
         return {};
     }
 
     std::error_code ReadFile(const fs::path& path, std::size_t maxBytes,
                              std::vector<uint8_t>& out) override {
         out.clear();
-        std::error_code ec;
-        if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) return NotRegularFileError();
-        std::FILE* f = _wfopen(path.c_str(), L"rb");
-        if (!f) return Errno(errno);
-        char buffer[65536];
-        std::size_t got;
-        while (out.size() < maxBytes &&
-               (got = std::fread(buffer, 1, std::min(sizeof buffer, maxBytes - out.size()), f)) > 0)
-            out.insert(out.end(), buffer, buffer + got);
-        const bool failed = std::ferror(f) != 0;
-        std::fclose(f);
-        if (failed) {
-            out.clear();
-            return Errno(EIO);
+        // Backup semantics: a folder opens too, to be refused below like Linux refuses it.
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return LastError();
+        // What was opened is checked, not the path, which may change between a look and
+        // the open: only a file on a disk is read, never a console, a pipe or a folder.
+        BY_HANDLE_FILE_INFORMATION info{};
+        LARGE_INTEGER size{};
+        if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !GetFileSizeEx(h, &size)) {
+            CloseHandle(h);
+            return NotRegularFileError();
         }
-        return {};
+        // The buffer follows the file's size (one byte more, to see that it ended), not
+        // the limit, which may be far larger than any real file.
+        const std::size_t capacity = std::size_t(size.QuadPart) + 1;
+        out.resize(std::min(capacity, maxBytes));
+        std::size_t done = 0;
+        std::error_code result;
+        while (done < maxBytes) {
+            if (done == out.size()) out.resize(std::min(maxBytes, out.size() * 2));
+            DWORD got = 0;
+            const DWORD want = DWORD(std::min<std::size_t>(out.size() - done, 1u << 30));
+            if (!::ReadFile(h, out.data() + done, want, &got, nullptr)) {
+                result = LastError();
+                break;
+            }
+            if (got == 0) break;
+            done += got;
+        }
+        CloseHandle(h);
+        out.resize(result ? 0 : done);
+        return result;
     }
 
-    std::error_code CreateNew(const fs::path& path, const FileStat*, WriteHandle& out) override {
-        std::FILE* f = _wfopen(path.c_str(), L"wbx");
-        if (!f) return Errno(errno);
-        out.value = reinterpret_cast<intptr_t>(f);
+    std::error_code CreateNew(const fs::path& path, const FileStat* like,
+                              WriteHandle& out) override {
+        // The replaced file's hidden, system and archive marks go to the new one.
+        const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+        const DWORD attributes =
+            like && (like->attributes & kept) ? (like->attributes & kept) : FILE_ATTRIBUTE_NORMAL;
+        HANDLE h =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return LastError();
+        out.value = reinterpret_cast<intptr_t>(h);
         return {};
     }
 
     std::error_code Write(WriteHandle file, std::span<const uint8_t> data) override {
-        std::FILE* f = reinterpret_cast<std::FILE*>(file.value);
-        if (std::fwrite(data.data(), 1, data.size(), f) != data.size()) return Errno(EIO);
+        HANDLE h = reinterpret_cast<HANDLE>(file.value);
+        std::size_t done = 0;
+        while (done < data.size()) {
+            DWORD written = 0;
+            const DWORD chunk = DWORD(std::min<std::size_t>(data.size() - done, 1u << 30));
+            if (!WriteFile(h, data.data() + done, chunk, &written, nullptr)) return LastError();
+            if (written == 0) return Errno(EIO);
+            done += written;
+        }
         return {};
     }
 
     std::error_code Flush(WriteHandle file) override {
-        std::FILE* f = reinterpret_cast<std::FILE*>(file.value);
-        if (std::fflush(f) != 0 || _commit(_fileno(f)) != 0) return Errno(EIO);
-        return {};
+        return FlushFileBuffers(reinterpret_cast<HANDLE>(file.value)) ? std::error_code()
+                                                                      : LastError();
     }
 
     std::error_code Close(WriteHandle file) override {
-        return std::fclose(reinterpret_cast<std::FILE*>(file.value)) == 0 ? std::error_code()
-                                                                          : Errno(EIO);
+        return CloseHandle(reinterpret_cast<HANDLE>(file.value)) ? std::error_code() : LastError();
     }
 
+    // WRITE_THROUGH: the call returns once the rename itself is on the disk, which is
+    // what a folder sync does elsewhere.
     std::error_code Rename(const fs::path& from, const fs::path& to) override {
         if (MoveFileExW(from.c_str(), to.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return {};
-        return Errno(EACCES);
+        const DWORD code = GetLastError();
+        // Windows says "access denied" also for a file another program holds open (the
+        // game does while it runs); say which it is.
+        if (code == ERROR_ACCESS_DENIED) {
+            HANDLE probe = CreateFileW(to.c_str(), DELETE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+            if (probe != INVALID_HANDLE_VALUE)
+                CloseHandle(probe);
+            else if (GetLastError() == ERROR_SHARING_VIOLATION)
+                return Errno(EBUSY);
+        }
+        return Win32Error(code);
     }
 
     std::error_code Remove(const fs::path& path) override {
-        std::error_code ec;
-        fs::remove(path, ec);
-        return ec;
+        return DeleteFileW(path.c_str()) ? std::error_code() : LastError();
     }
 
     std::error_code SyncFolder(const fs::path&) override { return {}; }
@@ -243,7 +339,7 @@ class StdioFileSystem : public IFileSystem {
     }
 };
 
-using SystemFs = StdioFileSystem;
+using SystemFs = Win32FileSystem;
 
 #endif
 

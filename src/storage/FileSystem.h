@@ -20,7 +20,8 @@ struct FileStat {
     int64_t modifiedNs = 0;
     uint64_t inode = 0;
     uint32_t owner = 0, group = 0;
-    bool mayWrite = true;  // the caller may write the file itself (access W_OK)
+    bool mayWrite = true;     // the caller may write the file itself (access W_OK)
+    uint32_t attributes = 0;  // Windows: the FILE_ATTRIBUTE_ flags
 
     bool IsRegular() const { return kind == Kind::Regular; }
     bool IsDirectory() const { return kind == Kind::Directory; }

@@ -14,6 +14,10 @@
 #include "storage/SavePlan.h"
 #include "storage/Utf.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace qm {
 
 namespace fs = std::filesystem;
@@ -33,36 +37,77 @@ std::error_code Errno(int err) {
 // a killed save left behind are recognised, and whose they were.
 constexpr std::string_view kTempMark = ".qmtmp-";
 
+#ifdef _WIN32
+// Where a link finally leads; empty when it leads nowhere.
+fs::path FinalPath(const fs::path& link) {
+    HANDLE h = CreateFileW(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::wstring buffer(1024, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), DWORD(buffer.size()), 0);
+    if (n >= buffer.size()) {
+        buffer.resize(n + 1);
+        n = GetFinalPathNameByHandleW(h, buffer.data(), DWORD(buffer.size()), 0);
+    }
+    CloseHandle(h);
+    if (n == 0 || n >= buffer.size()) return {};
+    buffer.resize(n);
+    return fs::path(buffer);
+}
+#endif
+
+long OwnProcessId() {
+#ifdef _WIN32
+    return long(GetCurrentProcessId());
+#else
+    return long(::getpid());
+#endif
+}
+
+bool ProcessIsGone(long pid) {
+#ifdef _WIN32
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
+    if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such id
+    const bool exited = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return exited;
+#else
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+#endif
+}
+
+long LeadingNumber(const std::string& text) {
+    return std::strtol(text.c_str(), nullptr, 10);
+}
+
+[[maybe_unused]] long LeadingNumber(const std::wstring& text) {
+    return std::wcstol(text.c_str(), nullptr, 10);
+}
+
 fs::path TempPathBeside(const fs::path& path) {
     static std::mt19937 gen{std::random_device{}()};
     fs::path temp = path;
-#ifndef _WIN32
-    temp +=
-        std::string(kTempMark) + std::to_string(::getpid()) + "-" + std::to_string(gen() % 1000000);
-#else
-    temp += std::string(kTempMark) + "0-" + std::to_string(gen() % 1000000);
-#endif
+    temp += std::string(kTempMark) + std::to_string(OwnProcessId()) + "-" +
+            std::to_string(gen() % 1000000);
     return temp;
 }
 
 // Removes the temporary files of earlier saves of target whose process is gone. A save
-// running now in another process keeps its own.
+// running now in another process keeps its own. Names compare in the system's own form
+// (wide on Windows, where a name need not fit the ANSI code page).
 void RemoveStaleTemps(IFileSystem& fs, const fs::path& target) {
-    const std::string prefix = target.filename().string() + std::string(kTempMark);
+    const fs::path::string_type prefix = target.filename().native() + fs::path(kTempMark).native();
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     std::error_code ec;
     std::vector<fs::path> stale;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+        const fs::path::string_type name = it->path().filename().native();
         if (!name.starts_with(prefix)) continue;
         std::error_code typeError;
         if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
-#ifndef _WIN32
-        const std::string rest = name.substr(prefix.size());
-        const long pid = std::strtol(rest.c_str(), nullptr, 10);
-        if (pid <= 0 || pid == long(::getpid())) continue;
-        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
-#endif
+        const long pid = LeadingNumber(name.substr(prefix.size()));
+        if (pid <= 0 || pid == OwnProcessId()) continue;
+        if (!ProcessIsGone(pid)) continue;
         stale.push_back(it->path());
     }
     for (const fs::path& path : stale) fs.Remove(path);
@@ -77,7 +122,12 @@ void SetSafeFileFaultHook(std::function<bool(const fs::path&)> hook) {
 std::u16string FileErrorText(std::error_code error) {
     if (error == NotRegularFileError())
         return u"通常のファイルではありません（デバイスやパイプなど）";
+#ifdef _WIN32
+    // System codes are Win32's there, not errno values.
+    if (error.category() == std::generic_category()) {
+#else
     if (error.category() == std::generic_category() || error.category() == std::system_category()) {
+#endif
         // strerror is in the C locale's language; name the usual cases in Japanese.
         switch (error.value()) {
             case EACCES:
@@ -98,10 +148,34 @@ std::u16string FileErrorText(std::error_code error) {
                 return u"ファイルが大きすぎます";
             case ELOOP:
                 return u"リンクが循環しています";
+#ifdef _WIN32
+            case EBUSY:
+                return u"ほかのプログラムが使用中です";
+#endif
             default:
                 break;
         }
     }
+#ifdef _WIN32
+    // The system's own text, in its language; message() would give it in the ANSI code
+    // page, which is no UTF-8.
+    if (error.category() == std::system_category()) {
+        wchar_t* text = nullptr;
+        const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                           FORMAT_MESSAGE_IGNORE_INSERTS,
+                                       nullptr, DWORD(error.value()), 0,
+                                       reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::u16string message;
+        if (text != nullptr) {
+            message.assign(reinterpret_cast<const char16_t*>(text), n);
+            LocalFree(text);
+        }
+        while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' ||
+                                    message.back() == u' ' || message.back() == u'.'))
+            message.pop_back();
+        if (!message.empty()) return u"書き込みに失敗しました (" + message + u")";
+    }
+#endif
     return u"書き込みに失敗しました (" + Utf8ToUtf16(error.message()) + u")";
 }
 
@@ -117,7 +191,15 @@ std::optional<std::vector<uint8_t>> ReadFileHead(const fs::path& path, std::size
 
 std::error_code ResolveReplacedFile(const fs::path& path, fs::path& target) {
     target = path;
-#ifndef _WIN32
+#ifdef _WIN32
+    // A symbolic link or junction is a reparse point; the standard library of MinGW
+    // does not see links at all.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        target = FinalPath(path);
+        if (target.empty()) return Errno(ENOENT);
+    }
+#else
     std::error_code ec;
     if (fs::is_symlink(path, ec)) {
         target = fs::canonical(path, ec);
