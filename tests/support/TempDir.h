@@ -49,23 +49,23 @@ class TempDir {
         return path_;
     }
     std::filesystem::path Path(const std::string& name) const {
-        return path_ / name;
+        return path_ / Name(name);
     }
     // The folder (or a file in it) as the program's text, a folder with its separator.
     std::u16string Text(const std::string& name) const {
         return TextFromPath(path_) + std::u16string(PathSeparator()) + Utf8(name);
     }
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        std::filesystem::create_directories((path_ / name).parent_path());
-        std::ofstream out(path_ / name, std::ios::binary | std::ios::trunc);
+        std::filesystem::create_directories(Path(name).parent_path());
+        std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
     std::vector<uint8_t> Read(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
+        std::ifstream in(Path(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     bool Exists(const std::string& name) const {
-        return std::filesystem::exists(path_ / name);
+        return std::filesystem::exists(Path(name));
     }
     std::size_t Count() const {
         return std::size_t(std::distance(std::filesystem::directory_iterator(path_),
@@ -83,6 +83,10 @@ class TempDir {
     static int& Counter() {
         static int counter = 0;
         return counter;
+    }
+    // Names are UTF-8 (a narrow name on Windows would be read in the ANSI code page).
+    static std::filesystem::path Name(const std::string& s) {
+        return std::filesystem::path(std::u8string(s.begin(), s.end()));
     }
     // "/" in names stands for the system's separator.
     static std::u16string Utf8(const std::string& s) {
