@@ -199,15 +199,20 @@ class Win32FileSystem : public IFileSystem {
             CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (h == INVALID_HANDLE_VALUE) return LastError();
+        // A device or a pipe tells nothing more: it is neither file nor folder.
+        if (GetFileType(h) != FILE_TYPE_DISK) {
+            CloseHandle(h);
+            out = FileStat{};
+            out.kind = FileStat::Kind::Other;
+            return {};
+        }
         BY_HANDLE_FILE_INFORMATION info{};
         const bool ok = GetFileInformationByHandle(h, &info);
-        const DWORD type = GetFileType(h);
         const std::error_code err = ok ? std::error_code() : LastError();
         CloseHandle(h);
         if (err) return err;
         out.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileStat::Kind::Directory
-                   : type == FILE_TYPE_DISK                           ? FileStat::Kind::Regular
-                                                                      : FileStat::Kind::Other;
+                                                                      : FileStat::Kind::Regular;
         out.mode = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
         out.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
         const uint64_t ticks = (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |

@@ -76,7 +76,7 @@ bool ProcessIsGone(long pid) {
 #endif
 }
 
-long LeadingNumber(const std::string& text) {
+[[maybe_unused]] long LeadingNumber(const std::string& text) {
     return std::strtol(text.c_str(), nullptr, 10);
 }
 

@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <set>
 
@@ -223,7 +228,9 @@ TEST(SavePlan, SaveWithoutChangesWritesNothingAndAWrongDigestIsMended) {
         dir.Write("c/" + Utf16ToUtf8(MacroFileName(k)), bytes);
     }
     dir.Write("c/cnf.dat", std::vector<uint8_t>(216, 9));
-    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    // Whole seconds: Windows keeps times in steps of 100 ns.
+    const fs::file_time_type old = std::chrono::floor<std::chrono::seconds>(
+        fs::file_time_type::clock::now() - std::chrono::hours(48));
     for (const auto& entry : fs::directory_iterator(dir.Path("c"))) fs::last_write_time(entry, old);
 
     const std::u16string folder = dir.Text("c/");
@@ -307,14 +314,55 @@ TEST(SavePlan, PreferencesAreReadOnceWrittenOnceAndNeverCachedAheadOfTheFile) {
     }
 }
 
+// A process that has ended. On Windows its id is not given to another process while
+// the handle is held.
+struct EndedProcess {
+#ifdef _WIN32
+    EndedProcess() {
+        std::wstring system(MAX_PATH, L'\0');
+        system.resize(GetSystemDirectoryW(system.data(), MAX_PATH));
+        std::wstring line = L"\"" + system + L"\\cmd.exe\" /c exit";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                           nullptr, &startup, &info)) {
+            WaitForSingleObject(info.hProcess, INFINITE);
+            CloseHandle(info.hThread);
+            handle = info.hProcess;
+            id = long(info.dwProcessId);
+        }
+    }
+    ~EndedProcess() {
+        if (handle) CloseHandle(handle);
+    }
+    HANDLE handle = nullptr;
+#else
+    EndedProcess() {
+        const pid_t pid = ::fork();
+        if (pid == 0) ::_exit(0);
+        ::waitpid(pid, nullptr, 0);
+        id = pid;
+    }
+#endif
+    long id = 0;
+};
+
+long OwnProcessId() {
+#ifdef _WIN32
+    return long(GetCurrentProcessId());
+#else
+    return long(::getpid());
+#endif
+}
+
 // A killed save's temporary files of the same target are removed by the next save of
 // it; those of a save still running, and of other targets, stay.
 TEST(SafeFile, StaleTemporaryFilesOfTheTargetGoBeforeItIsWritten) {
     test::TempDir dir;
-    const pid_t gone = ::fork();
-    if (gone == 0) ::_exit(0);
-    ::waitpid(gone, nullptr, 0);
-    const std::string dead = std::to_string(gone), alive = std::to_string(::getpid());
+    const EndedProcess gone;
+    ASSERT_GT(gone.id, 0);
+    const std::string dead = std::to_string(gone.id), alive = std::to_string(OwnProcessId());
     const std::vector<std::string> stale = {"mcr.dat.qmtmp-" + dead + "-1"};
     const std::vector<std::string> kept = {"mcr.dat.qmtmp-" + alive + "-2",
                                            "mcr1.dat.qmtmp-" + dead + "-3", "mcr.dat.qmtmpx"};
@@ -331,27 +379,53 @@ TEST(SafeFile, StaleTemporaryFilesOfTheTargetGoBeforeItIsWritten) {
 // failure says why.
 TEST(SafeFile, WhatIsNoRegularFileOfASaneSizeIsRefusedWithItsReason) {
     test::TempDir dir;
-    ASSERT_EQ(::mkfifo(dir.Path("pipe").c_str(), 0600), 0);
     fs::create_directory(dir.Path("folder"));
+#ifdef _WIN32
+    // A pipe that nobody writes, and a device under a folder's name. Each look at the
+    // pipe connects to one waiting instance of it.
+    const fs::path pipe = L"\\\\.\\pipe\\quillmor-test-" + std::to_wstring(OwnProcessId());
+    std::vector<HANDLE> instances;
+    for (int i = 0; i < 16; ++i) {
+        instances.push_back(CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE,
+                                             PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr));
+        ASSERT_NE(instances.back(), INVALID_HANDLE_VALUE);
+    }
+    const fs::path device = dir.Path("NUL");
+#else
+    const fs::path pipe = dir.Path("pipe"), device = "/dev/null";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     fs::create_symlink(dir.Path("loop"), dir.Path("loop"));
-    std::error_code read;
-    EXPECT_FALSE(ReadFileHead(dir.Path("pipe"), 10, &read));
-    EXPECT_EQ(read, NotRegularFileError());
+#endif
+    for (const fs::path& path : {pipe, device}) {
+        std::error_code read;
+        EXPECT_FALSE(ReadFileHead(path, 10, &read)) << path;
+        EXPECT_EQ(read, NotRegularFileError()) << path;
+    }
     const uint8_t record[] = {1, 2, 3};
     const struct {
-        const char* name;
+        fs::path path;
         std::error_code cause;
-    } refused[] = {{"pipe", NotRegularFileError()},
-                   {"folder", std::make_error_code(std::errc::is_a_directory)},
-                   {"loop", std::make_error_code(std::errc::too_many_symbolic_link_levels)}};
+    } refused[] = {
+        {pipe, NotRegularFileError()},
+        {dir.Path("folder"), std::make_error_code(std::errc::is_a_directory)},
+#ifdef _WIN32
+        {device, NotRegularFileError()},
+#else
+        {dir.Path("loop"), std::make_error_code(std::errc::too_many_symbolic_link_levels)},
+#endif
+    };
     for (const auto& r : refused) {
         WriteCause cause;
         std::u16string error;
-        EXPECT_FALSE(WriteWholeFile(dir.Path(r.name), record, &error, &cause)) << r.name;
-        EXPECT_EQ(cause.failure, r.cause) << r.name;
+        EXPECT_FALSE(WriteWholeFile(r.path, record, &error, &cause)) << r.path;
+        EXPECT_EQ(cause.failure, r.cause) << r.path;
         EXPECT_FALSE(error.empty());
     }
-    EXPECT_TRUE(fs::is_fifo(dir.Path("pipe")));
+#ifdef _WIN32
+    for (HANDLE instance : instances) CloseHandle(instance);
+#else
+    EXPECT_TRUE(fs::is_fifo(pipe));
+#endif
 
     for (std::size_t past : {kMaxBytesPastRecord, kMaxBytesPastRecord + 1}) {
         dir.Write("long.dat", std::vector<uint8_t>(3 + past, 7));
