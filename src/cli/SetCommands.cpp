@@ -97,6 +97,12 @@ int RunExport(const ParsedArgs& args) {
               "nothing was written");
         return kExitUsage;
     }
+    if (!args.Has("utf8") && !BackupReadsBack(disk.file)) {
+        Error(
+            "the set holds bytes that are no Shift_JIS text and would read back as another "
+            "encoding, so its backup could not be restored; nothing was written");
+        return kExitUsage;
+    }
 
     std::vector<uint8_t> bytes;
     if (args.Has("utf8")) {

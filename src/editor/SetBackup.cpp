@@ -41,6 +41,10 @@ int FieldHoldingLineEnd(const MacroFile& set) {
     return -1;
 }
 
+bool BackupReadsBack(const MacroFile& set) {
+    return CheckBackupBytes(BackupFileBytes(set)) == BackupReadError::None;
+}
+
 std::u16string FieldNameForUser(int field) {
     const int macro = field / kFieldsPerMacro + 1, part = field % kFieldsPerMacro;
     std::u16string name = u"マクロ" + Utf8ToUtf16(std::to_string(macro)) + u"の";
@@ -63,6 +67,10 @@ bool WriteBackupFile(const std::filesystem::path& path, const MacroFile& set,
                      std::u16string* error) {
     if (const int field = FieldHoldingLineEnd(set); field >= 0) {
         if (error) *error = FieldNameForUser(field) + u"に改行が含まれています";
+        return false;
+    }
+    if (!BackupReadsBack(set)) {
+        if (error) *error = std::u16string(kBackupWouldNotReadBack);
         return false;
     }
     return WriteWholeFile(path, BackupFileBytes(set), error);

@@ -16,6 +16,9 @@ namespace qm {
 
 // A set text is under 8 KiB; anything this large is not one.
 inline constexpr std::size_t kMaxBackupFileSize = 64 * 1024;
+// Why a set whose backup would not read back is not written.
+inline constexpr std::u16string_view kBackupWouldNotReadBack =
+    u"シフトJISの文字でないバイトが含まれているため、復元できるように書き出せません。";
 
 // "Set1.txt" for set index 0 ... "Set10.txt" for index 9.
 std::u16string BackupFileName(int setIndex);
@@ -23,6 +26,11 @@ std::u16string BackupFileName(int setIndex);
 // The first field (0 to 139) whose bytes hold CR LF, or -1. Such a field would come back
 // as two, shifting every field after it, so a set holding one is not backed up.
 int FieldHoldingLineEnd(const MacroFile& set);
+
+// False when the set's backup would be refused by the reader: its bytes start like a
+// byte-order mark, or read as UTF-8 text that is no CP932 text. The game may hold such
+// bytes; a backup of them could never be restored, so none is written.
+bool BackupReadsBack(const MacroFile& set);
 
 // "マクロ3のタイトル", "マクロ3の2行目": field f of a set, for messages.
 std::u16string FieldNameForUser(int field);
@@ -33,7 +41,7 @@ std::u16string FieldNameForUser(int field);
 std::vector<uint8_t> BackupFileBytes(const MacroFile& set);
 
 // Writes the backup of the set to path (created or replaced). False with a reason, also
-// when a field holds a line end.
+// when a field holds a line end or the backup would not read back.
 bool WriteBackupFile(const std::filesystem::path& path, const MacroFile& set,
                      std::u16string* error = nullptr);
 

@@ -71,6 +71,8 @@ std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
     if (const int field = FieldHoldingLineEnd(set); field >= 0) {
         error =
             FieldNameForUser(field) + u"に改行が含まれているため、復元できるように書き出せません。";
+    } else if (!BackupReadsBack(set)) {
+        error = kBackupWouldNotReadBack;
     } else if (auto path = WritePrivateTempFile(Utf16ToUtf8(name), BackupFileBytes(set), &error)) {
         return path;
     }

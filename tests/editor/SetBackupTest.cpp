@@ -95,6 +95,42 @@ TEST(BackupFile, EveryByteValueComesBackOrTheFieldIsNamed) {
     EXPECT_EQ(FieldNameForUser(139), u"マクロ20の6行目");
 }
 
+// Bytes the game may hold (no CP932 text) that the reader would take for another
+// encoding: a backup starting like a byte-order mark, or reading as UTF-8 text. Such a
+// backup is not written at all, rather than written and never restorable; the same
+// bytes where they read as neither are exported and come back.
+TEST(BackupFile, ASetThatWouldNotReadBackIsNotWritten) {
+    TempDir dir;
+    struct Case {
+        std::vector<uint8_t> bytes;
+        int field;
+        bool readsBack;
+    };
+    const std::vector<Case> cases = {
+        {{0xFE, 0xFF, 'a'}, 0, false},       {{0xFF, 0xFE, 'a'}, 0, false},
+        {{0xEF, 0xBB, 0xBF, 'a'}, 0, false}, {{0xEF, 0xBB, 0xBF, 'a'}, 8, false},
+        {{0xFE, 0xFF, 'a'}, 1, true},        {{0xFF, 0xFE, 'a'}, 139, true},
+    };
+    for (const Case& c : cases) {
+        MacroFile set;
+        ASSERT_TRUE(StoreFieldBytes(SetField(set, c.field), c.bytes));
+        EXPECT_EQ(BackupReadsBack(set), c.readsBack) << c.field;
+        std::u16string error;
+        std::filesystem::remove(dir.Path("Set1.txt"));
+        EXPECT_EQ(WriteBackupFile(dir.Path("Set1.txt"), set, &error), c.readsBack) << c.field;
+        if (!c.readsBack) {
+            EXPECT_EQ(error, kBackupWouldNotReadBack);
+            EXPECT_FALSE(dir.Exists("Set1.txt"));
+            continue;
+        }
+        const BackupReadResult read = ReadBackupFile(dir.Path("Set1.txt"));
+        ASSERT_EQ(read.error, BackupReadError::None);
+        MacroFile back;
+        BackupBytesToSet(back, read.bytes);
+        EXPECT_EQ(back.bytes, set.bytes);
+    }
+}
+
 TEST(BackupFile, WriteIntoAMissingFolderFailsWithAReason) {
     TempDir dir;
     std::u16string error;
