@@ -12,6 +12,7 @@
 #include "editor/MacroTab.h"
 #include "editor/TextForms.h"
 #include "macro/Cp932.h"
+#include "platform/QtImages.h"
 #include "platform/QtText.h"
 
 namespace qm {
@@ -168,7 +169,7 @@ void wMenu::EditDelete_Click() {
 }
 
 void wMenu::InitSetDraggers() {
-    QPixmap picture(QStringLiteral(":/quillmor/201.png"));
+    const QPixmap picture = QPixmap::fromImage(ReadPng(QStringLiteral(":/quillmor/201.png")));
     for (QLabel* handle : macroTab->pctSetDragger) {
         handle->setPixmap(picture);
         handle->setToolTip(

@@ -8,9 +8,10 @@
 namespace qm {
 
 bool InstallQtTranslations(QCoreApplication& app) {
-    // "qt_ja" pulls in the catalogues of every Qt module (qtbase_ja, qtmultimedia_ja ...).
+    // Every text of Qt's that the window shows is in qtbase's catalogue ("qt_ja" would
+    // load the catalogue of every Qt module installed as well).
     auto* translator = new QTranslator(&app);
-    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qt"),
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                           QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
         !QCoreApplication::installTranslator(translator)) {

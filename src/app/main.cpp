@@ -2,7 +2,7 @@
 // start-up steps and the window.
 
 #include <QApplication>
-#include <QStyleFactory>
+#include <QPixmap>
 #include <QTimer>
 #include <QWindow>
 
@@ -15,6 +15,8 @@
 #include "app/MainWindow.h"
 #include "app/RealPlatform.h"
 #include "app/Translations.h"
+#include "app/WindowStyle.h"
+#include "platform/QtImages.h"
 #include "platform/linux/XrandrDisplayProbe.h"
 
 namespace {
@@ -75,10 +77,9 @@ int main(int argc, char* argv[]) {
     qm::InstallQtTranslations(app);
     // Lets the desktop match the window to its menu entry and icon.
     QApplication::setDesktopFileName(QStringLiteral("org.quillmor.Quillmor"));
-    // Fusion draws button and box colours from the palette on every desktop, which the
-    // set and macro highlights rely on.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillmor/icon.png")));
+    QApplication::setStyle(qm::NewWindowStyle());
+    QApplication::setWindowIcon(
+        QIcon(QPixmap::fromImage(qm::ReadPng(QStringLiteral(":/quillmor/icon.png")))));
     // The text is Japanese throughout: with the CJK family (which the previews use too)
     // as the window font, Qt need not search a fallback for the first Japanese character,
     // a good part of the start-up time.

@@ -241,6 +241,9 @@ std::span<const uint8_t> Cp932UndecodableBytes() {
 }
 
 std::size_t Cp932Length(std::u16string_view text) {
+    // ASCII takes one byte a character. The boxes ask at every change, and at start-up
+    // this spares loading the converter for the default name.
+    if (std::ranges::all_of(text, [](char16_t c) { return c < 0x80; })) return text.size();
     return Cp932Encode(text).size();
 }
 

@@ -1,4 +1,5 @@
 #include "preview/PreviewPainter.h"
+#include "platform/QtImages.h"
 #include "platform/QtText.h"
 
 #include <QFontInfo>
@@ -39,8 +40,7 @@ QColor EntryColor(const CnfRecord& record, int entry) {
 }
 
 QImage LoadWindowTextureImage(int number) {
-    QImage image(QStringLiteral(":/quillmor/textures/%1.png").arg(number));
-    return image;
+    return ReadPng(QStringLiteral(":/quillmor/textures/%1.png").arg(number));
 }
 
 int PreviewBaseline(const QFont& font, int line) {

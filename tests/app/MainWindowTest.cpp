@@ -4,12 +4,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTabBar>
 #include <QTest>
 
 #include "app/MainWindow.h"
 #include "app/StatusLine.h"
 #include "app/Translations.h"
+#include "app/WindowStyle.h"
 #include "support/WindowFixture.h"
 
 using namespace qm;
@@ -18,6 +21,28 @@ using namespace qm::test;
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    // The window's style reads the menu bar's overflow arrow itself (see WindowStyle):
+    // it must be Fusion's, in every size and both directions, and Fusion otherwise.
+    void windowStyleIsFusion() {
+        const std::unique_ptr<QStyle> ours(NewWindowStyle());
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        QStyleOption option;
+        for (Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+            option.direction = direction;
+            const QIcon mine =
+                ours->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton, &option);
+            const QIcon theirs =
+                fusion->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton, &option);
+            QCOMPARE(mine.availableSizes(), theirs.availableSizes());
+            QVERIFY(!mine.availableSizes().isEmpty());
+            for (QSize size : theirs.availableSizes())
+                QCOMPARE(mine.pixmap(size).toImage(), theirs.pixmap(size).toImage());
+        }
+        QCOMPARE(ours->pixelMetric(QStyle::PM_ButtonMargin),
+                 fusion->pixelMetric(QStyle::PM_ButtonMargin));
+        QCOMPARE(ours->standardPalette(), fusion->standardPalette());
+    }
+
     // Qt's own texts (standard buttons, the pickers) are Japanese whatever the locale.
     void qtDialogsSpeakJapanese() {
         QVERIFY(InstallQtTranslations(*qApp));
