@@ -97,11 +97,13 @@ if(QUILLMOR_BUILD_GUI)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # The libraries the programs link come from dpkg-shlibdeps (Qt's multimedia plugins
   # come with its library); what Qt loads at run time is named here: the X11 platform
-  # plugin, the image format plugins, Qt's Japanese translations and the CJK font the
-  # window and the preview draw with.
+  # plugin, Qt's Japanese translations and the CJK font the window and the preview draw
+  # with. The pictures are PNG, BMP and JPEG, which Qt's own library reads and writes;
+  # the extra image format plugins (TIFF, WebP ...) would only be loaded by the folder
+  # picker for nothing.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "fonts-noto-cjk, qt6-qpa-plugins, qt6-image-formats-plugins, qt6-translations-l10n")
+      "fonts-noto-cjk, qt6-qpa-plugins, qt6-translations-l10n")
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
   include(CPack)
 endif()

@@ -189,7 +189,7 @@ check_package() {
   echo "Depends: $depends"
   # Computed from the programs' libraries, and the run-time parts named by hand.
   for needed in libqt6widgets6 libqt6multimedia6 libc6 fonts-noto-cjk qt6-qpa-plugins \
-    qt6-translations-l10n qt6-image-formats-plugins; do
+    qt6-translations-l10n; do
     [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "the package does not depend on $needed"
   done
   lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || {
