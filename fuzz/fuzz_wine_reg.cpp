@@ -1,4 +1,4 @@
-// A Wine prefix's system.reg: a parsed file written back untouched reads the same; a
+// A Wine prefix's system.reg: a parsed file written back untouched is the same bytes; a
 // value set reads back after a reparse.
 
 #include "FuzzCheck.h"
@@ -25,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!doc) return 0;
 
     const std::string once = doc->Serialize();
+    Check(once == std::string_view(reinterpret_cast<const char*>(rest.data()), rest.size()),
+          "an untouched document writes back the bytes it read");
     auto again = WineRegDocument::Parse(once);
     Check(again.has_value(), "a written file parses");
     Check(again->Serialize() == once, "an untouched document keeps its bytes");

@@ -142,6 +142,48 @@ TEST(WineRegDocumentTest, KeysAndNamesIgnoreCase) {
     EXPECT_FALSE(doc.HasKey(u"Software\\Wow6432Node\\PlayOnlin"));
 }
 
+// Keys are found by their parsed, case-folded path, whether the file spells them with
+// escapes, raw UTF-8, doubled separators or in another case; a "[" line that goes on a
+// hex value is no key.
+TEST(WineRegDocumentTest, FindsEveryKeyHoweverTheFileSpellsIt) {
+    const std::string longLevel(600, 'k');
+    const struct {
+        std::string inFile;  // between the brackets
+        std::u16string asked;
+    } keys[] = {
+        {"Software\\\\PlayOnline", u"SOFTWARE\\playonline"},
+        {"Esc\\\\\\x30c6\\x30b9\\x30c8", u"esc\\テスト"},
+        {"Utf8\\\\caf\xc3\xa9", u"UTF8\\CAF\u00c9"},
+        {"Fold\\\\\\x00e9t\\x00e9", u"fold\\\u00c9T\u00c9"},
+        {"\\\\Lead\\\\\\\\Twice\\\\", u"lead\\twice"},
+        {"Oct\\\\\\101bc", u"oct\\abc"},
+        {"Odd\\\\q\\q", u"odd\\qq"},
+        {"Br]acket", u"br]acket"},
+        {"Long\\\\" + longLevel, u"long\\" + std::u16string(600, u'K')},
+    };
+    std::string text = "WINE REGISTRY Version 2\n#arch=win32\n\n";
+    for (const auto& key : keys) text += "[" + key.inFile + "] 1\n\"v\"=dword:00000001\n\n";
+    text +=
+        "[Hex] 1\n\"h\"=hex:01,\\\n[Not\\\\A\\\\Key]\\\n  02\n"
+        "[After\\\\Hex] 1\n\"v\"=dword:00000001\n";
+    const auto doc = WineRegDocument::Parse(text);
+    ASSERT_TRUE(doc);
+    for (const auto& key : keys) {
+        SCOPED_TRACE(key.inFile);
+        EXPECT_TRUE(doc->HasKey(key.asked));
+        ASSERT_TRUE(doc->Query(key.asked, u"V"));
+        EXPECT_EQ(doc->Query(key.asked, u"v")->data, Dword(1).data);
+        // Each ancestor is implied by the key below it.
+        for (std::size_t sep = key.asked.find(u'\\'); sep != std::u16string::npos;
+             sep = key.asked.find(u'\\', sep + 1))
+            EXPECT_TRUE(doc->HasKey(key.asked.substr(0, sep)));
+    }
+    EXPECT_FALSE(doc->HasKey(u"Not"));
+    EXPECT_TRUE(doc->Query(u"after\\hex", u"v"));
+    EXPECT_FALSE(doc->HasKey(u"Esc\\テス"));
+    EXPECT_FALSE(doc->HasKey(u"Long\\" + std::u16string(599, u'K')));
+}
+
 TEST(WineRegDocumentTest, ChangingAValueTouchesOnlyItsLineAndItsKeysStamps) {
     auto doc = *WineRegDocument::Parse(kFile);
     doc.Set(u"SOFTWARE\\WOW6432NODE\\PlayOnline\\Square\\FinalFantasyXI", u"0007", Dword(1), kNow);

@@ -1,7 +1,11 @@
 #include "platform/linux/WineRegFormat.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdio>
+#include <cstring>
+#include <limits>
 
 #include "macro/Cp932.h"
 
@@ -258,84 +262,387 @@ std::u16string WineRegDocument::Unescape(std::string_view text, bool inQuotes, s
     return out;
 }
 
-std::optional<WineRegDocument> WineRegDocument::Parse(std::string_view bytes) {
-    WineRegDocument doc;
-    std::vector<std::string_view> raw;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos) {
-            raw.push_back(bytes.substr(start));
-            break;
-        }
-        raw.push_back(bytes.substr(start, end - start));
-        start = end + 1;
-    }
-    // Wine writes LF; a file saved on Windows has CR LF. Lines are kept without their CR
-    // and get it back when written, so values and continuations read the same either way.
-    doc.crlf_ = raw.front().ends_with('\r');
-    if (doc.crlf_) {
-        for (std::string_view& line : raw)
-            if (line.ends_with('\r')) line.remove_suffix(1);
-    }
-    if (raw.front() != kHeader) return std::nullopt;
+namespace {
 
-    doc.lines_.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        std::string line(raw[i]);
-        // A hex value goes on over the following lines while each ends with "\".
-        if (auto value = ParseValueLine(raw[i]); value && value->data.starts_with("hex")) {
-            while (!line.empty() && line.back() == '\\' && i + 1 < raw.size()) {
-                line += '\n';
-                line += raw[++i];
+uint64_t Mix(uint64_t x) {
+    x ^= x >> 32;
+    x *= 0xd6e8feb86659fd93ull;
+    return x ^ (x >> 32);
+}
+
+// The hash of a folded key path that is all ASCII, eight bytes to a step. Reads up to
+// seven bytes past the path, which the caller's buffer must hold.
+uint64_t HashAscii(std::string_view folded) {
+    uint64_t state = 0x9e3779b97f4a7c15ull;
+    std::size_t i = 0;
+    for (; i + 8 <= folded.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, folded.data() + i, 8);
+        state = Mix(state ^ word);
+    }
+    uint64_t tail = 0;
+    if (const std::size_t rest = folded.size() - i; rest > 0) {
+        std::memcpy(&tail, folded.data() + i, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            tail &= ~uint64_t(0) >> (64 - 8 * rest);
+        else
+            tail &= ~uint64_t(0) << (64 - 8 * rest);
+    }
+    return Mix(Mix(state ^ tail) ^ folded.size());
+}
+
+// The hash of any folded key path: the ASCII one's when it is all ASCII.
+uint64_t HashFolded(std::u16string_view folded) {
+    if (std::all_of(folded.begin(), folded.end(), [](char16_t c) { return c < 0x80; })) {
+        std::string ascii(folded.begin(), folded.end());
+        ascii.append(8, '\0');
+        return HashAscii(std::string_view(ascii).substr(0, folded.size()));
+    }
+    uint64_t state = 0x2545f4914f6cdd1dull;
+    for (char16_t c : folded) state = Mix(state ^ c);
+    return Mix(state ^ folded.size());
+}
+
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+
+// Upper case for eight ASCII bytes at once.
+uint64_t FoldAsciiWord(uint64_t word) {
+    const uint64_t fromA = word + kEveryByte * (0x80 - 'a');        // high bit: >= 'a'
+    const uint64_t pastZ = word + kEveryByte * (0x80 - ('z' + 1));  // high bit: > 'z'
+    return word ^ (((fromA & ~pastZ) & kEveryByte * 0x80) >> 2);
+}
+
+constexpr std::size_t kFoldBuffer = 512;
+// What FoldRawKey writes into, with room for whole words past the path.
+using FoldBuffer = std::array<char, kFoldBuffer + 16>;
+
+// A key line's text between its brackets, parsed and folded, when it holds plain ASCII
+// and "\\" separators only; nothing otherwise (or when it is long), and the caller parses
+// the path.
+std::optional<std::string_view> FoldRawKey(std::string_view raw, FoldBuffer& buffer) {
+    if (raw.size() > kFoldBuffer) return std::nullopt;
+    char* const folded = buffer.data();
+    std::size_t size = 0;
+    bool separator = false;
+    for (std::size_t i = 0; i < raw.size();) {
+        // Eight bytes at a time up to the next "\\".
+        if (i + 8 <= raw.size()) {
+            uint64_t word;
+            std::memcpy(&word, raw.data() + i, 8);
+            if (word & kEveryByte * 0x80) return std::nullopt;
+            const uint64_t x = word ^ kEveryByte * '\\';
+            const uint64_t backslashes = (x - kEveryByte) & ~x & kEveryByte * 0x80;
+            std::size_t plain = 8;
+            if (backslashes) {
+                plain = 0;
+                while (static_cast<unsigned char>(raw[i + plain]) != '\\') ++plain;
+            }
+            if (plain > 0) {
+                if (separator) {
+                    folded[size++] = '\\';
+                    separator = false;
+                }
+                const uint64_t upper = FoldAsciiWord(word);
+                std::memcpy(folded + size, &upper, 8);
+                size += plain;
+                i += plain;
+                continue;
             }
         }
-        doc.lines_.push_back(std::move(line));
+        const auto c = static_cast<unsigned char>(raw[i]);
+        if (c == '\\') {
+            if (i + 1 >= raw.size() || raw[i + 1] != '\\') return std::nullopt;
+            i += 2;
+            separator = size > 0;  // empty levels do not count
+            continue;
+        }
+        if (c >= 0x80) return std::nullopt;
+        if (separator) {
+            folded[size++] = '\\';
+            separator = false;
+        }
+        folded[size++] = char(c - (unsigned(c - 'a') < 26u ? 0x20 : 0));
+        ++i;
     }
-    doc.Index();
+    return std::string_view(folded, size);
+}
+
+// Where a key line's path ends: its last "]"; npos when it is no key line.
+std::size_t KeyClose(std::string_view line) {
+    if (!line.starts_with('[')) return std::string_view::npos;
+    const std::size_t close = line.rfind(']');
+    return close == 0 ? std::string_view::npos : close;
+}
+
+}  // namespace
+
+void WineRegDocument::HashSlots::Reserve(std::size_t count) {
+    std::size_t size = 16;
+    while (size < count * 2) size *= 2;
+    if (size <= entries.size()) return;
+    std::vector<std::pair<uint64_t, uint32_t>> old(size);
+    old.swap(entries);
+    used = 0;
+    for (const auto& [hash, block] : old)
+        if (block) Add(hash, block, false);
+}
+
+void WineRegDocument::HashSlots::Add(uint64_t hash, std::size_t block, bool unique) {
+    if ((used + 1) * 2 > entries.size()) Reserve(std::max<std::size_t>(used + 1, entries.size()));
+    const std::size_t mask = entries.size() - 1;
+    std::size_t i = std::size_t(hash) & mask;
+    for (; entries[i].second; i = (i + 1) & mask)
+        if (unique && entries[i].first == hash) return;
+    entries[i] = {hash, uint32_t(block)};
+    ++used;
+}
+
+template <class F>
+void WineRegDocument::HashSlots::ForEach(uint64_t hash, F&& found) const {
+    if (entries.empty()) return;
+    const std::size_t mask = entries.size() - 1;
+    for (std::size_t i = std::size_t(hash) & mask; entries[i].second; i = (i + 1) & mask)
+        if (entries[i].first == hash && found(std::size_t(entries[i].second))) return;
+}
+
+std::optional<WineRegDocument> WineRegDocument::Parse(std::string_view bytes) {
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    return Read(std::vector<uint8_t>(data, data + bytes.size()));
+}
+
+std::optional<WineRegDocument> WineRegDocument::Parse(std::vector<uint8_t>&& bytes) {
+    return Read(std::move(bytes));
+}
+
+std::optional<WineRegDocument> WineRegDocument::Read(std::vector<uint8_t> bytes) {
+    if (bytes.empty() || bytes.size() >= std::numeric_limits<uint32_t>::max()) return std::nullopt;
+    const char* const data = reinterpret_cast<const char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    // Wine writes LF; a file saved on Windows has CR LF. Lines are read without their CR,
+    // so values and continuations read the same either way.
+    const void* firstBreak = std::memchr(data, '\n', size);
+    const std::size_t firstEnd =
+        firstBreak ? std::size_t(static_cast<const char*>(firstBreak) - data) : size;
+    const bool crlf = firstEnd > 0 && data[firstEnd - 1] == '\r';
+    if (std::string_view(data, firstEnd - (crlf ? 1 : 0)) != kHeader) return std::nullopt;
+
+    WineRegDocument doc;
+    doc.crlf_ = crlf;
+    doc.bytes_ = std::move(bytes);  // the buffer moves, `data` stays valid
+    // Keys come every hundred bytes or so; room for more costs address space only.
+    doc.blocks_.reserve(size / 48 + 16);
+    doc.blocks_.push_back({0, uint32_t(size)});
+    // Keys start their lines with "[": only those lines are looked at.
+    std::size_t knownLine = std::string_view::npos;
+    bool knownOpen = false;
+    for (std::size_t pos = firstEnd; pos < size;) {
+        const void* found = std::memchr(data + pos, '[', size - pos);
+        if (!found) break;
+        const std::size_t start = std::size_t(static_cast<const char*>(found) - data);
+        pos = start + 1;
+        if (data[start - 1] != '\n') continue;
+        const bool continued = doc.Continues(start, knownLine, knownOpen);
+        knownLine = start;
+        knownOpen = continued;
+        const void* lineBreak = std::memchr(data + start, '\n', size - start);
+        std::size_t end =
+            lineBreak ? std::size_t(static_cast<const char*>(lineBreak) - data) : size;
+        pos = end;
+        if (crlf && end > start && data[end - 1] == '\r') --end;
+        if (!continued &&
+            KeyClose(std::string_view(data + start, end - start)) != std::string_view::npos)
+            doc.AddBlock(start);
+    }
+    doc.byKey_.Reserve(doc.blocks_.size());
+    for (std::size_t b = 1; b < doc.blocks_.size(); ++b)
+        doc.byKey_.Add(doc.blocks_[b].hash, b, false);
     return doc;
 }
 
-std::string WineRegDocument::Serialize() const {
-    std::size_t size = 0;
-    for (const auto& line : lines_) size += line.size() + 1;
-    std::string out;
+bool WineRegDocument::StartsHexValue(std::string_view line) {
+    const auto value = ParseValueLine(line);
+    return value && value->data.starts_with("hex");
+}
+
+bool WineRegDocument::Continues(std::size_t start, std::size_t knownLine, bool knownOpen) const {
+    const char* const data = reinterpret_cast<const char*>(bytes_.data());
+    // A hex value goes on over the following lines while each ends with "\": look back
+    // over the lines that end so for the one that starts a hex value.
+    while (start > 0) {
+        std::size_t end = start - 1;  // the line break before
+        if (crlf_ && end > 0 && data[end - 1] == '\r') --end;
+        if (end == 0 || data[end - 1] != '\\') return false;
+        const std::size_t before = std::string_view(data, end).rfind('\n');
+        const std::size_t lineStart = before == std::string_view::npos ? 0 : before + 1;
+        if (lineStart == knownLine) return knownOpen;
+        if (lineStart < end && StartsHexValue(std::string_view(data + lineStart, end - lineStart)))
+            return true;
+        start = lineStart;
+    }
+    return false;
+}
+
+bool WineRegDocument::NextLine(std::size_t start, Line& line) const {
+    const char* const data = reinterpret_cast<const char*>(bytes_.data());
+    const std::size_t size = bytes_.size();
+    auto lineAt = [&](std::size_t from, Line& into) {
+        const void* found = std::memchr(data + from, '\n', size - from);
+        std::size_t end = found ? std::size_t(static_cast<const char*>(found) - data) : size;
+        into.begin = uint32_t(from);
+        into.next = uint32_t(found ? end + 1 : size);
+        if (crlf_ && end > from && data[end - 1] == '\r') --end;
+        into.end = uint32_t(end);
+        return found != nullptr;
+    };
+    bool more = lineAt(start, line);
+    if (more && Text(line).ends_with('\\') && StartsHexValue(Text(line))) {
+        Line piece = line;
+        while (more && Text(piece).ends_with('\\')) more = lineAt(piece.next, piece);
+        line.end = piece.end;
+        line.next = piece.next;
+    }
+    return more;
+}
+
+std::vector<WineRegDocument::Line> WineRegDocument::LinesOf(std::size_t b) const {
+    const Block& block = blocks_[b];
+    if (block.edited >= 0) return edits_[std::size_t(block.edited)];
+    std::vector<Line> lines;
+    // The file's last block ends with the line after its last line break, maybe empty.
+    const bool toEnd = block.end == bytes_.size();
+    for (std::size_t start = block.begin;;) {
+        Line line;
+        const bool more = NextLine(start, line);
+        lines.push_back(line);
+        if (!more || (!toEnd && line.next >= block.end)) break;
+        start = line.next;
+    }
+    return lines;
+}
+
+std::vector<WineRegDocument::Line>& WineRegDocument::Edit(std::size_t b) {
+    if (blocks_[b].edited < 0) {
+        edits_.push_back(LinesOf(b));
+        blocks_[b].edited = int32_t(edits_.size() - 1);
+    }
+    return edits_[std::size_t(blocks_[b].edited)];
+}
+
+std::string_view WineRegDocument::Text(const Line& line) const {
+    if (line.owned >= 0) return owned_[std::size_t(line.owned)];
+    return std::string_view(reinterpret_cast<const char*>(bytes_.data()) + line.begin,
+                            line.end - line.begin);
+}
+
+std::string_view WineRegDocument::KeyLine(std::size_t b) const {
+    const Block& block = blocks_[b];
+    if (block.edited >= 0) return Text(edits_[std::size_t(block.edited)].front());
+    Line line;
+    NextLine(block.begin, line);
+    return Text(line);
+}
+
+void WineRegDocument::Own(Line& line, std::string text) {
+    if (line.owned >= 0) {
+        owned_[std::size_t(line.owned)] = std::move(text);
+        return;
+    }
+    line.owned = int32_t(owned_.size());
+    owned_.push_back(std::move(text));
+}
+
+void WineRegDocument::AddBlock(std::size_t begin) {
+    blocks_.back().end = uint32_t(begin);
+    blocks_.push_back({uint32_t(begin), uint32_t(bytes_.size())});
+    const std::size_t b = blocks_.size() - 1;
+    const std::string_view line = KeyLine(b);
+    FoldBuffer buffer;
+    const auto folded = FoldRawKey(line.substr(1, KeyClose(line) - 1), buffer);
+    blocks_[b].hash = folded ? HashAscii(*folded) : HashFolded(FoldedKeyOf(b));
+}
+
+void WineRegDocument::AddAncestors(std::size_t b) const {
+    const std::string_view line = KeyLine(b);
+    FoldBuffer buffer;
+    if (auto folded = FoldRawKey(line.substr(1, KeyClose(line) - 1), buffer)) {
+        for (std::size_t p = 0; p < folded->size(); ++p)
+            if ((*folded)[p] == '\\') ancestors_.Add(HashAscii(folded->substr(0, p)), b, true);
+        return;
+    }
+    const std::u16string folded = FoldedKeyOf(b);
+    for (std::size_t p = 0; p < folded.size(); ++p)
+        if (folded[p] == u'\\')
+            ancestors_.Add(HashFolded(std::u16string_view(folded).substr(0, p)), b, true);
+}
+
+template <class Out>
+void WineRegDocument::WriteTo(Out& out) const {
+    std::size_t size = bytes_.size();
+    for (const std::string& text : owned_) size += text.size() + 2;
     out.reserve(size);
+    const char* const data = reinterpret_cast<const char*>(bytes_.data());
+    auto put = [&](const char* from, std::size_t count) {
+        const auto* begin = reinterpret_cast<const typename Out::value_type*>(from);
+        out.insert(out.end(), begin, begin + count);
+    };
     const std::string_view newline = crlf_ ? "\r\n" : "\n";
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (i > 0) out += newline;
-        if (!crlf_) {
-            out += lines_[i];
+    const bool endsInLf = !bytes_.empty() && bytes_.back() == '\n';
+    // Blocks not changed go out as read, those next to each other in one piece.
+    std::size_t runBegin = 0, runEnd = 0;
+    for (std::size_t b = 0; b < blocks_.size(); ++b) {
+        const Block& block = blocks_[b];
+        if (block.edited < 0) {
+            if (runEnd != block.begin) {
+                put(data + runBegin, runEnd - runBegin);
+                runBegin = block.begin;
+            }
+            runEnd = block.end;
             continue;
         }
-        // Continued hex values hold their own line breaks.
-        for (char c : lines_[i]) {
-            if (c == '\n')
-                out += newline;
+        put(data + runBegin, runEnd - runBegin);
+        runBegin = runEnd = 0;
+        const std::vector<Line>& lines = edits_[std::size_t(block.edited)];
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const Line& line = lines[i];
+            const std::string_view text = Text(line);
+            if (crlf_ && line.owned >= 0) {
+                // Continued hex values hold their own line breaks.
+                for (std::size_t from = 0; from < text.size();) {
+                    const std::size_t lf = std::min(text.find('\n', from), text.size());
+                    put(text.data() + from, lf - from);
+                    if (lf < text.size()) put(newline.data(), newline.size());
+                    from = lf + 1;
+                }
+            } else {
+                put(text.data(), text.size());
+            }
+            // Its line end as read, unless it was the file's last line and now has lines
+            // after it; a line Set wrote gets the file's.
+            const bool last = b + 1 == blocks_.size() && i + 1 == lines.size();
+            if (last || (line.next > line.end && (line.next < bytes_.size() || endsInLf)))
+                put(data + line.end, line.next - line.end);
             else
-                out += c;
+                put(newline.data(), newline.size());
         }
     }
+    put(data + runBegin, runEnd - runBegin);
+}
+
+std::string WineRegDocument::Serialize() const {
+    std::string out;
+    WriteTo(out);
     return out;
 }
 
-void WineRegDocument::Index() {
-    sections_.clear();
-    byKey_.clear();
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (!lines_[i].starts_with('[')) continue;
-        auto levels = ParseKeyLine(lines_[i]);
-        if (!levels) continue;
-        if (!sections_.empty()) sections_.back().end = i;
-        byKey_.emplace(FoldedPath(*levels), sections_.size());
-        sections_.push_back({i, lines_.size(), std::move(*levels)});
-    }
+std::vector<uint8_t> WineRegDocument::SerializeBytes() const {
+    std::vector<uint8_t> out;
+    WriteTo(out);
+    return out;
 }
 
 std::optional<std::vector<std::u16string>> WineRegDocument::ParseKeyLine(std::string_view line) {
-    if (!line.starts_with('[')) return std::nullopt;
-    const std::size_t close = line.rfind(']');
-    if (close == std::string_view::npos || close == 0) return std::nullopt;
+    const std::size_t close = KeyClose(line);
+    if (close == std::string_view::npos) return std::nullopt;
     return RegKeyLevels(Unescape(line.substr(1, close - 1), false));
 }
 
@@ -358,18 +665,23 @@ std::optional<WineRegDocument::ValueLine> WineRegDocument::ParseValueLine(std::s
     return value;
 }
 
-std::vector<std::size_t> WineRegDocument::SectionsOf(std::u16string_view key) const {
+std::u16string WineRegDocument::FoldedKeyOf(std::size_t b) const {
+    return FoldedPath(*ParseKeyLine(KeyLine(b)));
+}
+
+std::vector<std::size_t> WineRegDocument::BlocksOf(const std::u16string& folded) const {
     std::vector<std::size_t> found;
-    auto [first, last] = byKey_.equal_range(FoldedPath(RegKeyLevels(key)));
-    for (auto it = first; it != last; ++it) found.push_back(it->second);
+    byKey_.ForEach(HashFolded(folded), [&](std::size_t b) {
+        if (FoldedKeyOf(b) == folded) found.push_back(b);
+        return false;
+    });
     std::sort(found.begin(), found.end());
     return found;
 }
 
 bool WineRegDocument::IsWin64() const {
-    const std::size_t headerEnd = sections_.empty() ? lines_.size() : sections_.front().keyLine;
-    for (std::size_t i = 0; i < headerEnd; ++i) {
-        std::string_view line = lines_[i];
+    for (const Line& header : LinesOf(0)) {
+        std::string_view line = Text(header);
         if (line.ends_with('\r')) line.remove_suffix(1);
         if (line == "#arch=win64") return true;
         if (line == "#arch=win32") return false;
@@ -378,25 +690,42 @@ bool WineRegDocument::IsWin64() const {
 }
 
 bool WineRegDocument::HasKey(std::u16string_view key) const {
-    return AtOrBelow(FoldedPath(RegKeyLevels(key))) != byKey_.end();
+    return AtOrBelow(FoldedPath(RegKeyLevels(key))).has_value();
 }
 
-std::multimap<std::u16string, std::size_t>::const_iterator WineRegDocument::AtOrBelow(
-    const std::u16string& folded) const {
-    if (auto exact = byKey_.find(folded); exact != byKey_.end()) return exact;
+std::optional<std::size_t> WineRegDocument::AtOrBelow(const std::u16string& folded) const {
+    if (const std::vector<std::size_t> exact = BlocksOf(folded); !exact.empty())
+        return exact.front();
+    if (folded.empty()) return std::nullopt;
     // A key below it implies it.
+    if (!ancestorsMade_) {
+        ancestorsMade_ = true;
+        for (std::size_t b = 1; b < blocks_.size(); ++b) AddAncestors(b);
+    }
     const std::u16string below = folded + u'\\';
-    auto it = byKey_.lower_bound(below);
-    return it != byKey_.end() && it->first.starts_with(below) ? it : byKey_.end();
+    std::optional<std::size_t> found;
+    bool otherPath = false;
+    ancestors_.ForEach(HashFolded(folded), [&](std::size_t b) {
+        if (FoldedKeyOf(b).starts_with(below))
+            found = b;
+        else
+            otherPath = true;
+        return true;
+    });
+    if (found || !otherPath) return found;
+    // Another path with the same hash holds the slot: look at every key.
+    for (std::size_t b = 1; b < blocks_.size(); ++b)
+        if (FoldedKeyOf(b).starts_with(below)) return b;
+    return std::nullopt;
 }
 
 std::optional<RegRawValue> WineRegDocument::Query(std::u16string_view key,
                                                   std::u16string_view name) const {
     std::optional<std::string_view> data;
-    for (std::size_t s : SectionsOf(key)) {
-        const Section& section = sections_[s];
-        for (std::size_t i = section.keyLine + 1; i < section.end; ++i) {
-            auto value = ParseValueLine(lines_[i]);
+    for (std::size_t b : BlocksOf(FoldedPath(RegKeyLevels(key)))) {
+        const std::vector<Line> lines = LinesOf(b);
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            auto value = ParseValueLine(Text(lines[i]));
             if (value && RegNamesEqual(value->name, name)) data = value->data;
         }
     }
@@ -404,22 +733,24 @@ std::optional<RegRawValue> WineRegDocument::Query(std::u16string_view key,
     return DecodeData(*data);
 }
 
-void WineRegDocument::Stamp(const Section& section, std::chrono::system_clock::time_point now) {
+void WineRegDocument::Stamp(std::size_t b, std::chrono::system_clock::time_point now) {
     const auto since1970 =
         std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count();
     const int64_t seconds = since1970 / 1000000000;
     const uint64_t fileTime =
         uint64_t(since1970 / 100) + uint64_t(kFileTimeEpochOffset) * 10000000u;
 
-    std::string& keyLine = lines_[section.keyLine];
+    std::vector<Line>& lines = Edit(b);
+    const std::string_view keyLine = Text(lines.front());
     const std::size_t close = keyLine.rfind(']');
-    const std::string_view after = std::string_view(keyLine).substr(close + 1);
+    const std::string_view after = keyLine.substr(close + 1);
     if (after.size() > 1 && after[0] == ' ' &&
         std::all_of(after.begin() + 1, after.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        keyLine = keyLine.substr(0, close + 1) + " " + std::to_string(seconds);
-    for (std::size_t i = section.keyLine + 1; i < section.end; ++i) {
-        if (lines_[i].starts_with("#time=")) {
-            lines_[i] = "#time=" + Hex(fileTime, 1);
+        Own(lines.front(),
+            std::string(keyLine.substr(0, close + 1)) + " " + std::to_string(seconds));
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (Text(lines[i]).starts_with("#time=")) {
+            Own(lines[i], "#time=" + Hex(fileTime, 1));
             break;
         }
     }
@@ -429,39 +760,37 @@ bool WineRegDocument::Set(std::u16string_view key, std::u16string_view name,
                           const RegRawValue& value, std::chrono::system_clock::time_point now) {
     std::vector<std::u16string> levels = RegKeyLevels(key);
     if (levels.empty()) return false;
-    const std::string line = FormatValueLine(name, value);
-    const std::vector<std::size_t> sections = SectionsOf(key);
-    if (!sections.empty()) {
+    const std::string text = FormatValueLine(name, value);
+    const std::vector<std::size_t> blocks = BlocksOf(FoldedPath(levels));
+    if (!blocks.empty()) {
         // The line that gives the value its content now, if any.
-        std::optional<std::size_t> defining;
-        std::size_t definingSection = sections.back();
-        for (std::size_t s : sections) {
-            for (std::size_t i = sections_[s].keyLine + 1; i < sections_[s].end; ++i) {
-                auto v = ParseValueLine(lines_[i]);
-                if (v && RegNamesEqual(v->name, name)) {
-                    defining = i;
-                    definingSection = s;
-                }
+        std::optional<std::pair<std::size_t, std::size_t>> defining;
+        for (std::size_t b : blocks) {
+            const std::vector<Line> lines = LinesOf(b);
+            for (std::size_t i = 1; i < lines.size(); ++i) {
+                auto v = ParseValueLine(Text(lines[i]));
+                if (v && RegNamesEqual(v->name, name)) defining = {b, i};
             }
         }
         if (defining) {
-            lines_[*defining] = line;
-            Stamp(sections_[definingSection], now);
+            Own(Edit(defining->first)[defining->second], text);
+            Stamp(defining->first, now);
             return true;
         }
         // A new value goes among the others in name order, as Wine keeps them.
-        const Section& section = sections_[sections.back()];
+        std::vector<Line>& lines = Edit(blocks.back());
         const std::u16string folded = RegFoldName(name);
-        std::size_t at = section.keyLine + 1;
-        for (std::size_t i = section.keyLine + 1; i < section.end; ++i) {
-            if (lines_[i].empty()) continue;
-            auto v = ParseValueLine(lines_[i]);
+        std::size_t at = 1;
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            if (Text(lines[i]).empty()) continue;
+            auto v = ParseValueLine(Text(lines[i]));
             if (v && RegFoldName(v->name) > folded) break;
             at = i + 1;
         }
-        lines_.insert(lines_.begin() + std::ptrdiff_t(at), line);
-        Index();
-        Stamp(sections_[sections.back()], now);
+        Line added;
+        Own(added, text);
+        lines.insert(lines.begin() + std::ptrdiff_t(at), added);
+        Stamp(blocks.back(), now);
         return true;
     }
 
@@ -469,19 +798,36 @@ bool WineRegDocument::Set(std::u16string_view key, std::u16string_view name,
     for (std::size_t n = levels.size() - 1; n > 0; --n) {
         const std::vector<std::u16string> ancestor(levels.begin(),
                                                    levels.begin() + std::ptrdiff_t(n));
-        const auto it = AtOrBelow(FoldedPath(ancestor));
-        if (it == byKey_.end()) continue;
-        std::copy_n(sections_[it->second].levels.begin(), n, levels.begin());
+        const std::optional<std::size_t> b = AtOrBelow(FoldedPath(ancestor));
+        if (!b) continue;
+        const auto spelt = ParseKeyLine(KeyLine(*b));
+        std::copy_n(spelt->begin(), n, levels.begin());
         break;
     }
-    const bool finalNewline = !lines_.empty() && lines_.back().empty();
-    std::vector<std::string> added{"", "[" + Escape(JoinKey(levels), false) + "] 0", "#time=0",
-                                   line};
-    if (!finalNewline) added.emplace_back();
-    const std::size_t at = finalNewline ? lines_.size() - 1 : lines_.size();
-    lines_.insert(lines_.begin() + std::ptrdiff_t(at), added.begin(), added.end());
-    Index();
-    Stamp(sections_[SectionsOf(key).back()], now);
+    // It goes at the end, after an empty line, and the file keeps its last line end.
+    std::vector<Line>& before = Edit(blocks_.size() - 1);
+    std::vector<Line> lines(3);
+    Own(lines[0], "[" + Escape(JoinKey(levels), false) + "] 0");
+    Own(lines[1], "#time=0");
+    Own(lines[2], text);
+    Line last;
+    if (Text(before.back()).empty()) {
+        last = before.back();
+        before.pop_back();
+    } else {
+        Own(last, "");
+    }
+    Line empty;
+    Own(empty, "");
+    before.push_back(empty);
+    lines.push_back(last);
+    edits_.push_back(std::move(lines));
+    blocks_.push_back({0, 0, int32_t(edits_.size() - 1)});
+    const std::size_t b = blocks_.size() - 1;
+    blocks_[b].hash = HashFolded(FoldedKeyOf(b));
+    byKey_.Add(blocks_[b].hash, b, false);
+    if (ancestorsMade_) AddAncestors(b);
+    Stamp(b, now);
     return true;
 }
 

@@ -94,8 +94,7 @@ WineRegDocument* WinePrefixRegistry::Load(std::u16string* error) {
         if (error) *error = u"「" + TextFromPath(file) + u"」を読み込めませんでした。";
         return nullptr;
     }
-    auto doc = WineRegDocument::Parse(
-        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    auto doc = WineRegDocument::Parse(std::move(*bytes));
     if (!doc) {
         if (error)
             *error = u"「" + TextFromPath(file) + u"」は Wine のレジストリファイルではありません。";
@@ -254,10 +253,9 @@ void WinePrefixRegistry::PlanSetMany(SavePlan& plan, Hive, std::span<const RegVa
         changed = true;
     }
     if (!changed) return;
-    const std::string bytes = doc->Serialize();
     std::vector<RegValueWrite> copy(values.begin(), values.end());
-    plan.AddFile(prefix_ / "system.reg", std::vector<uint8_t>(bytes.begin(), bytes.end()),
-                 std::u16string(label), [this, copy](bool written) {
+    plan.AddFile(prefix_ / "system.reg", doc->SerializeBytes(), std::u16string(label),
+                 [this, copy](bool written) {
                      if (!written) {
                          cached_.reset();
                          return;
