@@ -449,13 +449,11 @@ std::optional<WineRegDocument> WineRegDocument::Read(std::vector<uint8_t> bytes)
             lineBreak ? std::size_t(static_cast<const char*>(lineBreak) - data) : size;
         pos = end;
         if (crlf && end > start && data[end - 1] == '\r') --end;
-        if (!continued &&
-            KeyClose(std::string_view(data + start, end - start)) != std::string_view::npos)
-            doc.AddBlock(start);
+        const std::string_view line(data + start, end - start);
+        if (const std::size_t close = KeyClose(line); !continued && close != std::string_view::npos)
+            doc.AddBlock(start, line.substr(1, close - 1));
     }
-    doc.byKey_.Reserve(doc.blocks_.size());
-    for (std::size_t b = 1; b < doc.blocks_.size(); ++b)
-        doc.byKey_.Add(doc.blocks_[b].hash, b, false);
+    for (std::size_t b = 1; b < doc.blocks_.size(); ++b) doc.FileKey(b);
     return doc;
 }
 
@@ -551,14 +549,27 @@ void WineRegDocument::Own(Line& line, std::string text) {
     owned_.push_back(std::move(text));
 }
 
-void WineRegDocument::AddBlock(std::size_t begin) {
+void WineRegDocument::AddBlock(std::size_t begin, std::string_view path) {
     blocks_.back().end = uint32_t(begin);
     blocks_.push_back({uint32_t(begin), uint32_t(bytes_.size())});
     const std::size_t b = blocks_.size() - 1;
-    const std::string_view line = KeyLine(b);
     FoldBuffer buffer;
-    const auto folded = FoldRawKey(line.substr(1, KeyClose(line) - 1), buffer);
+    const auto folded = FoldRawKey(path, buffer);
     blocks_[b].hash = folded ? HashAscii(*folded) : HashFolded(FoldedKeyOf(b));
+}
+
+void WineRegDocument::FileKey(std::size_t b) {
+    // Kept at most half full: grown to hold every key there is when it would pass that.
+    if (blocks_.size() * 2 > byKey_.size()) {
+        std::size_t size = 16;
+        while (size < blocks_.size() * 2) size *= 2;
+        byKey_.assign(size, 0);
+        for (std::size_t filed = 1; filed < b; ++filed) FileKey(filed);
+    }
+    const std::size_t mask = byKey_.size() - 1;
+    std::size_t i = std::size_t(blocks_[b].hash) & mask;
+    while (byKey_[i]) i = (i + 1) & mask;
+    byKey_[i] = uint32_t(b);
 }
 
 void WineRegDocument::AddAncestors(std::size_t b) const {
@@ -671,10 +682,11 @@ std::u16string WineRegDocument::FoldedKeyOf(std::size_t b) const {
 
 std::vector<std::size_t> WineRegDocument::BlocksOf(const std::u16string& folded) const {
     std::vector<std::size_t> found;
-    byKey_.ForEach(HashFolded(folded), [&](std::size_t b) {
-        if (FoldedKeyOf(b) == folded) found.push_back(b);
-        return false;
-    });
+    const uint64_t hash = HashFolded(folded);
+    const std::size_t mask = byKey_.size() - 1;
+    for (std::size_t i = std::size_t(hash) & mask; !byKey_.empty() && byKey_[i]; i = (i + 1) & mask)
+        if (blocks_[byKey_[i]].hash == hash && FoldedKeyOf(byKey_[i]) == folded)
+            found.push_back(byKey_[i]);
     std::sort(found.begin(), found.end());
     return found;
 }
@@ -825,7 +837,7 @@ bool WineRegDocument::Set(std::u16string_view key, std::u16string_view name,
     blocks_.push_back({0, 0, int32_t(edits_.size() - 1)});
     const std::size_t b = blocks_.size() - 1;
     blocks_[b].hash = HashFolded(FoldedKeyOf(b));
-    byKey_.Add(blocks_[b].hash, b, false);
+    FileKey(b);
     if (ancestorsMade_) AddAncestors(b);
     Stamp(b, now);
     return true;

@@ -82,7 +82,7 @@ class WineRegDocument {
         std::u16string name;
         std::string_view data;  // what follows "="
     };
-    // Open addressing by a hash of the folded key path; values are block numbers.
+    // Open addressing by a hash of a folded key path; values are block numbers.
     struct HashSlots {
         std::vector<std::pair<uint64_t, uint32_t>> entries;  // block; 0: free
         std::size_t used = 0;
@@ -104,8 +104,10 @@ class WineRegDocument {
     std::vector<Line>& Edit(std::size_t block);
     std::string_view Text(const Line& line) const;
     std::string_view KeyLine(std::size_t block) const;
-    void AddBlock(std::size_t begin);
+    // The block of the key line at `begin`, whose path in brackets is `path`.
+    void AddBlock(std::size_t begin, std::string_view path);
     void AddAncestors(std::size_t block) const;
+    void FileKey(std::size_t block);
     template <class Out>
     void WriteTo(Out& out) const;
     static std::optional<std::vector<std::u16string>> ParseKeyLine(std::string_view line);
@@ -123,7 +125,8 @@ class WineRegDocument {
     std::vector<Block> blocks_;
     std::vector<std::vector<Line>> edits_;
     std::vector<std::string> owned_;
-    HashSlots byKey_;
+    // Every key's block by Block::hash, open addressing; 0: free.
+    std::vector<uint32_t> byKey_;
     // Every key's ancestors, made when a look-up first asks for a key below another.
     mutable HashSlots ancestors_;
     mutable bool ancestorsMade_ = false;
