@@ -7,6 +7,7 @@
 // Run by hand; the folder is $TMPDIR (or /tmp), so run it where the game's files live
 // (TMPDIR=~/somewhere) to measure that disk.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -74,27 +75,58 @@ void PlainReplace(const fs::path& path, const std::vector<uint8_t>& bytes) {
     }
 }
 
-std::vector<uint8_t> ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// Makes a rename in the folder last, as a save does once per folder.
+void FlushFolder(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0 || ::close(fd) != 0) {
+        std::perror("plain folder flush");
+        std::exit(1);
+    }
 }
 
-// Median time of `rounds` runs of each, interleaved so that both see the same disk.
+// The plainest read: one buffer of the file's size, filled by read().
+std::vector<uint8_t> ReadAll(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        std::perror("plain read");
+        std::exit(1);
+    }
+    std::vector<uint8_t> bytes(std::size_t(st.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got <= 0) break;
+        done += std::size_t(got);
+    }
+    ::close(fd);
+    bytes.resize(done);
+    return bytes;
+}
+
+// Median time of `rounds` runs of each, interleaved so that all see the same disk.
+std::vector<double> CompareAll(const std::vector<std::function<void(int)>>& runs) {
+    std::vector<std::vector<double>> times(runs.size());
+    for (int i = 0; i < kRounds; ++i) {
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            const auto start = Clock::now();
+            runs[r](i);
+            times[r].push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+    }
+    std::vector<double> medians;
+    for (auto& t : times) {
+        std::sort(t.begin(), t.end());
+        medians.push_back(t[t.size() / 2]);
+    }
+    return medians;
+}
+
 std::pair<double, double> Compare(const std::function<void(int)>& measured,
                                   const std::function<void(int)>& reference) {
-    std::vector<double> a, b;
-    for (int i = 0; i < kRounds; ++i) {
-        auto t0 = Clock::now();
-        measured(i);
-        auto t1 = Clock::now();
-        reference(i);
-        auto t2 = Clock::now();
-        a.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-        b.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
-    }
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    return {a[a.size() / 2], b[b.size() / 2]};
+    const std::vector<double> medians = CompareAll({measured, reference});
+    return {medians[0], medians[1]};
 }
 
 void PrintRatio(const char* what, double measured, double reference, double goal,
@@ -174,15 +206,15 @@ class NoWine : public IWineRegTool {
 };
 
 // Thirteen game settings into a 1.7 MB system.reg, against one read and one plain rewrite
-// of the file: first by a store that has not read the file yet, then as the editor saves,
-// by the store that read it at start-up.
+// of the file with the folder flushed after the rename, as a save does: by a store that
+// has not read the file yet (quillmor-cli, or the first save after the file changed), and
+// as the editor saves, by the store that read it at start-up.
 void SystemRegSave() {
     Scratch scratch;
     const std::string text = LargeSystemReg();
-    WriteFile(scratch.Path() / "pfx" / "system.reg",
-              std::vector<uint8_t>(text.begin(), text.end()));
-    WriteFile(scratch.Path() / "plain" / "system.reg",
-              std::vector<uint8_t>(text.begin(), text.end()));
+    for (const char* folder : {"cold", "warm", "plain"})
+        WriteFile(scratch.Path() / folder / "system.reg",
+                  std::vector<uint8_t>(text.begin(), text.end()));
     NoWine tool;
     WinePrefixRegistry::Options options;
     options.tmpRoot = scratch.Path() / "tmp";
@@ -195,36 +227,48 @@ void SystemRegSave() {
         settings.general = round % 3;
         settings.sound = round % 2 ? CheckState::Checked : CheckState::Clear;
     };
+    const fs::path plainFile = scratch.Path() / "plain" / "system.reg";
     auto plain = [&](int) {
-        const fs::path file = scratch.Path() / "plain" / "system.reg";
-        PlainReplace(file, ReadAll(file));
+        PlainReplace(plainFile, ReadAll(plainFile));
+        FlushFolder(plainFile.parent_path());
     };
+    auto noFolderFlush = [&](int) { PlainReplace(plainFile, ReadAll(plainFile)); };
 
-    const auto [cold, coldPlain] = Compare(
+    // Each case in a loop of its own: the memory one frees is not the other's to reuse.
+    const std::vector<double> cold = CompareAll({
         [&](int round) {
             WinePrefixRegistry store(tool, options);
-            store.SetPrefix(scratch.Path() / "pfx");
+            store.SetPrefix(scratch.Path() / "cold");
             change(round);
             if (!SaveGameSettings(store, settings, modes).AllSaved()) std::exit(1);
         },
-        plain);
-
+        plain,
+        noFolderFlush,
+    });
     WinePrefixRegistry store(tool, options);
-    store.SetPrefix(scratch.Path() / "pfx");
+    store.SetPrefix(scratch.Path() / "warm");
     DisplayModeList shown = modes;
     LoadGameSettings(store, shown, false);
-    const auto [warm, warmPlain] = Compare(
+    const std::vector<double> warm = CompareAll({
         [&](int round) {
             change(round);
             if (!SaveGameSettings(store, settings, modes).AllSaved()) std::exit(1);
         },
-        plain);
+        plain,
+        noFolderFlush,
+    });
 
-    std::printf("13 game settings into a %zu-byte system.reg, against one read and one rewrite\n",
-                text.size());
-    std::printf("not read before: %.3f ms, reference %.3f ms, ratio %.2f\n", cold, coldPlain,
-                cold / coldPlain);
-    PrintRatio("read at start-up", warm, warmPlain, 1.5, "ms");
+    std::printf(
+        "13 game settings into a %zu-byte system.reg, against one read and one rewrite "
+        "(write beside, flush, rename, flush the folder, as a save does)\n",
+        text.size());
+    std::printf(
+        "read at start-up: %.3f ms, reference %.3f ms, ratio %.2f (%.2f against %.3f ms "
+        "without the folder flush)\n",
+        warm[0], warm[1], warm[0] / warm[1], warm[0] / warm[2], warm[2]);
+    std::printf("not read before: %.3f ms (%.2f against %.3f ms without the folder flush)\n",
+                cold[0], cold[0] / cold[2], cold[2]);
+    PrintRatio("not read before", cold[0], cold[1], 1.5, "ms");
 }
 
 // The tool's settings file as a start-up uses it (the remembered prefix, the game keys
