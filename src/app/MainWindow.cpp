@@ -60,7 +60,9 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     statusGame->setToolTip(
         QStringLiteral("ログイン中のキャラクターのマクロは、ゲームがログアウトやエリア移動のときに"
                        "上書きします。"));
-    statusGame->setStyleSheet(QStringLiteral("QLabel { color: rgb(176, 0, 0); }"));
+    QPalette red = statusGame->palette();
+    red.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    statusGame->setPalette(red);
     statusGame->hide();
     statusBar()->addPermanentWidget(statusGame);
     statusHost = new QLabel(this);

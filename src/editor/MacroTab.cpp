@@ -80,10 +80,9 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
 
     constexpr int kSetTop = 44;
     for (int n = 0; n < 10; ++n) {
-        auto* button = new QPushButton(Q(kSetCaptions[n]), this);
+        auto* button = new SetButton(Q(kSetCaptions[n]), this);
         button->setObjectName(QStringLiteral("pbSet%1").arg(n));
         button->setGeometry(24, kSetTop + 24 * n, 49, 17);
-        button->setAutoFillBackground(true);
         button->installEventFilter(this);
         connect(button, &QPushButton::clicked, this, [this, n] { pbSet_Click(n); });
         pbSet[std::size_t(n)] = button;
@@ -153,20 +152,8 @@ void MacroTab::SetEditorEnabled(bool enabled) {
 }
 
 void MacroTab::HighlightSet(int index) {
-    // The style shades a palette's button colour into a gradient; a style sheet paints
-    // the face in exactly the colour given. All ten share one look.
     const QColor normal = palette().color(QPalette::Button);
-    const QString border = palette().color(QPalette::Mid).name();
-    const QString disabledText = palette().color(QPalette::Disabled, QPalette::ButtonText).name();
-    for (int n = 0; n < 10; ++n) {
-        const QColor face = n == index ? kHighlight : normal;
-        pbSet[std::size_t(n)]->setStyleSheet(
-            QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2;"
-                           " border-radius: 2px; padding: 0px; }"
-                           " QPushButton:pressed { background-color: %3; }"
-                           " QPushButton:disabled { color: %4; }")
-                .arg(face.name(), border, face.darker(115).name(), disabledText));
-    }
+    for (int n = 0; n < 10; ++n) pbSet[std::size_t(n)]->SetFace(n == index ? kHighlight : normal);
 }
 
 void MacroTab::SetTitleHighlight(int index, bool on) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "editor/EditHistory.h"
+#include "editor/SetButton.h"
 #include "macro/MacroFile.h"
 
 class QMenu;
@@ -78,7 +79,7 @@ class MacroTab : public QWidget {
     int16_t MenuSet = 0;
 
     QComboBox* cboBook = nullptr;
-    std::array<QPushButton*, 10> pbSet{};
+    std::array<SetButton*, 10> pbSet{};
     std::array<QLineEdit*, 20> efTitle{};
     std::array<QLineEdit*, 6> efLine{};
     std::array<QLabel*, 10> pctSetDragger{};

@@ -1,10 +1,12 @@
 // The macro tab as a player uses it: typing, the keys of the line boxes, choosing
 // macros and sets, and what reaches the macro book.
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
+#include "editor/SetButton.h"
 #include "support/WindowFixture.h"
 
 using namespace qm;
@@ -266,6 +268,42 @@ class MacroTabTest : public QObject {
             const QColor expected =
                 n == 2 ? QColor(204, 204, 255) : tab->palette().color(QPalette::Button);
             QCOMPARE(painted, expected);
+        }
+    }
+
+    // A set button draws itself as the style sheet it replaces drew it, on the screen
+    // (its parent showing at the rounded corners): highlighted or not, enabled or not,
+    // pressed or not.
+    void setButtonsLookAsTheirStyleSheetDid() {
+        QWidget host;
+        host.resize(120, 20);
+        const QColor normal = host.palette().color(QPalette::Button);
+        for (const QColor& face : {normal, QColor(204, 204, 255)}) {
+            for (bool enabled : {true, false}) {
+                for (bool down : {false, true}) {
+                    QPushButton sheet(QStringLiteral("セット１"), &host);
+                    sheet.setStyleSheet(
+                        QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2;"
+                                       " border-radius: 2px; padding: 0px; }"
+                                       " QPushButton:pressed { background-color: %3; }"
+                                       " QPushButton:disabled { color: %4; }")
+                            .arg(face.name(), host.palette().color(QPalette::Mid).name(),
+                                 face.darker(115).name(),
+                                 host.palette()
+                                     .color(QPalette::Disabled, QPalette::ButtonText)
+                                     .name()));
+                    SetButton mine(QStringLiteral("セット１"), &host);
+                    mine.SetFace(face);
+                    sheet.setGeometry(0, 0, 49, 17);
+                    mine.setGeometry(60, 0, 49, 17);
+                    for (QPushButton* b : {&sheet, static_cast<QPushButton*>(&mine)}) {
+                        b->setEnabled(enabled);
+                        b->setDown(down);
+                    }
+                    const QImage shown = host.grab().toImage();
+                    QCOMPARE(shown.copy(60, 0, 49, 17), shown.copy(0, 0, 49, 17));
+                }
+            }
         }
     }
 };
