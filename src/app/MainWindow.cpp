@@ -210,6 +210,8 @@ void wMenu::FinishStartup() {
 
 void wMenu::tsMenu_Click() {
     int selected = tsMenu->currentIndex();
+    if (selected == 2) gameSettingsTab->BeforeFirstShow();
+    if (selected == 3 && captureTab) captureTab->BeforeFirstShow();
     for (int i = 0; i < 4; ++i) {
         bool on = i == selected;
         fTab[std::size_t(i)]->setVisible(on);

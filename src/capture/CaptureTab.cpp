@@ -218,10 +218,8 @@ void CaptureTab::BuildControls() {
     soundGrid->addWidget(cboCaptureStopSE, 3, 0);
     soundGrid->addWidget(pbCaptureStopSE, 3, 1);
     soundGrid->setColumnStretch(0, 1);
-    for (QComboBox* box : {cboCaptureStartSE, cboCaptureStopSE}) {
-        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        box->setMinimumContentsLength(12);
-    }
+    // Twelve characters wide, however long the sounds' names (see BeforeFirstShow).
+    for (QComboBox* box : {cboCaptureStartSE, cboCaptureStopSE}) box->setMinimumContentsLength(12);
     right->addLayout(soundGrid);
     connect(cboCaptureStartSE, &QComboBox::activated, this, [this] { cboCaptureStartSE_Click(); });
     connect(cboCaptureStopSE, &QComboBox::activated, this, [this] { cboCaptureStopSE_Click(); });
@@ -231,6 +229,11 @@ void CaptureTab::BuildControls() {
     right->addStretch(1);
     connect(cbLockCaptureName, &QCheckBox::clicked, this, [this] { cbLockCaptureName_Click(); });
     connect(efCaptureName, &QLineEdit::textChanged, this, [this] { efCaptureName_Change(); });
+}
+
+void CaptureTab::BeforeFirstShow() {
+    for (QComboBox* box : {cboCaptureStartSE, cboCaptureStopSE})
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 }
 
 bool CaptureTab::eventFilter(QObject* watched, QEvent* event) {

@@ -35,6 +35,9 @@ class CaptureTab : public QWidget {
     // Copies the capture preferences into the controls, running their handlers as the
     // user's choices would, but without playing sounds or changing the stored interval.
     void ShowPreferences();
+    // Sets the sound lists' width rule; called before the tab is shown, as the rule
+    // builds the lists' drop-down parts at once, which a tab never opened can spare.
+    void BeforeFirstShow();
 
     // Handlers
     void optCapture_Click(int index);

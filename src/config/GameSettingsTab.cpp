@@ -24,7 +24,6 @@ QLabel* Label(const char* name, std::u16string_view text, QWidget* parent) {
 QComboBox* Combo(const char* name, QWidget* parent) {
     auto* combo = new QComboBox(parent);  // not editable: a drop-down list
     combo->setObjectName(QLatin1String(name));
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return combo;
 }
 
@@ -198,6 +197,11 @@ void GameSettingsTab::ApplyProbe(const DisplayProbeResult& probe) {
     displayModes = probe.modes;
     displayModeFailed = probe.displayModeFailed;
     for (const Resolution& r : displayModes) cboFrontBuffer->addItem(Q(DisplayModeCaption(r)));
+}
+
+void GameSettingsTab::BeforeFirstShow() {
+    for (QComboBox* combo : {cboFrontBuffer, cboGeneral, cboMenuMap, cboDeformAnimation})
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 }
 
 void GameSettingsTab::FillGameSettingChoices() {

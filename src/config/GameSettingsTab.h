@@ -35,6 +35,10 @@ class GameSettingsTab : public QWidget {
 
     // The probe's resolutions into cboFrontBuffer.
     void ApplyProbe(const DisplayProbeResult& probe);
+    // Lets the drop-down lists follow the width of their items; called before the tab
+    // is shown. A list that does builds its drop-down part at once: a tab that is never
+    // opened spares that at start-up.
+    void BeforeFirstShow();
     void FillGameSettingChoices();
     // Sets every control, rebuilding cboFrontBuffer from displayModes. Sliders are set
     // without raising their scroll handlers.

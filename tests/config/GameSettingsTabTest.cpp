@@ -40,6 +40,22 @@ GameSettingsTab& OpenTab(wMenu& w) {
 class GameSettingsTabTest : public QObject {
     Q_OBJECT
   private slots:
+    // Once the tab is shown, a list widens with a longer item, as the display modes can
+    // change while the program runs (the lists take that rule only then).
+    void listsFollowTheWidthOfTheirItems() {
+        WindowFixture f;
+        f.fake.display.AddMode(800, 600, 22);
+        wMenu& w = f.Start();
+        GameSettingsTab& t = OpenTab(w);
+        QApplication::processEvents();
+        for (QComboBox* combo :
+             {t.cboFrontBuffer, t.cboGeneral, t.cboMenuMap, t.cboDeformAnimation}) {
+            const int width = combo->sizeHint().width();
+            combo->addItem(QStringLiteral("1920 × 1080 ") + QString(40, QChar(u'＿')));
+            QVERIFY2(combo->sizeHint().width() > width, qPrintable(combo->objectName()));
+        }
+    }
+
     void missingKeyShowsDefaultsAndSaveWritesAllThirteen() {
         WindowFixture f;
         f.fake.display.AddMode(1024, 768, 22);
