@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
-  libx11-dev libxrandr-dev libxi-dev libxkbcommon-dev
+  libx11-dev libxrandr-dev libxi-dev libxkbcommon-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <thread>
 
 #include "QuillmorVersion.h"
 #include "app/MainWindow.h"
@@ -18,6 +19,10 @@
 #include "app/WindowStyle.h"
 #include "platform/QtImages.h"
 #include "platform/linux/XrandrDisplayProbe.h"
+
+#ifndef _WIN32
+#include <fontconfig/fontconfig.h>
+#endif
 
 namespace {
 
@@ -51,6 +56,29 @@ class FirstPictureWatch : public QObject {
     std::function<void()> then_;
 };
 
+// Qt has fontconfig read the system's whole font configuration the first time it needs a
+// font, a quarter of the work done before the window is first drawn. Started first, on
+// a thread of its own, that reading runs beside Qt's connection to the display; Qt then
+// finds the configuration loaded.
+class FontConfigWarmUp {
+  public:
+#ifndef _WIN32
+    FontConfigWarmUp() : thread_([] { FcInit(); }) {}
+    ~FontConfigWarmUp() {
+        Wait();
+    }
+    // Before the first font is looked up.
+    void Wait() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+  private:
+    std::thread thread_;
+#else
+    void Wait() {}
+#endif
+};
+
 void AfterFirstPicture(QWidget& shown, std::function<void()> then) {
     if (QWindow* window = shown.windowHandle())
         new FirstPictureWatch(window, std::move(then));
@@ -71,6 +99,7 @@ int main(int argc, char* argv[]) {
         QGuiApplication helper(argc, argv);
         return qm::PrintVertexShaderVersion();
     }
+    FontConfigWarmUp fontConfig;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmor"));
     // Dialog buttons and pickers in Japanese, like the rest of the window.
@@ -80,6 +109,7 @@ int main(int argc, char* argv[]) {
     QApplication::setStyle(qm::NewWindowStyle());
     QApplication::setWindowIcon(
         QIcon(QPixmap::fromImage(qm::ReadPng(QStringLiteral(":/quillmor/icon.png")))));
+    fontConfig.Wait();
     // The text is Japanese throughout: with the CJK family (which the previews use too)
     // as the window font, Qt need not search a fallback for the first Japanese character,
     // a good part of the start-up time.
