@@ -10,9 +10,10 @@
 #include <QTest>
 
 #include "config/GameSettingsTab.h"
-#include "settings/WineHost.h"
 #include "settings/GameRegistry.h"
 #include "settings/RegistryRouter.h"
+#include "settings/WineHost.h"
+#include "support/NoWineTool.h"
 #include "support/WindowFixture.h"
 
 using namespace qm;
@@ -21,16 +22,6 @@ using namespace qm::test;
 namespace {
 
 namespace fs = std::filesystem;
-
-// No Wine installed.
-class NoWineTool : public IWineRegTool {
-  public:
-    bool Available() override { return false; }
-    bool Import(const fs::path&, const fs::path&, std::u16string*) override { return false; }
-    bool Export(const fs::path&, std::u16string_view, const fs::path&, std::u16string*) override {
-        return false;
-    }
-};
 
 const std::string kJapanese =
     "WINE REGISTRY Version 2\n#arch=win32\n\n"

@@ -25,21 +25,14 @@
 #include "settings/ToolPreferences.h"
 #include "storage/FaultyFileSystem.h"
 #include "storage/Utf.h"
+#include "support/NoWineTool.h"
 #include "support/TempDir.h"
 
 namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
-
-class NoWineTool : public IWineRegTool {
-  public:
-    bool Available() override { return false; }
-    bool Import(const fs::path&, const fs::path&, std::u16string*) override { return false; }
-    bool Export(const fs::path&, std::u16string_view, const fs::path&, std::u16string*) override {
-        return false;
-    }
-};
+using test::NoWineTool;
 
 const std::string kSystemReg =
     "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
