@@ -27,6 +27,17 @@ struct FileStat {
     bool IsDirectory() const { return kind == Kind::Directory; }
 };
 
+// What tells that a file changed since it was read: a cache of its parsed content is
+// reused while the stamp stays the same.
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileStamp&) const = default;
+
+    static FileStamp Of(const FileStat& st) { return {st.size, st.modifiedNs, st.inode}; }
+};
+
 // A file opened for writing; the value is the system's handle.
 struct WriteHandle {
     intptr_t value = -1;

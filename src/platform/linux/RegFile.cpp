@@ -60,7 +60,7 @@ void RegFileBackend::Notice(const std::u16string& text) {
     notice_ = text;
 }
 
-std::optional<RegFileBackend::FileStamp> RegFileBackend::Stamp(std::error_code* error) const {
+std::optional<FileStamp> RegFileBackend::Stamp(std::error_code* error) const {
     FileStat st;
     if (const std::error_code ec = CurrentFileSystem().Stat(file_, st)) {
         if (error) *error = ec;
@@ -70,7 +70,7 @@ std::optional<RegFileBackend::FileStamp> RegFileBackend::Stamp(std::error_code* 
         if (error) *error = std::make_error_code(std::errc::invalid_argument);
         return std::nullopt;
     }
-    return FileStamp{st.size, st.modifiedNs, st.inode};
+    return FileStamp::Of(st);
 }
 
 const RegFileDocument* RegFileBackend::Load() {

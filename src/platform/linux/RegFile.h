@@ -21,6 +21,7 @@
 
 #include "platform/Registry.h"
 #include "platform/linux/RegFileFormat.h"
+#include "storage/FileSystem.h"
 
 namespace qm {
 
@@ -48,13 +49,6 @@ class RegFileBackend : public IRegistryBackend {
     std::u16string TakeNotice() override;
 
   private:
-    // What tells that the file changed.
-    struct FileStamp {
-        uint64_t size = 0;
-        int64_t modifiedNs = 0;
-        uint64_t inode = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
     struct Cached {
         RegFileDocument doc;
         FileStamp stamp;

@@ -70,10 +70,10 @@ std::u16string WinePrefixRegistry::TakeNotice() {
     return std::exchange(notice_, std::u16string());
 }
 
-std::optional<WinePrefixRegistry::FileStamp> WinePrefixRegistry::Stamp() const {
+std::optional<FileStamp> WinePrefixRegistry::Stamp() const {
     FileStat st;
     if (CurrentFileSystem().Stat(prefix_ / "system.reg", st)) return std::nullopt;
-    return FileStamp{st.modifiedNs, st.size, st.inode};
+    return FileStamp::Of(st);
 }
 
 WineRegDocument* WinePrefixRegistry::Load(std::u16string* error) {

@@ -28,6 +28,7 @@
 #include "platform/linux/RegFileFormat.h"
 #include "platform/linux/WineRegFormat.h"
 #include "platform/linux/WineTool.h"
+#include "storage/FileSystem.h"
 
 namespace qm {
 
@@ -62,13 +63,6 @@ class WinePrefixRegistry : public IRegistryBackend {
     std::u16string TakeNotice() override;
 
   private:
-    // What tells that system.reg changed.
-    struct FileStamp {
-        int64_t modified = 0;
-        uintmax_t size = 0;
-        uintmax_t inode = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
     struct Cached {
         WineRegDocument doc;
         FileStamp stamp;
