@@ -13,6 +13,7 @@ namespace qm {
 
 class QtSoundPlayer : public ISoundPlayer {
   public:
+    ~QtSoundPlayer() override;
     void Stop() override;
     // Replaces whatever is playing. A file the toolkit cannot decode plays nothing.
     void PlayAsync(std::u16string_view path) override;
