@@ -6,9 +6,6 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <algorithm>
 #include <cctype>
 #include <functional>
@@ -41,31 +38,16 @@ bool IsWineWindow(const WineWindowInfo& w) {
 
 std::optional<X11WindowId> FindWindow(X11Windows& windows,
                                       const std::function<bool(const WineWindowInfo&)>& match) {
-    if (!windows.Connected()) return std::nullopt;
-    // A connection of our own for WM_CLASS; window ids are the same on every connection.
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return std::nullopt;
     std::optional<X11WindowId> hidden;
-    std::optional<X11WindowId> found;
     for (X11WindowId id : windows.TopLevelWindows()) {
-        WineWindowInfo info;
-        XClassHint hint{};
-        if (XGetClassHint(display, id, &hint)) {
-            if (hint.res_name) info.instance = hint.res_name;
-            if (hint.res_class) info.wmClass = hint.res_class;
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-        }
-        info.title = windows.Title(id);
+        X11ClassHint hint = windows.ClassHint(id);
+        const WineWindowInfo info{std::move(hint.instance), std::move(hint.wmClass),
+                                  windows.Title(id)};
         if (!match(info)) continue;
-        if (windows.Viewable(id)) {
-            found = id;
-            break;
-        }
+        if (windows.Viewable(id)) return id;
         if (!hidden) hidden = id;
     }
-    XCloseDisplay(display);
-    return found ? found : hidden;
+    return hidden;
 }
 
 }  // namespace
@@ -93,15 +75,13 @@ std::optional<X11WindowId> FindGameWindow(X11Windows& windows) {
 }
 
 bool WineProcesses::ActivateLauncherWindow() {
-    X11Windows windows;
     // A running game counts too: starting a second pol.exe beside it would only fail.
-    if (auto window = FindPlayOnlineWindow(windows)) return windows.Activate(*window);
+    if (auto window = FindPlayOnlineWindow(windows_)) return windows_.Activate(*window);
     return false;
 }
 
 bool WineProcesses::IsGameRunning() {
-    X11Windows windows;
-    return FindGameWindow(windows).has_value();
+    return FindGameWindow(windows_).has_value();
 }
 
 bool WineProcesses::StartProcess(std::u16string_view path, std::u16string* error) {

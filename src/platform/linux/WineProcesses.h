@@ -42,6 +42,7 @@ class WineProcesses : public IWindowsAndProcesses {
   private:
     IGameHost* host_;
     LinuxProcesses plain_;
+    X11Windows windows_;  // asked every few seconds: one connection for the session
 };
 
 }  // namespace qm

@@ -76,15 +76,21 @@ void CollectWithClass(Display* display, Window parent, int depth, std::vector<X1
 
 }  // namespace
 
-X11Windows::X11Windows() : display_(XOpenDisplay(nullptr)) {}
-
 X11Windows::~X11Windows() {
     if (display_) XCloseDisplay(display_);
 }
 
+bool X11Windows::Connect() {
+    if (!tried_) {
+        tried_ = true;
+        display_ = XOpenDisplay(nullptr);
+    }
+    return display_ != nullptr;
+}
+
 std::vector<X11WindowId> X11Windows::TopLevelWindows() {
     std::vector<X11WindowId> windows;
-    if (!display_) return windows;
+    if (!Connect()) return windows;
     ErrorTrap trap(display_);
     const Window root = DefaultRootWindow(display_);
 
@@ -120,7 +126,7 @@ std::optional<X11WindowId> X11Windows::FindFirst(Match match) {
 }
 
 std::optional<X11WindowId> X11Windows::FindByClass(std::string_view wmClass) {
-    if (!display_ || wmClass.empty()) return std::nullopt;
+    if (!Connect() || wmClass.empty()) return std::nullopt;
     return FindFirst([&](X11WindowId window) {
         ErrorTrap trap(display_);
         XClassHint hint{};
@@ -134,12 +140,12 @@ std::optional<X11WindowId> X11Windows::FindByClass(std::string_view wmClass) {
 }
 
 std::optional<X11WindowId> X11Windows::FindByTitle(std::u16string_view title) {
-    if (!display_ || title.empty()) return std::nullopt;
+    if (!Connect() || title.empty()) return std::nullopt;
     return FindFirst([&](X11WindowId window) { return Title(window) == title; });
 }
 
 std::u16string X11Windows::Title(X11WindowId window) {
-    if (!display_) return {};
+    if (!Connect()) return {};
     ErrorTrap trap(display_);
     std::u16string title;
 
@@ -173,8 +179,22 @@ std::u16string X11Windows::Title(X11WindowId window) {
     return title;
 }
 
+X11ClassHint X11Windows::ClassHint(X11WindowId window) {
+    X11ClassHint out;
+    if (!Connect()) return out;
+    ErrorTrap trap(display_);
+    XClassHint hint{};
+    if (XGetClassHint(display_, window, &hint) != 0) {
+        if (hint.res_name) out.instance = hint.res_name;
+        if (hint.res_class) out.wmClass = hint.res_class;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    return out;
+}
+
 bool X11Windows::Viewable(X11WindowId window) {
-    if (!display_) return false;
+    if (!Connect()) return false;
     ErrorTrap trap(display_);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(display_, window, &attributes) == 0 || trap.Failed()) return false;
@@ -182,7 +202,7 @@ bool X11Windows::Viewable(X11WindowId window) {
 }
 
 std::optional<X11Geometry> X11Windows::ClientGeometry(X11WindowId window) {
-    if (!display_) return std::nullopt;
+    if (!Connect()) return std::nullopt;
     ErrorTrap trap(display_);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(display_, window, &attributes) == 0 || trap.Failed()) {
@@ -198,7 +218,7 @@ std::optional<X11Geometry> X11Windows::ClientGeometry(X11WindowId window) {
 }
 
 bool X11Windows::Activate(X11WindowId window) {
-    if (!display_) return false;
+    if (!Connect()) return false;
     ErrorTrap trap(display_);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(display_, window, &attributes) == 0 || trap.Failed()) return false;

@@ -1,7 +1,8 @@
 #pragma once
 // Other programs' top-level windows on the X display: finding one by its WM_CLASS or its
 // title, reading where its client area is, and bringing it forward. Uses a connection of
-// its own, so it works whatever display plugin the window toolkit runs on.
+// its own, so it works whatever display plugin the window toolkit runs on; the connection
+// is made on the first query.
 
 #include <optional>
 #include <string>
@@ -19,15 +20,21 @@ struct X11Geometry {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
+// A window's WM_CLASS: empty texts when it has none.
+struct X11ClassHint {
+    std::string instance;  // "pol.exe"
+    std::string wmClass;   // "Wine"
+};
+
 class X11Windows {
   public:
-    // Connects to $DISPLAY; without a display every query finds nothing.
-    X11Windows();
+    // Queries connect to $DISPLAY; without a display every query finds nothing.
+    X11Windows() = default;
     ~X11Windows();
     X11Windows(const X11Windows&) = delete;
     X11Windows& operator=(const X11Windows&) = delete;
 
-    bool Connected() const { return display_ != nullptr; }
+    bool Connected() { return Connect(); }
 
     // Top-level client windows: the window manager's client list, or, without a window
     // manager, the windows below the root that carry a WM_CLASS.
@@ -41,6 +48,7 @@ class X11Windows {
 
     std::optional<X11Geometry> ClientGeometry(X11WindowId window);
     std::u16string Title(X11WindowId window);
+    X11ClassHint ClassHint(X11WindowId window);
     bool Viewable(X11WindowId window);
 
     // Restores the window if minimised, raises it and asks the window manager to give it
@@ -48,10 +56,12 @@ class X11Windows {
     bool Activate(X11WindowId window);
 
   private:
+    bool Connect();
     template <typename Match>
     std::optional<X11WindowId> FindFirst(Match match);
 
     _XDisplay* display_ = nullptr;
+    bool tried_ = false;
 };
 
 }  // namespace qm
