@@ -313,6 +313,35 @@ TEST(RegFileDocument, ABrokenKeyLineEndsTheKeyForWritingAsForReading) {
     }
 }
 
+// A file cut short inside a byte list ends on a line that still ends with "\": a value
+// added after it must not become that list's continuation.
+TEST(RegFileDocument, AValueAddedAfterAByteListCutShortReadsBack) {
+    const std::u16string head =
+        u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
+        u"\"Bin\"=hex(7):41,00,\\";
+    const RegRawValue five{REG_DWORD_TYPE, {5, 0, 0, 0}};
+    for (const char16_t* end : {u"", u"  ", u"\r\n", u" \r\n\r\n"}) {
+        SCOPED_TRACE(Utf16ToUtf8(end));
+        auto doc = RegFileDocument::Parse(head + end);
+        ASSERT_TRUE(doc);
+        const auto bin = doc->Query(u"K", u"Bin");
+        ASSERT_TRUE(bin);
+        for (const char16_t* name : {u"", u"New"}) doc->Set(u"K", name, five);
+        doc->Set(u"Other", u"X", five);
+        const std::u16string once = doc->Serialize();
+        auto again = RegFileDocument::Parse(once);
+        ASSERT_TRUE(again);
+        for (auto [key, name] : {std::pair{u"K", u""}, {u"K", u"New"}, {u"Other", u"X"}}) {
+            auto value = again->Query(key, name);
+            ASSERT_TRUE(value) << Utf16ToUtf8(name);
+            EXPECT_EQ(value->data, five.data);
+        }
+        EXPECT_EQ(again->Query(u"K", u"Bin")->data, bin->data);
+        again->Set(u"K", u"New", five);
+        EXPECT_EQ(again->Serialize(), once);
+    }
+}
+
 TEST(RegFileDocument, LongByteValuesWrapAndReadBack) {
     RegRawValue bin{3, std::vector<uint8_t>(100, 0xAB)};
     const auto line = RegFileDocument::FormatValueLine(u"Bin", bin);

@@ -201,6 +201,13 @@ std::optional<std::u16string> DecodeUtf16Le(std::span<const uint8_t> b) {
     return out;
 }
 
+// Whether the parser joins the next line to this one (see the byte lists in Parse).
+bool EndsWithContinuation(std::u16string_view text) {
+    const std::size_t lastBreak = text.find_last_of(u"\r\n");
+    const auto last = Trim(lastBreak == text.npos ? text : text.substr(lastBreak + 1));
+    return !last.empty() && last.back() == u'\\';
+}
+
 }  // namespace
 
 std::optional<std::u16string> DecodeRegFileBytes(std::span<const uint8_t> bytes) {
@@ -291,8 +298,7 @@ std::optional<RegFileDocument> RegFileDocument::Parse(std::u16string_view text) 
         std::u16string joined(data);
         if (StartsWithFolded(data, u"hex")) {
             // Byte lists go on over the following lines while a line ends with "\".
-            while (!Trim(physical[i]).empty() && Trim(physical[i]).back() == u'\\' &&
-                   i + 1 < physical.size()) {
+            while (EndsWithContinuation(physical[i]) && i + 1 < physical.size()) {
                 ++i;
                 line.text += u"\r\n";
                 line.text += physical[i];
@@ -381,10 +387,16 @@ void RegFileDocument::Set(std::u16string_view key, std::u16string_view name,
             if (kind == Kind::Key || kind == Kind::DeleteKey || kind == Kind::BrokenKey) break;
             if (!Trim(lines_[j].text).empty()) at = j + 1;
         }
-        for (auto& l : lines_)
-            if (l.section >= int(at)) ++l.section;
+        // A byte list whose last line still ends with "\" (a file cut short) would take
+        // the new line for its continuation: a blank line ends the list first.
+        std::vector<Line> added;
+        if (at > 0 && EndsWithContinuation(lines_[at - 1].text)) added.emplace_back();
         line.section = section;
-        lines_.insert(lines_.begin() + at, std::move(line));
+        added.push_back(std::move(line));
+        for (auto& l : lines_)
+            if (l.section >= int(at)) l.section += int(added.size());
+        lines_.insert(lines_.begin() + at, std::make_move_iterator(added.begin()),
+                      std::make_move_iterator(added.end()));
         return;
     }
     if (lines_.empty() || !Trim(lines_.back().text).empty()) lines_.push_back(Line{});
