@@ -14,11 +14,13 @@
 #include "app/MainWindow.h"
 #include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
+#include "editor/FieldBox.h"
 #include "editor/LineOps.h"
 #include "editor/LostCharacters.h"
 #include "editor/SetDragHandle.h"
 #include "editor/TextForms.h"
 #include "macro/Cp932.h"
+#include "macro/FieldText.h"
 #include "macro/Md5.h"
 #include "preview/PreviewBoxes.h"
 #include "storage/Paths.h"
@@ -43,7 +45,7 @@ int CaretOf(const QLineEdit* box) {
 }  // namespace
 
 QValidator::State Cp932ByteValidator::validate(QString& input, int&) const {
-    return Cp932Length(U(input)) <= std::size_t(maxBytes_) ? Acceptable : Invalid;
+    return FieldTextLength(U(input)) <= std::size_t(maxBytes_) ? Acceptable : Invalid;
 }
 
 void Cp932ByteValidator::fixup(QString& input) const {
@@ -93,7 +95,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
         pctSetDragger[std::size_t(n)] = handle;
     }
     for (int i = 0; i < 20; ++i) {
-        auto* box = new QLineEdit(this);
+        auto* box = new FieldBox(this);
         box->setObjectName(QStringLiteral("efTitle%1").arg(i));
         if (i < 10)
             box->setGeometry(80, 16 + 32 * i, 81, 25);
@@ -106,7 +108,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
         efTitle[std::size_t(i)] = box;
     }
     for (int k = 0; k < 6; ++k) {
-        auto* box = new QLineEdit(this);
+        auto* box = new FieldBox(this);
         box->setObjectName(QStringLiteral("efLine%1").arg(k));
         box->setGeometry(272, 16 + 32 * k, 409, 25);
         box->installEventFilter(this);
@@ -287,7 +289,7 @@ void MacroTab::efLine_Change(int index) {
     QLineEdit* box = efLine[std::size_t(index)];
     const int number = kTitleBoxCount + index;
     const QString before = std::exchange(boxText_[std::size_t(number)], box->text());
-    ShowBoxMarks(box, Cp932Length(U(box->text())),
+    ShowBoxMarks(box, FieldTextLength(U(box->text())),
                  ReadFieldText(CurrentFile().Line(CurrentMacroIndex, index)));
     if (w_.Filling) return;
     StoreTyped(number, before, CurrentFile().Line(CurrentMacroIndex, index),

@@ -1,6 +1,7 @@
 #include "preview/PreviewPainter.h"
 #include "platform/QtImages.h"
 #include "platform/QtText.h"
+#include "preview/LogPieces.h"
 
 #include <QFontInfo>
 #include <QPainter>
@@ -24,6 +25,10 @@ void ClearAndTile(QPainter& painter, const QRect& box, const QImage& texture, bo
         if (!tile) break;
     }
 }
+
+// The game marks an auto-translate phrase with a green opening and a red closing brace.
+const QColor kPhraseOpenColor(64, 255, 64);
+const QColor kPhraseCloseColor(255, 64, 64);
 
 }  // namespace
 
@@ -59,8 +64,16 @@ void PaintMacroPreview(QPainter& painter, const QRect& box, const QImage& textur
     for (const OutputLine& line : lines) {
         const int baseline = box.top() + PreviewBaseline(font, row++);
         if (baseline - EmPixels(font) > box.bottom()) break;  // the rest is below the box
-        painter.setPen(EntryColor(colors, line.colourEntry));
-        painter.drawText(QPoint(box.left(), baseline), Q(line.text));
+        QPoint at(box.left(), baseline);
+        for (const LogPiece& piece : LogPieces(line.text)) {
+            const QString text = Q(piece.text);
+            painter.setPen(piece.kind == LogPieceKind::PhraseOpen ? kPhraseOpenColor
+                           : piece.kind == LogPieceKind::PhraseClose
+                               ? kPhraseCloseColor
+                               : EntryColor(colors, line.colourEntry));
+            painter.drawText(at, text);
+            at.rx() += painter.fontMetrics().horizontalAdvance(text);
+        }
     }
     painter.restore();
 }
