@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStylePainter>
 #include <utility>
 
 namespace qm {
@@ -38,6 +39,18 @@ void BookChooser::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QComboBox::mouseDoubleClickEvent(event);
     hidePopup();
     emit RenameRequested(currentIndex());
+}
+
+// A long name ends in "…" rather than being cut off inside a character.
+void BookChooser::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect text =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, text.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 bool BookChooser::eventFilter(QObject* watched, QEvent* event) {

@@ -24,6 +24,7 @@ class BookChooser : public QComboBox {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void OfferRename(int book, QPoint globalPos);
