@@ -138,6 +138,17 @@ TEST(BookTitles, RefusesFilesOfAnotherLayout) {
     }
 }
 
+// Something by that name that is no file is never opened nor replaced.
+TEST(BookTitles, WhatIsNoFileIsLeftAlone) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path("c/mcr.ttl"));
+    BookTitles titles = ReadBookTitles(dir.Path("c"));
+    EXPECT_EQ(titles.disk[0].state, TitleFileState::Unreadable);
+    EXPECT_EQ(titles.SetTitle(0, u"x"), TitleChange::Unknown);
+    EXPECT_TRUE(TitleFilesToWrite(titles).empty());
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path("c/mcr.ttl")));
+}
+
 // A new file takes mcr.dat's reserved bytes; a title named and taken back makes no file;
 // a title over 15 bytes leaves the field alone.
 TEST(BookTitles, NewFilesAndLimits) {

@@ -309,6 +309,12 @@ class MacroBooksWindowTest : public QObject {
         popup(3, "popSetRenameBook");
         nameBook(QString());
         QCOMPARE(tab->cboBook->itemText(1), QStringLiteral("2"));
+        // Characters that would become "?" are asked about; No keeps the old name.
+        f->fake.messageBox.answers = {MsgAnswer::No};
+        tab->RenameBook(2);
+        nameBook(QStringLiteral("한BLM"));
+        QVERIFY(Q(f->fake.messageBox.shown.back().text).contains(QStringLiteral("한")));
+        QCOMPARE(tab->cboBook->itemText(2), QStringLiteral("3 BLM"));
 
         // A title file of another size: said once in the status line; its books show no
         // names and cannot be renamed.
