@@ -22,6 +22,7 @@
 #include "editor/MacroTab.h"
 #include "storage/Paths.h"
 #include "storage/SavePlan.h"
+#include "storage/Utf.h"
 
 // The artwork lives in the static gui library; this pulls it into every program.
 // (The macro must not be used inside a namespace.)
@@ -312,7 +313,9 @@ void wMenu::FileOpen_Click() {
         return;
     }
 
+    BookTitles titles = ReadBookTitles(PathFromText(folder), &content);
     CurrentFolder = folder;
+    bookTitles = std::move(titles);
     macroBooks = content.books;
     macroFilesOnDisk_ = std::move(content);
     macroFilesFolder_ = folder;
@@ -340,6 +343,35 @@ void wMenu::FileOpen_Click() {
         macroTab->SetEditorEnabled(true);
     }
     ShowFolderStatus();
+    ShowUnknownTitleFiles();
+}
+
+// Said once, at opening: the names of that half of the books are not shown, and the file
+// stays as it is.
+void wMenu::ShowUnknownTitleFiles() {
+    std::u16string text;
+    for (int f : bookTitles.UnknownFiles()) {
+        const TitleFileOnDisk& disk = bookTitles.disk[std::size_t(f)];
+        const std::u16string why = disk.state == TitleFileState::WrongSize
+                                       ? u"大きさが344バイトではありません"
+                                   : disk.state == TitleFileState::WrongDigest ? u"MD5 が合いません"
+                                                                               : u"読み込めません";
+        const int first = f * kBooksPerTitleFile + 1;
+        if (!text.empty()) text += u"　";
+        text += u"「" + TitleFileName(f) + u"」は" + why + u"。ブック" +
+                Utf8ToUtf16(std::to_string(first)) + u"〜" +
+                Utf8ToUtf16(std::to_string(first + kBooksPerTitleFile - 1)) +
+                u"の名前は表示も保存もしません。";
+    }
+    if (!text.empty()) ShowStatus(text);
+}
+
+bool wMenu::BookHasFiles(int book) const {
+    for (int s = 0; s < kSetCount; ++s)
+        if (macroFilesOnDisk_.state[std::size_t(MacroFileNumber(book, s))] !=
+            MacroFileState::Missing)
+            return true;
+    return false;
 }
 
 MacroBook& wMenu::ShownBook() {
@@ -385,10 +417,15 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     if (EditorEnabled) {
         if (!openFolder) other = ReadMacroFolder(folder);
         SaveMacroFiles(plan, folder, other ? &*other : nullptr);
+        std::optional<BookTitles> otherTitles;
+        if (!openFolder) otherTitles = ReadBookTitles(PathFromText(folder));
+        PlanBookTitles(plan, PathFromText(folder), bookTitles,
+                       otherTitles ? &otherTitles->disk : nullptr);
         PlanCnf(plan, folder, cnfRecord, openFolder ? &cnfOnDisk : nullptr);
     }
     SaveGameSettings(plan);
     const SaveReport report = plan.Run();
+    if (EditorEnabled) macroTab->ShowBookNames();  // books whose first files were made
     if (report.AllSaved()) {
         if (!elsewhere) {
             ContentModified = false;

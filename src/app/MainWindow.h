@@ -12,6 +12,7 @@
 #include "config/CnfRecord.h"
 #include "editor/LostCharacters.h"
 #include "macro/AcqNames.h"
+#include "macro/BookTitles.h"
 #include "macro/MacroFile.h"
 #include "macro/MacroFolder.h"
 #include "platform/Platform.h"
@@ -82,6 +83,7 @@ class wMenu : public QMainWindow {
     // A passing message in the status line; the open folder shows again after it.
     void ShowStatus(std::u16string_view text);
     void ShowFolderStatus();
+    void ShowUnknownTitleFiles();
     void ShowHostStatus(std::u16string_view text);  // where the game's data lives
     // Looks for the game's window and shows the answer in the status bar.
     bool tGameWatch_Timer();
@@ -94,6 +96,9 @@ class wMenu : public QMainWindow {
     bool IncompatibleMacro = false;
     bool EditorEnabled = false;
     MacroBooks macroBooks;  // all 40 books of the open folder
+    BookTitles bookTitles;  // their names, and what the title files held when read or saved
+    // Whether the open folder holds a macro file of book 0 to 39.
+    bool BookHasFiles(int book) const;
     // The book on show in the macro tab.
     MacroBook& ShownBook();
     CnfRecord cnfRecord;

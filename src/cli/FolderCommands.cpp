@@ -104,6 +104,7 @@ int RunCheck(const ParsedArgs& args) {
             }
             Out(line + "\n");
         }
+        worsen(CheckTitleFiles(*folder));
     }
     if (!FlushOut()) return kExitUsage;
     return status;
@@ -148,6 +149,8 @@ int RunFix(const ParsedArgs& args) {
         SavePlan plan;
         for (auto& [disk, before] : mending)
             plan.AddRecord(disk.path, disk.file.bytes, TextFromPath(disk.path));
+        std::vector<TitleFix> titleFixes;
+        worsen(PlanTitleFixes(plan, *folder, titleFixes, problems));
         const SaveReport report = plan.Run();
         for (const auto& [disk, before] : mending) {
             const std::u16string label = TextFromPath(disk.path);
@@ -160,6 +163,19 @@ int RunFix(const ParsedArgs& args) {
                 continue;
             }
             Out(disk.path.string() + "\tfixed\t" + before + "\t" + StoredHex(disk.file) + "\n");
+            ++fixed;
+        }
+        for (const TitleFix& fix : titleFixes) {
+            const std::u16string label = TextFromPath(fix.path);
+            if (std::find(report.saved.begin(), report.saved.end(), label) == report.saved.end()) {
+                const WriteCause cause{report.failed == label ? report.cause : std::error_code(),
+                                       {}};
+                Error(CannotWrite(fix.path, cause) + "; it was left unchanged");
+                worsen(kExitUsage);
+                ++problems;
+                continue;
+            }
+            Out(fix.path.string() + "\tfixed\t" + fix.before + "\t" + fix.after + "\n");
             ++fixed;
         }
         if (fixed > 0 && !WrittenDurably(*folder, {{}, report.folderSync})) worsen(kExitProblem);

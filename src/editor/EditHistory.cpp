@@ -25,10 +25,13 @@ namespace {
 struct ByteChange {
     SetRef set;
     bool colors = false;  // the CnfRecord; otherwise the set's MacroFile
+    int titleFile = -1;   // or that book title file
     std::size_t offset = 0;
     std::vector<uint8_t> before, after;
 
-    bool SameRecord(const ByteChange& o) const { return colors == o.colors && set == o.set; }
+    bool SameRecord(const ByteChange& o) const {
+        return colors == o.colors && titleFile == o.titleFile && set == o.set;
+    }
 };
 
 std::optional<ByteChange> Difference(std::span<const uint8_t> before,
@@ -130,9 +133,11 @@ bool EditStep::mergeWith(const QUndoCommand* command) {
         }
         // The record holds the state after both edits; before them, each byte is what
         // the earlier edit found, or failing that the later one, or it is unchanged.
-        std::span<const uint8_t> now = next.colors
-                                           ? std::span<const uint8_t>(h.w_.cnfRecord.bytes)
-                                           : std::span<const uint8_t>(h.Record(next.set).bytes);
+        std::span<const uint8_t> now =
+            next.colors           ? std::span<const uint8_t>(h.w_.cnfRecord.bytes)
+            : next.titleFile >= 0 ? std::span<const uint8_t>(
+                                        h.w_.bookTitles.edited[std::size_t(next.titleFile)].bytes)
+                                  : std::span<const uint8_t>(h.Record(next.set).bytes);
         const std::size_t lo = std::min(mine->offset, next.offset);
         const std::size_t hi =
             std::max(mine->offset + mine->before.size(), next.offset + next.before.size());
@@ -150,6 +155,7 @@ bool EditStep::mergeWith(const QUndoCommand* command) {
         joined->offset += lo;
         joined->set = next.set;
         joined->colors = next.colors;
+        joined->titleFile = next.titleFile;
         *mine = std::move(*joined);
     }
     if (o.gameAfter) {
@@ -182,6 +188,7 @@ EditHistory::Edit::Edit(EditHistory& history, QString name, EditScope scope) : h
     sets = std::move(unique);
     for (SetRef s : sets) sets_.push_back(h_.Record(s));
     if (scope_.colors) colors_ = h_.w_.cnfRecord.bytes;
+    if (scope_.titles) titles_ = h_.w_.bookTitles.edited;
     if (scope_.gameSettings) game_ = h_.CurrentGameSettings();
     if (scope_.ownName) ownName_ = h_.w_.prefs.Myname;
     before_ = h_.CaptureView();
@@ -326,6 +333,13 @@ void EditHistory::Finish(Edit& edit) {
             step->bytes.push_back(std::move(*change));
         }
     }
+    for (int f = 0; f < kTitleFileCount && edit.scope_.titles; ++f) {
+        if (auto change = Difference(edit.titles_[std::size_t(f)].bytes,
+                                     w_.bookTitles.edited[std::size_t(f)].bytes)) {
+            change->titleFile = f;
+            step->bytes.push_back(std::move(*change));
+        }
+    }
     if (edit.scope_.gameSettings) {
         GameSettings now = w_.gameSettingsTab->Collect();
         gameShown_ = now;
@@ -435,8 +449,10 @@ void EditHistory::Apply(const EditStep& step, bool forward) {
     ApplyingScope scope(applying_, w_.Filling);
     for (const ByteChange& change : step.bytes) {
         const std::vector<uint8_t>& bytes = forward ? change.after : change.before;
-        uint8_t* record =
-            change.colors ? w_.cnfRecord.bytes.data() : Record(change.set).bytes.data();
+        uint8_t* record = change.colors ? w_.cnfRecord.bytes.data()
+                          : change.titleFile >= 0
+                              ? w_.bookTitles.edited[std::size_t(change.titleFile)].bytes.data()
+                              : Record(change.set).bytes.data();
         std::copy(bytes.begin(), bytes.end(), record + change.offset);
     }
     if (step.gameAfter) w_.gameSettingsTab->Show(forward ? *step.gameAfter : *step.gameBefore);
@@ -456,6 +472,9 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
     if (step.showBook) tab.ShowSet(view.set.book, view.set.set, view.macro);
     const bool colors = std::any_of(step.bytes.begin(), step.bytes.end(),
                                     [](const ByteChange& c) { return c.colors; });
+    if (std::any_of(step.bytes.begin(), step.bytes.end(),
+                    [](const ByteChange& c) { return c.titleFile >= 0; }))
+        tab.ShowBookNames();
     if (colors) {
         if (view.colorEntry >= 0) w_.colorTab->ShowEntry(view.colorEntry);
         tab.RepaintPreview();

@@ -22,6 +22,7 @@
 
 #include "config/CnfRecord.h"
 #include "config/GameSettings.h"
+#include "macro/BookTitles.h"
 #include "macro/MacroFile.h"
 
 class QLabel;
@@ -62,6 +63,7 @@ struct EditScope {
     bool colors = false;
     bool gameSettings = false;
     bool ownName = false;
+    bool titles = false;  // the book titles
 };
 
 // Consecutive edits with equal keys make one step (typing in one box, moving one
@@ -113,6 +115,7 @@ class EditHistory : public QObject {
         std::array<uint8_t, kCnfRecordSize> colors_{};
         GameSettings game_;
         std::u16string ownName_;
+        std::array<TitleFile, kTitleFileCount> titles_{};
         EditView before_;
         std::optional<MergeKey> key_;
         std::optional<SetRef> shown_;

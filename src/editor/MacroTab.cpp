@@ -1,6 +1,7 @@
 #include "editor/MacroTab.h"
 #include "platform/QtText.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <utility>
 
 #include "app/MainWindow.h"
+#include "editor/BookTitleDialog.h"
 #include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/FieldBox.h"
@@ -19,6 +21,7 @@
 #include "editor/LostCharacters.h"
 #include "editor/SetDragHandle.h"
 #include "editor/TextForms.h"
+#include "macro/BookTitles.h"
 #include "macro/Cp932.h"
 #include "macro/FieldText.h"
 #include "macro/Md5.h"
@@ -59,16 +62,18 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     macroLabel->move(280, 0);
 
     // The book chooser sits above the set buttons, which move down to make room for it.
-    cboBook = new QComboBox(this);
+    cboBook = new BookChooser(this);
     cboBook->setObjectName(QStringLiteral("cboBook"));
     // One point smaller than the other controls, so that 「ブック40」 fits the column.
     QFont small = cboBook->font();
     small.setPointSizeF(small.pointSizeF() - 1);
     cboBook->setFont(small);
     cboBook->setGeometry(0, 16, 76, 24);
-    for (int b = 1; b <= kBookCount; ++b) cboBook->addItem(QStringLiteral("ブック%1").arg(b));
-    cboBook->setToolTip(QStringLiteral("マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え）"));
+    for (int b = 1; b <= kBookCount; ++b) cboBook->addItem(QString::number(b));
+    cboBook->setToolTip(QStringLiteral(
+        "マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え、ダブルクリックで名前を変更）"));
     connect(cboBook, &QComboBox::currentIndexChanged, this, [this](int b) { cboBook_Click(b); });
+    connect(cboBook, &BookChooser::RenameRequested, this, [this](int b) { RenameBook(b); });
     auto addBookKey = [this](QKeyCombination key, int step) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         connect(shortcut, &QShortcut::activated, this, [this, step] {
@@ -135,6 +140,10 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     popSetMenu = new QMenu(QStringLiteral("セット"), this);
     popSetMenu->setObjectName(QStringLiteral("popSetMenu"));
     BuildSetMenu(popSetMenu, w_);
+    popSetMenu->addSeparator();
+    QAction* renameBook = popSetMenu->addAction(QStringLiteral("ブック名を変更..."));
+    renameBook->setObjectName(QStringLiteral("popSetRenameBook"));
+    connect(renameBook, &QAction::triggered, this, [this] { RenameBook(CurrentBookIndex); });
 
     // The widget that had the focus last, kept while the window is inactive.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -218,9 +227,75 @@ void MacroTab::ShowBookAndSet(int book, int set) {
     }
     CurrentBookIndex = int16_t(book);
     CurrentSetIndex = int16_t(set);
+    ShowBookNames();
     HighlightSet(set);
     ShowTitles(w_.ShownBook()[std::size_t(set)]);
     ShowMacro(w_.ShownBook()[std::size_t(set)], 0);
+}
+
+void MacroTab::ShowBookNames() {
+    QFont normal = cboBook->font();
+    QFont bold = normal;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const QBrush empty = palette().brush(QPalette::Disabled, QPalette::WindowText);
+    int widest = 0;
+    for (int b = 0; b < kBookCount; ++b) {
+        const QString title = Q(w_.bookTitles.Title(b));
+        const QString caption = title.isEmpty() ? QString::number(b + 1)
+                                                : QStringLiteral("%1 %2").arg(b + 1).arg(title);
+        const bool files = w_.BookHasFiles(b);
+        cboBook->setItemText(b, caption);
+        cboBook->setItemData(b, files ? bold : normal, Qt::FontRole);
+        cboBook->setItemData(b, files ? QVariant() : QVariant(empty), Qt::ForegroundRole);
+        QString tip = QStringLiteral("ブック%1").arg(b + 1);
+        if (!title.isEmpty()) tip += QStringLiteral("「%1」").arg(title);
+        tip +=
+            files ? QStringLiteral("：マクロファイルあり") : QStringLiteral("：マクロファイルなし");
+        if (!w_.bookTitles.Known(b)) tip += QStringLiteral("（名前のファイルを読めません）");
+        cboBook->setItemData(b, tip, Qt::ToolTipRole);
+        widest = std::max(widest, metrics.horizontalAdvance(caption));
+    }
+    // The list may be wider than the chooser, which shows as much of the name as fits.
+    cboBook->view()->setMinimumWidth(widest + 24);
+}
+
+void MacroTab::RenameBook(int book) {
+    if (!w_.EditorEnabled || book < 0 || book >= kBookCount) return;
+    if (!w_.bookTitles.Known(book)) {
+        const int first = TitleFileOfBook(book) * kBooksPerTitleFile + 1;
+        w_.ShowMessage(u"「" + TitleFileName(TitleFileOfBook(book)) +
+                           u"」はブック名のファイルとして読めないため、ブック" +
+                           U(QString::number(first)) + u"〜" +
+                           U(QString::number(first + kBooksPerTitleFile - 1)) +
+                           u"の名前は変更できません。",
+                       MsgIcon::Warning);
+        return;
+    }
+    auto* dialog = new BookTitleDialog(book, Q(w_.bookTitles.Title(book)), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { SetBookTitle(dialog->Book(), U(dialog->Title())); });
+    dialog->open();
+}
+
+bool MacroTab::SetBookTitle(int book, std::u16string_view title) {
+    const std::u16string lost =
+        title == w_.bookTitles.Title(book) ? std::u16string() : UnencodableCharacters(title);
+    if (!lost.empty() && w_.ShowMessage(u"Shift_JIS にない文字「" + lost +
+                                            u"」は「?」として保存されます。この名前にしますか？",
+                                        MsgIcon::Warning, MsgButtons::YesNo) != MsgAnswer::Yes)
+        return false;
+    TitleChange result;
+    {
+        EditHistory::Edit edit(*w_.history, QStringLiteral("ブック名の変更"),
+                               EditScope{.titles = true});
+        result = w_.bookTitles.SetTitle(book, title);
+    }
+    ShowBookNames();
+    if (result == TitleChange::TooLong)
+        w_.ShowMessage(u"ブック名は Shift_JIS で15バイトまでです。", MsgIcon::Warning);
+    return result == TitleChange::Stored;
 }
 
 void MacroTab::efTitle_GotFocus(int index) {
@@ -432,22 +507,30 @@ void MacroTab::RepaintPreview() {
 }
 
 void MacroTab::pbCheckMD5_Click() {
-    std::u16string path =
-        w_.platform.dialogs->GetOpenFileName(w_.CurrentFolder, u"マクロファイル", u"mcr*.dat");
+    std::u16string path = w_.platform.dialogs->GetOpenFileName(w_.CurrentFolder, u"マクロファイル",
+                                                               u"mcr*.dat mcr*.ttl");
     if (path.empty()) return;
-    auto data = ReadFileHead(PathFromText(path), kMacroFileSize);
+    // A book title file has the same header over a shorter body.
+    const bool titles = path.ends_with(u".ttl") || path.ends_with(u".TTL");
+    const std::size_t size = titles ? kTitleFileSize : kMacroFileSize;
+    auto data = ReadFileHead(PathFromText(path), size + (titles ? 1 : 0));
     if (!data) {
         w_.ShowMessage(u"ファイルを読み込めませんでした。\r\n" + path, MsgIcon::Warning);
         return;
     }
-    if (data->size() < kMacroFileSize) {
+    if (titles && data->size() != size) {
+        w_.ShowMessage(u"ブック名のファイルではありません（344 バイトではありません）。\r\n" + path,
+                       MsgIcon::Warning);
+        return;
+    }
+    if (data->size() < size) {
         w_.ShowMessage(u"マクロファイルではありません（" +
                            Utf8ToUtf16(std::to_string(data->size())) +
                            u" バイトしかありません）。\r\n" + path,
                        MsgIcon::Warning);
         return;
     }
-    std::span<const uint8_t> block(data->data() + kMacroBlockOffset, kMacroBlockSize);
+    std::span<const uint8_t> block(data->data() + kMacroBlockOffset, size - kMacroBlockOffset);
     w_.ShowMessage(Md5Hex(Md5Digest(block)), MsgIcon::None);
 }
 
