@@ -279,8 +279,9 @@ void MacroTab::efTitle_Change(int index) {
     QLineEdit* box = efTitle[std::size_t(index)];
     const QString before = std::exchange(boxText_[std::size_t(index)], box->text());
     ShowBoxMarks(box, std::nullopt, ReadFieldText(CurrentFile().Title(index)));
-    if (w_.Filling) return;
-    StoreTyped(index, before, CurrentFile().Title(index), {box, w_.history->CurrentSet()});
+    if (!w_.Filling)
+        StoreTyped(index, before, CurrentFile().Title(index), {box, w_.history->CurrentSet()});
+    w_.history->BoxChanged();
 }
 
 void MacroTab::efLine_Change(int index) {
@@ -289,6 +290,7 @@ void MacroTab::efLine_Change(int index) {
     const QString before = std::exchange(boxText_[std::size_t(number)], box->text());
     ShowBoxMarks(box, Cp932Length(U(box->text())),
                  ReadFieldText(CurrentFile().Line(CurrentMacroIndex, index)));
+    w_.history->BoxChanged();
     if (w_.Filling) return;
     StoreTyped(number, before, CurrentFile().Line(CurrentMacroIndex, index),
                {box, w_.history->CurrentSet(), CurrentMacroIndex});
@@ -423,6 +425,14 @@ std::array<std::u16string, 6> MacroTab::LineTexts() const {
     std::array<std::u16string, 6> lines;
     for (int k = 0; k < 6; ++k) lines[std::size_t(k)] = U(efLine[std::size_t(k)]->text());
     return lines;
+}
+
+bool MacroTab::HoldsTooLongText() const {
+    for (const QLineEdit* box : efTitle)
+        if (Cp932Length(U(box->text())) > kTitleFieldSize - 1) return true;
+    for (const QLineEdit* box : efLine)
+        if (Cp932Length(U(box->text())) > kLineCapacity) return true;
+    return false;
 }
 
 void MacroTab::RepaintPreview() {

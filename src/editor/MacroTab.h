@@ -71,6 +71,8 @@ class MacroTab : public QWidget {
 
     // The texts of the six line boxes as they stand (the preview paints these).
     std::array<std::u16string, 6> LineTexts() const;
+    // True when a title or line box holds text too long for its field (not stored).
+    bool HoldsTooLongText() const;
     void RepaintPreview();
 
     int16_t CurrentBookIndex = 0;  // 0 to 39
