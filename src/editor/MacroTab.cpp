@@ -281,7 +281,7 @@ void MacroTab::efTitle_Change(int index) {
     ShowBoxMarks(box, std::nullopt, ReadFieldText(CurrentFile().Title(index)));
     if (!w_.Filling)
         StoreTyped(index, before, CurrentFile().Title(index), {box, w_.history->CurrentSet()});
-    w_.history->BoxChanged();
+    TooLongTextChanged();
 }
 
 void MacroTab::efLine_Change(int index) {
@@ -290,7 +290,7 @@ void MacroTab::efLine_Change(int index) {
     const QString before = std::exchange(boxText_[std::size_t(number)], box->text());
     ShowBoxMarks(box, Cp932Length(U(box->text())),
                  ReadFieldText(CurrentFile().Line(CurrentMacroIndex, index)));
-    w_.history->BoxChanged();
+    TooLongTextChanged();
     if (w_.Filling) return;
     StoreTyped(number, before, CurrentFile().Line(CurrentMacroIndex, index),
                {box, w_.history->CurrentSet(), CurrentMacroIndex});
@@ -425,6 +425,15 @@ std::array<std::u16string, 6> MacroTab::LineTexts() const {
     std::array<std::u16string, 6> lines;
     for (int k = 0; k < 6; ++k) lines[std::size_t(k)] = U(efLine[std::size_t(k)]->text());
     return lines;
+}
+
+// The unsaved mark is recomputed when a box starts or stops holding text too long for
+// its field, and only then.
+void MacroTab::TooLongTextChanged() {
+    const bool now = HoldsTooLongText();
+    if (now == holdsTooLong_) return;
+    holdsTooLong_ = now;
+    w_.history->BoxChanged();
 }
 
 bool MacroTab::HoldsTooLongText() const {

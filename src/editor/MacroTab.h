@@ -95,6 +95,7 @@ class MacroTab : public QWidget {
 
   private:
     void SetTitleHighlight(int index, bool on);
+    void TooLongTextChanged();
     void ShowBoxMarks(QLineEdit* box, std::optional<std::size_t> lineBytes,
                       std::u16string_view fieldText);
     void StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes, std::u16string_view text);
@@ -107,6 +108,7 @@ class MacroTab : public QWidget {
     // The field being typed into, as it was before the typing began.
     MergeKey typingKey_;
     std::vector<uint8_t> typingBase_;
+    bool holdsTooLong_ = false;
 };
 
 }  // namespace qm
