@@ -52,17 +52,27 @@ WineHost::WineHost(IRegistryBackend& toolStore, IWineRegTool& tool, WineEnvironm
     known_ = WinePrefixCandidates(
         environment.winePrefix ? environment.winePrefix->c_str() : nullptr,
         environment.home ? environment.home->c_str() : nullptr, RememberedWinePrefix(toolStore));
+    // Asked of the store that will serve the prefix found, so that its system.reg is read
+    // once at start-up.
     for (const auto& prefix : known_) {
-        if (HoldsGameKeys(prefix)) {
-            Use(prefix);
-            break;
+        prefixRegistry_.SetPrefix(prefix);
+        if (HoldsGameKeys(prefixRegistry_)) {
+            redirect_.SetStore(prefixRegistry_);
+            return;
         }
+        // What a prefix that is not the game's had to say about its registry is not news.
+        prefixRegistry_.TakeNotice();
     }
+    prefixRegistry_.SetPrefix({});
 }
 
 bool WineHost::HoldsGameKeys(const std::filesystem::path& prefix) {
     WinePrefixRegistry registry(*tool_, options_);
     registry.SetPrefix(prefix);
+    return HoldsGameKeys(registry);
+}
+
+bool WineHost::HoldsGameKeys(IRegistryBackend& registry) {
     for (std::u16string_view root : kGameRoots) {
         const std::u16string key = std::u16string(root) + u"\\InstallFolder";
         if (!RegReadValue(registry, Hive::LocalMachine, key, u"0001", REG_SZ_TYPE, u"").empty())

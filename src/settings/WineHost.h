@@ -48,6 +48,7 @@ class WineHost : public IGameHost {
   private:
     void Use(const std::filesystem::path& prefix);
     bool HoldsGameKeys(const std::filesystem::path& prefix);
+    static bool HoldsGameKeys(IRegistryBackend& registry);
 
     IRegistryBackend* toolStore_;
     IWineRegTool* tool_;
