@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
+#include "editor/TooLongFields.h"
 #include "storage/Paths.h"
 #include "storage/SavePlan.h"
 #include "storage/Utf.h"
@@ -54,7 +56,12 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     statusText->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(statusText, 1);
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
-        if (message.isEmpty()) statusBar()->setToolTip(QString());
+        if (message.isEmpty()) {
+            statusBar()->setToolTip(QString());
+            statusMessage_.clear();
+            statusMessagePath_.clear();
+            LayOutStatusLine();
+        }
     });
     statusGame = new QLabel(Q(kGameRunningStatus), this);
     statusGame->setObjectName(QStringLiteral("statusGame"));
@@ -66,7 +73,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     statusGame->setPalette(red);
     statusGame->hide();
     statusBar()->addPermanentWidget(statusGame);
-    statusHost = new QLabel(this);
+    statusHost = new ElidedLabel(this);
     statusHost->setObjectName(QStringLiteral("statusHost"));
     statusBar()->addPermanentWidget(statusHost);
     tGameWatch = new QTimer(this);
@@ -225,27 +232,70 @@ MsgAnswer wMenu::ShowMessage(std::u16string_view text, MsgIcon icon, MsgButtons 
     return platform.messageBox->Show(text, buttons, icon);
 }
 
-void wMenu::ShowStatus(std::u16string_view text) {
-    // A long message (a failed shot names its whole path) loses its middle, not its end.
-    const QString full = Q(text);
-    const int room = std::max(statusBar()->width() - statusHost->width() - 24, 120);
-    statusBar()->showMessage(statusBar()->fontMetrics().elidedText(full, Qt::ElideMiddle, room),
-                             options_.statusMessageMs);
-    statusBar()->setToolTip(full);
+void wMenu::ShowStatus(std::u16string_view text, std::u16string_view path) {
+    statusMessage_ = Q(text);
+    statusMessagePath_ = text.find(path) == std::u16string_view::npos ? QString() : Q(path);
+    statusBar()->setToolTip(statusMessage_);
+    statusShown_.start();
+    statusBar()->showMessage(LayOutStatusLine(), options_.statusMessageMs);
 }
 
 void wMenu::ShowFolderStatus() {
     statusText->setText(Q(CurrentFolder));
     statusText->setToolTip(Q(CurrentFolder));
+    LayOutStatusLine();
 }
 
 void wMenu::ShowHostStatus(std::u16string_view text) {
     statusHost->setText(Q(text));
+    statusHost->setToolTip(statusHost->text());
+    LayOutStatusLine();
+}
+
+QString wMenu::LayOutStatusLine() {
+    QStatusBar* bar = statusBar();
+    const QFontMetrics metrics = bar->fontMetrics();
+    // The bar's own margins and the gaps between its widgets.
+    constexpr int kSpacing = 36;
+    int room = bar->width() - kSpacing;
+    for (QWidget* label : {static_cast<QWidget*>(statusGame),
+                           bar->findChild<QWidget*>(QStringLiteral("stModified"))})
+        if (label && label->isVisibleTo(this)) room -= label->sizeHint().width() + 6;
+    const bool message = !statusMessage_.isEmpty();
+    QString shown = message ? statusMessage_ : statusText->text();
+    const int hostNatural = metrics.horizontalAdvance(statusHost->text()) + 8;
+    // A message keeps all its words; only a path within it may lose its middle. The
+    // host label gives up its room first, to the message or to the open folder.
+    int textWidth = metrics.horizontalAdvance(shown) + 8;
+    if (message && textWidth > room && !statusMessagePath_.isEmpty()) {
+        const int rest =
+            metrics.horizontalAdvance(QString(statusMessage_).remove(statusMessagePath_));
+        const QString path =
+            metrics.elidedText(statusMessagePath_, Qt::ElideMiddle, std::max(room - rest - 8, 40));
+        shown = QString(statusMessage_).replace(statusMessagePath_, path);
+        textWidth = metrics.horizontalAdvance(shown) + 8;
+    }
+    const int hostRoom =
+        statusHost->text().isEmpty() ? 0 : std::clamp(room - textWidth, 0, hostNatural);
+    statusHost->setFixedWidth(hostRoom);
+    // A message on show is fitted again to the new room, for the rest of its time.
+    if (message && !bar->currentMessage().isEmpty() && bar->currentMessage() != shown)
+        bar->showMessage(shown,
+                         std::max<int>(1, options_.statusMessageMs - int(statusShown_.elapsed())));
+    return shown;
+}
+
+void wMenu::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    LayOutStatusLine();
 }
 
 bool wMenu::tGameWatch_Timer() {
     bool running = platform.processes && platform.processes->IsGameRunning();
-    statusGame->setVisible(running);
+    if (statusGame->isVisibleTo(this) != running) {
+        statusGame->setVisible(running);
+        LayOutStatusLine();
+    }
     return running;
 }
 
@@ -406,7 +456,8 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
             MsgIcon::Warning, MsgButtons::YesNo);
         if (a != MsgAnswer::Yes) return SaveResult::Declined;
     }
-    if (EditorEnabled && !AcceptLostCharacters()) return SaveResult::Declined;
+    std::vector<TooLongField> notStored;
+    if (EditorEnabled && !AcceptFieldsNotStored(notStored)) return SaveResult::Declined;
     // One plan for everything: what cannot be saved stops the save before any file is
     // written, and the report says exactly what was saved.
     SavePlan plan;
@@ -433,7 +484,10 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
             history->MarkClean();
         }
         // Saved, but the folder could not be synced: the player should know.
-        if (report.folderSync) ShowStatus(report.Message());
+        if (report.folderSync)
+            ShowStatus(report.Message());
+        else
+            ShowStatus(SavedStatus(report, elsewhere ? folder : std::u16string_view(), notStored));
         return SaveResult::Saved;
     }
     // Part of the open folder now holds the edits: no step of the history matches its disk.
@@ -457,6 +511,34 @@ bool wMenu::AcceptLostCharacters() {
     if (lost.empty()) return true;
     return ShowMessage(LostCharactersQuestion(lost), MsgIcon::Warning, MsgButtons::YesNo) ==
            MsgAnswer::Yes;
+}
+
+// Text too long for its field is left out of a save only when the player says so; the
+// question also names the characters that would become "?".
+bool wMenu::AcceptFieldsNotStored(std::vector<TooLongField>& notStored) {
+    std::vector<std::u16string> titles;
+    for (QLineEdit* box : macroTab->efTitle) titles.push_back(U(box->text()));
+    notStored = TooLongBoxes(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex,
+                             macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
+    if (notStored.empty()) return AcceptLostCharacters();
+    const std::vector<LostCharacters> lost =
+        CharactersLostOnSave(lossyFields, ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
+                             MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
+                             macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
+    std::u16string question = TooLongFieldsText(notStored);
+    question +=
+        lost.empty() ? std::u16string(u"ほかの内容を保存しますか？") : LostCharactersQuestion(lost);
+    return ShowMessage(question, MsgIcon::Warning, MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes;
+}
+
+std::u16string wMenu::SavedStatus(const SaveReport& report, std::u16string_view elsewhere,
+                                  const std::vector<TooLongField>& notStored) const {
+    std::u16string text =
+        elsewhere.empty()
+            ? u"保存しました（" + Utf8ToUtf16(std::to_string(report.filesWritten)) + u" ファイル）"
+            : u"名前をつけて保存しました: " + std::u16string(elsewhere);
+    if (!notStored.empty()) text += u"　保存されなかった欄: " + NotStoredList(notStored);
+    return text;
 }
 
 void wMenu::FileSaveAs_Click() {

@@ -99,6 +99,34 @@ std::u16string ClaimFreeName(std::u16string_view base, std::u16string_view ext,
 
 }  // namespace
 
+std::u16string CaptureNameProblem(std::u16string_view name) {
+    if (name.empty()) return u"ファイル名を入力してください。";
+    for (char16_t c : name) {
+        if (c == u'/' || c == u'\\')
+            return u"ファイル名にフォルダの区切り（/ や \\）は使えません。";
+        if (c == u':') return u"ファイル名に「:」は使えません。";
+        if (c < 0x20 || std::u16string_view(u"<>\"|?*").find(c) != std::u16string_view::npos)
+            return u"ファイル名に「" + std::u16string(1, c < 0x20 ? u'?' : c) +
+                   u"」は使えません（< > \" | ? * と制御文字は使えません）。";
+    }
+    if (name.back() == u'.' || name.back() == u' ')
+        return u"ファイル名の最後に「.」や空白は使えません。";
+    // Windows keeps these names for devices, with any extension.
+    std::u16string stem(name.substr(0, name.find(u'.')));
+    while (!stem.empty() && stem.back() == u' ') stem.pop_back();
+    for (char16_t& c : stem)
+        if (c >= u'a' && c <= u'z') c = char16_t(c - 0x20);
+    static constexpr std::u16string_view kDevices[] = {u"CON", u"PRN", u"AUX", u"NUL"};
+    bool device = std::find(std::begin(kDevices), std::end(kDevices), stem) != std::end(kDevices);
+    if (stem.size() == 4 && (stem.starts_with(u"COM") || stem.starts_with(u"LPT")) &&
+        stem[3] >= u'1' && stem[3] <= u'9')
+        device = true;
+    if (device)
+        return u"「" + std::u16string(name) +
+               u"」は Windows が機器の名前に使うため、ファイル名にできません。";
+    return {};
+}
+
 std::u16string CaptureBasePath(const ToolPreferences& prefs, const LocalDateTime& now) {
     std::u16string path = prefs.CapturePath;
     path += PathSeparator();
@@ -132,6 +160,14 @@ ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& p
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
         result.error = u"画面を取り込めませんでした。";
         return result;
+    }
+
+    // A fixed name that is no plain file name would make folders or fail oddly.
+    if (prefs.LockCaptureName != 0) {
+        if (std::u16string problem = CaptureNameProblem(prefs.CaptureName); !problem.empty()) {
+            result.error = u"スクリーンショットを保存できませんでした: " + problem;
+            return result;
+        }
     }
 
     // A fresh profile has no pictures folder yet.

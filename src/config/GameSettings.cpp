@@ -114,11 +114,24 @@ GameSettings LoadGameSettings(IRegistryBackend& registry, DisplayModeList& modes
     return s;
 }
 
+namespace {
+// A whole number as the box shows it: an empty box or one with other characters would
+// otherwise be saved as 0 without a word.
+bool WholeNumberText(std::u16string_view text) {
+    if (text.starts_with(u'-')) text.remove_prefix(1);
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+bool StorableBackBufferText(std::u16string_view text) {
+    return WholeNumberText(text) && ParseBackBufferText(text).has_value();
+}
+}  // namespace
+
 std::u16string CheckGameSettingsForSave(const GameSettings& settings) {
     std::u16string_view box;
-    if (!ParseBackBufferText(settings.backBufferW))
+    if (!StorableBackBufferText(settings.backBufferW))
         box = u"内部解像度の「幅」";
-    else if (!ParseBackBufferText(settings.backBufferH))
+    else if (!StorableBackBufferText(settings.backBufferH))
         box = u"内部解像度の「高さ」";
     if (box.empty()) return {};
     return std::u16string(box) + u"には -32768 から 32767 までの数を入力してください。";

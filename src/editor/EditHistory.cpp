@@ -497,7 +497,8 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
 }
 
 void EditHistory::Refresh() {
-    w_.ContentModified = Modified();
+    // A box holding text its field could not take is unsaved however the history stands.
+    w_.ContentModified = Modified() || (w_.macroTab && w_.macroTab->HoldsTooLongText());
     if (modifiedMark_)
         modifiedMark_->setText(w_.ContentModified ? QStringLiteral("変更あり") : QString());
     if (QAction* undo = w_.EditUndo) {

@@ -132,6 +132,8 @@ class EditHistory : public QObject {
     void ForgetClean();
     // True when a step between the clean point and now changed saved content.
     bool Modified() const;
+    // A macro box changed: text too long for its field keeps the unsaved mark on.
+    void BoxChanged() { Refresh(); }
     // Ends the step that typing or a slider is adding to.
     void Seal() { ++generation_; }
     // Whether an edit with this key, made now, would join the latest step.

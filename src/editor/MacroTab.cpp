@@ -356,8 +356,9 @@ void MacroTab::efTitle_Change(int index) {
     QLineEdit* box = efTitle[std::size_t(index)];
     const QString before = std::exchange(boxText_[std::size_t(index)], box->text());
     ShowBoxMarks(box, std::nullopt, ReadFieldText(CurrentFile().Title(index)));
-    if (w_.Filling) return;
-    StoreTyped(index, before, CurrentFile().Title(index), {box, w_.history->CurrentSet()});
+    if (!w_.Filling)
+        StoreTyped(index, before, CurrentFile().Title(index), {box, w_.history->CurrentSet()});
+    TooLongTextChanged();
 }
 
 void MacroTab::efLine_Change(int index) {
@@ -366,6 +367,7 @@ void MacroTab::efLine_Change(int index) {
     const QString before = std::exchange(boxText_[std::size_t(number)], box->text());
     ShowBoxMarks(box, FieldTextLength(U(box->text())),
                  ReadFieldText(CurrentFile().Line(CurrentMacroIndex, index)));
+    TooLongTextChanged();
     if (w_.Filling) return;
     StoreTyped(number, before, CurrentFile().Line(CurrentMacroIndex, index),
                {box, w_.history->CurrentSet(), CurrentMacroIndex});
@@ -500,6 +502,23 @@ std::array<std::u16string, 6> MacroTab::LineTexts() const {
     std::array<std::u16string, 6> lines;
     for (int k = 0; k < 6; ++k) lines[std::size_t(k)] = U(efLine[std::size_t(k)]->text());
     return lines;
+}
+
+// The unsaved mark is recomputed when a box starts or stops holding text too long for
+// its field, and only then.
+void MacroTab::TooLongTextChanged() {
+    const bool now = HoldsTooLongText();
+    if (now == holdsTooLong_) return;
+    holdsTooLong_ = now;
+    w_.history->BoxChanged();
+}
+
+bool MacroTab::HoldsTooLongText() const {
+    for (const QLineEdit* box : efTitle)
+        if (Cp932Length(U(box->text())) > kTitleFieldSize - 1) return true;
+    for (const QLineEdit* box : efLine)
+        if (Cp932Length(U(box->text())) > kLineCapacity) return true;
+    return false;
 }
 
 void MacroTab::RepaintPreview() {

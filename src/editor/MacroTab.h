@@ -78,6 +78,8 @@ class MacroTab : public QWidget {
 
     // The texts of the six line boxes as they stand (the preview paints these).
     std::array<std::u16string, 6> LineTexts() const;
+    // True when a title or line box holds text too long for its field (not stored).
+    bool HoldsTooLongText() const;
     void RepaintPreview();
 
     int16_t CurrentBookIndex = 0;  // 0 to 39
@@ -100,6 +102,7 @@ class MacroTab : public QWidget {
 
   private:
     void SetTitleHighlight(int index, bool on);
+    void TooLongTextChanged();
     void ShowBoxMarks(QLineEdit* box, std::optional<std::size_t> lineBytes,
                       std::u16string_view fieldText);
     void StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes, std::u16string_view text);
@@ -112,6 +115,7 @@ class MacroTab : public QWidget {
     // The field being typed into, as it was before the typing began.
     MergeKey typingKey_;
     std::vector<uint8_t> typingBase_;
+    bool holdsTooLong_ = false;
 };
 
 }  // namespace qm

@@ -50,6 +50,12 @@ void SetDragHandle::mousePressEvent(QMouseEvent*) {
 }
 
 void SetDragHandle::pctSetDragger_MouseDown() {
+    // A set that cannot be backed up says why before anything is dragged.
+    if (const std::u16string reason = Refusal(); !reason.empty()) {
+        w_.ShowMessage(CannotBackUp(reason), MsgIcon::Warning);
+        return;
+    }
+    refusalShown_ = false;
     auto* drag = new QDrag(this);
     drag->setMimeData(pctSetDragger_OLEStartDrag());
     if (!pixmap().isNull()) drag->setPixmap(pixmap());
@@ -61,22 +67,40 @@ QMimeData* SetDragHandle::pctSetDragger_OLEStartDrag() {
     return new SetBackupMimeData(this);
 }
 
+// Why the set as stored cannot be written so that it reads back; empty when it can.
+std::u16string SetDragHandle::Refusal() const {
+    const MacroFile& set = w_.ShownBook()[std::size_t(setIndex_)];
+    if (const int field = FieldHoldingLineEnd(set); field >= 0)
+        return FieldNameForUser(field) +
+               u"に改行が含まれているため、復元できるように書き出せません。";
+    if (!BackupReadsBack(set)) return std::u16string(kBackupWouldNotReadBack);
+    return {};
+}
+
+std::u16string SetDragHandle::CannotBackUp(std::u16string_view reason) const {
+    return u"セット" + Utf8ToUtf16(std::to_string(setIndex_ + 1)) + u"のバックアップファイル「" +
+           BackupFileName(setIndex_) + u"」を作成できませんでした。\r\n" + std::u16string(reason);
+}
+
 std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
     // From the book, which holds what the boxes show. The file goes into this
     // process's private temporary folder, where no other account can have planted a
     // link under its name.
     const MacroFile& set = w_.ShownBook()[std::size_t(setIndex_)];
-    const std::u16string name = BackupFileName(setIndex_);
-    std::u16string error;
-    if (const int field = FieldHoldingLineEnd(set); field >= 0) {
-        error =
-            FieldNameForUser(field) + u"に改行が含まれているため、復元できるように書き出せません。";
-    } else if (!BackupReadsBack(set)) {
-        error = kBackupWouldNotReadBack;
-    } else if (auto path = WritePrivateTempFile(Utf16ToUtf8(name), BackupFileBytes(set), &error)) {
-        return path;
+    std::u16string error = Refusal();
+    if (error.empty()) {
+        if (auto path = WritePrivateTempFile(Utf16ToUtf8(BackupFileName(setIndex_)),
+                                             BackupFileBytes(set), &error))
+            return path;
     }
-    w_.ShowStatus(u"バックアップファイル「" + name + u"」を作成できませんでした。" + error);
+    // A target may ask several times in one drag: one message, after the drag.
+    if (!refusalShown_) {
+        refusalShown_ = true;
+        const std::u16string message = CannotBackUp(error);
+        QMetaObject::invokeMethod(
+            this, [this, message] { w_.ShowMessage(message, MsgIcon::Warning); },
+            Qt::QueuedConnection);
+    }
     return std::nullopt;
 }
 

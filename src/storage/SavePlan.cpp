@@ -225,6 +225,7 @@ void SavePlan::Finish(SaveReport& report) {
     for (const Part& part : parts_) {
         any = any || part.written;
         all = all && part.written;
+        if (part.isFile && part.written) ++report.filesWritten;
     }
     if (report.outcome == SaveReport::Outcome::Saved && !all)
         report.outcome = any ? SaveReport::Outcome::Partial : SaveReport::Outcome::NotWritten;
