@@ -13,6 +13,9 @@ int RunExport(const ParsedArgs& args);
 int RunImport(const ParsedArgs& args);
 int RunPreview(const ParsedArgs& args);
 int RunChat(const ParsedArgs& args);
+int RunFind(const ParsedArgs& args);
+int RunReplace(const ParsedArgs& args);
+int RunCopy(const ParsedArgs& args);
 
 // The whole program: argv without the program name.
 int Main(std::span<const std::string> args);
