@@ -261,12 +261,19 @@ void CharacterDocument::PlanSave(SavePlan& plan, bool changedOnly) {
     // Compared with what the folder held when read or last saved, so a file the game
     // rewrote meanwhile and the player did not touch stays as the game left it.
     std::vector<int> files = MacroFilesToWrite(books_, disk_);
-    if (changedOnly)
-        std::erase_if(files, [&](int n) {
+    if (changedOnly) {
+        // A missing file reads as zeros: it is made exactly when the set holds other bytes.
+        auto zero = [&](int n) {
             const auto& bytes = books_.File(n).bytes;
-            return disk_.state[std::size_t(n)] == MacroFileState::Missing &&
-                   std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
-        });
+            return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
+        };
+        std::erase_if(
+            files, [&](int n) { return disk_.state[std::size_t(n)] == MacroFileState::Missing; });
+        for (int n = 0; n < kMacroFileCount; ++n)
+            if (disk_.state[std::size_t(n)] == MacroFileState::Missing && !zero(n))
+                files.push_back(n);
+        std::sort(files.begin(), files.end());
+    }
     PlanMacroFiles(plan, folder_, books_, disk_, files);
     PlanCnf(plan, folder_, cnf_, &cnfDisk_);
 }

@@ -109,9 +109,9 @@ struct TextPattern::Compiled {
 };
 
 std::optional<TextPattern> TextPattern::Make(std::u16string_view pattern, bool regex,
-                                             std::u16string* error) {
+                                             Error* error) {
     if (pattern.empty()) {
-        if (error) *error = u"検索する文字列が空です";
+        if (error) *error = {Error::Kind::Empty, {}};
         return std::nullopt;
     }
     TextPattern p;
@@ -123,7 +123,7 @@ std::optional<TextPattern> TextPattern::Make(std::u16string_view pattern, bool r
             compiled->regex = std::wregex(Widen(pattern).text, std::regex::ECMAScript);
             p.compiled_ = std::move(compiled);
         } catch (const std::regex_error& e) {
-            if (error) *error = u"正規表現が正しくありません: " + Utf8ToUtf16(e.what());
+            if (error) *error = {Error::Kind::BadExpression, e.what()};
             return std::nullopt;
         }
         return p;

@@ -39,9 +39,14 @@ struct TextMatch {
 // itself.
 class TextPattern {
   public:
+    struct Error {
+        enum class Kind : uint8_t { Empty, BadExpression };
+        Kind kind = Kind::Empty;
+        std::string detail;  // BadExpression: the library's words
+    };
     // Nothing, with the reason in error, for an empty pattern or a bad expression.
     static std::optional<TextPattern> Make(std::u16string_view pattern, bool regex,
-                                           std::u16string* error = nullptr);
+                                           Error* error = nullptr);
 
     // The matches in text, leftmost first and not overlapping; empty matches and matches
     // that would start or end inside a token are passed over. With a replacement (for a
