@@ -59,9 +59,12 @@ std::string PlaceWords(const FieldRef& where) {
 }
 
 std::optional<TextPattern> PatternOperand(const ParsedArgs& args) {
-    std::u16string error;
+    TextPattern::Error error;
     auto pattern = TextPattern::Make(Utf8ToUtf16(args.operands[0]), args.Has("regex"), &error);
-    if (!pattern) ArgumentError("PATTERN: " + Utf8(error));
+    if (!pattern)
+        ArgumentError(error.kind == TextPattern::Error::Kind::Empty
+                          ? std::string("PATTERN is empty")
+                          : "PATTERN is no regular expression: " + error.detail);
     return pattern;
 }
 

@@ -77,7 +77,7 @@ uint64_t ByteHistory::Record(ByteStep step, int64_t now) {
     return steps_.back().id;
 }
 
-bool ByteHistory::Continues(const MergeKey& key, int64_t now) const {
+bool ByteHistory::Continues(const StepKey& key, int64_t now) const {
     if (index_ == 0 || index_ != steps_.size()) return false;
     const ByteStep& last = steps_.back();
     return last.key && *last.key == key && last.generation == generation_ && now >= last.tick &&

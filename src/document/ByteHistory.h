@@ -46,12 +46,12 @@ bool FoldChange(ByteChange& earlier, const ByteChange& next, std::span<const uin
 
 // Edits with equal keys join one step. `source` names the control or command (a window
 // passes its widget); the numbers say where.
-struct MergeKey {
+struct StepKey {
     const void* source = nullptr;
     int file = -1;
     int macro = -1;
     int entry = -1;
-    bool operator==(const MergeKey&) const = default;
+    bool operator==(const StepKey&) const = default;
 };
 
 struct ByteStep {
@@ -62,7 +62,7 @@ struct ByteStep {
     bool forced = false;
     // Whether it changes anything a save writes (a window's own-name step does not).
     bool content = true;
-    std::optional<MergeKey> key;
+    std::optional<StepKey> key;
     uint64_t generation = 0;
     int64_t tick = 0;  // of the latest edit in the step
 
@@ -83,7 +83,7 @@ class ByteHistory {
     // Returns the id of the step it is in, or 0 when nothing was recorded.
     uint64_t Record(ByteStep step, int64_t now);
     // Whether an edit with this key, made now, would join the latest step.
-    bool Continues(const MergeKey& key, int64_t now) const;
+    bool Continues(const StepKey& key, int64_t now) const;
     // Ends the step that typing is adding to.
     void Seal() { ++generation_; }
 

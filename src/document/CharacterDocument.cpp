@@ -111,7 +111,7 @@ CharacterDocument::Edit::~Edit() {
     }
 }
 
-CharacterDocument::Edit& CharacterDocument::Edit::Merging(MergeKey key) {
+CharacterDocument::Edit& CharacterDocument::Edit::Merging(StepKey key) {
     key_ = key;
     return *this;
 }
@@ -174,7 +174,7 @@ DocumentChange CharacterDocument::ChangeOf(const ByteStep& step,
 }
 
 bool CharacterDocument::SetField(FieldRef ref, std::u16string_view text,
-                                 std::optional<MergeKey> merge) {
+                                 std::optional<StepKey> merge) {
     const int file = ref.File();
     Edit edit(*this, u"", {RecordId::Macro(file)});
     if (merge) edit.Merging(*merge);
@@ -215,7 +215,7 @@ void CharacterDocument::SetBook(int book, const MacroBook& macros, std::u16strin
     }
 }
 
-void CharacterDocument::SetColor(int entry, TextColor color, std::optional<MergeKey> merge) {
+void CharacterDocument::SetColor(int entry, TextColor color, std::optional<StepKey> merge) {
     Edit edit(*this, u"", {RecordId::Cnf()});
     if (merge) edit.Merging(*merge);
     edit.Cnf().SetColor(entry, color);

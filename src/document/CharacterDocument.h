@@ -115,7 +115,7 @@ class CharacterDocument {
         ~Edit();
         Edit(const Edit&) = delete;
         Edit& operator=(const Edit&) = delete;
-        Edit& Merging(MergeKey key);
+        Edit& Merging(StepKey key);
         Edit& Always();  // a step even when no byte changes (marks the sets changed)
         // The records of the scope, to change.
         MacroFile& File(int number);
@@ -133,7 +133,7 @@ class CharacterDocument {
         std::u16string name_;
         std::vector<RecordId> scope_;
         std::vector<std::vector<uint8_t>> before_;
-        std::optional<MergeKey> key_;
+        std::optional<StepKey> key_;
         bool always_ = false;
         uint64_t step_ = 0;
     };
@@ -141,7 +141,7 @@ class CharacterDocument {
     // Stores text into one field as StoreFieldText does (only when it differs from what
     // the field reads as, so an untouched field keeps its bytes). False when it does not
     // fit: nothing changes then.
-    bool SetField(FieldRef ref, std::u16string_view text, std::optional<MergeKey> merge = {});
+    bool SetField(FieldRef ref, std::u16string_view text, std::optional<StepKey> merge = {});
     // Bytes already in the field's encoding, ended by a 0 in the field.
     bool SetFieldBytes(FieldRef ref, std::span<const uint8_t> bytes);
     // The 7600 bytes of the set's macros become `macros`'s, byte for byte; the file's
@@ -149,7 +149,7 @@ class CharacterDocument {
     void SetMacros(int book, int set, const MacroFile& macros, std::u16string name);
     // All ten sets of a book at once.
     void SetBook(int book, const MacroBook& macros, std::u16string name);
-    void SetColor(int entry, TextColor color, std::optional<MergeKey> merge = {});
+    void SetColor(int entry, TextColor color, std::optional<StepKey> merge = {});
 
     // Copies set `fromSet` of book `fromBook` of `source` (this document too) over a set
     // of this one, byte for byte: the tokens and the bytes after each field's 0 included.

@@ -104,7 +104,7 @@ TEST_F(Folder, EditsUndoAndListenersToldOncePerChange) {
     EXPECT_EQ(told.size(), 1u);
 
     // Typing with one key joins one step until a pause.
-    const MergeKey key{nullptr, 0, 1, -1};
+    const StepKey key{nullptr, 0, 1, -1};
     doc->SetField({0, 0, 1, 1}, u"a", key);
     now_ += 100;
     doc->SetField({0, 0, 1, 1}, u"ab", key);

@@ -36,9 +36,9 @@ TEST(TextPattern, MatchesNeverStartOrEndInsideAToken) {
         {u"\\bt\\b", true, u"<t> at", {{1, 1}}},
     };
     for (const Case& c : cases) {
-        std::u16string error;
+        TextPattern::Error error;
         auto pattern = TextPattern::Make(c.pattern, c.regex, &error);
-        ASSERT_TRUE(pattern) << Utf16ToUtf8(error);
+        ASSERT_TRUE(pattern) << error.detail;
         EXPECT_EQ(Spans(pattern->FindIn(c.text)), c.found)
             << Utf16ToUtf8(c.pattern) << " in " << Utf16ToUtf8(c.text);
     }
