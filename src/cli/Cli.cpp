@@ -27,6 +27,8 @@ constexpr OptionDef kNoOptions[] = {{"", false}};
 constexpr OptionDef kSetOptions[] = {{"utf8", false}, {"book", true}};
 constexpr OptionDef kPreviewOptions[] = {
     {"name", true}, {"seed", true}, {"clock", true}, {"book", true}};
+constexpr OptionDef kFindOptions[] = {{"regex", false}};
+constexpr OptionDef kReplaceOptions[] = {{"regex", false}, {"dry-run", false}};
 constexpr OptionDef kChatOptions[] = {{"name", true}, {"target", true}, {"pos", true},
                                       {"tp", true},   {"seed", true},   {"clock", true}};
 
@@ -35,8 +37,8 @@ constexpr std::string_view kSampleOptionsHelp =
     "  --seed N      seed of the random draws; the same seed gives the same lines\n"
     "  --clock TIME  the time /clock shows, as 2024-05-01T13:45:00 (default: now)\n";
 
-const std::array<Command, 9>& Commands() {
-    static const std::array<Command, 9> commands{{
+const std::array<Command, 12>& Commands() {
+    static const std::array<Command, 12> commands{{
         {"md5", "md5 FILE",
          "Prints the MD5 digest of a macro file's body: the 7600 bytes after its 24-byte\n"
          "header, as 32 upper-case hexadecimal digits. A file shorter than 7624 bytes is\n"
@@ -107,6 +109,35 @@ const std::array<Command, 9>& Commands() {
          "form, or a title file not known to follow the layout: exit status 2, nothing\n"
          "written.\n",
          std::span(kNoOptions, 0), 3, 3, RunTitle},
+        {"find", "find [--regex] PATTERN FOLDER...",
+         "Finds PATTERN in the titles and lines of every book of each character folder.\n"
+         "One line per field that holds it: FOLDER, BOOK, SET, MACRO, FIELD ('title' or\n"
+         "the line 1-6) and the field's text, separated by tabs. Auto-translate phrases\n"
+         "and bytes that are no text show as escape forms between ⟦ and ⟧; a match never\n"
+         "begins or ends inside one. Exit status 0 when something matched, 1 when\n"
+         "nothing did, 2 on an error.\n"
+         "  --regex   PATTERN is a regular expression (ECMAScript syntax)\n",
+         std::span(kFindOptions), 2, kMany, RunFind},
+        {"replace", "replace [--regex] [--dry-run] PATTERN REPLACEMENT FOLDER...",
+         "Replaces PATTERN by REPLACEMENT in the titles and lines of every book of each\n"
+         "character folder. Every change is worked out first and printed as FOLDER,\n"
+         "BOOK, SET, MACRO, FIELD, the text before and the text after, separated by tabs.\n"
+         "When any result would not fit its field (8 bytes for a title, 60 for a line),\n"
+         "would hold characters the game cannot store or would change a phrase, nothing\n"
+         "of that folder is written and each such change is listed (exit status 2).\n"
+         "Otherwise the folder's changed files are written with fresh digests, in one\n"
+         "step. Exit status 0 when something was replaced, 1 when nothing matched.\n"
+         "  --regex    PATTERN is a regular expression (ECMAScript syntax); REPLACEMENT\n"
+         "             may use $1..$9, $& and $$\n"
+         "  --dry-run  print the changes, write nothing\n",
+         std::span(kReplaceOptions), 3, kMany, RunReplace},
+        {"copy", "copy FROM TO",
+         "Copies one set (FROM and TO as FOLDER:BOOK:SET) or a whole book of ten sets\n"
+         "(FOLDER:BOOK) from one character folder to another, or within one. The target\n"
+         "set's macros become the source's byte for byte, phrases and all; the target\n"
+         "file's reserved bytes and any bytes past its 7624 are kept, and its digest is\n"
+         "made anew. BOOK is 1-40, SET 1-10.\n",
+         std::span(kNoOptions, 0), 2, 2, RunCopy},
     }};
     return commands;
 }

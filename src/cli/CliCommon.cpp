@@ -123,36 +123,46 @@ std::optional<std::filesystem::path> FolderOperand(const std::string& arg) {
     return path;
 }
 
+namespace {
+
+// The reason for a message on the terminal.
+std::string ProblemText(const MacroFileProblem& problem) {
+    using Kind = MacroFileProblem::Kind;
+    switch (problem.kind) {
+        case Kind::NotRegular:
+            return "not a regular file";
+        case Kind::Folder:
+            return "a folder, not a file";
+        case Kind::DanglingLink:
+            return problem.cause ? problem.cause.message() : "a link to nothing";
+        case Kind::TooLarge:
+            return "not a macro file (" + std::to_string(problem.size) + " bytes)";
+        case Kind::ReadFailed:
+            break;
+    }
+    return problem.cause.message();
+}
+
+}  // namespace
+
 MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index) {
+    // The folder reader the window and the document use, for one file.
+    MacroFileRead read = ReadMacroFolderFile(folder, index);
     MacroOnDisk disk;
     disk.path = folder / Utf16ToUtf8(MacroFileName(index));
-    auto unreadable = [&](std::string problem) {
-        disk.state = MacroOnDisk::State::Unreadable;
-        disk.problem = std::move(problem);
-        return disk;
-    };
-    // Only a regular file of a sane size is read: a pipe would block, a link to a device
-    // could give an endless tail.
-    std::error_code ec;
-    const auto status = std::filesystem::status(disk.path, ec);
-    if (ec || !std::filesystem::exists(status)) {
-        // A dangling link or a loop is no missing file either.
-        std::error_code ignored;
-        if (std::filesystem::exists(std::filesystem::symlink_status(disk.path, ignored)))
-            return unreadable(ec ? ec.message() : "a link to nothing");
-        return disk;
+    disk.size = read.size;
+    disk.file = read.file;
+    switch (read.state) {
+        case MacroFileState::Missing:
+            break;
+        case MacroFileState::Present:
+            disk.state = MacroOnDisk::State::Present;
+            break;
+        case MacroFileState::Unreadable:
+            disk.state = MacroOnDisk::State::Unreadable;
+            disk.problem = ProblemText(read.problem);
+            break;
     }
-    if (std::filesystem::is_directory(status)) return unreadable("a folder, not a file");
-    if (!std::filesystem::is_regular_file(status)) return unreadable("not a regular file");
-    const auto size = std::filesystem::file_size(disk.path, ec);
-    if (!ec && size > kMaxMacroFileSize)
-        return unreadable("not a macro file (" + std::to_string(size) + " bytes)");
-    std::error_code cause;
-    auto head = ReadFileHead(disk.path, kMacroFileSize, &cause);
-    if (!head) return unreadable(cause.message());
-    disk.state = MacroOnDisk::State::Present;
-    disk.size = head->size();
-    std::copy(head->begin(), head->end(), disk.file.bytes.begin());
     return disk;
 }
 

@@ -59,7 +59,7 @@ std::string Shown(const std::filesystem::path& path);
 // The folder operand, or nothing after an error message when it is not an existing folder.
 std::optional<std::filesystem::path> FolderOperand(const std::string& arg);
 
-// One macro file of a folder as it is on disk.
+// One macro file of a folder as it is on disk (ReadMacroFolderFile, for messages).
 struct MacroOnDisk {
     enum class State { Missing, Present, Unreadable };
     State state = State::Missing;

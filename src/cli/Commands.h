@@ -17,6 +17,9 @@ int RunExport(const ParsedArgs& args);
 int RunImport(const ParsedArgs& args);
 int RunPreview(const ParsedArgs& args);
 int RunChat(const ParsedArgs& args);
+int RunFind(const ParsedArgs& args);
+int RunReplace(const ParsedArgs& args);
+int RunCopy(const ParsedArgs& args);
 int RunBooks(const ParsedArgs& args);
 int RunTitle(const ParsedArgs& args);
 

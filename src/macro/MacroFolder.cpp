@@ -46,24 +46,70 @@ int NumberOfMacroFile(std::string_view name) {
     return n < kMacroFileCount ? n : -1;
 }
 
-// Only a regular file is opened: a pipe by that name would block the read.
-void ReadMacroFileInto(MacroFolderContent& content, int n, const std::filesystem::path& path,
-                       bool regular) {
-    auto& state = content.state[std::size_t(n)];
-    state = MacroFileState::Unreadable;
-    if (!regular) return;
-    auto head = ReadFileHead(path, kMacroFileSize);
-    if (!head) return;
-    state = MacroFileState::Present;
-    content.size[std::size_t(n)] = uint16_t(head->size());
-    std::copy(head->begin(), head->end(), content.books.File(n).bytes.begin());
+void Note(MacroFolderContent& content, int n, MacroFileRead&& read) {
+    content.state[std::size_t(n)] = read.state;
+    content.size[std::size_t(n)] = read.size;
+    if (read.state == MacroFileState::Unreadable) content.problems.emplace_back(n, read.problem);
+    if (read.state == MacroFileState::Present) content.books.File(n) = read.file;
+}
+
+// The file at path, whose type is known: only a regular file is opened.
+MacroFileRead ReadMacroFileAt(const std::filesystem::path& path, std::filesystem::file_type type) {
+    using Kind = MacroFileProblem::Kind;
+    MacroFileRead read;
+    auto unreadable = [&](Kind kind, std::error_code cause = {}) {
+        read.state = MacroFileState::Unreadable;
+        read.problem.kind = kind;
+        read.problem.cause = cause;
+        return read;
+    };
+    if (type == std::filesystem::file_type::directory) return unreadable(Kind::Folder);
+    if (type != std::filesystem::file_type::regular) return unreadable(Kind::NotRegular);
+    std::error_code ec;
+    if (const auto size = std::filesystem::file_size(path, ec); !ec && size > kMaxMacroFileSize) {
+        read.problem.size = size;
+        return unreadable(Kind::TooLarge);
+    }
+    std::error_code cause;
+    auto head = ReadFileHead(path, kMacroFileSize, &cause);
+    if (!head) return unreadable(Kind::ReadFailed, cause);
+    read.state = MacroFileState::Present;
+    read.size = uint16_t(head->size());
+    std::copy(head->begin(), head->end(), read.file.bytes.begin());
+    return read;
 }
 
 }  // namespace
 
+const MacroFileProblem* MacroFolderContent::ProblemOf(int number) const {
+    for (const auto& [n, problem] : problems)
+        if (n == number) return &problem;
+    return nullptr;
+}
+
+MacroFileRead ReadMacroFolderFile(const std::filesystem::path& folder, int number) {
+    const std::filesystem::path path = folder / PathFromText(MacroFileName(number));
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status)) {
+        // A dangling link or a loop is no missing file either.
+        std::error_code ignored;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) return {};
+        MacroFileRead read;
+        read.state = MacroFileState::Unreadable;
+        read.problem.kind = MacroFileProblem::Kind::DanglingLink;
+        read.problem.cause = ec;
+        return read;
+    }
+    return ReadMacroFileAt(path, status.type());
+}
+
 MacroFolderContent ReadMacroFolder(std::u16string_view folder) {
+    return ReadMacroFolderAt(PathFromText(folder));
+}
+
+MacroFolderContent ReadMacroFolderAt(const std::filesystem::path& base) {
     MacroFolderContent content;
-    const std::filesystem::path base = PathFromText(folder);
     // One listing finds the files: most of the 400 names are missing in most folders. The
     // listing tells each entry's type; only a link costs a look at its target.
     std::error_code ec;
@@ -72,21 +118,26 @@ MacroFolderContent ReadMacroFolder(std::u16string_view folder) {
         const int n = NumberOfMacroFile(it->path().filename().string());
         if (n < 0) continue;
         std::error_code typeError;
-        const bool regular = it->is_regular_file(typeError);
-        ReadMacroFileInto(content, n, it->path(), regular && !typeError);
+        if (it->is_symlink(typeError)) {
+            Note(content, n, ReadMacroFolderFile(base, n));
+            continue;
+        }
+        // The listing's own type: no look at the file for most entries.
+        const auto type = it->is_directory(typeError)      ? std::filesystem::file_type::directory
+                          : it->is_regular_file(typeError) ? std::filesystem::file_type::regular
+                                                           : std::filesystem::file_type::unknown;
+        Note(content, n,
+             ReadMacroFileAt(it->path(), typeError ? std::filesystem::file_type::unknown : type));
     }
-    if (!ec) return content;
+    if (!ec) {
+        std::sort(content.problems.begin(), content.problems.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        return content;
+    }
 
     // A folder that cannot be listed may still let its files be opened by name.
     content = MacroFolderContent{};
-    const std::u16string text(folder);
-    for (int n = 0; n < kMacroFileCount; ++n) {
-        const std::filesystem::path path = PathFromText(text + MacroFileName(n));
-        const auto status = std::filesystem::status(path, ec);
-        if (status.type() == std::filesystem::file_type::not_found) continue;
-        ReadMacroFileInto(content, n, path,
-                          !ec && status.type() == std::filesystem::file_type::regular);
-    }
+    for (int n = 0; n < kMacroFileCount; ++n) Note(content, n, ReadMacroFolderFile(base, n));
     return content;
 }
 
@@ -137,7 +188,12 @@ void NoteMacroFileWritten(MacroFolderContent& disk, int number, const MacroFile&
 
 void PlanMacroFolder(SavePlan& plan, std::u16string_view folder, const MacroBooks& edited,
                      MacroFolderContent& disk, const MacroFolderContent* source) {
-    for (int n : MacroFilesToWrite(edited, disk, source)) {
+    PlanMacroFiles(plan, folder, edited, disk, MacroFilesToWrite(edited, disk, source));
+}
+
+void PlanMacroFiles(SavePlan& plan, std::u16string_view folder, const MacroBooks& edited,
+                    MacroFolderContent& disk, const std::vector<int>& numbers) {
+    for (int n : numbers) {
         const MacroFile record = RecordToWrite(edited.File(n));
         const std::u16string name = MacroFileName(n);
         plan.AddRecord(PathFromText(std::u16string(folder) + name), record.bytes, name,

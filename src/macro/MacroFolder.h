@@ -5,9 +5,11 @@
 
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -74,19 +76,50 @@ enum class MacroFileState : uint8_t {
     Unreadable,  // there, but not a regular file that could be read
 };
 
+// Why a macro file that is there could not be read.
+struct MacroFileProblem {
+    enum class Kind : uint8_t {
+        NotRegular,    // a pipe, a device, a socket
+        Folder,        // a folder, or a link to one
+        DanglingLink,  // a link to nothing, or a loop of links
+        TooLarge,      // longer than kMaxMacroFileSize: no macro file
+        ReadFailed,    // opening or reading failed (cause says why)
+    };
+    Kind kind = Kind::ReadFailed;
+    std::error_code cause;
+    uintmax_t size = 0;  // TooLarge: the file's length
+};
+
+// One macro file as it is on disk.
+struct MacroFileRead {
+    MacroFileState state = MacroFileState::Missing;
+    uint16_t size = 0;         // bytes read, at most 7624
+    MacroFile file;            // zero-filled past size
+    MacroFileProblem problem;  // Unreadable: why
+};
+
+// Reads file `number` of the folder by name. Only a regular file of a sane size is read:
+// a pipe would block, a link to a device could give an endless tail.
+MacroFileRead ReadMacroFolderFile(const std::filesystem::path& folder, int number);
+
 // What a folder's macro files hold: the records (zero-filled where a file is missing,
 // unreadable or shorter than a record) and each file's state and length read.
 struct MacroFolderContent {
     MacroBooks books;
     std::array<MacroFileState, kMacroFileCount> state{};
     std::array<uint16_t, kMacroFileCount> size{};  // bytes read, at most 7624
+    // Why each unreadable file could not be read, by file number.
+    std::vector<std::pair<int, MacroFileProblem>> problems;
 
     // The number of the first file that is there but could not be read, or -1.
     int FirstUnreadable() const;
+    // Why file `number` could not be read; nothing for a file that could.
+    const MacroFileProblem* ProblemOf(int number) const;
 };
 
 // Reads every macro file of the folder (its text ends in a separator).
 MacroFolderContent ReadMacroFolder(std::u16string_view folder);
+MacroFolderContent ReadMacroFolderAt(const std::filesystem::path& folder);
 
 // True when any title or line of the set holds text.
 bool SetHasContent(const MacroFile& set);
@@ -110,5 +143,8 @@ void NoteMacroFileWritten(MacroFolderContent& disk, int number, const MacroFile&
 // notes it in `disk` once it is written. `disk` must outlive the plan's run.
 void PlanMacroFolder(SavePlan& plan, std::u16string_view folder, const MacroBooks& edited,
                      MacroFolderContent& disk, const MacroFolderContent* source = nullptr);
+// The same for the files named, ascending.
+void PlanMacroFiles(SavePlan& plan, std::u16string_view folder, const MacroBooks& edited,
+                    MacroFolderContent& disk, const std::vector<int>& numbers);
 
 }  // namespace qm

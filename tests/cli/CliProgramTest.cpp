@@ -231,7 +231,9 @@ TEST_F(DemoGame, BooksAndTitleUseTheTitleFiles) {
     ASSERT_EQ(after.size(), 344u);
     for (std::size_t i = 0; i < after.size(); ++i) {
         const bool field = i >= 24 + 2 * 16 && i < 24 + 2 * 16 + 9;  // 8 bytes and the 0
-        if (!field && (i < 8 || i >= 24)) EXPECT_EQ(after[i], before[i]) << "byte " << i;
+        if (!field && (i < 8 || i >= 24)) {
+            EXPECT_EQ(after[i], before[i]) << "byte " << i;
+        }
     }
     EXPECT_EQ(Lines(Cli({"books", Folder()}).out)[22], "23\t黒魔道士\t0");
 
