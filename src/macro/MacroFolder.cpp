@@ -5,15 +5,34 @@
 #include <string_view>
 #include <system_error>
 
+#include "macro/Md5.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
 #include "storage/SavePlan.h"
 
 namespace qm {
 
+void MacroFolderContent::ForgetFiles() {
+    state.fill(MacroFileState::Missing);
+    size.fill(0);
+    digest_.fill(Digest::Unknown);
+}
+
 int MacroFolderContent::FirstUnreadable() const {
     auto it = std::find(state.begin(), state.end(), MacroFileState::Unreadable);
     return it == state.end() ? -1 : int(it - state.begin());
+}
+
+bool MacroFolderContent::StoredDigestMatches(int number) const {
+    Digest& known = digest_[std::size_t(number)];
+    if (known == Digest::Unknown) {
+        const MacroFile& file = books.File(number);
+        const Md5Bytes computed = Md5Digest(file.Block());
+        known = std::equal(computed.begin(), computed.end(), file.StoredDigest().begin())
+                    ? Digest::Matches
+                    : Digest::Differs;
+    }
+    return known == Digest::Matches;
 }
 
 namespace {
@@ -46,39 +65,61 @@ int NumberOfMacroFile(std::string_view name) {
     return n < kMacroFileCount ? n : -1;
 }
 
-// Only a regular file is opened: a pipe by that name would block the read.
+// Only a regular file is opened: a pipe by that name would block the read. The record
+// is read into its place, which is all zero.
 void ReadMacroFileInto(MacroFolderContent& content, int n, const std::filesystem::path& path,
                        bool regular) {
     auto& state = content.state[std::size_t(n)];
     state = MacroFileState::Unreadable;
     if (!regular) return;
-    auto head = ReadFileHead(path, kMacroFileSize);
-    if (!head) return;
+    std::size_t got = 0;
+    if (CurrentFileSystem().ReadInto(path, content.books.File(n).bytes, got)) {
+        content.books.File(n) = MacroFile{};
+        return;
+    }
     state = MacroFileState::Present;
-    content.size[std::size_t(n)] = uint16_t(head->size());
-    std::copy(head->begin(), head->end(), content.books.File(n).bytes.begin());
+    content.size[std::size_t(n)] = uint16_t(got);
 }
 
 }  // namespace
 
 MacroFolderContent ReadMacroFolder(std::u16string_view folder) {
     MacroFolderContent content;
+    ReadMacroFolderInto(folder, content);
+    return content;
+}
+
+void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content) {
+    // Only the records that held bytes are cleared, not all 3 MB.
+    for (int n = 0; n < kMacroFileCount; ++n)
+        if (content.state[std::size_t(n)] == MacroFileState::Present)
+            content.books.File(n) = MacroFile{};
+    content.ForgetFiles();
     const std::filesystem::path base = PathFromText(folder);
     // One listing finds the files: most of the 400 names are missing in most folders. The
-    // listing tells each entry's type; only a link costs a look at its target.
+    // listing tells each entry's type; only a link costs a look at its target. The same
+    // listing finds what killed saves left.
     std::error_code ec;
+    std::vector<std::filesystem::path> stale;
     std::filesystem::directory_iterator it(base, ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         const int n = NumberOfMacroFile(it->path().filename().string());
-        if (n < 0) continue;
+        if (n < 0) {
+            if (IsStaleTempFile(*it)) stale.push_back(it->path());
+            continue;
+        }
         std::error_code typeError;
         const bool regular = it->is_regular_file(typeError);
         ReadMacroFileInto(content, n, it->path(), regular && !typeError);
     }
-    if (!ec) return content;
+    for (const std::filesystem::path& path : stale) CurrentFileSystem().Remove(path);
+    if (!ec) return;
 
     // A folder that cannot be listed may still let its files be opened by name.
-    content = MacroFolderContent{};
+    for (int n = 0; n < kMacroFileCount; ++n)
+        if (content.state[std::size_t(n)] == MacroFileState::Present)
+            content.books.File(n) = MacroFile{};
+    content.ForgetFiles();
     const std::u16string text(folder);
     for (int n = 0; n < kMacroFileCount; ++n) {
         const std::filesystem::path path = PathFromText(text + MacroFileName(n));
@@ -87,7 +128,17 @@ MacroFolderContent ReadMacroFolder(std::u16string_view folder) {
         ReadMacroFileInto(content, n, path,
                           !ec && status.type() == std::filesystem::file_type::regular);
     }
-    return content;
+}
+
+void AdoptFolderBooks(MacroBooks& edited, const MacroFolderContent& disk) {
+    static const MacroFile kEmpty{};
+    for (int n = 0; n < kMacroFileCount; ++n) {
+        MacroFile& set = edited.File(n);
+        if (disk.state[std::size_t(n)] == MacroFileState::Present)
+            set = disk.books.File(n);
+        else if (set.bytes != kEmpty.bytes)
+            set = kEmpty;
+    }
 }
 
 bool SetHasContent(const MacroFile& set) {
@@ -119,10 +170,17 @@ std::vector<int> MacroFilesToWrite(const MacroBooks& edited, const MacroFolderCo
             case MacroFileState::Unreadable:
                 write = true;  // cannot be compared; the write says whether it can be replaced
                 break;
-            case MacroFileState::Present:
+            case MacroFileState::Present: {
+                // The record written would be the set with a fresh digest: it differs from
+                // the file when the set's bytes do, or else when the file's digest is wrong.
+                const MacroFile& old = disk.books.File(n);
                 write = disk.size[std::size_t(n)] < kMacroFileSize ||
-                        RecordToWrite(set).bytes != disk.books.File(n).bytes;
+                        !std::equal(set.bytes.begin(), set.bytes.begin() + kDigestOffset,
+                                    old.bytes.begin()) ||
+                        !std::equal(set.Block().begin(), set.Block().end(), old.Block().begin()) ||
+                        !disk.StoredDigestMatches(n);
                 break;
+            }
         }
         if (write) numbers.push_back(n);
     }
@@ -133,6 +191,7 @@ void NoteMacroFileWritten(MacroFolderContent& disk, int number, const MacroFile&
     disk.books.File(number) = written;
     disk.state[std::size_t(number)] = MacroFileState::Present;
     disk.size[std::size_t(number)] = uint16_t(kMacroFileSize);
+    disk.digest_[std::size_t(number)] = MacroFolderContent::Digest::Matches;
 }
 
 void PlanMacroFolder(SavePlan& plan, std::u16string_view folder, const MacroBooks& edited,

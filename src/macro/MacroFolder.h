@@ -83,10 +83,29 @@ struct MacroFolderContent {
 
     // The number of the first file that is there but could not be read, or -1.
     int FirstUnreadable() const;
+
+    // Whether a present file's stored digest is that of its block. Worked out when first
+    // asked and kept until the file is written: a save then digests only the sets whose
+    // bytes changed, not all 400.
+    bool StoredDigestMatches(int number) const;
+    // Every file missing; the records are left as they are.
+    void ForgetFiles();
+
+  private:
+    friend void NoteMacroFileWritten(MacroFolderContent&, int, const MacroFile&);
+    enum class Digest : uint8_t { Unknown, Matches, Differs };
+    mutable std::array<Digest, kMacroFileCount> digest_{};
 };
 
 // Reads every macro file of the folder (its text ends in a separator).
 MacroFolderContent ReadMacroFolder(std::u16string_view folder);
+// The same into a content that held another folder, reusing its memory: each file is
+// read into its place, and only the records that held bytes are cleared.
+void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content);
+
+// The books as the folder holds them, for editing: the records of the files that are
+// there copied, the others made empty.
+void AdoptFolderBooks(MacroBooks& edited, const MacroFolderContent& disk);
 
 // True when any title or line of the set holds text.
 bool SetHasContent(const MacroFile& set);
