@@ -4,8 +4,8 @@
 #include "macro/Cp932.h"
 #include "macro/MacroFile.h"
 #include "macro/MacroFolder.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 namespace qm::demo {
 

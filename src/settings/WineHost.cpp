@@ -3,10 +3,10 @@
 #include <cstdlib>
 
 #include "macro/Cp932.h"
-#include "storage/Paths.h"
 #include "platform/linux/WinePrefix.h"
 #include "settings/Registry.h"
 #include "settings/ToolPreferences.h"
+#include "storage/Paths.h"
 
 namespace qm {
 

@@ -16,8 +16,8 @@
 #endif
 
 #include "macro/Cp932.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 namespace qm {
 namespace {

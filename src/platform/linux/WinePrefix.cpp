@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <system_error>
 
-#include "storage/SafeFile.h"
-#include "storage/Paths.h"
 #include "platform/Registry.h"
+#include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
