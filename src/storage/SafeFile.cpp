@@ -125,7 +125,7 @@ void SetSafeFileFaultHook(std::function<bool(const fs::path&)> hook) {
 // be a save under way.
 bool IsStaleTempFile(const fs::directory_entry& entry) {
     const long pid = TempFileOwner(entry.path().filename().native());
-    if (pid <= 0 || pid == OwnProcessId()) return false;
+    if (pid <= 0) return false;
     std::error_code typeError;
     if (entry.is_symlink(typeError) || !entry.is_regular_file(typeError)) return false;
     return ProcessIsGone(pid);
