@@ -349,7 +349,6 @@ TEST_F(Hostile, KilledImportsLeaveTheOldOrTheNewFile) {
     EXPECT_EQ(Leftovers(folder_), 0u) << leftBehind << " were left by the killed runs";
 }
 
-
 // A shell command line's standard output and status (stderr joins stdout).
 std::pair<int, std::string> Shell(const TempDir& io, const std::string& command) {
     const fs::path out = io.Path("shell-out");
@@ -406,7 +405,8 @@ TEST_F(Hostile, LimitsOfTheSystemAreReachedOrNamed) {
     EXPECT_EQ(fs::file_size(deep / "mcr.dat"), kMacroFileSize);
     EXPECT_EQ(Leftovers(deep), 0u);
     // Past the limit: the folder's path, or its files' paths.
-    Expect({"check", deep.string() + "/" + std::string(300, 'x')}, 2, "longer path than the system");
+    Expect({"check", deep.string() + "/" + std::string(300, 'x')}, 2,
+           "longer path than the system");
     fs::path deeper = deep;
     deeper += "/ffffffffff";
     fs::create_directories(deeper);
@@ -424,8 +424,7 @@ TEST_F(Hostile, LimitsOfTheSystemAreReachedOrNamed) {
     std::vector<uint8_t> wrong(kMacroFileSize, 1);
     std::ofstream(File("mcr7.dat"), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(wrong.data()), std::streamsize(wrong.size()));
-    const auto [limited, limitText] =
-        Shell(dir_, "ulimit -f 4; " + cli + " fix " + Quoted(F()));
+    const auto [limited, limitText] = Shell(dir_, "ulimit -f 4; " + cli + " fix " + Quoted(F()));
     EXPECT_EQ(limited, 2) << limitText;
     EXPECT_NE(limitText.find("file size limit"), std::string::npos) << limitText;
     EXPECT_EQ(fs::file_size(File("mcr7.dat")), kMacroFileSize);

@@ -397,6 +397,27 @@ TEST(SafeFile, StaleTemporaryFilesOfTheFolderGoAtTheNextWriteOrScan) {
     }
 }
 
+// Each cause a player can act on is worded apart from the others: a read-only drive is
+// not a missing permission, a file-size limit not a file too long to be the game's.
+TEST(SafeFile, CausesOfFailuresAreToldApart) {
+    const std::error_code causes[] = {
+        std::make_error_code(std::errc::permission_denied),
+        std::make_error_code(std::errc::read_only_file_system),
+        std::make_error_code(std::errc::file_too_large),
+        std::make_error_code(std::errc::filename_too_long),
+        std::make_error_code(std::errc::no_space_on_device),
+        std::make_error_code(std::errc::no_such_file_or_directory),
+        TooLongFileError(),
+        NotRegularFileError(),
+    };
+    std::set<std::u16string> texts;
+    for (const std::error_code& cause : causes) {
+        const std::u16string text = FileErrorText(cause);
+        EXPECT_FALSE(text.empty()) << cause.message();
+        EXPECT_TRUE(texts.insert(text).second) << cause.message() << " is worded as another";
+    }
+}
+
 // A staged file whose flush or close fails fails the whole save, reported against that
 // file also past the first batch of flushes; nothing is replaced and no temporary stays.
 TEST(SavePlan, AFailedWriteFlushOrCloseOfAnyStagedFileChangesNothing) {
