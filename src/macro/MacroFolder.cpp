@@ -1,6 +1,7 @@
 #include "macro/MacroFolder.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -73,12 +74,25 @@ void ReadMacroFileInto(MacroFolderContent& content, int n, const std::filesystem
     state = MacroFileState::Unreadable;
     if (!regular) return;
     std::size_t got = 0;
-    if (CurrentFileSystem().ReadInto(path, content.books.File(n).bytes, got)) {
+    auto& bytes = content.books.File(n).bytes;
+    if (CurrentFileSystem().ReadInto(path, bytes, got)) {
         content.books.File(n) = MacroFile{};
         return;
     }
+    std::fill(bytes.begin() + std::ptrdiff_t(got), bytes.end(), uint8_t(0));
     state = MacroFileState::Present;
     content.size[std::size_t(n)] = uint16_t(got);
+}
+
+// After a read into memory that held another folder: the records of files that were
+// there before and are not now become empty (a record read is whole: its file's bytes,
+// then zeros).
+void ClearWhatIsGone(MacroFolderContent& content,
+                     const std::array<MacroFileState, kMacroFileCount>& before) {
+    for (int n = 0; n < kMacroFileCount; ++n)
+        if (before[std::size_t(n)] == MacroFileState::Present &&
+            content.state[std::size_t(n)] != MacroFileState::Present)
+            content.books.File(n) = MacroFile{};
 }
 
 }  // namespace
@@ -90,10 +104,8 @@ MacroFolderContent ReadMacroFolder(std::u16string_view folder) {
 }
 
 void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content) {
-    // Only the records that held bytes are cleared, not all 3 MB.
-    for (int n = 0; n < kMacroFileCount; ++n)
-        if (content.state[std::size_t(n)] == MacroFileState::Present)
-            content.books.File(n) = MacroFile{};
+    // Only the records that held bytes and are not read again are cleared, not all 3 MB.
+    const std::array<MacroFileState, kMacroFileCount> before = content.state;
     content.ForgetFiles();
     const std::filesystem::path base = PathFromText(folder);
     // One listing finds the files: most of the 400 names are missing in most folders. The
@@ -113,12 +125,17 @@ void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content
         ReadMacroFileInto(content, n, it->path(), regular && !typeError);
     }
     for (const std::filesystem::path& path : stale) CurrentFileSystem().Remove(path);
-    if (!ec) return;
+    if (!ec) {
+        ClearWhatIsGone(content, before);
+        return;
+    }
 
-    // A folder that cannot be listed may still let its files be opened by name.
+    // A folder that cannot be listed may still let its files be opened by name. What the
+    // listing read so far holds bytes too.
+    std::array<MacroFileState, kMacroFileCount> held = content.state;
     for (int n = 0; n < kMacroFileCount; ++n)
-        if (content.state[std::size_t(n)] == MacroFileState::Present)
-            content.books.File(n) = MacroFile{};
+        if (before[std::size_t(n)] == MacroFileState::Present)
+            held[std::size_t(n)] = MacroFileState::Present;
     content.ForgetFiles();
     const std::u16string text(folder);
     for (int n = 0; n < kMacroFileCount; ++n) {
@@ -128,16 +145,15 @@ void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content
         ReadMacroFileInto(content, n, path,
                           !ec && status.type() == std::filesystem::file_type::regular);
     }
+    ClearWhatIsGone(content, held);
 }
 
 void AdoptFolderBooks(MacroBooks& edited, const MacroFolderContent& disk) {
-    static const MacroFile kEmpty{};
     for (int n = 0; n < kMacroFileCount; ++n) {
-        MacroFile& set = edited.File(n);
         if (disk.state[std::size_t(n)] == MacroFileState::Present)
-            set = disk.books.File(n);
-        else if (set.bytes != kEmpty.bytes)
-            set = kEmpty;
+            edited.File(n) = disk.books.File(n);
+        else if (edited.MayHoldBytes(n))
+            edited.MakeEmpty(n);
     }
 }
 

@@ -3,6 +3,7 @@
 // counted from 0) is file number n = b * 10 + s, stored as "mcr.dat" for n = 0 and
 // "mcr<n>.dat" otherwise, each in the same 7624-byte format.
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <new>
@@ -55,17 +56,30 @@ class MacroBooks {
   public:
     MacroBooks() : books_(kBookCount) {}
 
-    MacroBook& Book(int book) { return books_[std::size_t(book)]; }
+    // Every set reached for writing is marked as maybe holding bytes.
+    MacroBook& Book(int book) {
+        std::fill_n(mayHoldBytes_.begin() + book * kSetCount, kSetCount, true);
+        return books_[std::size_t(book)];
+    }
     const MacroBook& Book(int book) const { return books_[std::size_t(book)]; }
     MacroFile& File(int number) {
+        mayHoldBytes_[std::size_t(number)] = true;
         return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
     }
     const MacroFile& File(int number) const {
         return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
     }
+    // False only for a set known to be all zero: never reached for writing since it was
+    // made empty. Lets a folder's books be taken without clearing or scanning all 3 MB.
+    bool MayHoldBytes(int number) const { return mayHoldBytes_[std::size_t(number)]; }
+    void MakeEmpty(int number) {
+        File(number) = MacroFile{};
+        mayHoldBytes_[std::size_t(number)] = false;
+    }
 
   private:
     std::vector<MacroBook, ZeroFilledAllocator<MacroBook>> books_;
+    std::array<bool, kBookCount * kSetCount> mayHoldBytes_{};
 };
 
 enum class MacroFileState : uint8_t {

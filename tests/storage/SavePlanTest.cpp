@@ -397,7 +397,7 @@ TEST(SafeFile, StaleTemporaryFilesOfTheFolderGoAtTheNextWriteOrScan) {
     }
 }
 
-// Each cause a player can act on is worded apart from the others: a read-only drive is
+// Each cause a player can act on is worded, and apart from the others: a read-only drive is
 // not a missing permission, a file-size limit not a file too long to be the game's.
 TEST(SafeFile, CausesOfFailuresAreToldApart) {
     const std::error_code causes[] = {
@@ -414,6 +414,8 @@ TEST(SafeFile, CausesOfFailuresAreToldApart) {
     for (const std::error_code& cause : causes) {
         const std::u16string text = FileErrorText(cause);
         EXPECT_FALSE(text.empty()) << cause.message();
+        // In the program's words, not the system's English.
+        EXPECT_EQ(text.find(Utf8ToUtf16(cause.message())), std::u16string::npos) << cause.message();
         EXPECT_TRUE(texts.insert(text).second) << cause.message() << " is worded as another";
     }
 }
