@@ -319,7 +319,7 @@ void wMenu::FileOpen_Click() {
     // file is most likely not a character's: say so, rather than warn about an
     // incompatible macro file that is not there.
     std::u16string folder;
-    MacroFolderContent content;
+    MacroFolderContent& content = macroFilesRead_;
     bool emptyBook = false;
     for (std::u16string start = CurrentFolder;;) {
         std::u16string chosen = platform.dialogs->BrowseForFolder(
@@ -327,7 +327,7 @@ void wMenu::FileOpen_Click() {
         if (chosen.empty()) return;
         folder = chosen;
         if (!folder.ends_with(PathSeparator())) folder += PathSeparator();
-        content = ReadMacroFolder(folder);
+        ReadMacroFolderInto(folder, content);
         if (std::any_of(content.state.begin(), content.state.end(),
                         [](MacroFileState s) { return s != MacroFileState::Missing; }))
             break;
@@ -366,8 +366,8 @@ void wMenu::FileOpen_Click() {
     BookTitles titles = ReadBookTitles(PathFromText(folder), &content);
     CurrentFolder = folder;
     bookTitles = std::move(titles);
-    macroBooks = content.books;
-    macroFilesOnDisk_ = std::move(content);
+    std::swap(macroFilesOnDisk_, macroFilesRead_);
+    AdoptFolderBooks(macroBooks, macroFilesOnDisk_);
     macroFilesFolder_ = folder;
     lossyFields.Clear();
     // An empty book has no file whose format could be unknown.

@@ -189,6 +189,9 @@ class wMenu : public QMainWindow {
     // What the open folder's macro files hold, as read or last saved: a save writes only
     // the files that differ from it.
     MacroFolderContent macroFilesOnDisk_;
+    // Where an open reads a folder before it is taken; it then changes places with the
+    // above, so that neither is allocated or cleared whole again.
+    MacroFolderContent macroFilesRead_;
     std::u16string macroFilesFolder_;
     WindowOptions options_;
     QString statusMessage_;      // the passing message, whole

@@ -3,6 +3,7 @@
 // counted from 0) is file number n = b * 10 + s, stored as "mcr.dat" for n = 0 and
 // "mcr<n>.dat" otherwise, each in the same 7624-byte format.
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -57,17 +58,30 @@ class MacroBooks {
   public:
     MacroBooks() : books_(kBookCount) {}
 
-    MacroBook& Book(int book) { return books_[std::size_t(book)]; }
+    // Every set reached for writing is marked as maybe holding bytes.
+    MacroBook& Book(int book) {
+        std::fill_n(mayHoldBytes_.begin() + book * kSetCount, kSetCount, true);
+        return books_[std::size_t(book)];
+    }
     const MacroBook& Book(int book) const { return books_[std::size_t(book)]; }
     MacroFile& File(int number) {
+        mayHoldBytes_[std::size_t(number)] = true;
         return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
     }
     const MacroFile& File(int number) const {
         return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
     }
+    // False only for a set known to be all zero: never reached for writing since it was
+    // made empty. Lets a folder's books be taken without clearing or scanning all 3 MB.
+    bool MayHoldBytes(int number) const { return mayHoldBytes_[std::size_t(number)]; }
+    void MakeEmpty(int number) {
+        File(number) = MacroFile{};
+        mayHoldBytes_[std::size_t(number)] = false;
+    }
 
   private:
     std::vector<MacroBook, ZeroFilledAllocator<MacroBook>> books_;
+    std::array<bool, kBookCount * kSetCount> mayHoldBytes_{};
 };
 
 enum class MacroFileState : uint8_t {
@@ -115,11 +129,29 @@ struct MacroFolderContent {
     int FirstUnreadable() const;
     // Why file `number` could not be read; nothing for a file that could.
     const MacroFileProblem* ProblemOf(int number) const;
+
+    // Whether a present file's stored digest is that of its block. Worked out when first
+    // asked and kept until the file is written: a save then digests only the sets whose
+    // bytes changed, not all 400.
+    bool StoredDigestMatches(int number) const;
+    // Every file missing; the records are left as they are.
+    void ForgetFiles();
+
+  private:
+    friend void NoteMacroFileWritten(MacroFolderContent&, int, const MacroFile&);
+    enum class Digest : uint8_t { Unknown, Matches, Differs };
+    mutable std::array<Digest, kMacroFileCount> digest_{};
 };
 
 // Reads every macro file of the folder (its text ends in a separator).
 MacroFolderContent ReadMacroFolder(std::u16string_view folder);
-MacroFolderContent ReadMacroFolderAt(const std::filesystem::path& folder);
+// The same into a content that held another folder, reusing its memory: each file is
+// read into its place, and only the records that held bytes are cleared.
+void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content);
+
+// The books as the folder holds them, for editing: the records of the files that are
+// there copied, the others made empty.
+void AdoptFolderBooks(MacroBooks& edited, const MacroFolderContent& disk);
 
 // True when any title or line of the set holds text.
 bool SetHasContent(const MacroFile& set);

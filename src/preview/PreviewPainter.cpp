@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QPainter>
 #include <cmath>
+#include <map>
 
 namespace qm {
 
@@ -45,7 +46,14 @@ QColor EntryColor(const CnfRecord& record, int entry) {
 }
 
 QImage LoadWindowTextureImage(int number) {
-    return ReadPng(QStringLiteral(":/quillmor/textures/%1.png").arg(number));
+    // Each texture is decoded once per run: every folder opened asks for one again.
+    static std::map<int, QImage> decoded;
+    auto it = decoded.find(number);
+    if (it == decoded.end())
+        it = decoded
+                 .emplace(number, ReadPng(QStringLiteral(":/quillmor/textures/%1.png").arg(number)))
+                 .first;
+    return it->second;
 }
 
 int PreviewBaseline(const QFont& font, int line) {

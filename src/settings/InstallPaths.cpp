@@ -1,8 +1,8 @@
 #include "settings/InstallPaths.h"
 
 #include "macro/MacroFile.h"
-#include "storage/Paths.h"
 #include "settings/Registry.h"
+#include "storage/Paths.h"
 
 namespace qm {
 
@@ -16,8 +16,8 @@ bool IsDrivePath(std::u16string_view path) {
 
 }  // namespace
 
-InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders,
-                              ToolPreferences& prefs, IGameHost* host) {
+InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders, ToolPreferences& prefs,
+                              IGameHost* host) {
     InstallPaths paths;
     const auto hive = Hive::LocalMachine;
     paths.CurrentFolder =

@@ -33,8 +33,8 @@ struct InstallPaths {
 // prefs.CapturePath from the pictures folder when the platform knows one. A stored CapturePath is
 // kept even when the folder is gone. With a host, Windows paths ("C:\...") become paths of this
 // system (inside the Wine prefix); "USER" is glued on before that, so the rule above still holds.
-InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders,
-                              ToolPreferences& prefs, IGameHost* host = nullptr);
+InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders, ToolPreferences& prefs,
+                              IGameHost* host = nullptr);
 
 enum class LaunchResult { Activated, Started, Failed };
 

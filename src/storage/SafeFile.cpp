@@ -33,8 +33,10 @@ std::error_code Errno(int err) {
     return std::error_code(err, std::generic_category());
 }
 
-// Temporary files have one pattern per target, "<name>.qmtmp-<pid>-<n>", so that those
-// a killed save left behind are recognised, and whose they were.
+// Temporary files are named ".qmtmp-<pid>-<n>" beside their target, so that those a
+// killed run left behind are recognised, and whose they were. The name is short and
+// does not repeat the target's: a target name near the system's 255-byte limit still
+// gets one. Older runs named them "<target>.qmtmp-<pid>-<n>"; those are recognised too.
 constexpr std::string_view kTempMark = ".qmtmp-";
 
 #ifdef _WIN32
@@ -65,6 +67,7 @@ long OwnProcessId() {
 }
 
 bool ProcessIsGone(long pid) {
+    if (pid > 0x7fffffffL) return true;  // above any process id the system hands out
 #ifdef _WIN32
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
     if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such id
@@ -86,31 +89,29 @@ bool ProcessIsGone(long pid) {
 
 fs::path TempPathBeside(const fs::path& path) {
     static std::mt19937 gen{std::random_device{}()};
-    fs::path temp = path;
-    temp += std::string(kTempMark) + std::to_string(OwnProcessId()) + "-" +
-            std::to_string(gen() % 1000000);
-    return temp;
+    return path.parent_path() / (std::string(kTempMark) + std::to_string(OwnProcessId()) + "-" +
+                                 std::to_string(gen() % 1000000));
 }
 
-// Removes the temporary files of earlier saves of target whose process is gone. A save
-// running now in another process keeps its own. Names compare in the system's own form
-// (wide on Windows, where a name need not fit the ANSI code page).
-void RemoveStaleTemps(IFileSystem& fs, const fs::path& target) {
-    const fs::path::string_type prefix = target.filename().native() + fs::path(kTempMark).native();
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    std::error_code ec;
-    std::vector<fs::path> stale;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path::string_type name = it->path().filename().native();
-        if (!name.starts_with(prefix)) continue;
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
-        const long pid = LeadingNumber(name.substr(prefix.size()));
-        if (pid <= 0 || pid == OwnProcessId()) continue;
-        if (!ProcessIsGone(pid)) continue;
-        stale.push_back(it->path());
-    }
-    for (const fs::path& path : stale) fs.Remove(path);
+// The process id in a temporary file's name, or 0 when the name is none of ours: it
+// ends in ".qmtmp-<digits>-<digits>".
+template <class Char>
+long TempFileOwner(const std::basic_string<Char>& name) {
+    const std::basic_string<Char> mark(kTempMark.begin(), kTempMark.end());
+    const std::size_t at = name.rfind(mark);
+    if (at == std::basic_string<Char>::npos) return 0;
+    const std::size_t start = at + mark.size();
+    const std::size_t dash = name.find(Char('-'), start);
+    auto digits = [&](std::size_t from, std::size_t to) {
+        if (from >= to || to - from > 18) return false;
+        for (std::size_t i = from; i < to; ++i)
+            if (name[i] < Char('0') || name[i] > Char('9')) return false;
+        return true;
+    };
+    if (dash == std::basic_string<Char>::npos || !digits(start, dash) ||
+        !digits(dash + 1, name.size()))
+        return 0;
+    return LeadingNumber(name.substr(start, dash - start));
 }
 
 }  // namespace
@@ -119,9 +120,30 @@ void SetSafeFileFaultHook(std::function<bool(const fs::path&)> hook) {
     FaultHook() = std::move(hook);
 }
 
+// Names compare in the system's own form (wide on Windows, where a name need not fit the
+// ANSI code page). A process that runs now keeps its files, this one included: they may
+// be a save under way.
+bool IsStaleTempFile(const fs::directory_entry& entry) {
+    const long pid = TempFileOwner(entry.path().filename().native());
+    if (pid <= 0) return false;
+    std::error_code typeError;
+    if (entry.is_symlink(typeError) || !entry.is_regular_file(typeError)) return false;
+    return ProcessIsGone(pid);
+}
+
+void RemoveStaleTempFiles(IFileSystem& fs, const fs::path& folder) {
+    std::error_code ec;
+    std::vector<fs::path> stale;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end;
+         !ec && it != end; it.increment(ec))
+        if (IsStaleTempFile(*it)) stale.push_back(it->path());
+    for (const fs::path& path : stale) fs.Remove(path);
+}
+
 std::u16string FileErrorText(std::error_code error) {
     if (error == NotRegularFileError())
         return u"通常のファイルではありません（デバイスやパイプなど）";
+    if (error == TooLongFileError()) return u"ゲームのファイルにしては大きすぎます";
 #ifdef _WIN32
     // System codes are Win32's there, not errno values.
     if (error.category() == std::generic_category()) {
@@ -132,8 +154,9 @@ std::u16string FileErrorText(std::error_code error) {
         switch (error.value()) {
             case EACCES:
             case EPERM:
-            case EROFS:
                 return u"書き込みが許可されていません";
+            case EROFS:
+                return u"読み取り専用のドライブです";
             case ENOSPC:
 #ifdef EDQUOT
             case EDQUOT:
@@ -145,7 +168,9 @@ std::u16string FileErrorText(std::error_code error) {
             case EISDIR:
                 return u"同じ名前のフォルダがあります";
             case EFBIG:
-                return u"ファイルが大きすぎます";
+                return u"ファイルの大きさの上限を超えます";
+            case ENAMETOOLONG:
+                return u"パスまたは名前が長すぎます";
             case ELOOP:
                 return u"リンクが循環しています";
 #ifdef _WIN32
@@ -248,7 +273,7 @@ std::error_code ComposeRecordFile(IFileSystem& fs, const fs::path& target,
     const std::size_t limit = record.size() + kMaxBytesPastRecord;
     std::vector<uint8_t> old;
     if (const std::error_code ec = fs.ReadFile(target, limit + 1, old)) return ec;
-    if (old.size() > limit) return Errno(EFBIG);
+    if (old.size() > limit) return TooLongFileError();
     if (old.size() > record.size())
         content.insert(content.end(), old.begin() + record.size(), old.end());
     return {};
@@ -258,7 +283,6 @@ std::error_code BeginStagedFile(IFileSystem& fs, const fs::path& target, const R
                                 std::span<const uint8_t> content, StagedFile& out,
                                 WriteHandle& file) {
     out.target = target;
-    RemoveStaleTemps(fs, target);
     out.temp = TempPathBeside(target);
     if (const std::error_code ec =
             fs.CreateNew(out.temp, check.existing ? &*check.existing : nullptr, file))

@@ -108,6 +108,14 @@ bool SavePlan::Stage(SaveReport& report) {
     std::vector<Part*> files;
     for (Part& part : parts_)
         if (part.isFile) files.push_back(&part);
+    // What killed runs left in the folders written to goes first, once per folder.
+    std::vector<fs::path> folders;
+    for (const Part* part : files) {
+        const fs::path folder = part->target.parent_path();
+        if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+        folders.push_back(folder);
+        RemoveStaleTempFiles(*fs_, folder);
+    }
     std::error_code failure;
     const Part* failed = nullptr;
     // Files are written one by one and flushed together, a batch at a time: the disk then
