@@ -7,6 +7,8 @@
 #include "FuzzCheck.h"
 #include "editor/SetBackup.h"
 #include "macro/Cp932.h"
+#include "macro/FieldText.h"
+#include "storage/Utf.h"
 
 using namespace qm;
 using qm::fuzz::Check;
@@ -33,6 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     MacroFile set;
     const auto head = input.Take(kMacroFileSize);
     std::copy(head.begin(), head.end(), set.bytes.begin());
+
+    // Any field's bytes read as text and tokens store back as the same bytes, also after
+    // a trip through UTF-8 (the clipboard, export --utf8).
+    for (int f = 0; f < kFieldsPerSet; ++f) {
+        const auto bytes = FieldBytes(SetField(set, f));
+        const std::u16string text = ReadFieldText(SetField(set, f));
+        const std::vector<uint8_t> stored = EncodeFieldText(text);
+        Check(std::equal(bytes.begin(), bytes.end(), stored.begin(), stored.end()),
+              "a field's text stores back to its bytes");
+        const std::vector<uint8_t> viaUtf8 = EncodeFieldText(Utf8ToUtf16(Utf16ToUtf8(text)));
+        Check(viaUtf8 == stored, "a field's UTF-8 text stores back to its bytes");
+    }
 
     if (FieldHoldingLineEnd(set) >= 0 || !BackupReadsBack(set)) {
         std::u16string error;

@@ -509,8 +509,8 @@ bool wMenu::AcceptLostCharacters() {
                              MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
                              macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
     if (lost.empty()) return true;
-    return ShowMessage(LostCharactersQuestion(lost), MsgIcon::Warning, MsgButtons::YesNo) ==
-           MsgAnswer::Yes;
+    return ShowMessage(LostCharactersQuestion(lost), MsgIcon::Warning,
+                       MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes;
 }
 
 // Text too long for its field is left out of a save only when the player says so; the

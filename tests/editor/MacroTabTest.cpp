@@ -243,7 +243,7 @@ class MacroTabTest : public QObject {
         QVERIFY2(asked.contains(QStringLiteral("ブック1 セット1 マクロ3 タイトル：€")),
                  qPrintable(asked));
         QVERIFY(asked.contains(QStringLiteral("ブック1 セット1 マクロ3 1行目：한 국 어 € 😀")));
-        QCOMPARE(f->fake.messageBox.shown.back().buttons, MsgButtons::YesNo);
+        QCOMPARE(f->fake.messageBox.shown.back().buttons, MsgButtons::YesNoDefaultNo);
         QVERIFY(!f->dir.Exists("mcr.dat"));
         QVERIFY(w.ContentModified);
 
@@ -254,6 +254,48 @@ class MacroTabTest : public QObject {
         w.ContentModified = true;
         QCOMPARE(w.FileSave_Click(), SaveResult::Saved);  // written as "?" now: not asked again
         QCOMPARE(f->fake.messageBox.shown.size(), before + 2);
+    }
+
+    // An auto-translate phrase is one unit in its box, and typing beside it keeps its
+    // six bytes: the save asks nothing.
+    void typingNextToAPhraseKeepsItsBytes() {
+        wMenu& w = *f->window;
+        const std::vector<uint8_t> phrase{0xFD, 0x02, 0x02, 0x01, 0x0D, 0xFD};
+        std::vector<uint8_t> bytes{'/', 'p', ' '};
+        bytes.insert(bytes.end(), phrase.begin(), phrase.end());
+        for (char c : std::string_view(" <t>")) bytes.push_back(uint8_t(c));
+        QVERIFY(StoreFieldBytes(w.macroBooks.File(0).Line(0, 0), bytes));
+        tab->ShowSet(0, 0, 0);
+        QLineEdit* box = line(0);
+        QCOMPARE(box->text(), QString::fromUtf8("/p \u27E6AT-02-02-01-0D\u27E7 <t>"));
+        constexpr int kAfter = 3 + 16;
+        box->setFocus();
+        box->setCursorPosition(kAfter);
+        QTest::keyClick(box, Qt::Key_Left);
+        QCOMPARE(box->cursorPosition(), 3);
+        QTest::keyClick(box, Qt::Key_Right);
+        QCOMPARE(box->cursorPosition(), kAfter);
+        box->setCursorPosition(10);  // inside: put before it
+        QCOMPARE(box->cursorPosition(), 3);
+        QTest::keyClick(box, Qt::Key_Right, Qt::ShiftModifier);  // a selection takes it whole
+        QCOMPARE(box->selectedText().size(), 16);
+        box->setCursorPosition(int(box->text().size()));
+        QTest::keyClicks(box, QStringLiteral("!"));
+
+        const std::size_t asked = f->fake.messageBox.shown.size();
+        QCOMPARE(w.FileSave_Click(), SaveResult::Saved);
+        QCOMPARE(f->fake.messageBox.shown.size(), asked);
+        bytes.push_back('!');
+        bytes.push_back(0);
+        const std::vector<uint8_t> file = f->dir.Read("mcr.dat");
+        QVERIFY(std::equal(bytes.begin(), bytes.end(), file.begin() + kMacroBlockOffset + 4));
+
+        box->setCursorPosition(kAfter);
+        QTest::keyClick(box, Qt::Key_Backspace);  // the whole phrase, nothing else
+        QCOMPARE(box->text(), QStringLiteral("/p  <t>!"));
+        box->setCursorPosition(3);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QCOMPARE(box->text(), QStringLiteral("/p <t>!"));
     }
 
     // The current set's button is painted in exactly the highlight colour (the style would
