@@ -116,9 +116,9 @@ bool StoreFieldBytes(std::span<uint8_t> field, std::span<const uint8_t> bytes);
 // after the 0 as well.
 bool StoreEditedText(std::span<uint8_t> field, std::u16string_view text);
 
-// Writes the text's bytes (CP932, tokens as their bytes) and one 0 byte when they fit in the field less one byte; otherwise
-// leaves the field as it was. Bytes after the new 0 keep their old values. Returns
-// whether the text was stored.
+// Writes the text's bytes (CP932, tokens as their bytes) and one 0 byte when they fit in the field
+// less one byte; otherwise leaves the field as it was. Bytes after the new 0 keep their old values.
+// Returns whether the text was stored.
 bool StoreFieldText(std::span<uint8_t> field, std::u16string_view text);
 
 }  // namespace qm
