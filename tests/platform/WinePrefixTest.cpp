@@ -17,6 +17,7 @@
 #include "settings/RegistryRouter.h"
 #include "settings/WineHost.h"
 #include "storage/SafeFile.h"
+#include "storage/SavePlan.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -480,6 +481,77 @@ TEST_F(WinePrefixTest, RunningServerGetsTheChangeThroughItsToolOrTheSaveIsRefuse
         EXPECT_EQ(tool.imports.size(), imports);
         dir.Write("pfx/system.reg", Bytes(kWin64));
         fs::remove_all(serverFolder);
+    }
+}
+
+// A server that starts after the save looked (no server: the file is staged) but before the
+// file is replaced may have read the old file and would write it back: it is given the
+// values too, each as the file now has it.
+TEST_F(WinePrefixTest, ServerThatStartsDuringASaveGetsEveryValue) {
+    const fs::path prefix = MakePrefix("pfx", kWin64);
+    WineHost host(toolFile, tool, Env(prefix), Options());
+    Route(host);
+    DisplayModeList modes{{1280, 1024}};
+    GameSettings s = LoadGameSettings(router, modes, false);
+    s.general = 0;                         // "0018", in the file
+    s.openingMovie = CheckState::Checked;  // "0022", not in the file yet
+    SavePlan plan;
+    PlanGameSettings(plan, router, s, modes);
+    const int lock = HoldServerLock(dir.Path("tmp") / (".wine-" + std::to_string(::getuid())) /
+                                    ServerName(prefix));
+    EXPECT_TRUE(plan.Run().AllSaved());
+    ::close(lock);
+
+    const auto file = WineRegDocument::Parse(SystemReg(prefix));
+    ASSERT_TRUE(file);
+    const std::u16string game = u"Software\\Wow6432Node\\PlayOnline\\SQUARE\\FinalFantasyXI";
+    EXPECT_EQ(file->Query(game, u"0018")->data, (std::vector<uint8_t>{0, 0, 0, 0}));
+    ASSERT_EQ(tool.imports.size(), 1u);
+    const auto imported = RegFileDocument::Parse(tool.imports[0]);
+    ASSERT_TRUE(imported);
+    for (std::u16string_view name : kGameSettingsSaveOrder) {
+        SCOPED_TRACE(Utf16ToUtf8(name));
+        const auto sent = imported->Query(kGameSettingsKey, name);
+        const auto written = file->Query(game, name);
+        ASSERT_TRUE(sent);
+        ASSERT_TRUE(written);
+        EXPECT_EQ(sent->type, written->type);
+        EXPECT_EQ(sent->data, written->data);
+    }
+}
+
+// A batch refused for a key name it cannot hold leaves nothing of itself behind: neither
+// the next read nor the next write sees its other values.
+TEST_F(WinePrefixTest, ARefusedKeyNameLeavesNoValueOfItsBatch) {
+    const fs::path prefix = MakePrefix("pfx", kWin64);
+    const std::u16string game = u"Software\\Wow6432Node\\PlayOnline\\SQUARE\\FinalFantasyXI";
+    const RegRawValue one{REG_DWORD_TYPE, {1, 0, 0, 0}};
+    for (const char16_t* refused : {u"", u"\\", u"\\\\\\"}) {
+        SCOPED_TRACE(Utf16ToUtf8(refused));
+        WinePrefixRegistry reg(tool, Options());
+        reg.SetPrefix(prefix);
+        const std::vector<RegValueWrite> batch{{game, u"0050", one},
+                                               {game, u"0018", one},
+                                               {refused, u"X", one},
+                                               {u"Software\\Later", u"Y", one}};
+        std::u16string reason;
+        EXPECT_FALSE(reg.SetMany(Hive::LocalMachine, batch, &reason));
+        EXPECT_FALSE(reason.empty());
+        EXPECT_EQ(SystemReg(prefix), kWin64);
+        EXPECT_FALSE(reg.Query(Hive::LocalMachine, game, u"0050"));
+        EXPECT_EQ(reg.Query(Hive::LocalMachine, game, u"0018")->data,
+                  (std::vector<uint8_t>{2, 0, 0, 0}));
+
+        const std::vector<RegValueWrite> next{{game, u"0019", {REG_DWORD_TYPE, {0, 0, 0, 0}}}};
+        ASSERT_TRUE(reg.SetMany(Hive::LocalMachine, next));
+        const LineDiff d = Diff(kWin64, SystemReg(prefix));
+        EXPECT_EQ(d.added,
+                  (std::vector<std::string>{
+                      "[Software\\\\Wow6432Node\\\\PlayOnline\\\\SQUARE\\\\FinalFantasyXI] "
+                      "1796622254",
+                      "#time=1dd860dfdb24b00", "\"0019\"=dword:00000000"}));
+        EXPECT_EQ(d.removed.size(), 3u);  // the key's two stamps and the old "0019"
+        dir.Write("pfx/system.reg", Bytes(kWin64));
     }
 }
 

@@ -252,6 +252,85 @@ TEST(WineRegDocumentTest, TextWrittenWithEscapesReadsBackTheSame) {
     EXPECT_EQ(WineRegDocument::Escape(u"\u00e9a", true), "\\x00e9a");
 }
 
+// Wine ends a byte-list line with "\" once the line with its comma passes column 76, and
+// goes on indented by two; the last byte has no comma and never wraps.
+TEST(WineRegDocumentTest, ByteListsWrapWhereWineWrapsThem) {
+    struct Row {
+        std::string name;
+        uint32_t type;
+        std::vector<std::size_t> bytesPerLine;
+    };
+    const Row rows[] = {
+        {"Bin", 3, {23}},             // 78 characters: the last byte needs no comma
+        {"Bin", 3, {23, 1}},          // at 76 with its comma it goes on; at 79 it wraps
+        {"Bin", 3, {23, 25, 2}},      // continuation lines hold 25
+        {"Bin1", 3, {22, 1}},         // 77 with the comma: past the column
+        {"Q", 0xb, {22, 25, 25, 3}},  // the type's parentheses count too
+    };
+    for (const Row& row : rows) {
+        std::vector<uint8_t> bytes;
+        std::string expected;
+        for (std::size_t n : row.bytesPerLine) {
+            expected += expected.empty()
+                            ? "\"" + row.name + "\"=" + (row.type == 3 ? "hex:" : "hex(b):")
+                            : "\\\n  ";
+            for (std::size_t i = 0; i < n; ++i) {
+                const auto b = static_cast<uint8_t>(bytes.size() * 37 + 11);
+                bytes.push_back(b);
+                char hex[4];
+                std::snprintf(hex, sizeof hex, "%02x,", b);
+                expected += hex;
+            }
+        }
+        expected.back() = '\n';  // the last byte has no comma
+        SCOPED_TRACE(expected);
+
+        auto doc = *WineRegDocument::Parse(kFile);
+        const std::u16string name(row.name.begin(), row.name.end());
+        ASSERT_TRUE(doc.Set(u"Software\\Wine", name, RegRawValue{row.type, bytes}, kNow));
+        const std::string text = doc.Serialize();
+        EXPECT_NE(text.find("\n" + expected), std::string::npos) << text;
+        EXPECT_EQ(WineRegDocument::Parse(text)->Query(u"Software\\Wine", name)->data, bytes);
+    }
+}
+
+// A file Wine or an editor saved with CR LF gets CR LF on every line a write adds: a new
+// value, a new key's lines, and the continuation lines of a long byte list.
+TEST(WineRegDocumentTest, LinesAddedToACrLfFileEndInCrLf) {
+    auto crlf = [](const std::string& text) {
+        std::string out;
+        for (char c : text) {
+            if (c == '\n') out += '\r';
+            out += c;
+        }
+        return out;
+    };
+    const std::u16string game = u"Software\\Wow6432Node\\PlayOnline\\SQUARE\\FinalFantasyXI";
+    const RegRawValue longList{3, std::vector<uint8_t>(60, 0x5a)};
+    auto lf = *WineRegDocument::Parse(kFile);
+    auto doc = *WineRegDocument::Parse(crlf(kFile));
+    for (WineRegDocument* d : {&lf, &doc}) {
+        ASSERT_TRUE(d->Set(game, u"0010", Dword(3), kNow));   // a new value
+        ASSERT_TRUE(d->Set(game, u"Bytes", longList, kNow));  // replaced, now continued
+        ASSERT_TRUE(d->Set(game, u"Long", longList, kNow));   // a new continued value
+        ASSERT_TRUE(d->Set(u"Software\\New\\Key", u"x", longList, kNow));  // a new key
+    }
+    const std::string written = doc.Serialize();
+    EXPECT_EQ(written, crlf(lf.Serialize()));
+    EXPECT_NE(written.find("\"0007\"=dword:ffffffff\r\n\"0010\"=dword:00000003\r\n"),
+              std::string::npos);
+    EXPECT_NE(written.find("5a,5a,\\\r\n  5a,"), std::string::npos);
+    EXPECT_NE(written.find("\"Version\"=\"8.0\"\r\n\r\n[Software\\\\New\\\\Key] 1796622254\r\n"
+                           "#time=1dd860dfdb6598e\r\n\"x\"=hex:5a,"),
+              std::string::npos);
+    EXPECT_TRUE(written.ends_with(",5a\r\n"));
+    for (std::size_t i = 1; i < written.size(); ++i)
+        EXPECT_TRUE(written[i] != '\n' || written[i - 1] == '\r') << "bare LF at " << i;
+    auto again = *WineRegDocument::Parse(written);
+    EXPECT_EQ(again.Query(u"Software\\New\\Key", u"x")->data, longList.data);
+    EXPECT_EQ(again.Query(game, u"Long")->data, longList.data);
+}
+
 TEST(WineRegDocumentTest, TellsTheArchitecture) {
     EXPECT_TRUE(WineRegDocument::Parse(kFile)->IsWin64());
     EXPECT_FALSE(WineRegDocument::Parse("WINE REGISTRY Version 2\n#arch=win32\n\n"

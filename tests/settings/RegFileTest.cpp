@@ -353,6 +353,50 @@ TEST(RegFileDocument, LongByteValuesWrapAndReadBack) {
     EXPECT_TRUE(doc->Query(u"K", u"After"));
 }
 
+// The registry editor ends a byte-list line with "\" once it reaches 76 characters with
+// its comma, and goes on indented by two; the last byte has no comma and never wraps.
+TEST_F(RegFile, ByteListsWrapWhereTheRegistryEditorWrapsThem) {
+    struct Row {
+        const char16_t* name;
+        uint32_t type;
+        std::vector<std::size_t> bytesPerLine;
+    };
+    const Row rows[] = {
+        {u"Bin", 3, {22}},             // 75 characters: fits
+        {u"Bin", 3, {22, 1}},          // the 22nd comma reaches column 76
+        {u"Bin", 3, {22, 25, 3}},      // continuation lines hold 25
+        {u"Bi", 3, {23, 25}},          // 78 with the comma: one more fits below 76 first
+        {u"Q", 0xb, {22, 25, 25, 1}},  // the type's parentheses count too
+    };
+    for (const Row& row : rows) {
+        std::vector<uint8_t> bytes;
+        std::vector<std::u16string> expected;
+        static constexpr char16_t kHex[] = u"0123456789abcdef";
+        for (std::size_t n : row.bytesPerLine) {
+            std::u16string line = expected.empty() ? u"" : u"  ";
+            for (std::size_t i = 0; i < n; ++i) {
+                const auto b = static_cast<uint8_t>(bytes.size() * 37 + 11);
+                bytes.push_back(b);
+                line += std::u16string{kHex[b >> 4], kHex[b & 15], u','};
+            }
+            expected.push_back(line + u"\\");
+        }
+        expected.front().insert(
+            0, u"\"" + std::u16string(row.name) + u"\"=" + (row.type == 3 ? u"hex:" : u"hex(b):"));
+        expected.back().resize(expected.back().size() - 2);  // no comma, no "\"
+        SCOPED_TRACE(Utf16ToUtf8(expected.front()));
+
+        std::filesystem::remove(file);
+        RegFileBackend reg(file);
+        ASSERT_TRUE(reg.Set(HKLM, kKey, row.name, RegRawValue{row.type, bytes}));
+        const auto lines = FileLines(dir, "config/quillmor/registry.reg");
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(std::vector<std::u16string>(lines.begin() + 3, lines.end()), expected);
+        for (const auto& line : lines) EXPECT_LE(line.size(), 80u);
+        EXPECT_EQ(RegFileBackend(file).Query(HKLM, kKey, row.name)->data, bytes);
+    }
+}
+
 TEST(RegFileDefaultPath, FollowsTheSettingsFolderOfTheUser) {
     test::ScopedEnv env;
 #ifdef _WIN32
