@@ -53,7 +53,7 @@ std::u16string UnencodableCharacters(std::u16string_view withTokens) {
     std::u16string lost;
     for (std::size_t i = 0; i < text.size();) {
         std::size_t n = (IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1])) ? 2 : 1;
-        const std::u16string_view c = text.substr(i, n);
+        const std::u16string_view c = std::u16string_view(text).substr(i, n);
         i += n;
         if (c == u"?") continue;
         const std::vector<uint8_t> one = Cp932Encode(c);
