@@ -36,22 +36,8 @@ void AppendFourDigits(std::u16string& out, int value) {
     AppendTwoDigits(out, value % 100);
 }
 
-std::u16string Reason(std::error_code ec) {
-    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted ||
-        ec == std::errc::read_only_file_system)
-        return u"書き込みが許可されていません";
-    if (ec == std::errc::no_space_on_device) return u"ディスクの空き容量が足りません";
-    if (ec == std::errc::not_a_directory || ec == std::errc::no_such_file_or_directory)
-        return u"フォルダが見つかりません";
-    if (ec == std::errc::file_exists) return u"同じ名前のファイルがあります";
-    return Utf8ToUtf16(ec.message());
-}
-
-std::u16string Failure(std::u16string_view what, std::u16string_view path, std::error_code ec) {
-    std::u16string text(what);
-    text += path;
-    text += u" (" + Reason(ec) + u")";
-    return text;
+Reason Failure(ReasonKind kind, std::u16string_view path, std::error_code ec) {
+    return Reason{.kind = kind, .cause = ec, .subject = std::u16string(path)};
 }
 
 // Creates the file only when no file (nor link) of that name exists. Nothing when taken,
@@ -130,7 +116,7 @@ ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& p
     const ScreenImage image = screen.GrabGameOrScreen();
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
-        result.error = u"画面を取り込めませんでした。";
+        result.error = Reason{.kind = ReasonKind::ScreenNotGrabbed};
         return result;
     }
 
@@ -140,8 +126,7 @@ ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& p
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
         std::filesystem::create_directories(folder, ec);
         if (ec) {
-            result.error = Failure(u"スクリーンショットの保存先フォルダを作れませんでした: ",
-                                   TextFromPath(folder), ec);
+            result.error = Failure(ReasonKind::ShotFolder, TextFromPath(folder), ec);
             return result;
         }
     }
@@ -150,20 +135,19 @@ ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& p
     if (claimName) {
         result.file = ClaimFreeName(basePath, ext, ec);
         if (ec) {
-            result.error = Failure(u"スクリーンショットを保存できませんでした: ", result.file, ec);
+            result.error = Failure(ReasonKind::ShotNotSaved, result.file, ec);
             return result;
         }
     }
 
-    std::u16string error;
+    Reason error;
     result.ok =
         writer.WriteImage(image, result.file, jpeg ? ImageFileFormat::Jpeg : ImageFileFormat::Bmp,
                           ClampJpegQuality(prefs.JpegQuality), &error);
     if (!result.ok) {
         // The claimed name is still the empty file created for it.
         if (claimName) std::filesystem::remove(PathFromText(result.file), ec);
-        result.error =
-            error.empty() ? u"スクリーンショットを保存できませんでした: " + result.file : error;
+        result.error = error ? error : Failure(ReasonKind::ShotNotSaved, result.file, {});
     }
     return result;
 }

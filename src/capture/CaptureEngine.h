@@ -19,8 +19,8 @@ std::u16string CaptureBasePath(const ToolPreferences& prefs, const LocalDateTime
 
 struct ShotResult {
     bool ok = false;
-    std::u16string file;   // the file written, or the one that could not be written
-    std::u16string error;  // reason in Japanese when !ok
+    std::u16string file;  // the file written, or the one that could not be written
+    Reason error;         // why, when !ok
 };
 
 // JPEG quality as the writer receives it: the slider's range 10 to 100.

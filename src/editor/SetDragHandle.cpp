@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "app/MainWindow.h"
+#include "app/Wording.h"
 #include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
@@ -67,16 +68,19 @@ std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
     // link under its name.
     const MacroFile& set = w_.ShownBook()[std::size_t(setIndex_)];
     const std::u16string name = BackupFileName(setIndex_);
-    std::u16string error;
-    if (const int field = FieldHoldingLineEnd(set); field >= 0) {
-        error =
-            FieldNameForUser(field) + u"に改行が含まれているため、復元できるように書き出せません。";
-    } else if (!BackupReadsBack(set)) {
-        error = kBackupWouldNotReadBack;
+    QString why;
+    Reason error = BackupRefusal(set);
+    if (error.kind == ReasonKind::LineEndInField) {
+        why = tr("%1に改行が含まれているため、復元できるように書き出せません。")
+                  .arg(Wording::FieldName(int(error.number)));
+    } else if (error) {
+        why = Wording::Why(error);
     } else if (auto path = WritePrivateTempFile(Utf16ToUtf8(name), BackupFileBytes(set), &error)) {
         return path;
+    } else {
+        why = Wording::Why(error);
     }
-    w_.ShowStatus(u"バックアップファイル「" + name + u"」を作成できませんでした。" + error);
+    w_.ShowStatus(U(tr("バックアップファイル「%1」を作成できませんでした。").arg(Q(name)) + why));
     return std::nullopt;
 }
 
@@ -92,16 +96,16 @@ bool SetDragHandle::Restore(const QMimeData* data) {
         error = read.error;
     }
     if (error != BackupReadError::None) {
-        std::u16string message = u"「" + shown + u"」からセットを復元できませんでした。\r\n" +
-                                 BackupReadErrorText(error) + u"\r\nセットは変更されていません。";
+        const std::u16string message =
+            U(tr("「%1」からセットを復元できませんでした。\r\n%2\r\nセットは変更されていません。")
+                  .arg(Q(shown), Wording::BackupReadError(error)));
         // Not inside the drop itself: the drag's source is still waiting for its end.
         QMetaObject::invokeMethod(
             this, [this, message] { w_.ShowMessage(message, MsgIcon::Warning); },
             Qt::QueuedConnection);
         return false;
     }
-    SetEdit step(*w_.history, QStringLiteral("セットの復元"),
-                 SetRef{w_.macroTab->CurrentBookIndex, setIndex_});
+    SetEdit step(*w_.history, tr("セットの復元"), SetRef{w_.macroTab->CurrentBookIndex, setIndex_});
     BackupToSet(w_, setIndex_, read.bytes);
     return true;
 }

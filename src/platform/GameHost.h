@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 class IGameHost {
@@ -18,7 +20,7 @@ class IGameHost {
     virtual std::u16string WinePrefix() = 0;
     // Uses the folder as the prefix from now on and remembers the choice. False, with a
     // reason for the player, when the folder is not a prefix (no system.reg).
-    virtual bool ChooseWinePrefix(std::u16string_view folder, std::u16string* error) = 0;
+    virtual bool ChooseWinePrefix(std::u16string_view folder, Reason* error) = 0;
 
     // A path as the game stores it ("C:\Program Files (x86)\...") as a path of this
     // system; returned unchanged when it cannot be mapped.

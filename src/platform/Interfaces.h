@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 class IRegistryBackend;
@@ -21,14 +23,14 @@ enum class MsgIcon { None, Information, Warning, Critical, Question };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
 class IMessageBox {
-public:
+  public:
     virtual ~IMessageBox() = default;
     virtual MsgAnswer Show(std::u16string_view text, MsgButtons buttons, MsgIcon icon) = 0;
 };
 
 // System-wide key state by Windows virtual-key code (16 Shift, 44 Print, 65 A, ...).
 class IKeyState {
-public:
+  public:
     virtual ~IKeyState() = default;
     // Non-zero while the key is down, or when it was pressed since the previous query.
     virtual int16_t GetAsyncKeyState(int virtualKey) = 0;
@@ -36,7 +38,7 @@ public:
 
 // Another running copy of the program, and the way to bring it forward.
 class IInstanceChannel {
-public:
+  public:
     virtual ~IInstanceChannel() = default;
     // True when another copy already runs. When none runs, this copy becomes the one
     // that others find; onActivate is then called whenever a later copy asks for it.
@@ -50,7 +52,7 @@ struct LocalDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 class IClock {
-public:
+  public:
     virtual ~IClock() = default;
     virtual LocalDateTime Now() = 0;
     // A monotonic tick in milliseconds, for timers and seeding.
@@ -59,7 +61,7 @@ public:
 
 // Folder and file pickers. Empty result: cancelled.
 class IFileDialogs {
-public:
+  public:
     virtual ~IFileDialogs() = default;
     // The chosen folder without a trailing separator (a root keeps its own), or empty.
     virtual std::u16string BrowseForFolder(std::u16string_view prompt,
@@ -73,10 +75,10 @@ public:
 // Shell special folders by CSIDL number (13 music, 36 Windows, 39 pictures, 53 shared
 // music) and the temporary folder.
 class IShellFolders {
-public:
+  public:
     virtual ~IShellFolders() = default;
     virtual std::u16string GetSpecialFolderPath(int csidl) = 0;  // empty when unknown
-    virtual std::u16string GetTempFolderPath() = 0;               // ends with a separator
+    virtual std::u16string GetTempFolderPath() = 0;              // ends with a separator
     // Where the desktop keeps its sound themes, each searched with its subfolders (on
     // Linux every "sounds" folder of the data folders); by default folder 36 alone.
     virtual std::vector<std::u16string> SoundThemeFolders() {
@@ -88,7 +90,7 @@ public:
 
 // The system clipboard's plain text.
 class IClipboard {
-public:
+  public:
     virtual ~IClipboard() = default;
     virtual void Clear() = 0;
     virtual void SetText(std::u16string_view text) = 0;
@@ -97,12 +99,12 @@ public:
 
 // Finding other programs' windows and starting programs.
 class IWindowsAndProcesses {
-public:
+  public:
     virtual ~IWindowsAndProcesses() = default;
     // Brings a running launcher's window to the front; false when none runs.
     virtual bool ActivateLauncherWindow() = 0;
-    // Starts a program without waiting for it; on failure, a reason for the user.
-    virtual bool StartProcess(std::u16string_view path, std::u16string* error) = 0;
+    // Starts a program without waiting for it; on failure, the reason.
+    virtual bool StartProcess(std::u16string_view path, Reason* error) = 0;
     // True while the game's own window exists (found as the capture engine finds it):
     // the game then holds the logged-in character's macros and writes them back later.
     virtual bool IsGameRunning() = 0;
@@ -114,7 +116,7 @@ struct ScreenImage {
     std::vector<uint32_t> pixels;  // 0xAARRGGBB, row by row from the top
 };
 class IScreenGrabber {
-public:
+  public:
     virtual ~IScreenGrabber() = default;
     // The display-sized block from the game window's client origin, or the whole
     // screen when the game is not running. Empty image when nothing could be grabbed.
@@ -125,10 +127,10 @@ public:
 struct DisplayMode {
     int width = 0, height = 0;
     int bitsPerPixel = 0;  // 16, 24, 32 ...
-    int format = 0;        // Direct3D format code where known: 20 R8G8B8, 22 X8R8G8B8, 23 R5G6B5 ...
+    int format = 0;  // Direct3D format code where known: 20 R8G8B8, 22 X8R8G8B8, 23 R5G6B5 ...
 };
 class IDisplayProbe {
-public:
+  public:
     virtual ~IDisplayProbe() = default;
     virtual bool Available() = 0;  // false: no display API, no list at all
     virtual std::vector<DisplayMode> Modes() = 0;
@@ -144,7 +146,7 @@ public:
 
 // Sounds: one at a time, asynchronous.
 class ISoundPlayer {
-public:
+  public:
     virtual ~ISoundPlayer() = default;
     virtual void Stop() = 0;
     virtual void PlayAsync(std::u16string_view path) = 0;

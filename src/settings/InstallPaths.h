@@ -10,6 +10,8 @@
 #include "platform/Registry.h"
 #include "settings/ToolPreferences.h"
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 inline constexpr std::u16string_view kInstallFolderKey = u"SOFTWARE\\PlayOnline\\InstallFolder";
@@ -33,14 +35,14 @@ struct InstallPaths {
 // prefs.CapturePath from the pictures folder when the platform knows one. A stored CapturePath is
 // kept even when the folder is gone. With a host, Windows paths ("C:\...") become paths of this
 // system (inside the Wine prefix); "USER" is glued on before that, so the rule above still holds.
-InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders,
-                              ToolPreferences& prefs, IGameHost* host = nullptr);
+InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders, ToolPreferences& prefs,
+                              IGameHost* host = nullptr);
 
 enum class LaunchResult { Activated, Started, Failed };
 
 // Brings a running launcher forward, or starts playOnlinePath without waiting for it.
-// On failure, message holds the text to show the player.
+// On failure, reason says why, with the launcher's path as its subject.
 LaunchResult LaunchPlayOnline(IWindowsAndProcesses& processes, std::u16string_view playOnlinePath,
-                              std::u16string* message);
+                              Reason* reason);
 
 }  // namespace qm

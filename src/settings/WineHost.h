@@ -36,7 +36,7 @@ class WineHost : public IGameHost {
 
     bool UsesWinePrefix() override { return true; }
     std::u16string WinePrefix() override;
-    bool ChooseWinePrefix(std::u16string_view folder, std::u16string* error) override;
+    bool ChooseWinePrefix(std::u16string_view folder, Reason* error) override;
     std::u16string NativePath(std::u16string_view gamePath) override;
     std::u16string GameRoot() override;
 

@@ -84,8 +84,9 @@ check_tree() {
     check_icon "$share" "$icon"
     [ -n "$(desktop_key "$desktop" 'Name\[ja\]')" ] || fail "$desktop has no Japanese name"
     [ -n "$(desktop_key "$desktop" 'Comment\[ja\]')" ] || fail "$desktop has no Japanese comment"
-    [ "$(desktop_key "$desktop" Categories)" = "Game;Utility;" ] ||
-      fail "$desktop: categories are not Game;Utility;"
+    # One main category, so the program is in one menu.
+    [ "$(desktop_key "$desktop" Categories)" = "Game;RolePlaying;" ] ||
+      fail "$desktop: categories are not Game;RolePlaying;"
   done
 
   local metainfos=("$share"/metainfo/*.metainfo.xml)

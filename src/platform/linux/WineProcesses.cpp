@@ -84,7 +84,7 @@ bool WineProcesses::IsGameRunning() {
     return FindGameWindow(windows_).has_value();
 }
 
-bool WineProcesses::StartProcess(std::u16string_view path, std::u16string* error) {
+bool WineProcesses::StartProcess(std::u16string_view path, Reason* error) {
     const QFileInfo file(Q(path));
     const std::u16string prefix = host_ ? host_->WinePrefix() : std::u16string();
     if (prefix.empty() || file.suffix().compare(QStringLiteral("exe"), Qt::CaseInsensitive) != 0 ||
@@ -92,7 +92,7 @@ bool WineProcesses::StartProcess(std::u16string_view path, std::u16string* error
         return plain_.StartProcess(path, error);
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
     if (wine.isEmpty()) {
-        if (error) *error = u"Windows のプログラムを起動するための wine が見つかりません。";
+        if (error) *error = Reason{.kind = ReasonKind::WineMissing};
         return false;
     }
     QProcess process;
@@ -103,11 +103,9 @@ bool WineProcesses::StartProcess(std::u16string_view path, std::u16string* error
     process.setArguments({file.absoluteFilePath()});
     process.setWorkingDirectory(file.absolutePath());
     if (!process.startDetached()) {
-        if (error) {
-            *error = u"起動に失敗しました。";
-            if (!process.errorString().isEmpty())
-                *error += u"（" + process.errorString().toStdU16String() + u"）";
-        }
+        if (error)
+            *error = Reason{.kind = ReasonKind::StartFailed,
+                            .detail = process.errorString().toStdU16String()};
         return false;
     }
     return true;
