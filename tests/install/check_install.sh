@@ -145,8 +145,10 @@ check_tree() {
   chmod 700 "$work/runtime"
   (
     cd "$work/home"
-    unset WINEPREFIX XDG_CONFIG_HOME
+    unset WINEPREFIX XDG_CONFIG_HOME LANGUAGE
+    # A Japanese system: the window follows its language.
     exec env HOME="$work/home" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/runtime" \
+      LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 \
       QT_QPA_PLATFORM=xcb "$prefix/bin/quillmor" >"$work/quillmor.log" 2>&1
   ) &
   app_pid=$!
@@ -155,6 +157,7 @@ check_tree() {
     echo "window mapped: $(head -n 1 "$work/window")"
   else
     cat "$work/quillmor.log" >&2
+    xdotool search --all --onlyvisible --pid "$app_pid" --name . getwindowname %@ >&2 || true
     fail "the installed quillmor showed no window named クイルモア within 30 s"
   fi
   kill "$app_pid" 2>/dev/null || fail "quillmor ended on its own"
