@@ -12,18 +12,25 @@
 
 namespace qm::fuzz {
 
-inline const std::filesystem::path& Folder() {
-    static const std::filesystem::path folder = [] {
+// Removed when the run ends. (A handler registered while the folder's path was being
+// made ran after the path was destroyed, and removed nothing.)
+struct OwnFolder {
+    std::filesystem::path path;
+    OwnFolder() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "quillmor-fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) std::abort();
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(Folder(), ec);
-        });
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
+        path = pattern;
+    }
+    ~OwnFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
+inline const std::filesystem::path& Folder() {
+    static const OwnFolder folder;
+    return folder.path;
 }
 
 inline void WriteFile(const std::filesystem::path& path, std::span<const uint8_t> bytes) {

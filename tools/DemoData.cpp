@@ -1,11 +1,13 @@
 #include "DemoData.h"
 
 #include "config/CnfRecord.h"
+#include "macro/BookTitles.h"
 #include "macro/Cp932.h"
 #include "macro/MacroFile.h"
 #include "macro/MacroFolder.h"
-#include "storage/SafeFile.h"
 #include "storage/Paths.h"
+#include "storage/SafeFile.h"
+#include "storage/SavePlan.h"
 
 namespace qm::demo {
 
@@ -121,6 +123,22 @@ bool WriteBook(const std::u16string& folder, int book,
     return true;
 }
 
+// Names of books (index, name), as players give them: by job or role, some for books
+// without files yet, in both title files.
+using BookNames = std::vector<std::pair<int, const char16_t*>>;
+const BookNames kTitles = {
+    {0, u"白魔道士"}, {1, u"ナイト"}, {2, u"BLM"}, {20, u"合成・釣り"}, {39, u"予備"}};
+const BookNames kDamagedTitles = {{0, u"戦士"}, {29, u"Mog House"}};
+
+bool WriteTitles(const std::filesystem::path& folder, const BookNames& names) {
+    BookTitles titles = ReadBookTitles(folder);
+    for (const auto& [book, name] : names)
+        if (titles.SetTitle(book, name) != TitleChange::Stored) return false;
+    SavePlan plan;
+    PlanBookTitles(plan, folder, titles);
+    return plan.Run().AllSaved();
+}
+
 bool WriteCharacter(const std::filesystem::path& folder, int32_t background, bool damageDigest,
                     bool moreBooks) {
     std::filesystem::create_directories(folder);
@@ -129,6 +147,7 @@ bool WriteCharacter(const std::filesystem::path& folder, int32_t background, boo
     if (moreBooks && !(WriteBook(text, 1, kBook2Sets) && WriteBook(text, 39, kBook40Sets)))
         return false;
     if (!SaveCnf(text, MakeColours(background))) return false;
+    if (!WriteTitles(folder, moreBooks ? kTitles : kDamagedTitles)) return false;
     std::vector<uint8_t> acq = MakeAcq();
     if (!WriteWholeFile(folder / "acq.dat", acq)) return false;
     if (damageDigest) {

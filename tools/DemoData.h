@@ -2,7 +2,8 @@
 // The demo game folder: "USER" with two character folders holding example macros,
 // colours and a name list. The first has books 1, 2 and 40 (mcr.dat ... mcr9.dat,
 // mcr10.dat ... mcr19.dat, mcr390.dat ... mcr399.dat); the second only book 1, whose
-// "mcr.dat" has a damaged digest so that the compatibility warning can be seen.
+// "mcr.dat" has a damaged digest so that the compatibility warning can be seen. Both name
+// some of their books in "mcr.ttl" and "mcr_2.ttl", books without files among them.
 
 #include <filesystem>
 

@@ -2,6 +2,28 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>qm::BookChooser</name>
+    <message>
+        <source>ブック名を変更...</source>
+        <translation>Rename Book...</translation>
+    </message>
+</context>
+<context>
+    <name>qm::BookTitleDialog</name>
+    <message>
+        <source>ブック%1 の名前（全角7文字、半角15文字まで）</source>
+        <translation>Name of book %1 (up to 15 bytes: 7 full-width or 15 half-width characters)</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Shift_JIS にない文字「%1」は「?」として保存されます。</source>
+        <translation>Characters not in Shift_JIS, &quot;%1&quot;, are saved as &quot;?&quot;.</translation>
+    </message>
+</context>
+<context>
     <name>qm::CaptureTab</name>
     <message>
         <source>なし</source>
@@ -88,8 +110,8 @@
         <translation>Sound files</translation>
     </message>
     <message>
-        <source>スクリーンショットを保存しました: %1</source>
-        <translation>Screenshot saved: %1</translation>
+        <source>スクリーンショット: %1</source>
+        <translation>Screenshot: %1</translation>
     </message>
 </context>
 <context>
@@ -411,10 +433,6 @@
         <translation>Book %1</translation>
     </message>
     <message>
-        <source>マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え）</source>
-        <translation>Macro book (Ctrl+PageUp / Ctrl+PageDown to switch)</translation>
-    </message>
-    <message>
         <source>マクロの実行サンプルに表示される自分の名前を設定します</source>
         <translation>Your name as the macro sample shows it</translation>
     </message>
@@ -466,16 +484,58 @@
         <translation>This is not a macro file (it has only %1 bytes).<byte value="xd"/>
 %2</translation>
     </message>
+    <message>
+        <source>マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え、ダブルクリックで名前を変更）</source>
+        <translation>Macro book (Ctrl+PageUp / Ctrl+PageDown to switch, double-click to rename)</translation>
+    </message>
+    <message>
+        <source>ブック名を変更...</source>
+        <translation>Rename Book...</translation>
+    </message>
+    <message>
+        <source>「%1」</source>
+        <translation> &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>：マクロファイルあり</source>
+        <translation>: has macro files</translation>
+    </message>
+    <message>
+        <source>：マクロファイルなし</source>
+        <translation>: no macro files</translation>
+    </message>
+    <message>
+        <source>（名前のファイルを読めません）</source>
+        <translation> (its name file cannot be read)</translation>
+    </message>
+    <message>
+        <source>「%1」はブック名のファイルとして読めないため、ブック%2〜%3の名前は変更できません。</source>
+        <translation>&quot;%1&quot; cannot be read as a book name file, so the names of books %2 to %3 cannot be changed.</translation>
+    </message>
+    <message>
+        <source>Shift_JIS にない文字「%1」は「?」として保存されます。この名前にしますか？</source>
+        <translation>Characters not in Shift_JIS, &quot;%1&quot;, are saved as &quot;?&quot;. Use this name?</translation>
+    </message>
+    <message>
+        <source>ブック名の変更</source>
+        <translation>Book Rename</translation>
+    </message>
+    <message>
+        <source>ブック名は Shift_JIS で15バイトまでです。</source>
+        <translation>A book name holds at most 15 bytes in Shift_JIS.</translation>
+    </message>
+    <message>
+        <source>ブック名のファイルではありません（%1 バイトではありません）。<byte value="xd"/>
+%2</source>
+        <translation>This is not a book name file (it is not %1 bytes).<byte value="xd"/>
+%2</translation>
+    </message>
 </context>
 <context>
     <name>qm::SetDragHandle</name>
     <message>
         <source>%1に改行が含まれているため、復元できるように書き出せません。</source>
         <translation>%1 holds a line break, so the set cannot be written in a form that restores it.</translation>
-    </message>
-    <message>
-        <source>バックアップファイル「%1」を作成できませんでした。</source>
-        <translation>The backup file &quot;%1&quot; could not be made. </translation>
     </message>
     <message>
         <source>「%1」からセットを復元できませんでした。<byte value="xd"/>
@@ -488,6 +548,12 @@ The set is unchanged.</translation>
     <message>
         <source>セットの復元</source>
         <translation>Set Restore</translation>
+    </message>
+    <message>
+        <source>セット%1のバックアップファイル「%2」を作成できませんでした。<byte value="xd"/>
+%3</source>
+        <translation>The backup file &quot;%2&quot; of set %1 could not be made.<byte value="xd"/>
+%3</translation>
     </message>
 </context>
 <context>
@@ -530,10 +596,6 @@ The set is unchanged.</translation>
     <message>
         <source>同じ名前のフォルダがあります</source>
         <translation>a folder has the same name</translation>
-    </message>
-    <message>
-        <source>ファイルが大きすぎます</source>
-        <translation>the file is too large</translation>
     </message>
     <message>
         <source>リンクが循環しています</source>
@@ -812,16 +874,92 @@ The set is unchanged.</translation>
         <translation>line %1</translation>
     </message>
     <message>
-        <source>%1 %2：%3</source>
-        <translation>%1 %2: %3</translation>
-    </message>
-    <message>
         <source>ほか %1 か所</source>
         <translation>and %1 more places</translation>
     </message>
     <message>
         <source>このまま保存しますか？</source>
         <translation>Save anyway?</translation>
+    </message>
+    <message>
+        <source>Wine に新しいプレフィックスを作らせないため、起動しません。</source>
+        <translation> It is not started, so that Wine does not make a new prefix.</translation>
+    </message>
+    <message>
+        <source>ファイル名を入力してください。</source>
+        <translation>Enter a file name.</translation>
+    </message>
+    <message>
+        <source>ファイル名にフォルダの区切り（/ や \）は使えません。</source>
+        <translation>A file name cannot hold a folder separator (/ or \).</translation>
+    </message>
+    <message>
+        <source>ファイル名に「:」は使えません。</source>
+        <translation>A file name cannot hold &quot;:&quot;.</translation>
+    </message>
+    <message>
+        <source>ファイル名に「%1」は使えません（&lt; &gt; &quot; | ? * と制御文字は使えません）。</source>
+        <translation>A file name cannot hold &quot;%1&quot; (&lt; &gt; &quot; | ? * and control characters are not allowed).</translation>
+    </message>
+    <message>
+        <source>ファイル名の最後に「.」や空白は使えません。</source>
+        <translation>A file name cannot end in &quot;.&quot; or a blank.</translation>
+    </message>
+    <message>
+        <source>「%1」は Windows が機器の名前に使うため、ファイル名にできません。</source>
+        <translation>&quot;%1&quot; cannot be a file name: Windows uses it for a device.</translation>
+    </message>
+    <message>
+        <source>このファイル名は使えません。</source>
+        <translation>This file name cannot be used.</translation>
+    </message>
+    <message>
+        <source>読み取り専用のドライブです</source>
+        <translation>the drive is read-only</translation>
+    </message>
+    <message>
+        <source>ファイルの大きさの上限を超えます</source>
+        <translation>the file size limit is exceeded</translation>
+    </message>
+    <message>
+        <source>パスまたは名前が長すぎます</source>
+        <translation>the path or a name is too long</translation>
+    </message>
+    <message>
+        <source>ゲームのファイルにしては大きすぎます</source>
+        <translation>too large to be a game file</translation>
+    </message>
+    <message>
+        <source>ブック名のファイルとして読めないため、書き換えません</source>
+        <translation>it cannot be read as a book name file, so it is not rewritten</translation>
+    </message>
+    <message>
+        <source>ゲームの入っている Wine プレフィックスが分かりません。</source>
+        <translation>The Wine prefix that holds the game is not known.</translation>
+    </message>
+    <message>
+        <source>「%1」は Wine のプレフィックスではありません。</source>
+        <translation>&quot;%1&quot; is not a Wine prefix.</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>次の欄は長すぎるため保存されません（保存される前の内容のままです）。</source>
+        <translation>These fields are too long and will not be saved (they keep what they held before).</translation>
+    </message>
+    <message>
+        <source>%1：%2 バイト（%3 バイトまで）</source>
+        <translation>%1: %2 bytes (at most %3)</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>
@@ -1008,6 +1146,70 @@ These macros are not compatible with the current version. Saving may make them u
     <message>
         <source>システムの言語に合わせる</source>
         <translation>The system&apos;s language</translation>
+    </message>
+    <message>
+        <source>大きさが344バイトではありません</source>
+        <translation>is not 344 bytes long</translation>
+    </message>
+    <message>
+        <source>MD5 が合いません</source>
+        <translation>has a wrong MD5</translation>
+    </message>
+    <message>
+        <source>読み込めません</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>&#x3000;</source>
+        <translation>  </translation>
+    </message>
+    <message>
+        <source>「%1」は%2。ブック%3〜%4の名前は表示も保存もしません。</source>
+        <translation>&quot;%1&quot; %2. The names of books %3 to %4 are neither shown nor saved.</translation>
+    </message>
+    <message>
+        <source>ほかの内容を保存しますか？</source>
+        <translation>Save the rest?</translation>
+    </message>
+    <message>
+        <source>保存しました（%1 ファイル）</source>
+        <translation>Saved (%1 files)</translation>
+    </message>
+    <message>
+        <source>名前をつけて保存しました: %1</source>
+        <translation>Saved as: %1</translation>
+    </message>
+    <message>
+        <source>&#x3000;保存されなかった欄: %1</source>
+        <translation>  Fields not saved: %1</translation>
+    </message>
+    <message>
+        <source>「%1」のレジストリにはゲームのキーがありません。<byte value="xd"/>
+ゲームの設定はこのプレフィックスから読み書きしません（PlayOnline の起動には、ゲームのフォルダに届くときだけ使います）。</source>
+        <translation>The registry of &quot;%1&quot; holds no keys of the game.<byte value="xd"/>
+The game settings are not read from or written to this prefix (it starts PlayOnline only when its drives reach the game&apos;s folder).</translation>
+    </message>
+    <message>
+        <source>PlayOnline を起動する Wine プレフィックスが見つかりません。<byte value="xd"/>
+このまま起動すると Wine が空のプレフィックスを新しく作るため、起動しません。<byte value="xd"/>
+<byte value="xd"/>
+ゲームの入っている Wine プレフィックスのフォルダを選びますか？</source>
+        <translation>No Wine prefix to start PlayOnline in was found.<byte value="xd"/>
+Starting it now would make Wine create a new, empty prefix, so it is not started.<byte value="xd"/>
+<byte value="xd"/>
+Choose the folder of the Wine prefix that holds the game?</translation>
+    </message>
+    <message>
+        <source>選んだプレフィックスのドライブからは「%1」に届かないため、起動しません。</source>
+        <translation>The drives of the chosen prefix do not reach &quot;%1&quot;, so it is not started.</translation>
+    </message>
+    <message>
+        <source>PlayOnline を起動しています…</source>
+        <translation>Starting PlayOnline…</translation>
+    </message>
+    <message>
+        <source>PlayOnline を起動しています…（Wineプレフィックス: %1）</source>
+        <translation>Starting PlayOnline… (Wine prefix: %1)</translation>
     </message>
 </context>
 </TS>

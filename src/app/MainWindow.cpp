@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -23,8 +24,10 @@
 #include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
+#include "editor/TooLongFields.h"
 #include "storage/Paths.h"
 #include "storage/SavePlan.h"
+#include "storage/Utf.h"
 
 // The artwork lives in the static gui library; this pulls it into every program.
 // (The macro must not be used inside a namespace.)
@@ -56,7 +59,12 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     statusText->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(statusText, 1);
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
-        if (message.isEmpty()) statusBar()->setToolTip(QString());
+        if (message.isEmpty()) {
+            statusBar()->setToolTip(QString());
+            statusMessage_.clear();
+            statusMessagePath_.clear();
+            LayOutStatusLine();
+        }
     });
     statusGame = new QLabel(GameRunningStatus(), this);
     statusGame->setObjectName(QStringLiteral("statusGame"));
@@ -68,7 +76,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     statusGame->setPalette(red);
     statusGame->hide();
     statusBar()->addPermanentWidget(statusGame);
-    statusHost = new QLabel(this);
+    statusHost = new ElidedLabel(this);
     statusHost->setObjectName(QStringLiteral("statusHost"));
     statusBar()->addPermanentWidget(statusHost);
     tGameWatch = new QTimer(this);
@@ -248,27 +256,70 @@ MsgAnswer wMenu::ShowMessage(std::u16string_view text, MsgIcon icon, MsgButtons 
     return platform.messageBox->Show(text, buttons, icon);
 }
 
-void wMenu::ShowStatus(std::u16string_view text) {
-    // A long message (a failed shot names its whole path) loses its middle, not its end.
-    const QString full = Q(text);
-    const int room = std::max(statusBar()->width() - statusHost->width() - 24, 120);
-    statusBar()->showMessage(statusBar()->fontMetrics().elidedText(full, Qt::ElideMiddle, room),
-                             options_.statusMessageMs);
-    statusBar()->setToolTip(full);
+void wMenu::ShowStatus(std::u16string_view text, std::u16string_view path) {
+    statusMessage_ = Q(text);
+    statusMessagePath_ = text.find(path) == std::u16string_view::npos ? QString() : Q(path);
+    statusBar()->setToolTip(statusMessage_);
+    statusShown_.start();
+    statusBar()->showMessage(LayOutStatusLine(), options_.statusMessageMs);
 }
 
 void wMenu::ShowFolderStatus() {
     statusText->setText(Q(CurrentFolder));
     statusText->setToolTip(Q(CurrentFolder));
+    LayOutStatusLine();
 }
 
 void wMenu::ShowHostStatus(std::u16string_view text) {
     statusHost->setText(Q(text));
+    statusHost->setToolTip(statusHost->text());
+    LayOutStatusLine();
+}
+
+QString wMenu::LayOutStatusLine() {
+    QStatusBar* bar = statusBar();
+    const QFontMetrics metrics = bar->fontMetrics();
+    // The bar's own margins and the gaps between its widgets.
+    constexpr int kSpacing = 36;
+    int room = bar->width() - kSpacing;
+    for (QWidget* label : {static_cast<QWidget*>(statusGame),
+                           bar->findChild<QWidget*>(QStringLiteral("stModified"))})
+        if (label && label->isVisibleTo(this)) room -= label->sizeHint().width() + 6;
+    const bool message = !statusMessage_.isEmpty();
+    QString shown = message ? statusMessage_ : statusText->text();
+    const int hostNatural = metrics.horizontalAdvance(statusHost->text()) + 8;
+    // A message keeps all its words; only a path within it may lose its middle. The
+    // host label gives up its room first, to the message or to the open folder.
+    int textWidth = metrics.horizontalAdvance(shown) + 8;
+    if (message && textWidth > room && !statusMessagePath_.isEmpty()) {
+        const int rest =
+            metrics.horizontalAdvance(QString(statusMessage_).remove(statusMessagePath_));
+        const QString path =
+            metrics.elidedText(statusMessagePath_, Qt::ElideMiddle, std::max(room - rest - 8, 40));
+        shown = QString(statusMessage_).replace(statusMessagePath_, path);
+        textWidth = metrics.horizontalAdvance(shown) + 8;
+    }
+    const int hostRoom =
+        statusHost->text().isEmpty() ? 0 : std::clamp(room - textWidth, 0, hostNatural);
+    statusHost->setFixedWidth(hostRoom);
+    // A message on show is fitted again to the new room, for the rest of its time.
+    if (message && !bar->currentMessage().isEmpty() && bar->currentMessage() != shown)
+        bar->showMessage(shown,
+                         std::max<int>(1, options_.statusMessageMs - int(statusShown_.elapsed())));
+    return shown;
+}
+
+void wMenu::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    LayOutStatusLine();
 }
 
 bool wMenu::tGameWatch_Timer() {
     bool running = platform.processes && platform.processes->IsGameRunning();
-    statusGame->setVisible(running);
+    if (statusGame->isVisibleTo(this) != running) {
+        statusGame->setVisible(running);
+        LayOutStatusLine();
+    }
     return running;
 }
 
@@ -292,7 +343,7 @@ void wMenu::FileOpen_Click() {
     // file is most likely not a character's: say so, rather than warn about an
     // incompatible macro file that is not there.
     std::u16string folder;
-    MacroFolderContent content;
+    MacroFolderContent& content = macroFilesRead_;
     bool emptyBook = false;
     for (std::u16string start = CurrentFolder;;) {
         std::u16string chosen = platform.dialogs->BrowseForFolder(
@@ -300,7 +351,7 @@ void wMenu::FileOpen_Click() {
         if (chosen.empty()) return;
         folder = chosen;
         if (!folder.ends_with(PathSeparator())) folder += PathSeparator();
-        content = ReadMacroFolder(folder);
+        ReadMacroFolderInto(folder, content);
         if (std::any_of(content.state.begin(), content.state.end(),
                         [](MacroFileState s) { return s != MacroFileState::Missing; }))
             break;
@@ -336,9 +387,11 @@ void wMenu::FileOpen_Click() {
         return;
     }
 
+    BookTitles titles = ReadBookTitles(PathFromText(folder), &content);
     CurrentFolder = folder;
-    macroBooks = content.books;
-    macroFilesOnDisk_ = std::move(content);
+    bookTitles = std::move(titles);
+    std::swap(macroFilesOnDisk_, macroFilesRead_);
+    AdoptFolderBooks(macroBooks, macroFilesOnDisk_);
     macroFilesFolder_ = folder;
     lossyFields.Clear();
     // An empty book has no file whose format could be unknown.
@@ -363,6 +416,35 @@ void wMenu::FileOpen_Click() {
         macroTab->SetEditorEnabled(true);
     }
     ShowFolderStatus();
+    ShowUnknownTitleFiles();
+}
+
+// Said once, at opening: the names of that half of the books are not shown, and the file
+// stays as it is.
+void wMenu::ShowUnknownTitleFiles() {
+    QString text;
+    for (int f : bookTitles.UnknownFiles()) {
+        const TitleFileOnDisk& disk = bookTitles.disk[std::size_t(f)];
+        const QString why = disk.state == TitleFileState::WrongSize
+                                ? tr("大きさが344バイトではありません")
+                            : disk.state == TitleFileState::WrongDigest ? tr("MD5 が合いません")
+                                                                        : tr("読み込めません");
+        const int first = f * kBooksPerTitleFile + 1;
+        if (!text.isEmpty()) text += tr("　");
+        text += tr("「%1」は%2。ブック%3〜%4の名前は表示も保存もしません。")
+                    .arg(Q(TitleFileName(f)), why)
+                    .arg(first)
+                    .arg(first + kBooksPerTitleFile - 1);
+    }
+    if (!text.isEmpty()) ShowStatus(U(text));
+}
+
+bool wMenu::BookHasFiles(int book) const {
+    for (int s = 0; s < kSetCount; ++s)
+        if (macroFilesOnDisk_.state[std::size_t(MacroFileNumber(book, s))] !=
+            MacroFileState::Missing)
+            return true;
+    return false;
 }
 
 MacroBook& wMenu::ShownBook() {
@@ -397,7 +479,8 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
                         MsgIcon::Warning, MsgButtons::YesNo);
         if (a != MsgAnswer::Yes) return SaveResult::Declined;
     }
-    if (EditorEnabled && !AcceptLostCharacters()) return SaveResult::Declined;
+    std::vector<TooLongField> notStored;
+    if (EditorEnabled && !AcceptFieldsNotStored(notStored)) return SaveResult::Declined;
     // One plan for everything: what cannot be saved stops the save before any file is
     // written, and the report says exactly what was saved.
     SavePlan plan;
@@ -408,10 +491,15 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     if (EditorEnabled) {
         if (!openFolder) other = ReadMacroFolder(folder);
         SaveMacroFiles(plan, folder, other ? &*other : nullptr);
+        std::optional<BookTitles> otherTitles;
+        if (!openFolder) otherTitles = ReadBookTitles(PathFromText(folder));
+        PlanBookTitles(plan, PathFromText(folder), bookTitles,
+                       otherTitles ? &otherTitles->disk : nullptr);
         PlanCnf(plan, folder, cnfRecord, openFolder ? &cnfOnDisk : nullptr);
     }
     SaveGameSettings(plan);
     const SaveReport report = plan.Run();
+    if (EditorEnabled) macroTab->ShowBookNames();  // books whose first files were made
     if (report.AllSaved()) {
         if (!elsewhere) {
             ContentModified = false;
@@ -419,7 +507,10 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
             history->MarkClean();
         }
         // Saved, but the folder could not be synced: the player should know.
-        if (report.folderSync) ShowStatus(U(Wording::SaveMessage(report)));
+        if (report.folderSync)
+            ShowStatus(U(Wording::SaveMessage(report)));
+        else
+            ShowStatus(SavedStatus(report, elsewhere ? folder : std::u16string_view(), notStored));
         return SaveResult::Saved;
     }
     // Part of the open folder now holds the edits: no step of the history matches its disk.
@@ -443,6 +534,33 @@ bool wMenu::AcceptLostCharacters() {
     if (lost.empty()) return true;
     return ShowMessage(U(Wording::LostCharactersQuestion(lost)), MsgIcon::Warning,
                        MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+// Text too long for its field is left out of a save only when the player says so; the
+// question also names the characters that would become "?".
+bool wMenu::AcceptFieldsNotStored(std::vector<TooLongField>& notStored) {
+    std::vector<std::u16string> titles;
+    for (QLineEdit* box : macroTab->efTitle) titles.push_back(U(box->text()));
+    notStored = TooLongBoxes(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex,
+                             macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
+    if (notStored.empty()) return AcceptLostCharacters();
+    const std::vector<LostCharacters> lost =
+        CharactersLostOnSave(lossyFields, ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
+                             MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
+                             macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
+    QString question = Wording::TooLongFieldsText(notStored);
+    question +=
+        lost.empty() ? tr("ほかの内容を保存しますか？") : Wording::LostCharactersQuestion(lost);
+    return ShowMessage(U(question), MsgIcon::Warning, MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes;
+}
+
+std::u16string wMenu::SavedStatus(const SaveReport& report, std::u16string_view elsewhere,
+                                  const std::vector<TooLongField>& notStored) const {
+    QString text = elsewhere.empty() ? tr("保存しました（%1 ファイル）").arg(report.filesWritten)
+                                     : tr("名前をつけて保存しました: %1").arg(Q(elsewhere));
+    if (!notStored.empty())
+        text += tr("　保存されなかった欄: %1").arg(Wording::NotStoredList(notStored));
+    return U(text);
 }
 
 void wMenu::FileSaveAs_Click() {

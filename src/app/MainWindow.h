@@ -2,7 +2,9 @@
 // The main window wMenu: menus, the tab strip and the state of the whole run. The
 // tabs do their work through the core; this class owns what they share.
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QString>
 #include <array>
 #include <filesystem>
 #include <memory>
@@ -11,7 +13,9 @@
 #include "app/TraceLog.h"
 #include "config/CnfRecord.h"
 #include "editor/LostCharacters.h"
+#include "editor/TooLongFields.h"
 #include "macro/AcqNames.h"
+#include "macro/BookTitles.h"
 #include "macro/MacroFile.h"
 #include "macro/MacroFolder.h"
 #include "platform/Platform.h"
@@ -27,6 +31,7 @@ class QTimer;
 namespace qm {
 
 class SavePlan;
+struct SaveReport;
 class MacroTab;
 class ColorTab;
 class GameSettingsTab;
@@ -82,9 +87,12 @@ class wMenu : public QMainWindow {
     const TraceLog& Trace() const { return *trace_; }
     MsgAnswer ShowMessage(std::u16string_view text, MsgIcon icon,
                           MsgButtons buttons = MsgButtons::Ok);
-    // A passing message in the status line; the open folder shows again after it.
-    void ShowStatus(std::u16string_view text);
+    // A passing message in the status line; the open folder shows again after it. Its
+    // words are never cut: when it is too long, the part `path` (a path within the text)
+    // loses its middle, and the labels at the right end give up their room first.
+    void ShowStatus(std::u16string_view text, std::u16string_view path = {});
     void ShowFolderStatus();
+    void ShowUnknownTitleFiles();
     void ShowHostStatus(std::u16string_view text);  // where the game's data lives
     // Looks for the game's window and shows the answer in the status bar.
     bool tGameWatch_Timer();
@@ -97,6 +105,9 @@ class wMenu : public QMainWindow {
     bool IncompatibleMacro = false;
     bool EditorEnabled = false;
     MacroBooks macroBooks;  // all 40 books of the open folder
+    BookTitles bookTitles;  // their names, and what the title files held when read or saved
+    // Whether the open folder holds a macro file of book 0 to 39.
+    bool BookHasFiles(int book) const;
     // The book on show in the macro tab.
     MacroBook& ShownBook();
     CnfRecord cnfRecord;
@@ -135,7 +146,7 @@ class wMenu : public QMainWindow {
     QAction* EditPaste = nullptr;
     QAction* EditDelete = nullptr;
     QLabel* statusText = nullptr;
-    QLabel* statusHost = nullptr;
+    QLabel* statusHost = nullptr;  // elided in its middle when room is short
     QLabel* statusGame = nullptr;  // says when the game runs
     QTimer* tGameWatch = nullptr;
 
@@ -161,21 +172,38 @@ class wMenu : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void BuildMenus();
     void BuildTabs();
+    // Shares the status line between its text (a message, or the open folder) and the
+    // label naming where the game's data live: the text keeps its room, the label is
+    // shortened in its middle.
+    // Returns the text to show for the message on show.
+    QString LayOutStatusLine();
     // Saves into the open folder, or the whole character into another (Save As).
     SaveResult SaveCharacter(std::u16string_view folder, bool elsewhere);
     bool ConfirmSaveWhileGameRuns();
     // False when characters would become "?" and the player does not want that.
     bool AcceptLostCharacters();
+    // Asks before a save that would leave out text too long for its field (and names
+    // the characters that would become "?"); notStored gets those fields.
+    bool AcceptFieldsNotStored(std::vector<TooLongField>& notStored);
+    std::u16string SavedStatus(const SaveReport& report, std::u16string_view elsewhere,
+                               const std::vector<TooLongField>& notStored) const;
 
     // What the open folder's macro files hold, as read or last saved: a save writes only
     // the files that differ from it.
     MacroFolderContent macroFilesOnDisk_;
+    // Where an open reads a folder before it is taken; it then changes places with the
+    // above, so that neither is allocated or cleared whole again.
+    MacroFolderContent macroFilesRead_;
     std::u16string macroFilesFolder_;
     WindowOptions options_;
+    QString statusMessage_;      // the passing message, whole
+    QString statusMessagePath_;  // the part of it that may be shortened
+    QElapsedTimer statusShown_;
     std::unique_ptr<TraceLog> trace_;
     SeededRandom random_;
     bool ended_ = false;

@@ -12,6 +12,7 @@
 #include "editor/MacroTab.h"
 #include "editor/TextForms.h"
 #include "macro/Cp932.h"
+#include "macro/FieldText.h"
 #include "platform/QtImages.h"
 #include "platform/QtText.h"
 
@@ -60,7 +61,7 @@ std::u16string TextToTake(wMenu& w, QLineEdit* box) {
 void InsertIntoTitle(QLineEdit* box, std::u16string_view text) {
     QString rest = box->text();
     if (box->hasSelectedText()) rest.remove(box->selectionStart(), box->selectedText().size());
-    std::size_t used = Cp932Length(U(rest));
+    std::size_t used = FieldTextLength(U(rest));
     std::size_t room = used < kTitleFieldSize - 1 ? kTitleFieldSize - 1 - used : 0;
     box->insert(Q(TruncateToCp932Bytes(text, room)));
 }

@@ -54,28 +54,59 @@ void FindGameAgain(wMenu& w) {
     w.ContentModified = modified;
 }
 
-void FileWinePrefix_Click(wMenu& w) {
+// True when a prefix was chosen.
+bool FileWinePrefix_Click(wMenu& w) {
     IGameHost& host = *w.platform.gameHost;
     // The game settings on the tab belong to the prefix in use; they are read again from
     // the new one, so unsaved edits are offered for saving first, as on opening a folder.
     if (w.ContentModified) {
         const MsgAnswer a =
             w.ShowMessage(U(AskSaveChanges()), MsgIcon::Question, MsgButtons::YesNoCancel);
-        if (a == MsgAnswer::Cancel) return;
-        if (a == MsgAnswer::Yes && w.FileSave_Click() != SaveResult::Saved) return;
+        if (a == MsgAnswer::Cancel) return false;
+        if (a == MsgAnswer::Yes && w.FileSave_Click() != SaveResult::Saved) return false;
     }
     const std::u16string chosen = w.platform.dialogs->BrowseForFolder(
         U(QCoreApplication::translate(
             "qm::wMenu", "ゲームの入っている Wine プレフィックスのフォルダを選択してください")),
         host.WinePrefix());
-    if (chosen.empty()) return;
+    if (chosen.empty()) return false;
     Reason error;
     if (!host.ChooseWinePrefix(chosen, &error)) {
         w.ShowMessage(U(Wording::Why(error)), MsgIcon::Warning);
-        return;
+        return false;
     }
     FindGameAgain(w);
     ShowGameHost(w, host);
+    if (host.WinePrefix() != chosen) {
+        w.ShowMessage(U(QCoreApplication::translate(
+                            "qm::wMenu",
+                            "「%1」のレジストリにはゲームのキーがありません。\r\n"
+                            "ゲームの設定はこのプレフィックスから読み書きしません"
+                            "（PlayOnline の起動には、ゲームのフォルダに届くときだけ使います）。")
+                            .arg(Q(chosen))),
+                      MsgIcon::Information);
+    }
+    return true;
+}
+
+// No prefix is known for the launcher: asks for one rather than let Wine make one.
+bool FindLauncherPrefix(wMenu& w) {
+    IGameHost& host = *w.platform.gameHost;
+    const MsgAnswer a = w.ShowMessage(
+        U(QCoreApplication::translate(
+            "qm::wMenu",
+            "PlayOnline を起動する Wine プレフィックスが見つかりません。\r\n"
+            "このまま起動すると Wine が空のプレフィックスを新しく作るため、起動しません。\r\n\r\n"
+            "ゲームの入っている Wine プレフィックスのフォルダを選びますか？")),
+        MsgIcon::Question, MsgButtons::YesNo);
+    if (a != MsgAnswer::Yes || !FileWinePrefix_Click(w)) return false;
+    if (!host.LauncherPrefix(w.PlayOnlinePath).empty()) return true;
+    w.ShowMessage(U(QCoreApplication::translate(
+                        "qm::wMenu",
+                        "選んだプレフィックスのドライブからは「%1」に届かないため、起動しません。")
+                        .arg(Q(w.PlayOnlinePath))),
+                  MsgIcon::Warning);
+    return false;
 }
 
 void AddWinePrefixCommand(wMenu& w) {
@@ -169,11 +200,35 @@ void wMenu::InitPath() {
 
 void wMenu::FilePlayOnline_Click() {
     if (!platform.processes) return;
+    IGameHost* host = platform.gameHost;
+    std::u16string prefix;
+    if (host && host->UsesWinePrefix()) {
+        prefix = host->LauncherPrefix(PlayOnlinePath);
+        if (prefix.empty()) {
+            // A running launcher needs no prefix to be brought forward.
+            if (platform.processes->ActivateLauncherWindow() || !FindLauncherPrefix(*this)) return;
+            prefix = host->LauncherPrefix(PlayOnlinePath);
+        }
+    }
     Reason reason;
-    if (LaunchPlayOnline(*platform.processes, PlayOnlinePath, &reason) == LaunchResult::Failed)
-        ShowMessage(U(tr("PlayOnline を起動できませんでした。\n%1").arg(Q(reason.subject)) +
-                      QStringLiteral("\n") + Wording::Why(reason)),
-                    MsgIcon::Critical);
+    switch (LaunchPlayOnline(*platform.processes, PlayOnlinePath, &reason)) {
+        case LaunchResult::Failed:
+            ShowMessage(U(tr("PlayOnline を起動できませんでした。\n%1").arg(Q(reason.subject)) +
+                          QStringLiteral("\n") + Wording::Why(reason)),
+                        MsgIcon::Critical);
+            break;
+        case LaunchResult::Started:
+            // Wine can take seconds before the launcher's window shows.
+            if (prefix.empty())
+                ShowStatus(U(tr("PlayOnline を起動しています…")));
+            else
+                ShowStatus(
+                    U(tr("PlayOnline を起動しています…（Wineプレフィックス: %1）").arg(Q(prefix))),
+                    prefix);
+            break;
+        case LaunchResult::Activated:
+            break;
+    }
 }
 
 }  // namespace qm

@@ -10,13 +10,13 @@
 #include "platform/linux/QtScreenGrabber.h"
 #include "platform/linux/QtServices.h"
 #include "platform/linux/RegFile.h"
-#include "settings/WineHost.h"
 #include "platform/linux/WineProcesses.h"
 #include "platform/linux/X11KeyState.h"
 #include "platform/linux/X11Windows.h"
 #include "platform/linux/XrandrDisplayProbe.h"
 #include "settings/GameRegistry.h"
 #include "settings/RegistryRouter.h"
+#include "settings/WineHost.h"
 
 namespace qm {
 

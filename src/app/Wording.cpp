@@ -1,5 +1,7 @@
 #include "app/Wording.h"
 
+#include <QStringList>
+
 #include "config/GameSettings.h"
 #include "platform/QtText.h"
 
@@ -11,6 +13,31 @@ QString Quoted(std::u16string_view text) {
     return Q(text);
 }
 
+QString DontMakePrefix() {
+    return Wording::tr("Wine に新しいプレフィックスを作らせないため、起動しません。");
+}
+
+QString CaptureNameFaultText(const Reason& r) {
+    switch (CaptureNameFault(r.number)) {
+        case CaptureNameFault::Empty:
+            return Wording::tr("ファイル名を入力してください。");
+        case CaptureNameFault::Separator:
+            return Wording::tr("ファイル名にフォルダの区切り（/ や \\）は使えません。");
+        case CaptureNameFault::Colon:
+            return Wording::tr("ファイル名に「:」は使えません。");
+        case CaptureNameFault::Character:
+            return Wording::tr(
+                       "ファイル名に「%1」は使えません（< > \" | ? * と制御文字は使えません）。")
+                .arg(Q(r.subject));
+        case CaptureNameFault::BadEnd:
+            return Wording::tr("ファイル名の最後に「.」や空白は使えません。");
+        case CaptureNameFault::DeviceName:
+            return Wording::tr("「%1」は Windows が機器の名前に使うため、ファイル名にできません。")
+                .arg(Q(r.subject));
+    }
+    return Wording::tr("このファイル名は使えません。");
+}
+
 }  // namespace
 
 QString Wording::FileError(std::error_code error) {
@@ -19,6 +46,8 @@ QString Wording::FileError(std::error_code error) {
             return tr("通常のファイルではありません（デバイスやパイプなど）");
         case FileProblem::Denied:
             return tr("書き込みが許可されていません");
+        case FileProblem::ReadOnlyDrive:
+            return tr("読み取り専用のドライブです");
         case FileProblem::NoSpace:
             return tr("ディスクの空き容量が足りません");
         case FileProblem::NoFolder:
@@ -26,7 +55,11 @@ QString Wording::FileError(std::error_code error) {
         case FileProblem::FolderInTheWay:
             return tr("同じ名前のフォルダがあります");
         case FileProblem::TooLarge:
-            return tr("ファイルが大きすぎます");
+            return tr("ファイルの大きさの上限を超えます");
+        case FileProblem::NameTooLong:
+            return tr("パスまたは名前が長すぎます");
+        case FileProblem::TooLongForGame:
+            return tr("ゲームのファイルにしては大きすぎます");
         case FileProblem::LinkLoop:
             return tr("リンクが循環しています");
         case FileProblem::InUse:
@@ -148,6 +181,17 @@ QString Wording::Why(const Reason& r) {
         case ReasonKind::ShotFolder:
             return tr("スクリーンショットの保存先フォルダを作れませんでした: %1 (%2)")
                 .arg(subject, FileError(r.cause));
+        case ReasonKind::TitleFileUnknown:
+            return tr("ブック名のファイルとして読めないため、書き換えません");
+        case ReasonKind::LauncherPrefixUnknown:
+            return tr("ゲームの入っている Wine プレフィックスが分かりません。") + DontMakePrefix();
+        case ReasonKind::LauncherNotAPrefix:
+            return tr("「%1」は Wine のプレフィックスではありません。").arg(subject) +
+                   DontMakePrefix();
+        case ReasonKind::CaptureNameUnusable:
+            return CaptureNameFaultText(r);
+        case ReasonKind::ShotNameUnusable:
+            return tr("スクリーンショットを保存できませんでした: %1").arg(CaptureNameFaultText(r));
         case ReasonKind::ShotNotSaved: {
             QString text = tr("スクリーンショットを保存できませんでした: %1").arg(subject);
             if (r.cause)
@@ -239,14 +283,41 @@ QString Wording::LostCharactersQuestion(const std::vector<LostCharacters>& lost)
             if (c > 0 && !QChar::isLowSurrogate(at.characters[c])) characters += QLatin1Char(' ');
             characters += QChar(at.characters[c]);
         }
-        const QString place =
-            tr("ブック%1 セット%2 マクロ%3").arg(at.book + 1).arg(at.set + 1).arg(at.macro + 1);
-        const QString part = at.line == 0 ? tr("タイトル") : tr("%1行目").arg(at.line);
-        text += tr("%1 %2：%3").arg(place, part, characters) + crlf;
+        text += tr("%1：%2").arg(FieldPlace(at.book, at.set, at.macro, at.line), characters) + crlf;
     }
     if (lost.size() > kShown) text += tr("ほか %1 か所").arg(lost.size() - kShown) + crlf;
     text += crlf + tr("このまま保存しますか？");
     return text;
+}
+
+QString Wording::FieldPlace(int book, int set, int macro, int line) {
+    const QString place =
+        tr("ブック%1 セット%2 マクロ%3").arg(book + 1).arg(set + 1).arg(macro + 1);
+    const QString part = line == 0 ? tr("タイトル") : tr("%1行目").arg(line);
+    return tr("%1 %2").arg(place, part);
+}
+
+QString Wording::TooLongFieldsText(const std::vector<TooLongField>& fields) {
+    constexpr std::size_t kShown = 10;
+    const QString crlf = QStringLiteral("\r\n");
+    QString text =
+        tr("次の欄は長すぎるため保存されません（保存される前の内容のままです）。") + crlf + crlf;
+    for (std::size_t i = 0; i < fields.size() && i < kShown; ++i) {
+        const TooLongField& f = fields[i];
+        text += tr("%1：%2 バイト（%3 バイトまで）")
+                    .arg(FieldPlace(f.book, f.set, f.macro, f.line))
+                    .arg(f.bytes)
+                    .arg(f.line == 0 ? kTitleTextCapacity : kLineTextCapacity) +
+                crlf;
+    }
+    if (fields.size() > kShown) text += tr("ほか %1 か所").arg(fields.size() - kShown) + crlf;
+    return text + crlf;
+}
+
+QString Wording::NotStoredList(const std::vector<TooLongField>& fields) {
+    QStringList places;
+    for (const TooLongField& f : fields) places << FieldPlace(f.book, f.set, f.macro, f.line);
+    return places.join(tr("、"));
 }
 
 }  // namespace qm

@@ -10,6 +10,7 @@
 
 #include "editor/LostCharacters.h"
 #include "editor/SetBackup.h"
+#include "editor/TooLongFields.h"
 #include "platform/Registry.h"
 #include "storage/Reason.h"
 #include "storage/SavePlan.h"
@@ -34,6 +35,13 @@ class Wording {
     // Asked before a save turns characters into "?": where, and which (the first few
     // places when there are many).
     static QString LostCharactersQuestion(const std::vector<LostCharacters>& lost);
+    // "ブック1 セット2 マクロ3 4行目" or "… タイトル" (line 0).
+    static QString FieldPlace(int book, int set, int macro, int line);
+    // The part of the question before a save that lists text too long for its field, with
+    // byte counts and the limit (the first few when there are many); ends with an empty line.
+    static QString TooLongFieldsText(const std::vector<TooLongField>& fields);
+    // For the status line after such a save: where the text was not stored.
+    static QString NotStoredList(const std::vector<TooLongField>& fields);
 };
 
 }  // namespace qm

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -90,6 +91,11 @@ void AfterFirstPicture(QWidget& shown, std::function<void()> then) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef SIGXFSZ
+    // Past a file-size limit a save's write fails with EFBIG and is reported, instead of
+    // the editor ending with the player's edits unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     // Answered before Qt starts, so that it works without a display.
     if (argc == 2 && std::string_view(argv[1]) == "--version") {
         std::printf("quillmor %.*s\n", int(qm::kProgramVersion.size()), qm::kProgramVersion.data());

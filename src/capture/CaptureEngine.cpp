@@ -85,6 +85,34 @@ std::u16string ClaimFreeName(std::u16string_view base, std::u16string_view ext,
 
 }  // namespace
 
+Reason CaptureNameProblem(std::u16string_view name) {
+    auto fault = [](CaptureNameFault f, std::u16string subject = {}) {
+        return Reason{.kind = ReasonKind::CaptureNameUnusable,
+                      .subject = std::move(subject),
+                      .number = int64_t(f)};
+    };
+    if (name.empty()) return fault(CaptureNameFault::Empty);
+    for (char16_t c : name) {
+        if (c == u'/' || c == u'\\') return fault(CaptureNameFault::Separator);
+        if (c == u':') return fault(CaptureNameFault::Colon);
+        if (c < 0x20 || std::u16string_view(u"<>\"|?*").find(c) != std::u16string_view::npos)
+            return fault(CaptureNameFault::Character, std::u16string(1, c < 0x20 ? u'?' : c));
+    }
+    if (name.back() == u'.' || name.back() == u' ') return fault(CaptureNameFault::BadEnd);
+    // Windows keeps these names for devices, with any extension.
+    std::u16string stem(name.substr(0, name.find(u'.')));
+    while (!stem.empty() && stem.back() == u' ') stem.pop_back();
+    for (char16_t& c : stem)
+        if (c >= u'a' && c <= u'z') c = char16_t(c - 0x20);
+    static constexpr std::u16string_view kDevices[] = {u"CON", u"PRN", u"AUX", u"NUL"};
+    bool device = std::find(std::begin(kDevices), std::end(kDevices), stem) != std::end(kDevices);
+    if (stem.size() == 4 && (stem.starts_with(u"COM") || stem.starts_with(u"LPT")) &&
+        stem[3] >= u'1' && stem[3] <= u'9')
+        device = true;
+    if (device) return fault(CaptureNameFault::DeviceName, std::u16string(name));
+    return {};
+}
+
 std::u16string CaptureBasePath(const ToolPreferences& prefs, const LocalDateTime& now) {
     std::u16string path = prefs.CapturePath;
     path += PathSeparator();
@@ -118,6 +146,15 @@ ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& p
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
         result.error = Reason{.kind = ReasonKind::ScreenNotGrabbed};
         return result;
+    }
+
+    // A fixed name that is no plain file name would make folders or fail oddly.
+    if (prefs.LockCaptureName != 0) {
+        if (Reason problem = CaptureNameProblem(prefs.CaptureName)) {
+            problem.kind = ReasonKind::ShotNameUnusable;
+            result.error = std::move(problem);
+            return result;
+        }
     }
 
     // A fresh profile has no pictures folder yet.

@@ -17,6 +17,11 @@ struct ToolPreferences;
 // as they stand; a folder that already ends in a separator gives a doubled one.
 std::u16string CaptureBasePath(const ToolPreferences& prefs, const LocalDateTime& now);
 
+// Why a fixed file name cannot be used, or empty when it can: it must name one file in the
+// capture folder on every system the game runs on, so no path separator, no ":" and none
+// of the characters or names Windows refuses.
+Reason CaptureNameProblem(std::u16string_view name);
+
 struct ShotResult {
     bool ok = false;
     std::u16string file;  // the file written, or the one that could not be written

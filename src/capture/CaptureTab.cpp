@@ -200,6 +200,15 @@ void CaptureTab::BuildControls() {
     nameRow->setContentsMargins(24, 0, 0, 0);
     nameRow->addWidget(efCaptureName);
     right->addLayout(nameRow);
+    // Says why a typed name cannot be used; the last usable one stays in effect.
+    stCaptureNameProblem = Named<QLabel>("stCaptureNameProblem", QString(), this);
+    stCaptureNameProblem->setWordWrap(true);
+    stCaptureNameProblem->setContentsMargins(24, 0, 0, 0);
+    QPalette red = stCaptureNameProblem->palette();
+    red.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    stCaptureNameProblem->setPalette(red);
+    stCaptureNameProblem->hide();
+    right->addWidget(stCaptureNameProblem);
     right->addSpacing(8);
     right->addWidget(Heading(tr("・効果音"), this));
     auto* soundGrid = new QGridLayout;
@@ -313,7 +322,16 @@ void CaptureTab::pbResetKeyCode_Click() {
 }
 
 void CaptureTab::efCaptureName_Change() {
-    w_.prefs.CaptureName = efCaptureName->text().toStdU16String();
+    const std::u16string name = efCaptureName->text().toStdU16String();
+    const QString problem = Wording::Why(CaptureNameProblem(name));
+    // A stored name is shown as it is; a typed one must be usable to take effect.
+    if (problem.isEmpty() || w_.Filling) w_.prefs.CaptureName = name;
+    efCaptureName->setStyleSheet(
+        problem.isEmpty() ? QString()
+                          : QStringLiteral("QLineEdit { background: rgb(255, 170, 170); }"));
+    efCaptureName->setToolTip(problem);
+    stCaptureNameProblem->setText(problem);
+    stCaptureNameProblem->setVisible(!problem.isEmpty());
 }
 
 void CaptureTab::cbLockCaptureName_Click() {
@@ -412,10 +430,9 @@ void CaptureTab::SyncTimers() {
 void CaptureTab::ShowShot(const ShotResult& shot) {
     // Continuous capture into a bad folder fails every few seconds: say it once, and
     // replace the message once shots are written again.
-    if (!shot.ok && shot.error != lastShotError_) w_.ShowStatus(U(Wording::Why(shot.error)));
-    if (shot.ok && lastShotError_) {
-        w_.ShowStatus(U(tr("スクリーンショットを保存しました: %1").arg(Q(shot.file))));
-    }
+    if (!shot.ok && shot.error != lastShotError_)
+        w_.ShowStatus(U(Wording::Why(shot.error)), shot.file);
+    if (shot.ok) w_.ShowStatus(U(tr("スクリーンショット: %1").arg(Q(shot.file))), shot.file);
     lastShotError_ = shot.ok ? Reason() : shot.error;
 }
 

@@ -72,6 +72,7 @@ class CaptureTab : public QWidget {
     std::array<QLabel*, 3> stJpegQuality{};  // "画質", "低", "高"
     QCheckBox* cbLockCaptureName = nullptr;
     QLineEdit* efCaptureName = nullptr;
+    QLabel* stCaptureNameProblem = nullptr;
     QLineEdit* efCaptureKeyCode = nullptr;
     QPushButton* pbCheckKeyCode = nullptr;
     QPushButton* pbResetKeyCode = nullptr;

@@ -27,6 +27,8 @@ constexpr OptionDef kNoOptions[] = {{"", false}};
 constexpr OptionDef kSetOptions[] = {{"utf8", false}, {"book", true}};
 constexpr OptionDef kPreviewOptions[] = {
     {"name", true}, {"seed", true}, {"clock", true}, {"book", true}};
+constexpr OptionDef kFindOptions[] = {{"regex", false}};
+constexpr OptionDef kReplaceOptions[] = {{"regex", false}, {"dry-run", false}};
 constexpr OptionDef kChatOptions[] = {{"name", true}, {"target", true}, {"pos", true},
                                       {"tp", true},   {"seed", true},   {"clock", true}};
 
@@ -35,8 +37,8 @@ constexpr std::string_view kSampleOptionsHelp =
     "  --seed N      seed of the random draws; the same seed gives the same lines\n"
     "  --clock TIME  the time /clock shows, as 2024-05-01T13:45:00 (default: now)\n";
 
-const std::array<Command, 7>& Commands() {
-    static const std::array<Command, 7> commands{{
+const std::array<Command, 12>& Commands() {
+    static const std::array<Command, 12> commands{{
         {"md5", "md5 FILE",
          "Prints the MD5 digest of a macro file's body: the 7600 bytes after its 24-byte\n"
          "header, as 32 upper-case hexadecimal digits. A file shorter than 7624 bytes is\n"
@@ -47,7 +49,10 @@ const std::array<Command, 7>& Commands() {
          "mcr9.dat) always, and those of books 2-40 (mcr10.dat to mcr399.dat) that are\n"
          "there. One line per file: path, present/missing/unreadable, stored digest,\n"
          "computed digest, and OK, MISMATCH or SHORT (cut off before 7624 bytes),\n"
-         "separated by tabs. Exit status 1 when any present file does not check out.\n",
+         "separated by tabs. Then the book title files mcr.ttl and mcr_2.ttl that are\n"
+         "there, the digest over their bytes 24-343: OK, MISMATCH or SIZE (not 344\n"
+         "bytes); such a file's names are not shown and it is never written.\n"
+         "Exit status 1 when any present file does not check out.\n",
          std::span(kNoOptions, 0), 1, kMany, RunCheck},
         {"export", "export [--utf8] [--book N] FOLDER SET [OUT]",
          "Writes the backup text of set 1-10 of the folder, as the window's drag handle\n"
@@ -70,7 +75,8 @@ const std::array<Command, 7>& Commands() {
          "Rewrites the digest of every present macro file (mcr.dat to mcr399.dat, all\n"
          "40 books) whose digest is wrong, and nothing else. Prints path, 'fixed', old\n"
          "and new digest for each change. Files shorter than 7624 bytes are reported\n"
-         "and left alone (exit status 1).\n",
+         "and left alone (exit status 1). The same for the title files mcr.ttl and\n"
+         "mcr_2.ttl; one that is not 344 bytes is reported and left alone (exit status 1).\n",
          std::span(kNoOptions, 0), 1, kMany, RunFix},
         {"preview", "preview [--name NAME] [--seed N] [--clock TIME] [--book N] FOLDER SET MACRO",
          "Prints the chat log lines the window's preview paints for macro 1-20 of set\n"
@@ -89,6 +95,49 @@ const std::array<Command, 7>& Commands() {
          "  --tp N        the TP of <tp>\n"
          "Put '--' before lines that start with '-'.\n",
          std::span(kChatOptions), 1, 6, RunChat},
+        {"books", "books FOLDER",
+         "Prints the 40 books of the folder, one per line: the book number, its title\n"
+         "(empty when it has none) and the number of its macro files present, separated\n"
+         "by tabs. Books 1-20 are named in mcr.ttl, books 21-40 in mcr_2.ttl; a title\n"
+         "file that is not known to follow the layout is warned about, its books show\n"
+         "no title, and the exit status is 1.\n",
+         std::span(kNoOptions, 0), 1, 1, RunBooks},
+        {"title", "title FOLDER BOOK TEXT",
+         "Sets the title of book 1-40 to TEXT (in the terminal's encoding; empty TEXT\n"
+         "removes it). Only that title field and the file's digest change; a missing\n"
+         "title file is made. A title over 15 bytes in CP932, characters with no CP932\n"
+         "form, or a title file not known to follow the layout: exit status 2, nothing\n"
+         "written.\n",
+         std::span(kNoOptions, 0), 3, 3, RunTitle},
+        {"find", "find [--regex] PATTERN FOLDER...",
+         "Finds PATTERN in the titles and lines of every book of each character folder.\n"
+         "One line per field that holds it: FOLDER, BOOK, SET, MACRO, FIELD ('title' or\n"
+         "the line 1-6) and the field's text, separated by tabs. Auto-translate phrases\n"
+         "and bytes that are no text show as escape forms between ⟦ and ⟧; a match never\n"
+         "begins or ends inside one. Exit status 0 when something matched, 1 when\n"
+         "nothing did, 2 on an error.\n"
+         "  --regex   PATTERN is a regular expression (ECMAScript syntax)\n",
+         std::span(kFindOptions), 2, kMany, RunFind},
+        {"replace", "replace [--regex] [--dry-run] PATTERN REPLACEMENT FOLDER...",
+         "Replaces PATTERN by REPLACEMENT in the titles and lines of every book of each\n"
+         "character folder. Every change is worked out first and printed as FOLDER,\n"
+         "BOOK, SET, MACRO, FIELD, the text before and the text after, separated by tabs.\n"
+         "When any result would not fit its field (8 bytes for a title, 60 for a line),\n"
+         "would hold characters the game cannot store or would change a phrase, nothing\n"
+         "of that folder is written and each such change is listed (exit status 2).\n"
+         "Otherwise the folder's changed files are written with fresh digests, in one\n"
+         "step. Exit status 0 when something was replaced, 1 when nothing matched.\n"
+         "  --regex    PATTERN is a regular expression (ECMAScript syntax); REPLACEMENT\n"
+         "             may use $1..$9, $& and $$\n"
+         "  --dry-run  print the changes, write nothing\n",
+         std::span(kReplaceOptions), 3, kMany, RunReplace},
+        {"copy", "copy FROM TO",
+         "Copies one set (FROM and TO as FOLDER:BOOK:SET) or a whole book of ten sets\n"
+         "(FOLDER:BOOK) from one character folder to another, or within one. The target\n"
+         "set's macros become the source's byte for byte, phrases and all; the target\n"
+         "file's reserved bytes and any bytes past its 7624 are kept, and its digest is\n"
+         "made anew. BOOK is 1-40, SET 1-10.\n",
+         std::span(kNoOptions, 0), 2, 2, RunCopy},
     }};
     return commands;
 }

@@ -1,5 +1,11 @@
 #include "cli/CliCommon.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -117,7 +123,10 @@ std::optional<std::filesystem::path> FolderOperand(const std::string& arg) {
     std::error_code ec;
     const std::filesystem::path path = PathOperand(arg);
     if (arg.empty() || !std::filesystem::is_directory(path, ec)) {
-        ArgumentError("'" + Shown(path) + "' is not a folder");
+        if (ec == std::errc::filename_too_long)
+            ArgumentError("'" + Shown(path) + "' is a longer path than the system takes");
+        else
+            ArgumentError("'" + Shown(path) + "' is not a folder");
         return std::nullopt;
     }
     return path;
@@ -135,6 +144,8 @@ MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index) {
     // could give an endless tail.
     std::error_code ec;
     const auto status = std::filesystem::status(disk.path, ec);
+    if (ec == std::errc::filename_too_long)
+        return unreadable("the path is longer than the system takes");
     if (ec || !std::filesystem::exists(status)) {
         // A dangling link or a loop is no missing file either.
         std::error_code ignored;
@@ -144,16 +155,25 @@ MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index) {
     }
     if (std::filesystem::is_directory(status)) return unreadable("a folder, not a file");
     if (!std::filesystem::is_regular_file(status)) return unreadable("not a regular file");
-    const auto size = std::filesystem::file_size(disk.path, ec);
-    if (!ec && size > kMaxMacroFileSize)
-        return unreadable("not a macro file (" + std::to_string(size) + " bytes)");
+    // One read through one descriptor takes the record and what follows it: a file
+    // replaced between two reads would otherwise give a mix that never was on disk.
     std::error_code cause;
-    auto head = ReadFileHead(disk.path, kMacroFileSize, &cause);
-    if (!head) return unreadable(cause.message());
+    auto whole = ReadFileHead(disk.path, kMaxMacroFileSize + 1, &cause);
+    if (!whole) return unreadable(cause.message());
+    if (whole->size() > kMaxMacroFileSize)
+        return unreadable("not a macro file (longer than " + std::to_string(kMaxMacroFileSize) +
+                          " bytes)");
     disk.state = MacroOnDisk::State::Present;
-    disk.size = head->size();
-    std::copy(head->begin(), head->end(), disk.file.bytes.begin());
+    disk.size = std::min(whole->size(), kMacroFileSize);
+    std::copy(whole->begin(), whole->begin() + std::ptrdiff_t(disk.size), disk.file.bytes.begin());
+    disk.tail.assign(whole->begin() + std::ptrdiff_t(disk.size), whole->end());
     return disk;
+}
+
+std::vector<uint8_t> ContentToWrite(const MacroOnDisk& disk) {
+    std::vector<uint8_t> content(disk.file.bytes.begin(), disk.file.bytes.end());
+    content.insert(content.end(), disk.tail.begin(), disk.tail.end());
+    return content;
 }
 
 std::string CannotRead(const MacroOnDisk& disk) {
@@ -163,13 +183,41 @@ std::string CannotRead(const MacroOnDisk& disk) {
 
 bool WriteMacroOnDisk(MacroOnDisk& disk, WriteCause& cause) {
     UpdateMacroDigest(disk.file);
-    return WriteRecordFile(disk.path, disk.file.bytes, nullptr, &cause);
+    return WriteWholeFile(disk.path, ContentToWrite(disk), nullptr, &cause);
 }
 
 std::string CannotWrite(const std::filesystem::path& path, const WriteCause& cause) {
     std::string why = cause.failure ? cause.failure.message() : std::string();
-    if (cause.failure == std::errc::file_too_large) why = "not a macro file (too large)";
+    if (cause.failure == TooLongFileError()) why = "not a macro file (too large)";
+    if (cause.failure == std::errc::file_too_large) why = "the file size limit is exceeded";
+    if (cause.failure == std::errc::filename_too_long) why = "the path is too long for the system";
     return "could not write '" + Shown(path) + "'" + (why.empty() ? "" : ": " + why);
+}
+
+std::string SaveFailure(const SaveReport& report) {
+    const Reason& r = report.reason;
+    const std::string part = "'" + Utf8(report.failed) + "'";
+    const std::string cause = r.cause ? r.cause.message() : std::string("unknown cause");
+    switch (r.kind) {
+        case ReasonKind::File:
+            if (r.cause == TooLongFileError()) return part + ": not a game file (too large)";
+            return part + ": " + cause;
+        case ReasonKind::FileUnreadable:
+            return part + " could not be read, so it cannot be rewritten: " + cause;
+        case ReasonKind::ColorsUnread:
+            return part +
+                   " could not be read when the folder was opened; its colours are not saved";
+        case ReasonKind::TitleFileUnknown:
+            return part + " cannot be read as a book title file; it is not rewritten";
+        case ReasonKind::LineEndInField:
+            return part + ": a field holds a line end";
+        default:
+            break;
+    }
+    std::string text = part + " was not saved";
+    if (r.cause) text += ": " + cause;
+    if (!r.detail.empty()) text += " (" + Utf8(r.detail) + ")";
+    return text;
 }
 
 bool WrittenDurably(const std::filesystem::path& path, const WriteCause& cause) {
@@ -177,6 +225,42 @@ bool WrittenDurably(const std::filesystem::path& path, const WriteCause& cause) 
     Warning("'" + Shown(path) + "' was replaced, but its folder could not be synced (" +
             cause.folderSync.message() + "); it may not survive a power cut");
     return false;
+}
+
+bool FolderWrittenDurably(const std::filesystem::path& folder, std::error_code folderSync) {
+    if (!folderSync) return true;
+    Warning("the files were replaced, but the folder '" + Shown(folder) +
+            "' could not be synced (" + folderSync.message() + "); they may not survive a " +
+            "power cut");
+    return false;
+}
+
+bool IsStandardOutputStream(const std::filesystem::path& path) {
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    struct stat named {
+    }, out{};
+    if (::stat(path.c_str(), &named) != 0 || ::fstat(STDOUT_FILENO, &out) != 0) return false;
+    if (!S_ISFIFO(out.st_mode) && !S_ISCHR(out.st_mode) && !S_ISSOCK(out.st_mode)) return false;
+    return named.st_dev == out.st_dev && named.st_ino == out.st_ino;
+#endif
+}
+
+std::string ShownField(const std::filesystem::path& path) {
+    // The path's own bytes, so that a script gets back a name that is no UTF-8; only the
+    // control bytes become pictures (they are never part of a UTF-8 sequence).
+    std::string field;
+    for (const char c : ArgumentFromPath(path)) {
+        const auto byte = uint8_t(c);
+        if (byte < 0x20 || byte == 0x7F)
+            field +=
+                Utf16ToUtf8(std::u16string(1, byte == 0x7F ? u'\u2421' : char16_t(0x2400 + byte)));
+        else
+            field += c;
+    }
+    return field;
 }
 
 std::optional<std::vector<uint8_t>> ReadStandardInput(std::size_t limit) {

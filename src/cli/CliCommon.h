@@ -7,8 +7,10 @@
 #include <optional>
 #include <span>
 #include <string>
+
 #include <string_view>
 #include <vector>
+#include "storage/SavePlan.h"
 
 #include "cli/CliArgs.h"
 #include "macro/MacroFile.h"
@@ -59,28 +61,44 @@ std::string Shown(const std::filesystem::path& path);
 // The folder operand, or nothing after an error message when it is not an existing folder.
 std::optional<std::filesystem::path> FolderOperand(const std::string& arg);
 
-// One macro file of a folder as it is on disk.
+// One macro file of a folder as it is on disk (ReadMacroFolderFile, for messages).
 struct MacroOnDisk {
     enum class State { Missing, Present, Unreadable };
     State state = State::Missing;
     std::filesystem::path path;
-    std::size_t size = 0;  // bytes read, at most 7624
-    MacroFile file;        // zero-filled past size
-    std::string problem;   // Unreadable: why
+    std::size_t size = 0;       // bytes read, at most 7624
+    MacroFile file;             // zero-filled past size
+    std::vector<uint8_t> tail;  // the bytes past the record, read with it
+    std::string problem;        // Unreadable: why
 };
 // "cannot read 'PATH': why", for an unreadable one.
 std::string CannotRead(const MacroOnDisk& disk);
 // index: the file number, book index × 10 + set index (MacroFolder.h).
 MacroOnDisk ReadMacroOnDisk(const std::filesystem::path& folder, int index);
 
+// The record followed by the bytes read past it.
+std::vector<uint8_t> ContentToWrite(const MacroOnDisk& disk);
+
 // WriteMacroFile for a path in the system's own form: a fresh digest, the bytes past the
-// record kept. False with a reason on failure.
+// record as they were read kept. False with a reason on failure.
 bool WriteMacroOnDisk(MacroOnDisk& disk, WriteCause& cause);
 
 // "could not write 'PATH': why" for a failed write. After a successful one, warns when the
 // folder could not be synced and returns false then (the file may not survive a power cut).
 std::string CannotWrite(const std::filesystem::path& path, const WriteCause& cause);
+// Why a save failed or was refused, in English: the part, and the reason.
+std::string SaveFailure(const SaveReport& report);
 bool WrittenDurably(const std::filesystem::path& path, const WriteCause& cause);
+// The same for several files of one folder.
+bool FolderWrittenDurably(const std::filesystem::path& folder, std::error_code folderSync);
+
+// True when the path names the stream standard output is, and that stream is a pipe or
+// a terminal ("/dev/stdout" in a pipeline): it is written as it is, not replaced.
+bool IsStandardOutputStream(const std::filesystem::path& path);
+
+// A path as one field of a tab-separated line: control characters (a line break in a
+// folder's name) shown as their pictures, as ForDisplay does.
+std::string ShownField(const std::filesystem::path& path);
 
 // The whole of standard input, refusing more than limit bytes. Nothing after an error
 // message.

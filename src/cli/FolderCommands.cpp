@@ -75,17 +75,19 @@ int RunCheck(const ParsedArgs& args) {
             worsen(kExitUsage);
             continue;
         }
+        RemoveStaleTempFiles(CurrentFileSystem(), *folder);
         for (int index = 0; index < kMacroFileCount; ++index) {
             const MacroOnDisk disk = ReadMacroOnDisk(*folder, index);
             // Book 1 is always listed; the other books' files only where there is one.
             if (index >= kSetCount && disk.state == MacroOnDisk::State::Missing) continue;
-            std::string line = ArgumentFromPath(disk.path) + "\t";
+            std::string line = ShownField(disk.path) + "\t";
             switch (disk.state) {
                 case MacroOnDisk::State::Missing:
                     line += "missing\t-\t-\t-";
                     break;
                 case MacroOnDisk::State::Unreadable:
                     line += "unreadable\t-\t-\t-";
+                    Error(CannotRead(disk));
                     worsen(kExitUsage);
                     break;
                 case MacroOnDisk::State::Present: {
@@ -104,6 +106,7 @@ int RunCheck(const ParsedArgs& args) {
             }
             Out(line + "\n");
         }
+        worsen(CheckTitleFiles(*folder));
     }
     if (!FlushOut()) return kExitUsage;
     return status;
@@ -122,6 +125,7 @@ int RunFix(const ParsedArgs& args) {
             worsen(kExitUsage);
             continue;
         }
+        RemoveStaleTempFiles(CurrentFileSystem(), *folder);
         int fixed = 0, problems = 0;
         // Every file to mend goes into one plan: written beside, then renamed in turn.
         std::vector<std::pair<MacroOnDisk, std::string>> mending;  // with the old digest
@@ -146,8 +150,12 @@ int RunFix(const ParsedArgs& args) {
             mending.emplace_back(std::move(disk), before);
         }
         SavePlan plan;
+        // What was read goes back with its new digest, the bytes past the record included:
+        // nothing is read again.
         for (auto& [disk, before] : mending)
-            plan.AddRecord(disk.path, disk.file.bytes, TextFromPath(disk.path));
+            plan.AddFile(disk.path, ContentToWrite(disk), TextFromPath(disk.path));
+        std::vector<TitleFix> titleFixes;
+        worsen(PlanTitleFixes(plan, *folder, titleFixes, problems));
         const SaveReport report = plan.Run();
         for (const auto& [disk, before] : mending) {
             const std::u16string label = TextFromPath(disk.path);
@@ -159,10 +167,23 @@ int RunFix(const ParsedArgs& args) {
                 ++problems;
                 continue;
             }
-            Out(disk.path.string() + "\tfixed\t" + before + "\t" + StoredHex(disk.file) + "\n");
+            Out(ShownField(disk.path) + "\tfixed\t" + before + "\t" + StoredHex(disk.file) + "\n");
             ++fixed;
         }
-        if (fixed > 0 && !WrittenDurably(*folder, {{}, report.folderSync})) worsen(kExitProblem);
+        for (const TitleFix& fix : titleFixes) {
+            const std::u16string label = TextFromPath(fix.path);
+            if (std::find(report.saved.begin(), report.saved.end(), label) == report.saved.end()) {
+                const WriteCause cause{report.failed == label ? report.cause : std::error_code(),
+                                       {}};
+                Error(CannotWrite(fix.path, cause) + "; it was left unchanged");
+                worsen(kExitUsage);
+                ++problems;
+                continue;
+            }
+            Out(ShownField(fix.path) + "\tfixed\t" + fix.before + "\t" + fix.after + "\n");
+            ++fixed;
+        }
+        if (fixed > 0 && !FolderWrittenDurably(*folder, report.folderSync)) worsen(kExitProblem);
         if (fixed == 0 && problems == 0) Note("nothing to fix in '" + Shown(*folder) + "'");
     }
     if (!FlushOut()) return kExitUsage;

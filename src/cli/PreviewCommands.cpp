@@ -10,6 +10,7 @@
 #include "macro/Cp932.h"
 #include "platform/SystemClock.h"
 #include "preview/ChatInterpreter.h"
+#include "preview/LogPieces.h"
 #include "preview/MacroSampleSetup.h"
 #include "preview/RandomSource.h"
 #include "settings/ToolPreferences.h"
@@ -90,7 +91,7 @@ int RunPreview(const ParsedArgs& args) {
     for (const OutputLine& line : output) {
         const TextColor c = cnf.Color(line.colourEntry);
         const uint8_t rgb[] = {c.red, c.green, c.blue};
-        Out(Hex(rgb) + "\t" + ForDisplay(line.text) + "\n");
+        Out(Hex(rgb) + "\t" + ForDisplay(LogText(line.text)) + "\n");
     }
     return FlushOut() ? kExitOk : kExitUsage;
 }
@@ -120,7 +121,7 @@ int RunChat(const ParsedArgs& args) {
         PrintMacroLine(sample, Utf8ToUtf16(line), options->random, options->now);
     }
     for (const OutputLine& line : sample.output) {
-        Out(std::to_string(line.colourEntry) + "\t" + ForDisplay(line.text) + "\n");
+        Out(std::to_string(line.colourEntry) + "\t" + ForDisplay(LogText(line.text)) + "\n");
     }
     return FlushOut() ? kExitOk : kExitUsage;
 }

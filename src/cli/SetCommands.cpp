@@ -83,6 +83,7 @@ int RunExport(const ParsedArgs& args) {
     auto set = NumberOperand(args.operands[1], "SET", kSetCount);
     auto book = BookOption(args);
     if (!folder || !set || !book) return kExitUsage;
+    RemoveStaleTempFiles(CurrentFileSystem(), *folder);
     const MacroOnDisk disk = ReadMacroOnDisk(*folder, MacroFileNumber(*book, *set - 1));
     if (disk.state == MacroOnDisk::State::Unreadable) {
         Error(CannotRead(disk));
@@ -113,7 +114,8 @@ int RunExport(const ParsedArgs& args) {
         bytes = BackupFileBytes(disk.file);  // what the window's drag handle writes
     }
 
-    const bool toStdout = args.operands.size() < 3 || args.operands[2] == "-";
+    const bool toStdout = args.operands.size() < 3 || args.operands[2] == "-" ||
+                          IsStandardOutputStream(PathOperand(args.operands[2]));
     if (toStdout) {
         OutBytes(bytes);
         if (!FlushOut()) {

@@ -1,5 +1,6 @@
 // quillmor-cli: the macro folder operations of the window, for the shell and scripts.
 
+#include <csignal>
 #include <exception>
 #include <string>
 #include <vector>
@@ -11,6 +12,11 @@
 int main(int argc, char** argv) {
     try {
         qm::UseBinaryStdStreams();
+#ifdef SIGXFSZ
+        // Past a file-size limit a write then fails with EFBIG, which is reported, rather
+        // than ending the program midway.
+        std::signal(SIGXFSZ, SIG_IGN);
+#endif
         const std::vector<std::string> args = qm::ProgramArguments(argc, argv);
         return qm::cli::Main(args);
     } catch (const std::exception& e) {

@@ -114,11 +114,24 @@ GameSettings LoadGameSettings(IRegistryBackend& registry, DisplayModeList& modes
     return s;
 }
 
+namespace {
+// A whole number as the box shows it: an empty box or one with other characters would
+// otherwise be saved as 0 without a word.
+bool WholeNumberText(std::u16string_view text) {
+    if (text.starts_with(u'-')) text.remove_prefix(1);
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+bool StorableBackBufferText(std::u16string_view text) {
+    return WholeNumberText(text) && ParseBackBufferText(text).has_value();
+}
+}  // namespace
+
 Reason CheckGameSettingsForSave(const GameSettings& settings) {
     // number: 0 the internal width, 1 the height
-    if (!ParseBackBufferText(settings.backBufferW))
+    if (!StorableBackBufferText(settings.backBufferW))
         return Reason{.kind = ReasonKind::NumberOutOfRange, .number = 0};
-    if (!ParseBackBufferText(settings.backBufferH))
+    if (!StorableBackBufferText(settings.backBufferH))
         return Reason{.kind = ReasonKind::NumberOutOfRange, .number = 1};
     return {};
 }

@@ -5,6 +5,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -31,6 +33,9 @@ QLineEdit* SizeBox(const char* name, QWidget* parent) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
     box->setMaxLength(5);
+    // Digits only: a letter or sign typed is refused where it is typed.
+    box->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
     box->setFixedWidth(64);
     box->setAlignment(Qt::AlignRight);
     return box;
@@ -299,10 +304,21 @@ void GameSettingsTab::cboMenuMap_Click() {
 void GameSettingsTab::cboDeformAnimation_Click() {
     Modified(cboDeformAnimation);
 }
+// A number typed moves the slider to its step, as the slider writes its step's number.
+void GameSettingsTab::FollowBox(QLineEdit* box, QSlider* slider) {
+    const std::u16string text = U(box->text());
+    if (text.empty()) return;
+    if (const std::optional<int16_t> value = ParseBackBufferText(text)) {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(BackBufferStep(*value));
+    }
+}
 void GameSettingsTab::efBackBufferW_Change() {
+    FollowBox(efBackBufferW, sBackBufferW);
     Modified(efBackBufferW);
 }
 void GameSettingsTab::efBackBufferH_Change() {
+    FollowBox(efBackBufferH, sBackBufferH);
     Modified(efBackBufferH);
 }
 

@@ -81,6 +81,7 @@ class GameSettingsTab : public QWidget {
 
   private:
     void Modified(QObject* control);
+    void FollowBox(QLineEdit* box, QSlider* slider);
 
     wMenu& w_;
 };

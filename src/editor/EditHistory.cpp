@@ -13,6 +13,7 @@
 #include "app/MainWindow.h"
 #include "config/ColorTab.h"
 #include "config/GameSettingsTab.h"
+#include "document/ByteHistory.h"
 #include "editor/MacroTab.h"
 #include "platform/QtText.h"
 
@@ -20,30 +21,19 @@ namespace qm {
 
 namespace {
 
-// The bytes of one record that an edit changed: the shortest run holding every
-// difference, as it was before and after.
-struct ByteChange {
+// The bytes of one record that an edit changed, as the core's history keeps them, and
+// which record: the CnfRecord, or a set's MacroFile.
+struct RecordChange : qm::ByteChange {
     SetRef set;
     bool colors = false;  // the CnfRecord; otherwise the set's MacroFile
-    std::size_t offset = 0;
-    std::vector<uint8_t> before, after;
+    int titleFile = -1;   // or that book title file
 
-    bool SameRecord(const ByteChange& o) const { return colors == o.colors && set == o.set; }
+    RecordChange() = default;
+    RecordChange(qm::ByteChange&& c) : qm::ByteChange(std::move(c)) {}
+    bool SameRecord(const RecordChange& o) const {
+        return colors == o.colors && titleFile == o.titleFile && set == o.set;
+    }
 };
-
-std::optional<ByteChange> Difference(std::span<const uint8_t> before,
-                                     std::span<const uint8_t> after) {
-    auto [first, unused] = std::mismatch(before.begin(), before.end(), after.begin());
-    if (first == before.end()) return std::nullopt;
-    const std::size_t lo = std::size_t(first - before.begin());
-    std::size_t hi = before.size();
-    while (hi > lo && before[hi - 1] == after[hi - 1]) --hi;
-    ByteChange change;
-    change.offset = lo;
-    change.before.assign(before.begin() + std::ptrdiff_t(lo), before.begin() + std::ptrdiff_t(hi));
-    change.after.assign(after.begin() + std::ptrdiff_t(lo), after.begin() + std::ptrdiff_t(hi));
-    return change;
-}
 
 // The slider positions only follow the boxes; a save writes the boxes' numbers.
 bool SameSavedSettings(GameSettings a, GameSettings b) {
@@ -101,7 +91,7 @@ class EditStep final : public QUndoCommand {
     }
 
     EditHistory& h;
-    std::vector<ByteChange> bytes;
+    std::vector<RecordChange> bytes;
     std::optional<GameSettings> gameBefore, gameAfter;
     std::optional<std::u16string> nameBefore, nameAfter;
     EditView before, after;
@@ -121,36 +111,21 @@ bool EditStep::Joins(const std::optional<MergeKey>& k, uint64_t g, int64_t t) co
 bool EditStep::mergeWith(const QUndoCommand* command) {
     const auto& o = static_cast<const EditStep&>(*command);
     if (!Joins(o.key, o.generation, o.tick)) return false;
-    for (const ByteChange& next : o.bytes) {
+    for (const RecordChange& next : o.bytes) {
         auto mine = std::find_if(bytes.begin(), bytes.end(),
-                                 [&](const ByteChange& c) { return c.SameRecord(next); });
+                                 [&](const RecordChange& c) { return c.SameRecord(next); });
         if (mine == bytes.end()) {
             bytes.push_back(next);
             continue;
         }
         // The record holds the state after both edits; before them, each byte is what
         // the earlier edit found, or failing that the later one, or it is unchanged.
-        std::span<const uint8_t> now = next.colors
-                                           ? std::span<const uint8_t>(h.w_.cnfRecord.bytes)
-                                           : std::span<const uint8_t>(h.Record(next.set).bytes);
-        const std::size_t lo = std::min(mine->offset, next.offset);
-        const std::size_t hi =
-            std::max(mine->offset + mine->before.size(), next.offset + next.before.size());
-        std::vector<uint8_t> was(now.begin() + std::ptrdiff_t(lo),
-                                 now.begin() + std::ptrdiff_t(hi));
-        std::copy(next.before.begin(), next.before.end(),
-                  was.begin() + std::ptrdiff_t(next.offset - lo));
-        std::copy(mine->before.begin(), mine->before.end(),
-                  was.begin() + std::ptrdiff_t(mine->offset - lo));
-        std::optional<ByteChange> joined = Difference(was, now.subspan(lo, hi - lo));
-        if (!joined) {
-            bytes.erase(mine);
-            continue;
-        }
-        joined->offset += lo;
-        joined->set = next.set;
-        joined->colors = next.colors;
-        *mine = std::move(*joined);
+        std::span<const uint8_t> now =
+            next.colors           ? std::span<const uint8_t>(h.w_.cnfRecord.bytes)
+            : next.titleFile >= 0 ? std::span<const uint8_t>(
+                                        h.w_.bookTitles.edited[std::size_t(next.titleFile)].bytes)
+                                  : std::span<const uint8_t>(h.Record(next.set).bytes);
+        if (!FoldChange(*mine, next, now)) bytes.erase(mine);
     }
     if (o.gameAfter) {
         if (!gameBefore) gameBefore = o.gameBefore;
@@ -182,6 +157,7 @@ EditHistory::Edit::Edit(EditHistory& history, QString name, EditScope scope) : h
     sets = std::move(unique);
     for (SetRef s : sets) sets_.push_back(h_.Record(s));
     if (scope_.colors) colors_ = h_.w_.cnfRecord.bytes;
+    if (scope_.titles) titles_ = h_.w_.bookTitles.edited;
     if (scope_.gameSettings) game_ = h_.CurrentGameSettings();
     if (scope_.ownName) ownName_ = h_.w_.prefs.Myname;
     before_ = h_.CaptureView();
@@ -314,16 +290,26 @@ void EditHistory::Finish(Edit& edit) {
     auto step = std::make_unique<EditStep>(*this, edit.name_);
     for (std::size_t i = 0; i < edit.scope_.sets.size(); ++i) {
         const SetRef set = edit.scope_.sets[i];
-        if (auto change = Difference(edit.sets_[i].bytes, Record(set).bytes)) {
-            change->set = set;
-            step->bytes.push_back(std::move(*change));
+        if (auto difference = Difference(edit.sets_[i].bytes, Record(set).bytes)) {
+            RecordChange change(std::move(*difference));
+            change.set = set;
+            step->bytes.push_back(std::move(change));
         }
     }
     const bool bookChanged = !step->bytes.empty();
     if (edit.scope_.colors) {
-        if (auto change = Difference(edit.colors_, w_.cnfRecord.bytes)) {
-            change->colors = true;
-            step->bytes.push_back(std::move(*change));
+        if (auto difference = Difference(edit.colors_, w_.cnfRecord.bytes)) {
+            RecordChange change(std::move(*difference));
+            change.colors = true;
+            step->bytes.push_back(std::move(change));
+        }
+    }
+    for (int f = 0; f < kTitleFileCount && edit.scope_.titles; ++f) {
+        if (auto difference = Difference(edit.titles_[std::size_t(f)].bytes,
+                                         w_.bookTitles.edited[std::size_t(f)].bytes)) {
+            RecordChange change(std::move(*difference));
+            change.titleFile = f;
+            step->bytes.push_back(std::move(change));
         }
     }
     if (edit.scope_.gameSettings) {
@@ -433,10 +419,12 @@ void EditHistory::ForgetClean() {
 
 void EditHistory::Apply(const EditStep& step, bool forward) {
     ApplyingScope scope(applying_, w_.Filling);
-    for (const ByteChange& change : step.bytes) {
+    for (const RecordChange& change : step.bytes) {
         const std::vector<uint8_t>& bytes = forward ? change.after : change.before;
-        uint8_t* record =
-            change.colors ? w_.cnfRecord.bytes.data() : Record(change.set).bytes.data();
+        uint8_t* record = change.colors ? w_.cnfRecord.bytes.data()
+                          : change.titleFile >= 0
+                              ? w_.bookTitles.edited[std::size_t(change.titleFile)].bytes.data()
+                              : Record(change.set).bytes.data();
         std::copy(bytes.begin(), bytes.end(), record + change.offset);
     }
     if (step.gameAfter) w_.gameSettingsTab->Show(forward ? *step.gameAfter : *step.gameBefore);
@@ -455,7 +443,10 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
     MacroTab& tab = *w_.macroTab;
     if (step.showBook) tab.ShowSet(view.set.book, view.set.set, view.macro);
     const bool colors = std::any_of(step.bytes.begin(), step.bytes.end(),
-                                    [](const ByteChange& c) { return c.colors; });
+                                    [](const RecordChange& c) { return c.colors; });
+    if (std::any_of(step.bytes.begin(), step.bytes.end(),
+                    [](const RecordChange& c) { return c.titleFile >= 0; }))
+        tab.ShowBookNames();
     if (colors) {
         if (view.colorEntry >= 0) w_.colorTab->ShowEntry(view.colorEntry);
         tab.RepaintPreview();
@@ -478,7 +469,8 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
 }
 
 void EditHistory::Refresh() {
-    w_.ContentModified = Modified();
+    // A box holding text its field could not take is unsaved however the history stands.
+    w_.ContentModified = Modified() || (w_.macroTab && w_.macroTab->HoldsTooLongText());
     if (modifiedMark_) modifiedMark_->setText(w_.ContentModified ? tr("変更あり") : QString());
     if (QAction* undo = w_.EditUndo) {
         undo->setEnabled(stack_.canUndo());

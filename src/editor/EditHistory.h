@@ -22,6 +22,7 @@
 
 #include "config/CnfRecord.h"
 #include "config/GameSettings.h"
+#include "macro/BookTitles.h"
 #include "macro/MacroFile.h"
 
 class QLabel;
@@ -62,6 +63,7 @@ struct EditScope {
     bool colors = false;
     bool gameSettings = false;
     bool ownName = false;
+    bool titles = false;  // the book titles
 };
 
 // Consecutive edits with equal keys make one step (typing in one box, moving one
@@ -113,6 +115,7 @@ class EditHistory : public QObject {
         std::array<uint8_t, kCnfRecordSize> colors_{};
         GameSettings game_;
         std::u16string ownName_;
+        std::array<TitleFile, kTitleFileCount> titles_{};
         EditView before_;
         std::optional<MergeKey> key_;
         std::optional<SetRef> shown_;
@@ -129,6 +132,8 @@ class EditHistory : public QObject {
     void ForgetClean();
     // True when a step between the clean point and now changed saved content.
     bool Modified() const;
+    // A macro box changed: text too long for its field keeps the unsaved mark on.
+    void BoxChanged() { Refresh(); }
     // Ends the step that typing or a slider is adding to.
     void Seal() { ++generation_; }
     // Whether an edit with this key, made now, would join the latest step.

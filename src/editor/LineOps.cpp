@@ -1,6 +1,6 @@
 #include "editor/LineOps.h"
 
-#include "macro/Cp932.h"
+#include "macro/FieldText.h"
 
 namespace qm {
 
@@ -8,6 +8,9 @@ LineKeyResult SplitLineAtCaret(MacroLines& lines, int index, int caret) {
     if (index < 0 || index > 4 || !lines[5].empty()) return {false, index, caret};
     std::u16string& line = lines[std::size_t(index)];
     std::size_t at = std::min<std::size_t>(std::size_t(std::max(caret, 0)), line.size());
+    // A caret inside a token splits after it: a token is never cut.
+    const std::vector<FieldToken> tokens = FindFieldTokens(line);
+    if (const FieldToken* token = TokenAround(tokens, at)) at = token->end;
     for (int k = 4; k >= index + 1; --k) lines[std::size_t(k + 1)] = lines[std::size_t(k)];
     lines[std::size_t(index + 1)] = line.substr(at);
     line.resize(at);
@@ -34,18 +37,24 @@ LineKeyResult JoinWithLineBelow(MacroLines& lines, int index, int caret) {
 }
 
 std::u16string TruncateToCp932Bytes(std::u16string_view text, std::size_t maxBytes) {
-    std::u16string result;
-    std::size_t bytes = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t len = (i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF) ? 2 : 1;
-        std::u16string_view ch = text.substr(i, len);
-        std::size_t n = Cp932Length(ch);
+    const std::vector<FieldToken> tokens = FindFieldTokens(text);
+    auto token = tokens.begin();
+    std::size_t bytes = 0, end = 0;
+    while (end < text.size()) {
+        // The next unit: a token whole, a surrogate pair, or one character.
+        std::size_t len = 1;
+        if (token != tokens.end() && token->begin == end) {
+            len = token->end - token->begin;
+            ++token;
+        } else if (end + 1 < text.size() && text[end] >= 0xD800 && text[end] <= 0xDBFF) {
+            len = 2;
+        }
+        const std::size_t n = FieldTextLength(text.substr(end, len));
         if (bytes + n > maxBytes) break;
         bytes += n;
-        result.append(ch);
-        i += len - 1;
+        end += len;
     }
-    return result;
+    return std::u16string(text.substr(0, end));
 }
 
 }  // namespace qm

@@ -23,8 +23,8 @@ LineKeyResult JoinWithLineAbove(MacroLines& lines, int index, int caret);
 // Delete with the caret at the end of line index <= 4.
 LineKeyResult JoinWithLineBelow(MacroLines& lines, int index, int caret);
 
-// The longest prefix of text whose CP932 form fits in maxBytes, never splitting a
-// character (used where a box takes text within its byte limit).
+// The longest prefix of text whose field bytes fit in maxBytes, never splitting a
+// character or a token (used where a box takes text within its byte limit).
 std::u16string TruncateToCp932Bytes(std::u16string_view text, std::size_t maxBytes);
 
 }  // namespace qm

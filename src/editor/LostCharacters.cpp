@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "macro/Cp932.h"
+#include "macro/FieldText.h"
 #include "storage/Utf.h"
 
 namespace qm {
@@ -22,15 +23,23 @@ constexpr int kFieldsPerMacro = 1 + kLinesPerMacro;
 // already reads so or holds the same bytes (a box still showing what an earlier save wrote
 // as "?"), and not when the text does not fit.
 bool SaveWouldChange(std::span<const uint8_t> field, std::u16string_view text) {
-    if (ReadFieldText(field) == text || Cp932Length(text) >= field.size()) return false;
-    const std::vector<uint8_t> bytes = Cp932Encode(text);
+    if (ReadFieldText(field) == text || FieldTextLength(text) >= field.size()) return false;
+    const std::vector<uint8_t> bytes = EncodeFieldText(text);
     const auto end = std::find(field.begin(), field.end(), uint8_t(0));
     return !std::equal(bytes.begin(), bytes.end(), field.begin(), end);
 }
 
 }  // namespace
 
-std::u16string UnencodableCharacters(std::u16string_view text) {
+std::u16string UnencodableCharacters(std::u16string_view withTokens) {
+    // Tokens are bytes the field holds, not characters typed: they are never lost.
+    std::u16string text;
+    std::size_t run = 0;
+    for (const FieldToken& token : FindFieldTokens(withTokens)) {
+        text.append(withTokens.substr(run, token.begin - run));
+        run = token.end;
+    }
+    text.append(withTokens.substr(run));
     // "?" is the only byte a lost character becomes, and no double-byte character has it
     // as its second byte: a text that keeps its "?" count lost nothing.
     const std::vector<uint8_t> bytes = Cp932Encode(text);

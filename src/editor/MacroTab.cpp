@@ -1,6 +1,7 @@
 #include "editor/MacroTab.h"
 #include "platform/QtText.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -12,13 +13,17 @@
 #include <utility>
 
 #include "app/MainWindow.h"
+#include "editor/BookTitleDialog.h"
 #include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
+#include "editor/FieldBox.h"
 #include "editor/LineOps.h"
 #include "editor/LostCharacters.h"
 #include "editor/SetDragHandle.h"
 #include "editor/TextForms.h"
+#include "macro/BookTitles.h"
 #include "macro/Cp932.h"
+#include "macro/FieldText.h"
 #include "macro/Md5.h"
 #include "preview/PreviewBoxes.h"
 #include "storage/Paths.h"
@@ -46,7 +51,7 @@ int CaretOf(const QLineEdit* box) {
 }  // namespace
 
 QValidator::State Cp932ByteValidator::validate(QString& input, int&) const {
-    return Cp932Length(U(input)) <= std::size_t(maxBytes_) ? Acceptable : Invalid;
+    return FieldTextLength(U(input)) <= std::size_t(maxBytes_) ? Acceptable : Invalid;
 }
 
 void Cp932ByteValidator::fixup(QString& input) const {
@@ -60,16 +65,18 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     macroLabel->move(280, 0);
 
     // The book chooser sits above the set buttons, which move down to make room for it.
-    cboBook = new QComboBox(this);
+    cboBook = new BookChooser(this);
     cboBook->setObjectName(QStringLiteral("cboBook"));
     // One point smaller than the other controls, so that 「ブック40」 fits the column.
     QFont small = cboBook->font();
     small.setPointSizeF(small.pointSizeF() - 1);
     cboBook->setFont(small);
     cboBook->setGeometry(0, 16, 76, 24);
-    for (int b = 1; b <= kBookCount; ++b) cboBook->addItem(tr("ブック%1").arg(b));
-    cboBook->setToolTip(tr("マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え）"));
+    for (int b = 1; b <= kBookCount; ++b) cboBook->addItem(QString::number(b));
+    cboBook->setToolTip(
+        tr("マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え、ダブルクリックで名前を変更）"));
     connect(cboBook, &QComboBox::currentIndexChanged, this, [this](int b) { cboBook_Click(b); });
+    connect(cboBook, &BookChooser::RenameRequested, this, [this](int b) { RenameBook(b); });
     auto addBookKey = [this](QKeyCombination key, int step) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         connect(shortcut, &QShortcut::activated, this, [this, step] {
@@ -96,7 +103,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
         pctSetDragger[std::size_t(n)] = handle;
     }
     for (int i = 0; i < 20; ++i) {
-        auto* box = new QLineEdit(this);
+        auto* box = new FieldBox(this);
         box->setObjectName(QStringLiteral("efTitle%1").arg(i));
         if (i < 10)
             box->setGeometry(80, 16 + 32 * i, 81, 25);
@@ -109,7 +116,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
         efTitle[std::size_t(i)] = box;
     }
     for (int k = 0; k < 6; ++k) {
-        auto* box = new QLineEdit(this);
+        auto* box = new FieldBox(this);
         box->setObjectName(QStringLiteral("efLine%1").arg(k));
         box->setGeometry(272, 16 + 32 * k, 409, 25);
         box->installEventFilter(this);
@@ -136,6 +143,10 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     popSetMenu = new QMenu(tr("セット"), this);
     popSetMenu->setObjectName(QStringLiteral("popSetMenu"));
     BuildSetMenu(popSetMenu, w_);
+    popSetMenu->addSeparator();
+    QAction* renameBook = popSetMenu->addAction(tr("ブック名を変更..."));
+    renameBook->setObjectName(QStringLiteral("popSetRenameBook"));
+    connect(renameBook, &QAction::triggered, this, [this] { RenameBook(CurrentBookIndex); });
 
     // The widget that had the focus last, kept while the window is inactive.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -219,9 +230,75 @@ void MacroTab::ShowBookAndSet(int book, int set) {
     }
     CurrentBookIndex = int16_t(book);
     CurrentSetIndex = int16_t(set);
+    ShowBookNames();
     HighlightSet(set);
     ShowTitles(w_.ShownBook()[std::size_t(set)]);
     ShowMacro(w_.ShownBook()[std::size_t(set)], 0);
+}
+
+void MacroTab::ShowBookNames() {
+    QFont normal = cboBook->font();
+    QFont bold = normal;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const QBrush empty = palette().brush(QPalette::Disabled, QPalette::WindowText);
+    int widest = 0;
+    for (int b = 0; b < kBookCount; ++b) {
+        const QString title = Q(w_.bookTitles.Title(b));
+        const QString caption = title.isEmpty() ? QString::number(b + 1)
+                                                : QStringLiteral("%1 %2").arg(b + 1).arg(title);
+        const bool files = w_.BookHasFiles(b);
+        cboBook->setItemText(b, caption);
+        cboBook->setItemData(b, files ? bold : normal, Qt::FontRole);
+        cboBook->setItemData(b, files ? QVariant() : QVariant(empty), Qt::ForegroundRole);
+        QString tip = tr("ブック%1").arg(b + 1);
+        if (!title.isEmpty()) tip += tr("「%1」").arg(title);
+        tip += files ? tr("：マクロファイルあり") : tr("：マクロファイルなし");
+        if (!w_.bookTitles.Known(b)) tip += tr("（名前のファイルを読めません）");
+        cboBook->setItemData(b, tip, Qt::ToolTipRole);
+        widest = std::max(widest, metrics.horizontalAdvance(caption));
+    }
+    // The list may be wider than the chooser, which shows as much of the name as fits.
+    cboBook->view()->setMinimumWidth(widest + 24);
+}
+
+void MacroTab::RenameBook(int book) {
+    if (!w_.EditorEnabled || book < 0 || book >= kBookCount) return;
+    if (!w_.bookTitles.Known(book)) {
+        const int first = TitleFileOfBook(book) * kBooksPerTitleFile + 1;
+        w_.ShowMessage(U(tr("「%1」はブック名のファイルとして読めないため、ブック%2〜%"
+                            "3の名前は変更できません。")
+                             .arg(Q(TitleFileName(TitleFileOfBook(book))))
+                             .arg(first)
+                             .arg(first + kBooksPerTitleFile - 1)),
+                       MsgIcon::Warning);
+        return;
+    }
+    auto* dialog = new BookTitleDialog(book, Q(w_.bookTitles.Title(book)), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { SetBookTitle(dialog->Book(), U(dialog->Title())); });
+    dialog->open();
+}
+
+bool MacroTab::SetBookTitle(int book, std::u16string_view title) {
+    const std::u16string lost =
+        title == w_.bookTitles.Title(book) ? std::u16string() : UnencodableCharacters(title);
+    if (!lost.empty() &&
+        w_.ShowMessage(
+            U(tr("Shift_JIS にない文字「%1」は「?」として保存されます。この名前にしますか？")
+                  .arg(Q(lost))),
+            MsgIcon::Warning, MsgButtons::YesNo) != MsgAnswer::Yes)
+        return false;
+    TitleChange result;
+    {
+        EditHistory::Edit edit(*w_.history, tr("ブック名の変更"), EditScope{.titles = true});
+        result = w_.bookTitles.SetTitle(book, title);
+    }
+    ShowBookNames();
+    if (result == TitleChange::TooLong)
+        w_.ShowMessage(U(tr("ブック名は Shift_JIS で15バイトまでです。")), MsgIcon::Warning);
+    return result == TitleChange::Stored;
 }
 
 void MacroTab::efTitle_GotFocus(int index) {
@@ -282,16 +359,18 @@ void MacroTab::efTitle_Change(int index) {
     QLineEdit* box = efTitle[std::size_t(index)];
     const QString before = std::exchange(boxText_[std::size_t(index)], box->text());
     ShowBoxMarks(box, std::nullopt, ReadFieldText(CurrentFile().Title(index)));
-    if (w_.Filling) return;
-    StoreTyped(index, before, CurrentFile().Title(index), {box, w_.history->CurrentSet()});
+    if (!w_.Filling)
+        StoreTyped(index, before, CurrentFile().Title(index), {box, w_.history->CurrentSet()});
+    TooLongTextChanged();
 }
 
 void MacroTab::efLine_Change(int index) {
     QLineEdit* box = efLine[std::size_t(index)];
     const int number = kTitleBoxCount + index;
     const QString before = std::exchange(boxText_[std::size_t(number)], box->text());
-    ShowBoxMarks(box, Cp932Length(U(box->text())),
+    ShowBoxMarks(box, FieldTextLength(U(box->text())),
                  ReadFieldText(CurrentFile().Line(CurrentMacroIndex, index)));
+    TooLongTextChanged();
     if (w_.Filling) return;
     StoreTyped(number, before, CurrentFile().Line(CurrentMacroIndex, index),
                {box, w_.history->CurrentSet(), CurrentMacroIndex});
@@ -423,28 +502,55 @@ std::array<std::u16string, 6> MacroTab::LineTexts() const {
     return lines;
 }
 
+// The unsaved mark is recomputed when a box starts or stops holding text too long for
+// its field, and only then.
+void MacroTab::TooLongTextChanged() {
+    const bool now = HoldsTooLongText();
+    if (now == holdsTooLong_) return;
+    holdsTooLong_ = now;
+    w_.history->BoxChanged();
+}
+
+bool MacroTab::HoldsTooLongText() const {
+    for (const QLineEdit* box : efTitle)
+        if (Cp932Length(U(box->text())) > kTitleFieldSize - 1) return true;
+    for (const QLineEdit* box : efLine)
+        if (Cp932Length(U(box->text())) > kLineCapacity) return true;
+    return false;
+}
+
 void MacroTab::RepaintPreview() {
     pctMacro->update();
 }
 
 void MacroTab::pbCheckMD5_Click() {
     std::u16string path = w_.platform.dialogs->GetOpenFileName(
-        w_.CurrentFolder, U(tr("マクロファイル")), u"mcr*.dat");
+        w_.CurrentFolder, U(tr("マクロファイル")), u"mcr*.dat mcr*.ttl");
     if (path.empty()) return;
-    auto data = ReadFileHead(PathFromText(path), kMacroFileSize);
+    // A book title file has the same header over a shorter body.
+    const bool titles = path.ends_with(u".ttl") || path.ends_with(u".TTL");
+    const std::size_t size = titles ? kTitleFileSize : kMacroFileSize;
+    auto data = ReadFileHead(PathFromText(path), size + (titles ? 1 : 0));
     if (!data) {
         w_.ShowMessage(U(tr("ファイルを読み込めませんでした。\r\n%1").arg(Q(path))),
                        MsgIcon::Warning);
         return;
     }
-    if (data->size() < kMacroFileSize) {
+    if (titles && data->size() != size) {
+        w_.ShowMessage(U(tr("ブック名のファイルではありません（%1 バイトではありません）。\r\n%2")
+                             .arg(kTitleFileSize)
+                             .arg(Q(path))),
+                       MsgIcon::Warning);
+        return;
+    }
+    if (data->size() < size) {
         w_.ShowMessage(U(tr("マクロファイルではありません（%1 バイトしかありません）。\r\n%2")
                              .arg(data->size())
                              .arg(Q(path))),
                        MsgIcon::Warning);
         return;
     }
-    std::span<const uint8_t> block(data->data() + kMacroBlockOffset, kMacroBlockSize);
+    std::span<const uint8_t> block(data->data() + kMacroBlockOffset, size - kMacroBlockOffset);
     w_.ShowMessage(Md5Hex(Md5Digest(block)), MsgIcon::None);
 }
 

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/BookChooser.h"
 #include "editor/EditHistory.h"
 #include "editor/SetButton.h"
 #include "macro/MacroFile.h"
@@ -54,6 +55,12 @@ class MacroTab : public QWidget {
     // Shows a set of a book with macro `macro` selected, storing nothing (an undo).
     void ShowSet(int book, int set, int macro);
     void SetEditorEnabled(bool enabled);
+    // The chooser's captions: 「N タイトル」, the books holding macro files in bold.
+    void ShowBookNames();
+    // Asks for a new name of book 0 to 39 (a dialog; the rename happens when it is taken).
+    void RenameBook(int book);
+    // One undoable step; false (after telling the player) when the title cannot be stored.
+    bool SetBookTitle(int book, std::u16string_view title);
 
     // Handlers
     void cboBook_Click(int index);  // another book chosen: stores the boxes, as a set change
@@ -71,6 +78,8 @@ class MacroTab : public QWidget {
 
     // The texts of the six line boxes as they stand (the preview paints these).
     std::array<std::u16string, 6> LineTexts() const;
+    // True when a title or line box holds text too long for its field (not stored).
+    bool HoldsTooLongText() const;
     void RepaintPreview();
 
     int16_t CurrentBookIndex = 0;  // 0 to 39
@@ -78,7 +87,7 @@ class MacroTab : public QWidget {
     int16_t CurrentMacroIndex = 0;
     int16_t MenuSet = 0;
 
-    QComboBox* cboBook = nullptr;
+    BookChooser* cboBook = nullptr;
     std::array<SetButton*, 10> pbSet{};
     std::array<QLineEdit*, 20> efTitle{};
     std::array<QLineEdit*, 6> efLine{};
@@ -93,6 +102,7 @@ class MacroTab : public QWidget {
 
   private:
     void SetTitleHighlight(int index, bool on);
+    void TooLongTextChanged();
     void ShowBoxMarks(QLineEdit* box, std::optional<std::size_t> lineBytes,
                       std::u16string_view fieldText);
     void StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes, std::u16string_view text);
@@ -105,6 +115,7 @@ class MacroTab : public QWidget {
     // The field being typed into, as it was before the typing began.
     MergeKey typingKey_;
     std::vector<uint8_t> typingBase_;
+    bool holdsTooLong_ = false;
 };
 
 }  // namespace qm

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "macro/Cp932.h"
+#include "macro/FieldText.h"
 #include "storage/SafeFile.h"
 
 namespace qm {
@@ -126,10 +127,11 @@ BackupReadResult DecodeBackupBytes(std::vector<uint8_t> bytes, BackupEncoding en
             const std::size_t end = crlf.find(kCrLf, pos);
             if (end == std::u16string::npos) break;
             const std::u16string_view field = std::u16string_view(crlf).substr(pos, end - pos);
-            if (Cp932Decode(Cp932Encode(field)) != field) result.replacedFields.push_back(f);
+            if (DecodeFieldBytes(EncodeFieldText(field)) != field)
+                result.replacedFields.push_back(f);
             pos = end + kCrLf.size();
         }
-        bytes = Cp932Encode(crlf);
+        bytes = EncodeFieldText(crlf);  // tokens go back as the bytes they stand for
     }
     result.error = CheckBackupBytes(bytes);
     if (result.error == BackupReadError::None) result.bytes = std::move(bytes);

@@ -51,6 +51,12 @@ void SetDragHandle::mousePressEvent(QMouseEvent*) {
 }
 
 void SetDragHandle::pctSetDragger_MouseDown() {
+    // A set that cannot be backed up says why before anything is dragged.
+    if (const QString reason = Refusal(); !reason.isEmpty()) {
+        w_.ShowMessage(U(CannotBackUp(reason)), MsgIcon::Warning);
+        return;
+    }
+    refusalShown_ = false;
     auto* drag = new QDrag(this);
     drag->setMimeData(pctSetDragger_OLEStartDrag());
     if (!pixmap().isNull()) drag->setPixmap(pixmap());
@@ -62,25 +68,42 @@ QMimeData* SetDragHandle::pctSetDragger_OLEStartDrag() {
     return new SetBackupMimeData(this);
 }
 
+// Why the set as stored cannot be written so that it reads back; empty when it can.
+QString SetDragHandle::Refusal() const {
+    const Reason error = BackupRefusal(w_.ShownBook()[std::size_t(setIndex_)]);
+    if (error.kind == ReasonKind::LineEndInField)
+        return tr("%1に改行が含まれているため、復元できるように書き出せません。")
+            .arg(Wording::FieldName(int(error.number)));
+    return Wording::Why(error);
+}
+
+QString SetDragHandle::CannotBackUp(const QString& reason) const {
+    return tr("セット%1のバックアップファイル「%2」を作成できませんでした。\r\n%3")
+        .arg(setIndex_ + 1)
+        .arg(Q(BackupFileName(setIndex_)), reason);
+}
+
 std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
     // From the book, which holds what the boxes show. The file goes into this
     // process's private temporary folder, where no other account can have planted a
     // link under its name.
     const MacroFile& set = w_.ShownBook()[std::size_t(setIndex_)];
-    const std::u16string name = BackupFileName(setIndex_);
-    QString why;
-    Reason error = BackupRefusal(set);
-    if (error.kind == ReasonKind::LineEndInField) {
-        why = tr("%1に改行が含まれているため、復元できるように書き出せません。")
-                  .arg(Wording::FieldName(int(error.number)));
-    } else if (error) {
-        why = Wording::Why(error);
-    } else if (auto path = WritePrivateTempFile(Utf16ToUtf8(name), BackupFileBytes(set), &error)) {
-        return path;
-    } else {
+    QString why = Refusal();
+    if (why.isEmpty()) {
+        Reason error;
+        if (auto path = WritePrivateTempFile(Utf16ToUtf8(BackupFileName(setIndex_)),
+                                             BackupFileBytes(set), &error))
+            return path;
         why = Wording::Why(error);
     }
-    w_.ShowStatus(U(tr("バックアップファイル「%1」を作成できませんでした。").arg(Q(name)) + why));
+    // A target may ask several times in one drag: one message, after the drag.
+    if (!refusalShown_) {
+        refusalShown_ = true;
+        const std::u16string message = U(CannotBackUp(why));
+        QMetaObject::invokeMethod(
+            this, [this, message] { w_.ShowMessage(message, MsgIcon::Warning); },
+            Qt::QueuedConnection);
+    }
     return std::nullopt;
 }
 

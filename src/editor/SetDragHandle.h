@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 
 class QDropEvent;
 
@@ -58,8 +60,11 @@ class SetDragHandle : public QLabel {
 
   private:
     bool Restore(const QMimeData* data);
+    QString Refusal() const;
+    QString CannotBackUp(const QString& reason) const;
     wMenu& w_;
     int setIndex_;
+    bool refusalShown_ = false;  // in the present drag
 };
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "macro/Cp932.h"
+#include "macro/FieldText.h"
 #include "macro/Md5.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
@@ -75,7 +76,7 @@ std::span<const uint8_t> FieldBytes(std::span<const uint8_t> field) {
 }
 
 std::u16string ReadFieldText(std::span<const uint8_t> field) {
-    return Cp932Decode(FieldBytes(field));
+    return DecodeFieldBytes(FieldBytes(field));
 }
 
 bool StoreEditedText(std::span<uint8_t> field, std::u16string_view text) {
@@ -84,7 +85,7 @@ bool StoreEditedText(std::span<uint8_t> field, std::u16string_view text) {
 }
 
 bool StoreFieldText(std::span<uint8_t> field, std::u16string_view text) {
-    return StoreFieldBytes(field, Cp932Encode(text));
+    return StoreFieldBytes(field, EncodeFieldText(text));
 }
 
 bool StoreFieldBytes(std::span<uint8_t> field, std::span<const uint8_t> bytes) {

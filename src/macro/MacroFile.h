@@ -101,7 +101,10 @@ void UpdateMacroDigest(MacroFile& file);
 // carrying the recomputed digest, as a write would.
 bool MacroDigestMismatch(MacroFile& file);
 
-// The field's CP932 text up to its first 0 byte (the whole field when there is none).
+// The field's text up to its first 0 byte (the whole field when there is none): CP932
+// text, with the game's auto-translate phrases and any other bytes that are no CP932
+// text as tokens (see FieldText.h). StoreFieldText of what this returns gives the same
+// bytes.
 std::u16string ReadFieldText(std::span<const uint8_t> field);
 
 // The bytes ReadFieldText decodes, undecoded: what a backup carries, so that byte
@@ -112,14 +115,13 @@ std::span<const uint8_t> FieldBytes(std::span<const uint8_t> field);
 bool StoreFieldBytes(std::span<uint8_t> field, std::span<const uint8_t> bytes);
 
 // The text of an edit box going back into its field: stored (as StoreFieldText) only when
-// it differs from what the field reads as. Decoding is not always reversible - the game
-// keeps byte sequences of its own in fields, which read back as other characters - so a
-// field the player did not touch must keep its exact bytes.
+// it differs from what the field reads as, so that an untouched field keeps its bytes
+// after the 0 as well.
 bool StoreEditedText(std::span<uint8_t> field, std::u16string_view text);
 
-// Writes the CP932 text and one 0 byte when it fits in the field less one byte; otherwise
-// leaves the field as it was. Bytes after the new 0 keep their old values. Returns
-// whether the text was stored.
+// Writes the text's bytes (CP932, tokens as their bytes) and one 0 byte when they fit in the field
+// less one byte; otherwise leaves the field as it was. Bytes after the new 0 keep their old values.
+// Returns whether the text was stored.
 bool StoreFieldText(std::span<uint8_t> field, std::u16string_view text);
 
 }  // namespace qm

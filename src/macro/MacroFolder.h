@@ -3,11 +3,14 @@
 // counted from 0) is file number n = b * 10 + s, stored as "mcr.dat" for n = 0 and
 // "mcr<n>.dat" otherwise, each in the same 7624-byte format.
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -55,17 +58,30 @@ class MacroBooks {
   public:
     MacroBooks() : books_(kBookCount) {}
 
-    MacroBook& Book(int book) { return books_[std::size_t(book)]; }
+    // Every set reached for writing is marked as maybe holding bytes.
+    MacroBook& Book(int book) {
+        std::fill_n(mayHoldBytes_.begin() + book * kSetCount, kSetCount, true);
+        return books_[std::size_t(book)];
+    }
     const MacroBook& Book(int book) const { return books_[std::size_t(book)]; }
     MacroFile& File(int number) {
+        mayHoldBytes_[std::size_t(number)] = true;
         return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
     }
     const MacroFile& File(int number) const {
         return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
     }
+    // False only for a set known to be all zero: never reached for writing since it was
+    // made empty. Lets a folder's books be taken without clearing or scanning all 3 MB.
+    bool MayHoldBytes(int number) const { return mayHoldBytes_[std::size_t(number)]; }
+    void MakeEmpty(int number) {
+        File(number) = MacroFile{};
+        mayHoldBytes_[std::size_t(number)] = false;
+    }
 
   private:
     std::vector<MacroBook, ZeroFilledAllocator<MacroBook>> books_;
+    std::array<bool, kBookCount * kSetCount> mayHoldBytes_{};
 };
 
 enum class MacroFileState : uint8_t {
@@ -74,19 +90,68 @@ enum class MacroFileState : uint8_t {
     Unreadable,  // there, but not a regular file that could be read
 };
 
+// Why a macro file that is there could not be read.
+struct MacroFileProblem {
+    enum class Kind : uint8_t {
+        NotRegular,    // a pipe, a device, a socket
+        Folder,        // a folder, or a link to one
+        DanglingLink,  // a link to nothing, or a loop of links
+        TooLarge,      // longer than kMaxMacroFileSize: no macro file
+        ReadFailed,    // opening or reading failed (cause says why)
+    };
+    Kind kind = Kind::ReadFailed;
+    std::error_code cause;
+    uintmax_t size = 0;  // TooLarge: the file's length
+};
+
+// One macro file as it is on disk.
+struct MacroFileRead {
+    MacroFileState state = MacroFileState::Missing;
+    uint16_t size = 0;         // bytes read, at most 7624
+    MacroFile file;            // zero-filled past size
+    MacroFileProblem problem;  // Unreadable: why
+};
+
+// Reads file `number` of the folder by name. Only a regular file of a sane size is read:
+// a pipe would block, a link to a device could give an endless tail.
+MacroFileRead ReadMacroFolderFile(const std::filesystem::path& folder, int number);
+
 // What a folder's macro files hold: the records (zero-filled where a file is missing,
 // unreadable or shorter than a record) and each file's state and length read.
 struct MacroFolderContent {
     MacroBooks books;
     std::array<MacroFileState, kMacroFileCount> state{};
     std::array<uint16_t, kMacroFileCount> size{};  // bytes read, at most 7624
+    // Why each unreadable file could not be read, by file number.
+    std::vector<std::pair<int, MacroFileProblem>> problems;
 
     // The number of the first file that is there but could not be read, or -1.
     int FirstUnreadable() const;
+    // Why file `number` could not be read; nothing for a file that could.
+    const MacroFileProblem* ProblemOf(int number) const;
+
+    // Whether a present file's stored digest is that of its block. Worked out when first
+    // asked and kept until the file is written: a save then digests only the sets whose
+    // bytes changed, not all 400.
+    bool StoredDigestMatches(int number) const;
+    // Every file missing; the records are left as they are.
+    void ForgetFiles();
+
+  private:
+    friend void NoteMacroFileWritten(MacroFolderContent&, int, const MacroFile&);
+    enum class Digest : uint8_t { Unknown, Matches, Differs };
+    mutable std::array<Digest, kMacroFileCount> digest_{};
 };
 
 // Reads every macro file of the folder (its text ends in a separator).
 MacroFolderContent ReadMacroFolder(std::u16string_view folder);
+// The same into a content that held another folder, reusing its memory: each file is
+// read into its place, and only the records that held bytes are cleared.
+void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content);
+
+// The books as the folder holds them, for editing: the records of the files that are
+// there copied, the others made empty.
+void AdoptFolderBooks(MacroBooks& edited, const MacroFolderContent& disk);
 
 // True when any title or line of the set holds text.
 bool SetHasContent(const MacroFile& set);
@@ -110,5 +175,8 @@ void NoteMacroFileWritten(MacroFolderContent& disk, int number, const MacroFile&
 // notes it in `disk` once it is written. `disk` must outlive the plan's run.
 void PlanMacroFolder(SavePlan& plan, std::u16string_view folder, const MacroBooks& edited,
                      MacroFolderContent& disk, const MacroFolderContent* source = nullptr);
+// The same for the files named, ascending.
+void PlanMacroFiles(SavePlan& plan, std::u16string_view folder, const MacroBooks& edited,
+                    MacroFolderContent& disk, const std::vector<int>& numbers);
 
 }  // namespace qm

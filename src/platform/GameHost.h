@@ -18,9 +18,17 @@ class IGameHost {
     virtual bool UsesWinePrefix() = 0;
     // The prefix folder in use; empty when none was found.
     virtual std::u16string WinePrefix() = 0;
-    // Uses the folder as the prefix from now on and remembers the choice. False, with a
+    // Remembers the folder as the player's prefix; it holds the game's settings from now
+    // on when its registry has the game's keys (WinePrefix() then names it). False, with a
     // reason for the player, when the folder is not a prefix (no system.reg).
     virtual bool ChooseWinePrefix(std::u16string_view folder, Reason* error) = 0;
+    // The prefix the launcher at this path (of this system) is to run in: the game's
+    // prefix, else a known prefix whose drives reach the launcher. Empty when none is
+    // known: starting it then would make Wine create a new, empty prefix.
+    virtual std::u16string LauncherPrefix(std::u16string_view launcherPath) {
+        (void)launcherPath;
+        return WinePrefix();
+    }
 
     // A path as the game stores it ("C:\Program Files (x86)\...") as a path of this
     // system; returned unchanged when it cannot be mapped.

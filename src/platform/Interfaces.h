@@ -18,7 +18,8 @@ namespace qm {
 class IRegistryBackend;
 
 // Message boxes; the caption is always the program title.
-enum class MsgButtons { Ok, YesNo, YesNoCancel };
+// YesNoDefaultNo: a question whose Yes gives something up; Enter answers No.
+enum class MsgButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgIcon { None, Information, Warning, Critical, Question };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 

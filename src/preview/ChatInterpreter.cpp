@@ -56,6 +56,48 @@ const ModeWords* FindModeWord(std::u16string_view r) {
     return nullptr;
 }
 
+// The length of a call sound token ("<call0>" to "<call21>") at the start of text, or 0.
+// The game plays the sound and shows nothing for it.
+std::size_t CallTokenLength(std::u16string_view text) {
+    constexpr std::u16string_view kOpen = u"<call";
+    if (!text.starts_with(kOpen)) return 0;
+    std::size_t i = kOpen.size();
+    int number = 0;
+    const std::size_t digits = i;
+    while (i < text.size() && i - digits < 2 && text[i] >= u'0' && text[i] <= u'9')
+        number = number * 10 + (text[i++] - u'0');
+    const std::size_t count = i - digits;
+    if (count == 0 || (count == 2 && text[digits] == u'0')) return 0;
+    if (i >= text.size() || text[i] != u'>' || number > 21) return 0;
+    return i + 1;
+}
+
+// A spell or ability name as typed: one pair of double quotes around it is not part of
+// the name, and inside them the name may hold spaces.
+struct ActionName {
+    std::u16string_view name;
+    bool found = false;  // a second space follows the name
+};
+ActionName ActionNameAfter(std::u16string_view line, std::size_t space) {
+    if (space == npos) return {};
+    const std::u16string_view rest = line.substr(space + 1);
+    if (rest.starts_with(u'"')) {
+        // A quoted name ends at its closing quote, and a space must follow it.
+        const std::size_t close = rest.find(u'"', 1);
+        if (close != npos) {
+            if (close + 1 < rest.size() && rest[close + 1] == u' ')
+                return {rest.substr(1, close - 1), true};
+            if (close + 1 == rest.size()) return {};
+        }
+    }
+    const std::size_t second = rest.find(u' ');
+    if (second == npos) return {};
+    std::u16string_view name = rest.substr(0, second);
+    if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"')
+        name = name.substr(1, name.size() - 2);
+    return {name, true};
+}
+
 void Emit(MacroSample& sample, int entry, std::u16string text) {
     sample.output.push_back(OutputLine{entry, std::move(text)});
 }
@@ -143,9 +185,14 @@ void RunCommand(MacroSample& sample, std::u16string_view line, IRandom& random,
     } else if (IsOneOf(word, {u"/em", u"/emote"})) {
         Emit(sample, kEmote, name + u" " + std::u16string(message));
     } else if (IsOneOf(word, {u"/ma", u"/magic", u"/so", u"/song"})) {
-        if (hasSecondSpace) Emit(sample, kBattle, name + u"は" + std::u16string(w) + u"を唱えた。");
+        if (const ActionName action = ActionNameAfter(line, space); action.found)
+            Emit(sample, kBattle, name + u"は" + std::u16string(action.name) + u"を唱えた。");
     } else if (IsOneOf(word, {u"/ws", u"/weaponskill", u"/ja", u"/jobability"})) {
-        if (hasSecondSpace) Emit(sample, kBattle, name + u"の" + std::u16string(w) + u"！");
+        if (const ActionName action = ActionNameAfter(line, space); action.found)
+            Emit(sample, kBattle, name + u"の" + std::u16string(action.name) + u"！");
+    } else if (word == u"/echo") {
+        // The game prints the text to the player's own log only.
+        if (hasMessage) Emit(sample, kMessage, std::u16string(message));
     } else if (IsOneOf(word, {u"/sea", u"/search"})) {
         Emit(sample, kSystem,
              u"検索結果：" + Decimal(RandomBelow(random, 500)) + u"人見つかりました。");
@@ -221,14 +268,19 @@ std::u16string SubstitutePlaceholders(const MacroSample& sample, std::u16string_
         {u"<tp>", Decimal(sample.tp) + u"%"},
         {u"<me>", sample.ownName},
     }};
-    // The four tokens cannot overlap one another, so one left-to-right pass over the line
-    // as written replaces each of them exactly where the user typed it.
+    // The four tokens (and the call sounds, which are dropped) cannot overlap one another,
+    // so one left-to-right pass over the line as written replaces each of them exactly
+    // where the user typed it.
     std::u16string result;
     result.reserve(line.size());
     std::size_t i = 0;
     while (i < line.size()) {
         bool replaced = false;
         if (line[i] == u'<') {
+            if (const std::size_t call = CallTokenLength(line.substr(i)); call > 0) {
+                i += call;
+                continue;
+            }
             for (const auto& p : placeholders) {
                 if (line.substr(i, p.token.size()) == p.token) {
                     result += p.value;

@@ -1,10 +1,12 @@
 #include "preview/PreviewPainter.h"
 #include "platform/QtImages.h"
 #include "platform/QtText.h"
+#include "preview/LogPieces.h"
 
 #include <QFontInfo>
 #include <QPainter>
 #include <cmath>
+#include <map>
 
 namespace qm {
 
@@ -25,6 +27,10 @@ void ClearAndTile(QPainter& painter, const QRect& box, const QImage& texture, bo
     }
 }
 
+// The game marks an auto-translate phrase with a green opening and a red closing brace.
+const QColor kPhraseOpenColor(64, 255, 64);
+const QColor kPhraseCloseColor(255, 64, 64);
+
 }  // namespace
 
 QFont PreviewFont() {
@@ -40,7 +46,14 @@ QColor EntryColor(const CnfRecord& record, int entry) {
 }
 
 QImage LoadWindowTextureImage(int number) {
-    return ReadPng(QStringLiteral(":/quillmor/textures/%1.png").arg(number));
+    // Each texture is decoded once per run: every folder opened asks for one again.
+    static std::map<int, QImage> decoded;
+    auto it = decoded.find(number);
+    if (it == decoded.end())
+        it = decoded
+                 .emplace(number, ReadPng(QStringLiteral(":/quillmor/textures/%1.png").arg(number)))
+                 .first;
+    return it->second;
 }
 
 int PreviewBaseline(const QFont& font, int line) {
@@ -59,8 +72,16 @@ void PaintMacroPreview(QPainter& painter, const QRect& box, const QImage& textur
     for (const OutputLine& line : lines) {
         const int baseline = box.top() + PreviewBaseline(font, row++);
         if (baseline - EmPixels(font) > box.bottom()) break;  // the rest is below the box
-        painter.setPen(EntryColor(colors, line.colourEntry));
-        painter.drawText(QPoint(box.left(), baseline), Q(line.text));
+        QPoint at(box.left(), baseline);
+        for (const LogPiece& piece : LogPieces(line.text)) {
+            const QString text = Q(piece.text);
+            painter.setPen(piece.kind == LogPieceKind::PhraseOpen ? kPhraseOpenColor
+                           : piece.kind == LogPieceKind::PhraseClose
+                               ? kPhraseCloseColor
+                               : EntryColor(colors, line.colourEntry));
+            painter.drawText(at, text);
+            at.rx() += painter.fontMetrics().horizontalAdvance(text);
+        }
     }
     painter.restore();
 }

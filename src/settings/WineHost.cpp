@@ -44,11 +44,41 @@ bool RememberWinePrefix(IRegistryBackend& toolStore, std::u16string_view folder)
 
 WineHost::WineHost(IRegistryBackend& toolStore, IWineRegTool& tool, WineEnvironment environment,
                    WinePrefixRegistry::Options options)
-    : toolStore_(&toolStore), prefixRegistry_(tool, std::move(options)), redirect_(toolStore) {
-    const std::filesystem::path prefix = FindWinePrefix(
+    : toolStore_(&toolStore),
+      tool_(&tool),
+      options_(options),
+      prefixRegistry_(tool, std::move(options)),
+      redirect_(toolStore) {
+    known_ = WinePrefixCandidates(
         environment.winePrefix ? environment.winePrefix->c_str() : nullptr,
         environment.home ? environment.home->c_str() : nullptr, RememberedWinePrefix(toolStore));
-    if (!prefix.empty()) Use(prefix);
+    // Asked of the store that will serve the prefix found, so that its system.reg is read
+    // once at start-up.
+    for (const auto& prefix : known_) {
+        prefixRegistry_.SetPrefix(prefix);
+        if (HoldsGameKeys(prefixRegistry_)) {
+            redirect_.SetStore(prefixRegistry_);
+            return;
+        }
+        // What a prefix that is not the game's had to say about its registry is not news.
+        prefixRegistry_.TakeNotice();
+    }
+    prefixRegistry_.SetPrefix({});
+}
+
+bool WineHost::HoldsGameKeys(const std::filesystem::path& prefix) {
+    WinePrefixRegistry registry(*tool_, options_);
+    registry.SetPrefix(prefix);
+    return HoldsGameKeys(registry);
+}
+
+bool WineHost::HoldsGameKeys(IRegistryBackend& registry) {
+    for (std::u16string_view root : kGameRoots) {
+        const std::u16string key = std::u16string(root) + u"\\InstallFolder";
+        if (!RegReadValue(registry, Hive::LocalMachine, key, u"0001", REG_SZ_TYPE, u"").empty())
+            return true;
+    }
+    return false;
 }
 
 void WineHost::Use(const std::filesystem::path& prefix) {
@@ -67,11 +97,21 @@ bool WineHost::ChooseWinePrefix(std::u16string_view folder, Reason* error) {
             *error = Reason{.kind = ReasonKind::NotAWinePrefix, .subject = std::u16string(folder)};
         return false;
     }
-    Use(prefix);
+    std::erase(known_, prefix);
+    known_.insert(known_.begin(), prefix);
+    if (HoldsGameKeys(prefix)) Use(prefix);
     // Not remembered (the settings file cannot be written): used for this run all the
     // same, and the store's own notice tells why.
     RememberWinePrefix(*toolStore_, folder);
     return true;
+}
+
+std::u16string WineHost::LauncherPrefix(std::u16string_view launcherPath) {
+    if (!prefixRegistry_.Prefix().empty()) return TextFromPath(prefixRegistry_.Prefix());
+    const std::filesystem::path folder = PathFromText(launcherPath).parent_path();
+    for (const auto& prefix : known_)
+        if (DrivesReach(prefix, folder)) return TextFromPath(prefix);
+    return {};
 }
 
 std::u16string WineHost::NativePath(std::u16string_view gamePath) {

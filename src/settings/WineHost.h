@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/GameHost.h"
 #include "platform/linux/WineRegistry.h"
@@ -35,15 +36,24 @@ class WineHost : public IGameHost {
     WinePrefixRegistry& PrefixRegistry() { return prefixRegistry_; }
 
     bool UsesWinePrefix() override { return true; }
+    // The game's prefix: the first of $WINEPREFIX, the remembered choice and ~/.wine whose
+    // system.reg holds the game's keys. A prefix without them (one Wine made by itself)
+    // is not the game's: the keys stay where they were found before.
     std::u16string WinePrefix() override;
     bool ChooseWinePrefix(std::u16string_view folder, Reason* error) override;
+    std::u16string LauncherPrefix(std::u16string_view launcherPath) override;
     std::u16string NativePath(std::u16string_view gamePath) override;
     std::u16string GameRoot() override;
 
   private:
     void Use(const std::filesystem::path& prefix);
+    bool HoldsGameKeys(const std::filesystem::path& prefix);
+    static bool HoldsGameKeys(IRegistryBackend& registry);
 
     IRegistryBackend* toolStore_;
+    IWineRegTool* tool_;
+    WinePrefixRegistry::Options options_;
+    std::vector<std::filesystem::path> known_;  // every prefix found, in the order tried
     WinePrefixRegistry prefixRegistry_;
     GameRootRedirect redirect_;
 };

@@ -6,6 +6,7 @@ namespace fs = std::filesystem;
 
 void FaultyFileSystem::FailAt(int operation, std::error_code error) {
     failAt_ = operation;
+    failFile_ = 0;
     error_ = error;
     triggered_ = false;
     log_.clear();
@@ -17,12 +18,33 @@ void FaultyFileSystem::ResetCounts() {
     created_ = 0;
 }
 
-bool FaultyFileSystem::Fails(const char* name, const fs::path& path) {
+void FaultyFileSystem::FailOnFile(std::string operation, int fileNumber, std::error_code error) {
+    const std::lock_guard lock(mutex_);
+    failAt_ = 0;
+    failOperation_ = std::move(operation);
+    failFile_ = fileNumber;
+    error_ = error;
+    triggered_ = false;
+    created_ = 0;
+    log_.clear();
+}
+
+bool FaultyFileSystem::Fails(const char* name, const fs::path& path, int fileNumber) {
     const std::lock_guard lock(mutex_);
     log_.push_back(std::string(name) + " " + path.filename().string());
+    if (failFile_ > 0 && !triggered_ && fileNumber == failFile_ && failOperation_ == name) {
+        triggered_ = true;
+        return true;
+    }
     if (failAt_ <= 0 || int(log_.size()) != failAt_) return false;
     triggered_ = true;
     return true;
+}
+
+FaultyFileSystem::OpenFile FaultyFileSystem::FileOf(WriteHandle file) {
+    const std::lock_guard lock(mutex_);
+    auto it = open_.find(file.value);
+    return it == open_.end() ? OpenFile{} : it->second;
 }
 
 std::error_code FaultyFileSystem::Stat(const fs::path& path, FileStat& out) {
@@ -38,30 +60,46 @@ std::error_code FaultyFileSystem::ReadFile(const fs::path& path, std::size_t max
     return inner_->ReadFile(path, maxBytes, out);
 }
 
+std::error_code FaultyFileSystem::ReadInto(const fs::path& path, std::span<uint8_t> into,
+                                           std::size_t& got) {
+    {
+        const std::lock_guard lock(mutex_);
+        ++reads_;
+    }
+    return inner_->ReadInto(path, into, got);
+}
+
 std::error_code FaultyFileSystem::CreateNew(const fs::path& path, const FileStat* like,
                                             WriteHandle& out) {
     if (Fails("create", path)) return error_;
-    {
-        const std::lock_guard lock(mutex_);
-        ++created_;
-    }
-    return inner_->CreateNew(path, like, out);
+    const std::error_code ec = inner_->CreateNew(path, like, out);
+    const std::lock_guard lock(mutex_);
+    ++created_;
+    if (!ec) open_[out.value] = {path, created_};
+    return ec;
 }
 
 std::error_code FaultyFileSystem::Write(WriteHandle file, std::span<const uint8_t> data) {
-    if (Fails("write", {})) return error_;
+    const OpenFile open = FileOf(file);
+    if (Fails("write", open.path, open.number)) return error_;
     return inner_->Write(file, data);
 }
 
 std::error_code FaultyFileSystem::Flush(WriteHandle file) {
-    if (Fails("flush", {})) return error_;
+    const OpenFile open = FileOf(file);
+    if (Fails("flush", open.path, open.number)) return error_;
     return inner_->Flush(file);
 }
 
 std::error_code FaultyFileSystem::Close(WriteHandle file) {
     // A failed close still releases the handle, as close(2) does.
+    const OpenFile open = FileOf(file);
+    {
+        const std::lock_guard lock(mutex_);
+        open_.erase(file.value);
+    }
     const std::error_code closed = inner_->Close(file);
-    if (Fails("close", {})) return error_;
+    if (Fails("close", open.path, open.number)) return error_;
     return closed;
 }
 

@@ -3,6 +3,7 @@
 // calls, and can make the Nth write-side operation fail as a full disk or a failing
 // device would. Safe to call from several threads (flushes run together).
 
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -17,10 +18,16 @@ class FaultyFileSystem : public IFileSystem {
 
     // The write-side operation number (1 for the first) that fails with `error`; 0: none.
     void FailAt(int operation, std::error_code error = std::make_error_code(std::errc::io_error));
+    // Fails `operation` ("write", "flush" or "close") of the fileNumber-th file created
+    // (1 for the first): flushes run on several threads, so their numbers vary from run
+    // to run, their files do not.
+    void FailOnFile(std::string operation, int fileNumber,
+                    std::error_code error = std::make_error_code(std::errc::io_error));
     // True once the chosen operation was reached (and failed).
     bool Triggered() const { return triggered_; }
     // Write-side operations so far, by name ("create", "write", "flush", "close",
-    // "rename", "remove", "sync-folder", "create-folders"), with the path they concern.
+    // "rename", "remove", "sync-folder", "create-folders"), with the name of the file they
+    // concern.
     const std::vector<std::string>& Log() const { return log_; }
     int WriteOperations() const { return int(log_.size()); }
     int FileReads() const { return reads_; }
@@ -30,6 +37,8 @@ class FaultyFileSystem : public IFileSystem {
     std::error_code Stat(const std::filesystem::path& path, FileStat& out) override;
     std::error_code ReadFile(const std::filesystem::path& path, std::size_t maxBytes,
                              std::vector<uint8_t>& out) override;
+    std::error_code ReadInto(const std::filesystem::path& path, std::span<uint8_t> into,
+                             std::size_t& got) override;
     std::error_code CreateNew(const std::filesystem::path& path, const FileStat* like,
                               WriteHandle& out) override;
     std::error_code Write(WriteHandle file, std::span<const uint8_t> data) override;
@@ -43,12 +52,20 @@ class FaultyFileSystem : public IFileSystem {
 
   private:
     // Counts one write-side operation; true when it is the one to fail.
-    bool Fails(const char* name, const std::filesystem::path& path);
+    bool Fails(const char* name, const std::filesystem::path& path, int fileNumber = 0);
+    struct OpenFile {
+        std::filesystem::path path;
+        int number = 0;
+    };
+    OpenFile FileOf(WriteHandle file);
 
     std::mutex mutex_;
     IFileSystem* inner_;
     int failAt_ = 0;
     std::error_code error_;
+    std::string failOperation_;
+    int failFile_ = 0;
+    std::map<intptr_t, OpenFile> open_;
     bool triggered_ = false;
     std::vector<std::string> log_;
     int reads_ = 0;

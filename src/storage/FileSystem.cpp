@@ -6,6 +6,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
@@ -25,7 +26,9 @@ std::error_code Errno(int err) {
 class StorageCategory : public std::error_category {
   public:
     const char* name() const noexcept override { return "quillmor-storage"; }
-    std::string message(int) const override { return "not a regular file"; }
+    std::string message(int code) const override {
+        return code == 2 ? "far longer than any file of the game" : "not a regular file";
+    }
 };
 
 #ifndef _WIN32
@@ -34,11 +37,56 @@ std::error_code LastError() {
     return Errno(errno);
 }
 
+// A path too long for one system call is reached through its folder: a temporary file
+// beside a target whose path is near the limit has a longer one.
+class AtPath {
+  public:
+    explicit AtPath(const fs::path& path) {
+        if (path.native().size() < PATH_MAX) {
+            name_ = path.c_str();
+            return;
+        }
+#ifdef O_PATH
+        constexpr int kFolderOnly = O_PATH;
+#else
+        constexpr int kFolderOnly = O_RDONLY;
+#endif
+        folder_ = ::open(path.parent_path().c_str(), kFolderOnly | O_DIRECTORY | O_CLOEXEC);
+        if (folder_ < 0) error_ = errno;
+        leaf_ = path.filename().native();
+        name_ = leaf_.c_str();
+    }
+    ~AtPath() {
+        if (folder_ >= 0) ::close(folder_);
+    }
+    AtPath(const AtPath&) = delete;
+    AtPath& operator=(const AtPath&) = delete;
+
+    int Folder() const {
+        return folder_ >= 0 ? folder_ : AT_FDCWD;
+    }
+    const char* Name() const {
+        return name_;
+    }
+    // Why the folder could not be opened (0: it was, or was not needed).
+    std::error_code Error() const {
+        return error_ ? Errno(error_) : std::error_code();
+    }
+
+  private:
+    int folder_ = -1;
+    int error_ = 0;
+    std::string leaf_;
+    const char* name_ = nullptr;
+};
+
 class PosixFileSystem : public IFileSystem {
   public:
     std::error_code Stat(const fs::path& path, FileStat& out) override {
+        const AtPath at(path);
+        if (at.Error()) return at.Error();
         struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) return LastError();
+        if (::fstatat(at.Folder(), at.Name(), &st, 0) != 0) return LastError();
         out.kind = S_ISREG(st.st_mode)   ? FileStat::Kind::Regular
                    : S_ISDIR(st.st_mode) ? FileStat::Kind::Directory
                                          : FileStat::Kind::Other;
@@ -48,7 +96,7 @@ class PosixFileSystem : public IFileSystem {
         out.inode = uint64_t(st.st_ino);
         out.owner = uint32_t(st.st_uid);
         out.group = uint32_t(st.st_gid);
-        out.mayWrite = ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+        out.mayWrite = ::faccessat(at.Folder(), at.Name(), W_OK, AT_EACCESS) == 0;
         return {};
     }
 
@@ -57,7 +105,9 @@ class PosixFileSystem : public IFileSystem {
         out.clear();
         // O_NONBLOCK: opening a pipe must not wait for a writer. What was opened is
         // checked, not the path, which may change between a look and the open.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const AtPath at(path);
+        if (at.Error()) return at.Error();
+        const int fd = ::openat(at.Folder(), at.Name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) return LastError();
         struct stat st {};
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -87,10 +137,41 @@ class PosixFileSystem : public IFileSystem {
         return result;
     }
 
+    std::error_code ReadInto(const fs::path& path, std::span<uint8_t> into,
+                             std::size_t& got) override {
+        got = 0;
+        const AtPath at(path);
+        if (at.Error()) return at.Error();
+        const int fd = ::openat(at.Folder(), at.Name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return LastError();
+        struct stat st {};
+        std::error_code result;
+        if (::fstat(fd, &st) != 0)
+            result = LastError();
+        else if (!S_ISREG(st.st_mode))
+            result = NotRegularFileError();
+        while (!result && got < into.size()) {
+            const ssize_t n = ::read(fd, into.data() + got, into.size() - got);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                result = LastError();
+            } else if (n == 0) {
+                break;
+            } else {
+                got += std::size_t(n);
+            }
+        }
+        ::close(fd);
+        return result;
+    }
+
     std::error_code CreateNew(const fs::path& path, const FileStat* like,
                               WriteHandle& out) override {
         const mode_t mode = like ? mode_t(like->mode) : 0644;
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const AtPath at(path);
+        if (at.Error()) return at.Error();
+        const int fd =
+            ::openat(at.Folder(), at.Name(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd < 0) return LastError();
         // The replaced file keeps its owner and group (root saving a player's folder must
         // leave the player's files the player's); whoever may not give a file away keeps
@@ -101,7 +182,7 @@ class PosixFileSystem : public IFileSystem {
         if (::fchmod(fd, mode) != 0) {
             const std::error_code err = LastError();
             ::close(fd);
-            ::unlink(path.c_str());
+            ::unlinkat(at.Folder(), at.Name(), 0);
             return err;
         }
         out.value = fd;
@@ -130,11 +211,18 @@ class PosixFileSystem : public IFileSystem {
     }
 
     std::error_code Rename(const fs::path& from, const fs::path& to) override {
-        return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastError();
+        const AtPath source(from), target(to);
+        if (source.Error()) return source.Error();
+        if (target.Error()) return target.Error();
+        return ::renameat(source.Folder(), source.Name(), target.Folder(), target.Name()) == 0
+                   ? std::error_code()
+                   : LastError();
     }
 
     std::error_code Remove(const fs::path& path) override {
-        return ::unlink(path.c_str()) == 0 ? std::error_code() : LastError();
+        const AtPath at(path);
+        if (at.Error()) return at.Error();
+        return ::unlinkat(at.Folder(), at.Name(), 0) == 0 ? std::error_code() : LastError();
     }
 
     std::error_code SyncFolder(const fs::path& folder) override {
@@ -350,9 +438,31 @@ using SystemFs = Win32FileSystem;
 
 }  // namespace
 
-std::error_code NotRegularFileError() {
+namespace {
+
+const StorageCategory& Storage() {
     static const StorageCategory category;
-    return std::error_code(1, category);
+    return category;
+}
+
+}  // namespace
+
+std::error_code NotRegularFileError() {
+    return std::error_code(1, Storage());
+}
+
+std::error_code TooLongFileError() {
+    return std::error_code(2, Storage());
+}
+
+std::error_code IFileSystem::ReadInto(const fs::path& path, std::span<uint8_t> into,
+                                      std::size_t& got) {
+    std::vector<uint8_t> bytes;
+    got = 0;
+    if (const std::error_code ec = ReadFile(path, into.size(), bytes)) return ec;
+    got = std::min(bytes.size(), into.size());
+    std::copy(bytes.begin(), bytes.begin() + std::ptrdiff_t(got), into.begin());
+    return {};
 }
 
 namespace {

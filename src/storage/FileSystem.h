@@ -46,6 +46,8 @@ struct WriteHandle {
 // The error for a path that names a device, a pipe or anything else that is neither a
 // regular file nor a folder: never read (it may block or never end) nor replaced.
 std::error_code NotRegularFileError();
+// The error for a file far longer than any the program reads or rewrites whole.
+std::error_code TooLongFileError();
 
 class IFileSystem {
   public:
@@ -59,6 +61,10 @@ class IFileSystem {
     // file itself, opened so that a pipe cannot block the open.
     virtual std::error_code ReadFile(const std::filesystem::path& path, std::size_t maxBytes,
                                      std::vector<uint8_t>& out) = 0;
+    // ReadFile of at most into.size() bytes straight into place; got tells how many. The
+    // bytes of `into` past them are left as they were.
+    virtual std::error_code ReadInto(const std::filesystem::path& path, std::span<uint8_t> into,
+                                     std::size_t& got);
 
     // Writing side: each call below is one operation a fault test counts.
     // Creates a new file (never an existing one) for writing, with the permission bits

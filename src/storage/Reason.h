@@ -47,8 +47,23 @@ enum class ReasonKind : uint8_t {
     ScreenNotGrabbed,         // nothing could be taken from the screen
     ShotFolder,               // subject: the capture folder, which could not be made: cause
     ShotNotSaved,             // subject: the shot's file: cause or detail
+    TitleFileUnknown,         // a book title file not readable as one is not rewritten
+    LauncherPrefixUnknown,    // no Wine prefix known for the launcher, which is not started
+    LauncherNotAPrefix,       // subject: the launcher's prefix, which is no Wine prefix
+    CaptureNameUnusable,      // number: the CaptureNameFault; subject: the character or name
+    ShotNameUnusable,         // a fixed shot name that is unusable, as CaptureNameUnusable
 };
-inline constexpr ReasonKind kLastReasonKind = ReasonKind::ShotNotSaved;
+inline constexpr ReasonKind kLastReasonKind = ReasonKind::ShotNameUnusable;
+
+// Why a fixed screenshot name cannot be used.
+enum class CaptureNameFault : uint8_t {
+    Empty,
+    Separator,  // a "/" or "\"
+    Colon,
+    Character,   // subject: one of < > " | ? * or "?" for a control character
+    BadEnd,      // ends in "." or a blank
+    DeviceName,  // subject: the name, which Windows keeps for a device
+};
 
 struct Reason {
     ReasonKind kind = ReasonKind::None;
@@ -67,10 +82,13 @@ enum class FileProblem : uint8_t {
     Other,
     NotRegular,      // a device, pipe or folder where a file was expected
     Denied,          // no permission, or a read-only file
+    ReadOnlyDrive,   // the file system is mounted read-only
     NoSpace,         // the disk or the quota is full
     NoFolder,        // the folder does not exist
     FolderInTheWay,  // a folder has the file's name
-    TooLarge,
+    TooLarge,        // past the system's file-size limit
+    NameTooLong,     // the path or a name in it is longer than the system takes
+    TooLongForGame,  // the file on disk is far longer than the game's file can be
     LinkLoop,
     InUse,      // another program holds the file (Windows)
     NameTaken,  // a file of that name exists

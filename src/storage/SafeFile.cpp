@@ -33,8 +33,10 @@ std::error_code Errno(int err) {
     return std::error_code(err, std::generic_category());
 }
 
-// Temporary files have one pattern per target, "<name>.qmtmp-<pid>-<n>", so that those
-// a killed save left behind are recognised, and whose they were.
+// Temporary files are named ".qmtmp-<pid>-<n>" beside their target, so that those a
+// killed run left behind are recognised, and whose they were. The name is short and
+// does not repeat the target's: a target name near the system's 255-byte limit still
+// gets one. Older runs named them "<target>.qmtmp-<pid>-<n>"; those are recognised too.
 constexpr std::string_view kTempMark = ".qmtmp-";
 
 #ifdef _WIN32
@@ -65,6 +67,7 @@ long OwnProcessId() {
 }
 
 bool ProcessIsGone(long pid) {
+    if (pid > 0x7fffffffL) return true;  // above any process id the system hands out
 #ifdef _WIN32
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
     if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such id
@@ -86,31 +89,29 @@ bool ProcessIsGone(long pid) {
 
 fs::path TempPathBeside(const fs::path& path) {
     static std::mt19937 gen{std::random_device{}()};
-    fs::path temp = path;
-    temp += std::string(kTempMark) + std::to_string(OwnProcessId()) + "-" +
-            std::to_string(gen() % 1000000);
-    return temp;
+    return path.parent_path() / (std::string(kTempMark) + std::to_string(OwnProcessId()) + "-" +
+                                 std::to_string(gen() % 1000000));
 }
 
-// Removes the temporary files of earlier saves of target whose process is gone. A save
-// running now in another process keeps its own. Names compare in the system's own form
-// (wide on Windows, where a name need not fit the ANSI code page).
-void RemoveStaleTemps(IFileSystem& fs, const fs::path& target) {
-    const fs::path::string_type prefix = target.filename().native() + fs::path(kTempMark).native();
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    std::error_code ec;
-    std::vector<fs::path> stale;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path::string_type name = it->path().filename().native();
-        if (!name.starts_with(prefix)) continue;
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
-        const long pid = LeadingNumber(name.substr(prefix.size()));
-        if (pid <= 0 || pid == OwnProcessId()) continue;
-        if (!ProcessIsGone(pid)) continue;
-        stale.push_back(it->path());
-    }
-    for (const fs::path& path : stale) fs.Remove(path);
+// The process id in a temporary file's name, or 0 when the name is none of ours: it
+// ends in ".qmtmp-<digits>-<digits>".
+template <class Char>
+long TempFileOwner(const std::basic_string<Char>& name) {
+    const std::basic_string<Char> mark(kTempMark.begin(), kTempMark.end());
+    const std::size_t at = name.rfind(mark);
+    if (at == std::basic_string<Char>::npos) return 0;
+    const std::size_t start = at + mark.size();
+    const std::size_t dash = name.find(Char('-'), start);
+    auto digits = [&](std::size_t from, std::size_t to) {
+        if (from >= to || to - from > 18) return false;
+        for (std::size_t i = from; i < to; ++i)
+            if (name[i] < Char('0') || name[i] > Char('9')) return false;
+        return true;
+    };
+    if (dash == std::basic_string<Char>::npos || !digits(start, dash) ||
+        !digits(dash + 1, name.size()))
+        return 0;
+    return LeadingNumber(name.substr(start, dash - start));
 }
 
 }  // namespace
@@ -119,8 +120,29 @@ void SetSafeFileFaultHook(std::function<bool(const fs::path&)> hook) {
     FaultHook() = std::move(hook);
 }
 
+// Names compare in the system's own form (wide on Windows, where a name need not fit the
+// ANSI code page). A process that runs now keeps its files, this one included: they may
+// be a save under way.
+bool IsStaleTempFile(const fs::directory_entry& entry) {
+    const long pid = TempFileOwner(entry.path().filename().native());
+    if (pid <= 0) return false;
+    std::error_code typeError;
+    if (entry.is_symlink(typeError) || !entry.is_regular_file(typeError)) return false;
+    return ProcessIsGone(pid);
+}
+
+void RemoveStaleTempFiles(IFileSystem& fs, const fs::path& folder) {
+    std::error_code ec;
+    std::vector<fs::path> stale;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end;
+         !ec && it != end; it.increment(ec))
+        if (IsStaleTempFile(*it)) stale.push_back(it->path());
+    for (const fs::path& path : stale) fs.Remove(path);
+}
+
 FileProblem ClassifyFileError(std::error_code error) {
     if (error == NotRegularFileError()) return FileProblem::NotRegular;
+    if (error == TooLongFileError()) return FileProblem::TooLongForGame;
 #ifdef _WIN32
     // System codes are Win32's there, not errno values.
     if (error.category() != std::generic_category()) return FileProblem::Other;
@@ -131,8 +153,9 @@ FileProblem ClassifyFileError(std::error_code error) {
     switch (error.value()) {
         case EACCES:
         case EPERM:
-        case EROFS:
             return FileProblem::Denied;
+        case EROFS:
+            return FileProblem::ReadOnlyDrive;
         case ENOSPC:
 #ifdef EDQUOT
         case EDQUOT:
@@ -145,6 +168,8 @@ FileProblem ClassifyFileError(std::error_code error) {
             return FileProblem::FolderInTheWay;
         case EFBIG:
             return FileProblem::TooLarge;
+        case ENAMETOOLONG:
+            return FileProblem::NameTooLong;
         case ELOOP:
             return FileProblem::LinkLoop;
         case EEXIST:
@@ -251,7 +276,7 @@ std::error_code ComposeRecordFile(IFileSystem& fs, const fs::path& target,
     const std::size_t limit = record.size() + kMaxBytesPastRecord;
     std::vector<uint8_t> old;
     if (const std::error_code ec = fs.ReadFile(target, limit + 1, old)) return ec;
-    if (old.size() > limit) return Errno(EFBIG);
+    if (old.size() > limit) return TooLongFileError();
     if (old.size() > record.size())
         content.insert(content.end(), old.begin() + record.size(), old.end());
     return {};
@@ -261,7 +286,6 @@ std::error_code BeginStagedFile(IFileSystem& fs, const fs::path& target, const R
                                 std::span<const uint8_t> content, StagedFile& out,
                                 WriteHandle& file) {
     out.target = target;
-    RemoveStaleTemps(fs, target);
     out.temp = TempPathBeside(target);
     if (const std::error_code ec =
             fs.CreateNew(out.temp, check.existing ? &*check.existing : nullptr, file))

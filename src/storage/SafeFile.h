@@ -26,7 +26,8 @@ std::optional<std::vector<uint8_t>> ReadFileHead(const std::filesystem::path& pa
                                                  std::error_code* cause = nullptr);
 
 // The bytes past a record that a rewrite keeps; a file longer than its record by more is
-// refused (EFBIG): it is none of the game's, and reading it could exhaust memory.
+// refused (TooLongFileError): it is none of the game's, and reading it could exhaust
+// memory.
 inline constexpr std::size_t kMaxBytesPastRecord = std::size_t(1) << 20;
 
 // What a write tells beyond true or false: the system's reason for a failure, or, after
@@ -87,6 +88,13 @@ struct StagedFile {
     std::filesystem::path target;
     std::filesystem::path temp;
 };
+// Removes the temporary files in the folder that runs of this program left when they were
+// killed (their process is gone). Every write and every scan of a folder does this once.
+void RemoveStaleTempFiles(IFileSystem& fs, const std::filesystem::path& folder);
+// True for a temporary file of this program whose run is gone, for a scan that lists the
+// folder anyway.
+bool IsStaleTempFile(const std::filesystem::directory_entry& entry);
+
 // Creates a new temporary file beside target (with the permissions of the file it
 // replaces) and writes content into it. Flushing and closing it are the caller's (a plan
 // flushes many files at once). On failure no temporary file is left.

@@ -90,6 +90,14 @@ bool SavePlan::Stage(SaveReport& report) {
     std::vector<Part*> files;
     for (Part& part : parts_)
         if (part.isFile) files.push_back(&part);
+    // What killed runs left in the folders written to goes first, once per folder.
+    std::vector<fs::path> folders;
+    for (const Part* part : files) {
+        const fs::path folder = part->target.parent_path();
+        if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+        folders.push_back(folder);
+        RemoveStaleTempFiles(*fs_, folder);
+    }
     std::error_code failure;
     const Part* failed = nullptr;
     // Files are written one by one and flushed together, a batch at a time: the disk then
@@ -207,6 +215,7 @@ void SavePlan::Finish(SaveReport& report) {
     for (const Part& part : parts_) {
         any = any || part.written;
         all = all && part.written;
+        if (part.isFile && part.written) ++report.filesWritten;
     }
     if (report.outcome == SaveReport::Outcome::Saved && !all)
         report.outcome = any ? SaveReport::Outcome::Partial : SaveReport::Outcome::NotWritten;

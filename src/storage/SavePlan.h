@@ -41,6 +41,7 @@ struct SaveReport {
     // when all of them are.
     std::vector<std::u16string> saved;
     std::vector<std::u16string> unsaved;
+    std::size_t filesWritten = 0;  // files replaced, for the confirmation
 
     bool AllSaved() const { return outcome == Outcome::Saved; }
 };

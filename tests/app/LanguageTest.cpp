@@ -28,6 +28,7 @@
 #include "capture/KeyCodeDialog.h"
 #include "config/GameSettingsTab.h"
 #include "editor/MacroTab.h"
+#include "storage/SafeFile.h"
 #include "support/WindowFixture.h"
 
 using namespace qm;
@@ -162,8 +163,10 @@ class LanguageTest : public QObject {
                 texts << QStringLiteral("reason %1: ").arg(k) + text;
             }
         }
-        for (int code : {EACCES, ENOSPC, ENOENT, EISDIR, EFBIG, ELOOP, EEXIST, EIO, EBUSY})
+        for (int code : {EACCES, EROFS, ENOSPC, ENOENT, EISDIR, EFBIG, ENAMETOOLONG, ELOOP, EEXIST,
+                         EIO, EBUSY})
             texts << Wording::FileError(std::error_code(code, std::generic_category()));
+        texts << Wording::FileError(TooLongFileError());
         for (auto outcome : {SaveReport::Outcome::Refused, SaveReport::Outcome::NotWritten,
                              SaveReport::Outcome::Partial}) {
             SaveReport report;

@@ -232,11 +232,13 @@ class CaptureTabTest : public QObject {
 
         f.fake.imageWriter.FailWith({});
         tab.tCapture_Timer();
-        QVERIFY(status->currentMessage().startsWith(
-            QStringLiteral("スクリーンショットを保存しました: ")));
+        // Every shot that goes well names its file.
+        const QString file = Q(f.fake.imageWriter.Writes().back().path);
+        QCOMPARE(status->currentMessage(), QStringLiteral("スクリーンショット: ") + file);
         status->clearMessage();
         tab.tCapture_Timer();
-        QCOMPARE(status->currentMessage(), QString());  // shots that go well say nothing
+        QCOMPARE(status->currentMessage(), QStringLiteral("スクリーンショット: ") +
+                                               Q(f.fake.imageWriter.Writes().back().path));
         f.fake.imageWriter.FailWith(u"保存できません");
         tab.tCapture_Timer();
         QVERIFY(status->currentMessage().startsWith(

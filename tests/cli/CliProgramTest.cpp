@@ -85,7 +85,9 @@ class DemoGame : public ::testing::Test {
     fs::path user_;
 };
 
-// The demo's clean character has books 1, 2 and 40 (file numbers 0-19 and 390-399).
+// The demo's clean character has books 1, 2 and 40 (file numbers 0-19 and 390-399), and
+// both title files, which check lists after the macro files.
+constexpr std::size_t kDemoTitleFiles = 2;
 std::vector<int> DemoFileNumbers() {
     std::vector<int> numbers;
     for (int n = 0; n < 20; ++n) numbers.push_back(n);
@@ -98,8 +100,8 @@ TEST_F(DemoGame, CheckListsBookOneAlwaysAndOtherBooksWhereTheirFilesAre) {
     EXPECT_EQ(clean.status, 0) << clean.err;
     auto lines = Lines(clean.out);
     const std::vector<int> numbers = DemoFileNumbers();
-    ASSERT_EQ(lines.size(), numbers.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    ASSERT_EQ(lines.size(), numbers.size() + kDemoTitleFiles);
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
         EXPECT_TRUE(lines[i].starts_with(File(Utf16ToUtf8(MacroFileName(numbers[i]))).string() +
                                          "\tpresent\t"))
             << lines[i];
@@ -112,10 +114,10 @@ TEST_F(DemoGame, CheckListsBookOneAlwaysAndOtherBooksWhereTheirFilesAre) {
     Outcome both = Cli({"check", Folder(), Folder(demo::kDamagedCharacter)});
     EXPECT_EQ(both.status, 1);
     lines = Lines(both.out);
-    ASSERT_EQ(lines.size(), numbers.size() - 1 + 10);
+    ASSERT_EQ(lines.size(), numbers.size() - 1 + 10 + 2 * kDemoTitleFiles);
     EXPECT_EQ(lines[4], File("mcr4.dat").string() + "\tmissing\t-\t-\t-");
     EXPECT_TRUE(lines[14].starts_with(File("mcr15.dat").string() + "\t")) << lines[14];
-    const std::size_t damaged = numbers.size() - 1;
+    const std::size_t damaged = numbers.size() - 1 + kDemoTitleFiles;
     EXPECT_TRUE(lines[damaged].starts_with(
         (fs::path(Folder(demo::kDamagedCharacter)) / "mcr.dat").string() + "\tpresent\t"));
     EXPECT_TRUE(lines[damaged].ends_with("\tMISMATCH"));
@@ -135,7 +137,8 @@ TEST_F(DemoGame, BookOptionChoosesTheFileOfThatBook) {
     run = Cli({"import", Folder(), "--book", "12", "3", backup.string()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(SetToText(Macro(112)), SetToText(Macro(10)));
-    EXPECT_EQ(Lines(Cli({"check", Folder()}).out).size(), DemoFileNumbers().size() + 1);
+    EXPECT_EQ(Lines(Cli({"check", Folder()}).out).size(),
+              DemoFileNumbers().size() + 1 + kDemoTitleFiles);
 
     const std::vector<std::string> preview = {"preview", "--seed", "3", "--clock",
                                               "2024-05-01T13:45:00"};
@@ -171,8 +174,8 @@ TEST_F(DemoGame, FixRewritesOnlyTheDigestOfTheDamagedFile) {
     Outcome check = Cli({"check", Folder()});
     EXPECT_EQ(check.status, 1);
     auto lines = Lines(check.out);
-    ASSERT_EQ(lines.size(), numbers.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    ASSERT_EQ(lines.size(), numbers.size() + kDemoTitleFiles);
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
         const bool bad = numbers[i] == 3 || numbers[i] == 399;
         EXPECT_TRUE(lines[i].ends_with(bad ? "\tMISMATCH" : "\tOK")) << lines[i];
     }
@@ -205,6 +208,88 @@ TEST_F(DemoGame, FixRewritesOnlyTheDigestOfTheDamagedFile) {
     Outcome again = Cli({"fix", Folder()});
     EXPECT_EQ(again.status, 0);
     EXPECT_EQ(again.out, "");
+}
+
+// books lists the demo's titles; title changes one field and the digest of one file, and
+// refuses what the field or the file cannot take without writing anything.
+TEST_F(DemoGame, BooksAndTitleUseTheTitleFiles) {
+    Outcome books = Cli({"books", Folder()});
+    EXPECT_EQ(books.status, 0) << books.err;
+    auto lines = Lines(books.out);
+    ASSERT_EQ(lines.size(), 40u);
+    EXPECT_EQ(lines[0], "1\t白魔道士\t10");
+    EXPECT_EQ(lines[2], "3\tBLM\t0");
+    EXPECT_EQ(lines[20], "21\t合成・釣り\t0");
+    EXPECT_EQ(lines[22], "23\t\t0");
+    EXPECT_EQ(lines[39], "40\t予備\t10");
+
+    const std::vector<uint8_t> first = Read("mcr.ttl"), before = Read("mcr_2.ttl");
+    Outcome set = Cli({"title", Folder(), "23", "黒魔道士"});
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(Read("mcr.ttl"), first);
+    const std::vector<uint8_t> after = Read("mcr_2.ttl");
+    ASSERT_EQ(after.size(), 344u);
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const bool field = i >= 24 + 2 * 16 && i < 24 + 2 * 16 + 9;  // 8 bytes and the 0
+        if (!field && (i < 8 || i >= 24)) {
+            EXPECT_EQ(after[i], before[i]) << "byte " << i;
+        }
+    }
+    EXPECT_EQ(Lines(Cli({"books", Folder()}).out)[22], "23\t黒魔道士\t0");
+
+    const struct {
+        std::string book, text, reason;
+    } refused[] = {
+        {"23", "1234567890123456", "16 bytes in CP932"},
+        {"24", "白魔道士白魔道士", "16 bytes in CP932"},
+        {"5", "한국", "no CP932 form"},
+        {"5", "\xff\xfe", "not valid UTF-8"},
+        {"41", "x", "BOOK must be a number from 1 to 40"},
+        {"0", "x", "BOOK must be a number from 1 to 40"},
+    };
+    for (const auto& c : refused) {
+        Outcome run = Cli({"title", Folder(), c.book, c.text});
+        EXPECT_EQ(run.status, 2) << c.text;
+        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Read("mcr.ttl"), first);
+    EXPECT_EQ(Read("mcr_2.ttl"), after);
+
+    // A second title file one byte longer: its books show no titles and it is never
+    // written; fix leaves it, but restamps the first file, whose digest is wrong.
+    std::vector<uint8_t> longer = after;
+    longer.push_back(0);
+    std::ofstream(File("mcr_2.ttl"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(longer.data()), std::streamsize(longer.size()));
+    std::vector<uint8_t> stale = first;
+    stale[24 + 16] = 'X';  // book 2's title, without a new digest
+    std::ofstream(File("mcr.ttl"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(stale.data()), std::streamsize(stale.size()));
+    books = Cli({"books", Folder()});
+    EXPECT_EQ(books.status, 1);
+    EXPECT_NE(books.err.find("is 345 bytes, not 344"), std::string::npos) << books.err;
+    EXPECT_EQ(Lines(books.out)[22], "23\t\t0");
+    EXPECT_EQ(Lines(books.out)[1], "2\t\t10");  // a wrong digest: not shown either
+    Outcome title = Cli({"title", Folder(), "30", "x"});
+    EXPECT_EQ(title.status, 2);
+    EXPECT_NE(title.err.find("not known to follow the title file layout"), std::string::npos);
+
+    Outcome check = Cli({"check", Folder()});
+    EXPECT_EQ(check.status, 1);
+    lines = Lines(check.out);
+    ASSERT_EQ(lines.size(), DemoFileNumbers().size() + 2);
+    EXPECT_TRUE(lines[lines.size() - 2].starts_with(File("mcr.ttl").string() + "\tpresent\t"));
+    EXPECT_TRUE(lines[lines.size() - 2].ends_with("\tMISMATCH"));
+    EXPECT_TRUE(lines.back().ends_with("\tSIZE"));
+    Outcome fix = Cli({"fix", Folder()});
+    EXPECT_EQ(fix.status, 1);
+    EXPECT_EQ(Lines(fix.out).size(), 1u);
+    EXPECT_TRUE(fix.out.starts_with(File("mcr.ttl").string() + "\tfixed\t")) << fix.out;
+    EXPECT_NE(fix.err.find("mcr_2.ttl"), std::string::npos);
+    EXPECT_EQ(Read("mcr_2.ttl"), longer);
+    const std::vector<uint8_t> fixed = Read("mcr.ttl");
+    EXPECT_TRUE(std::equal(fixed.begin() + 24, fixed.end(), stale.begin() + 24));
+    EXPECT_EQ(Lines(Cli({"books", Folder()}).out)[1], "2\tXiイト\t10");
 }
 
 TEST(CliFolder, MissingAndShortFilesAreToldApartAndShortOnesAreNotFixed) {
@@ -463,6 +548,8 @@ TEST(CliChat, MatchesTheInterpreterAndAPreviewWithoutNames) {
     std::string chatTexts, previewTexts;
     for (const auto& l : Lines(Cli(args).out)) chatTexts += l.substr(l.find('\t')) + "\n";
     for (const auto& l : Lines(preview.out)) previewTexts += l.substr(l.find('\t')) + "\n";
+    // A control byte in a file reads as its token; the argument's tab shows as a glyph.
+    chatTexts.replace(chatTexts.find("\u2409"), 3, "\u27E609\u27E7");
     EXPECT_EQ(previewTexts, chatTexts);
 }
 

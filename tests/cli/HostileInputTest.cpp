@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -346,6 +347,105 @@ TEST_F(Hostile, KilledImportsLeaveTheOldOrTheNewFile) {
     ASSERT_EQ(Cli({"import", F(), "5", backup_.string()}).status, 0);
     EXPECT_EQ(Slurp(File("mcr4.dat")), after);
     EXPECT_EQ(Leftovers(folder_), 0u) << leftBehind << " were left by the killed runs";
+}
+
+// A shell command line's standard output and status (stderr joins stdout).
+std::pair<int, std::string> Shell(const TempDir& io, const std::string& command) {
+    const fs::path out = io.Path("shell-out");
+    const int status = std::system((command + " > '" + out.string() + "' 2>&1").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out)};
+}
+
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+// Every command that reads or writes a folder removes the temporary files that killed
+// runs left there, whichever file they were for; a running process's stay.
+TEST_F(Hostile, EveryCommandRemovesWhatKilledRunsLeftInTheFolder) {
+    const std::string alive = "mcr2.dat.qmtmp-" + std::to_string(::getpid()) + "-1";
+    const std::vector<std::vector<std::string>> commands = {
+        {"check", F()},
+        {"fix", F()},
+        {"export", F(), "3", dir_.Path("out.txt").string()},
+        {"export", F(), "3"},
+        {"import", F(), "2", backup_.string()},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(Shown(command));
+        for (const char* name : {"mcr.dat.qmtmp-999999999-1", ".qmtmp-999999998-5"})
+            std::ofstream(File(name)) << "x";
+        std::ofstream(File(alive)) << "x";
+        EXPECT_EQ(Cli(command).status, 0);
+        EXPECT_FALSE(fs::exists(File("mcr.dat.qmtmp-999999999-1")));
+        EXPECT_FALSE(fs::exists(File(".qmtmp-999999998-5")));
+        EXPECT_TRUE(fs::exists(File(alive)));
+        fs::remove(File(alive));
+    }
+}
+
+// Names near the system's limits work, what passes them is named as such, and so are a
+// read-only drive and a file-size limit; a folder name holding a line break stays on one
+// line of check's and fix's output.
+TEST_F(Hostile, LimitsOfTheSystemAreReachedOrNamed) {
+    const std::string cli = Quoted(QUILLMOR_CLI_PATH);
+    const auto [exported, set1] = Shell(dir_, cli + " export " + Quoted(F()) + " 1");
+    ASSERT_EQ(exported, 0);
+
+    // An export to a 250-byte file name; an import into a path of 4092 bytes.
+    const std::string longName(250, 'n');
+    Expect({"export", F(), "1", dir_.Path(longName).string()}, 0, "");
+    EXPECT_EQ(Slurp(dir_.Path(longName)), set1);
+    fs::path deep = dir_.Path();
+    while (deep.native().size() + 1 + 200 + 8 < 4092) deep /= std::string(200, 'd');
+    deep /= std::string(4092 - deep.native().size() - 1 - 8, 'e');
+    fs::create_directories(deep);
+    ASSERT_EQ((deep / "mcr.dat").native().size(), 4092u);
+    Expect({"import", deep.string(), "1", backup_.string()}, 0, "restored set 1");
+    EXPECT_EQ(fs::file_size(deep / "mcr.dat"), kMacroFileSize);
+    EXPECT_EQ(Leftovers(deep), 0u);
+    // Past the limit: the folder's path, or its files' paths.
+    Expect({"check", deep.string() + "/" + std::string(300, 'x')}, 2,
+           "longer path than the system");
+    fs::path deeper = deep;
+    deeper += "/ffffffffff";
+    fs::create_directories(deeper);
+    Expect({"check", deeper.string()}, 2, "longer than the system takes");
+    fs::remove_all(dir_.Path(std::string(200, 'd')));
+
+    // Standard output as /dev/stdout, in a pipe: the same bytes as to '-'.
+    const auto [piped, throughPipe] =
+        Shell(dir_, cli + " export " + Quoted(F()) + " 1 /dev/stdout | cat");
+    EXPECT_EQ(piped, 0);
+    EXPECT_EQ(throughPipe, set1);
+
+    // A file-size limit (the signal it sends ignored, as the program does) and a drive
+    // mounted read-only.
+    std::vector<uint8_t> wrong(kMacroFileSize, 1);
+    std::ofstream(File("mcr7.dat"), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(wrong.data()), std::streamsize(wrong.size()));
+    const auto [limited, limitText] = Shell(dir_, "ulimit -f 4; " + cli + " fix " + Quoted(F()));
+    EXPECT_EQ(limited, 2) << limitText;
+    EXPECT_NE(limitText.find("file size limit"), std::string::npos) << limitText;
+    EXPECT_EQ(fs::file_size(File("mcr7.dat")), kMacroFileSize);
+    const fs::path readOnly = dir_.Path("ro");
+    fs::create_directory(readOnly);
+    if (Shell(dir_, "mount -t tmpfs -o ro tmpfs " + Quoted(readOnly.string())).first == 0) {
+        Expect({"import", readOnly.string(), "1", backup_.string()}, 2, "Read-only file system");
+        Shell(dir_, "umount " + Quoted(readOnly.string()));
+    }
+
+    // One line per file, whatever the folder's name holds.
+    const fs::path odd = dir_.Path("two\nlines");
+    MakeCharacter(odd);
+    std::ofstream(odd / "mcr3.dat", std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(wrong.data()), std::streamsize(wrong.size()));
+    for (const char* command : {"check", "fix"}) {
+        const auto run = Cli({command, odd.string()});
+        const std::size_t lines = std::size_t(std::count(run.out.begin(), run.out.end(), '\n'));
+        EXPECT_EQ(lines, std::string(command) == "check" ? std::size_t(kSetCount) : 1u) << run.out;
+        EXPECT_NE(run.out.find("two\u240Alines/mcr3.dat\t"), std::string::npos) << run.out;
+    }
 }
 
 }  // namespace

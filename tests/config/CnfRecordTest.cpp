@@ -18,6 +18,7 @@
 #include "macro/Cp932.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
+#include "storage/SavePlan.h"
 
 namespace qm {
 namespace {
@@ -126,6 +127,23 @@ TEST_F(CnfFile, RecordOfAnUnreadableFileIsNeverWritten) {
     Reason error;
     EXPECT_FALSE(SaveCnf(folder_, record, &error));
     EXPECT_EQ(error.kind, ReasonKind::ColorsUnread);
+    EXPECT_FALSE(fs::exists(File()));
+}
+
+// In a save of several parts, colours read from a file that could not be read refuse the
+// whole save: nothing is written, the macro file beside included.
+TEST_F(CnfFile, AnUnreadableRecordRefusesTheWholeSave) {
+    CnfRecord record;
+    record.readFailed = true;
+    const fs::path other = dir_ / "mcr.dat";
+    SavePlan plan;
+    plan.AddFile(other, std::vector<uint8_t>(7624, 1), u"mcr.dat");
+    PlanCnf(plan, folder_, record, nullptr);
+    const SaveReport report = plan.Run();
+    EXPECT_EQ(report.outcome, SaveReport::Outcome::Refused);
+    EXPECT_EQ(report.failed, u"cnf.dat");
+    EXPECT_EQ(report.reason.kind, ReasonKind::ColorsUnread);
+    EXPECT_FALSE(fs::exists(other));
     EXPECT_FALSE(fs::exists(File()));
 }
 

@@ -292,6 +292,45 @@ class GameSettingsTabTest : public QObject {
         QCOMPARE(w.FileSave_Click(), SaveResult::Saved);
         QCOMPARE(Stored(f.fake.registry, u"0003"), 1024);
     }
+
+    // Letters never reach the box, an emptied box is refused like a number too large,
+    // and the slider follows what is typed.
+    void heightBoxTakesDigitsAndMovesItsSlider() {
+        WindowFixture f;
+        Put(f, u"0004", 1024);
+        wMenu& w = f.Start();
+        GameSettingsTab& t = OpenTab(w);
+        QCOMPARE(t.sBackBufferH->value(), 2);
+        t.efBackBufferH->selectAll();
+        QTest::keyClicks(t.efBackBufferH, QStringLiteral("abc-"));
+        QCOMPARE(t.efBackBufferH->text(), QStringLiteral("1024"));  // refused as typed
+        t.efBackBufferH->selectAll();
+        QTest::keyClick(t.efBackBufferH, Qt::Key_Delete);
+        QCOMPARE(t.efBackBufferH->text(), QString());
+        QCOMPARE(w.FileSave_Click(), SaveResult::Failed);
+        QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(1));
+        QVERIFY(
+            Q(f.fake.messageBox.shown[0].text)
+                .startsWith(QStringLiteral(
+                    "内部解像度の「高さ」には -32768 から 32767 までの数を入力してください。")));
+        QCOMPARE(Stored(f.fake.registry, u"0004"), 1024);  // nothing written
+        QVERIFY(!f.fake.registry.Peek(kGameSettingsKey, u"0007"));
+
+        const struct {
+            const char* typed;
+            int step;
+        } cases[] = {{"480", 1}, {"256", 0}, {"513", 2}, {"0", 0}, {"512", 1}};
+        for (const auto& c : cases) {
+            t.efBackBufferH->selectAll();
+            QTest::keyClicks(t.efBackBufferH, QString::fromLatin1(c.typed));
+            QCOMPARE(t.sBackBufferH->value(), c.step);
+        }
+        t.sBackBufferH->triggerAction(QAbstractSlider::SliderToMaximum);
+        QCOMPARE(t.efBackBufferH->text(), QStringLiteral("1024"));
+        QCOMPARE(t.sBackBufferH->value(), 2);
+        QCOMPARE(w.FileSave_Click(), SaveResult::Saved);
+        QCOMPARE(Stored(f.fake.registry, u"0004"), 1024);
+    }
 };
 
 QTEST_MAIN(GameSettingsTabTest)

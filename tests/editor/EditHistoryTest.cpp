@@ -376,6 +376,10 @@ class EditHistoryTest : public QObject {
         x.focus(x.line(0), 0);
         QTest::keyClicks(x.line(0), QStringLiteral("ab"));
         QCOMPARE(x.stack().count(), 1);
+        // A pause of exactly the limit still joins; one millisecond more does not.
+        x.f.fake.clock.Advance(EditHistory::kPauseMs);
+        QTest::keyClicks(x.line(0), QStringLiteral("b"));
+        QCOMPARE(x.stack().count(), 1);
         x.f.fake.clock.Advance(EditHistory::kPauseMs + 1);
         QTest::keyClicks(x.line(0), QStringLiteral("c"));
         QCOMPARE(x.stack().count(), 2);

@@ -76,5 +76,40 @@ TEST(LostCharactersTest, TheSaveCheckListsStoredFieldsAndTheBoxesItWillStore) {
     EXPECT_TRUE(CharactersLostOnSave(stored, shown, 0, 7, titles, lines).empty());
 }
 
+// A box is checked when the save will store it: up to exactly its field's size (a title
+// holds 8 bytes, a line 60, "?" counting one), on every line of the macro on show.
+TEST(LostCharactersTest, BoxesUpToTheirFieldsSizeOnEveryLineAreChecked) {
+    const struct {
+        const char* what;
+        int line;  // 0 the title of macro 3, 1 to 6 its lines
+        std::u16string text;
+        bool lost;
+    } rows[] = {
+        {"title of 7 bytes", 0, u"あいう€", true},
+        {"title of 8 bytes", 0, u"あいう€x", true},
+        {"title of 9 bytes", 0, u"あいう€xy", false},
+        {"line of 60 bytes", 1, u"€" + std::u16string(59, u'a'), true},
+        {"line of 61 bytes", 1, u"€" + std::u16string(60, u'a'), false},
+        {"6th line", 6, u"/p €", true},
+        {"6th line of 60 bytes", 6, std::u16string(59, u'b') + u"€", true},
+        {"6th line of 61 bytes", 6, std::u16string(60, u'b') + u"€", false},
+    };
+    const MacroFile shown;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::u16string> titles(20);
+        MacroLines lines{};
+        if (row.line == 0)
+            titles[2] = row.text;
+        else
+            lines[std::size_t(row.line - 1)] = row.text;
+        const auto lost = CharactersLostOnSave(LossyFields{}, shown, 7, 2, titles, lines);
+        if (row.lost)
+            EXPECT_EQ(lost, (std::vector<LostCharacters>{{0, 7, 2, row.line, u"€"}}));
+        else
+            EXPECT_TRUE(lost.empty());
+    }
+}
+
 }  // namespace
 }  // namespace qm

@@ -105,9 +105,13 @@ TEST(BackupFile, ASetThatWouldNotReadBackIsNotWritten) {
         bool readsBack;
     };
     const std::vector<Case> cases = {
-        {{0xFE, 0xFF, 'a'}, 0, false},       {{0xFF, 0xFE, 'a'}, 0, false},
-        {{0xEF, 0xBB, 0xBF, 'a'}, 0, false}, {{0xEF, 0xBB, 0xBF, 'a'}, 8, false},
-        {{0xFE, 0xFF, 'a'}, 1, true},        {{0xFF, 0xFE, 'a'}, 139, true},
+        {{0xFE, 0xFF, 'a'}, 0, false},
+        {{0xFF, 0xFE, 'a'}, 0, false},
+        {{0xEF, 0xBB, 0xBF, 'a'}, 0, false},
+        {{0xEF, 0xBB, 0xBF, 'a'}, 8, false},
+        {{0xFE, 0xFF, 'a'}, 1, true},
+        {{0xFF, 0xFE, 'a'}, 139, true},
+        {{0xEF, 0xBB, 0xBF, 0x82, 0xA0}, 0, false},
     };
     for (const Case& c : cases) {
         MacroFile set;
@@ -127,6 +131,22 @@ TEST(BackupFile, ASetThatWouldNotReadBackIsNotWritten) {
         BackupBytesToSet(back, read.bytes);
         EXPECT_EQ(back.bytes, set.bytes);
     }
+}
+
+// A field holding CR LF would come back as two fields: whichever it is, the first one
+// included, the backup is not written and the field is named.
+TEST(BackupFile, AFieldHoldingALineEndIsNamedAndNothingIsWritten) {
+    TempDir dir;
+    for (int field : {0, 1, 7, 139}) {
+        MacroFile set;
+        ASSERT_TRUE(StoreFieldBytes(SetField(set, field), Bytes("a\r\nb")));
+        EXPECT_EQ(FieldHoldingLineEnd(set), field);
+        Reason error;
+        EXPECT_FALSE(WriteBackupFile(dir.Path("Set1.txt"), set, &error)) << field;
+        EXPECT_EQ(error, (Reason{.kind = ReasonKind::LineEndInField, .number = field}));
+        EXPECT_FALSE(dir.Exists("Set1.txt"));
+    }
+    EXPECT_EQ(FieldHoldingLineEnd(MacroFile{}), -1);
 }
 
 TEST(BackupFile, WriteIntoAMissingFolderFailsWithAReason) {
@@ -177,6 +197,7 @@ TEST(BackupRead, RefusesWhatIsNoCp932SetText) {
         {{0xFE, 0xFF, 0, 'a', 0, '\r', 0, '\n'}, BackupReadError::NotSetText},
         {{'a', 0, '\r', 0, '\n', 0}, BackupReadError::NotSetText},  // UTF-16, no mark
         {{0xEF, 0xBB, 0xBF, 'a', '\r', '\n'}, BackupReadError::NotSetText},
+        {{0xEF, 0xBB, 0xBF, 0x82, 0xA0, '\r', '\n'}, BackupReadError::NotSetText},  // then CP932
         {Bytes("\xE3\x81\x82\r\n"), BackupReadError::NotSetText},  // UTF-8 without a mark
         {Bytes("a\nb\nc\n"), BackupReadError::NoField},            // LF only: no field reached
         {Bytes("no line end"), BackupReadError::NoField},

@@ -356,8 +356,18 @@ class CharacterFolderTest : public QObject {
             Md5Hex(Md5Digest(std::span<const uint8_t>(bytes.data() + 24, 7600)));
         f.fake.dialogs.files.push_back(f.dir.Text(character + "/mcr.dat"));
         QTest::mouseClick(w.macroTab->pbCheckMD5, Qt::LeftButton);
-        QCOMPARE(Q(f.fake.dialogs.filePrompts.back().pattern), QStringLiteral("mcr*.dat"));
+        QCOMPARE(Q(f.fake.dialogs.filePrompts.back().pattern), QStringLiteral("mcr*.dat mcr*.ttl"));
         QCOMPARE(Q(f.fake.messageBox.shown.back().text), Q(expected));
+        // A book title file: its 320 bytes after the header, the digest stored in it.
+        bytes = f.dir.Read(character + "/mcr_2.ttl");
+        QCOMPARE(bytes.size(), std::size_t(344));
+        f.fake.dialogs.files.push_back(f.dir.Text(character + "/mcr_2.ttl"));
+        QTest::mouseClick(w.macroTab->pbCheckMD5, Qt::LeftButton);
+        QCOMPARE(Q(f.fake.messageBox.shown.back().text),
+                 Q(Md5Hex(Md5Digest(std::span<const uint8_t>(bytes.data() + 24, 320)))));
+        Md5Bytes stored;
+        std::copy_n(bytes.begin() + 8, 16, stored.begin());
+        QCOMPARE(Q(f.fake.messageBox.shown.back().text), Q(Md5Hex(stored)));
         // A short file is not a macro file.
         f.dir.Write("short.dat", std::vector<uint8_t>(100, 1));
         f.fake.dialogs.files.push_back(f.dir.Text("short.dat"));

@@ -3,10 +3,13 @@
 // game runs (with a stand-in for the game's window on the test's X display).
 #include <sys/stat.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTest>
 #include <QUrl>
 #include <map>
@@ -14,6 +17,7 @@
 #include "DemoData.h"
 #include "StandInGameWindow.h"
 #include "app/Texts.h"
+#include "editor/BookTitleDialog.h"
 #include "editor/MacroTab.h"
 #include "editor/SetBackup.h"
 #include "editor/SetDragHandle.h"
@@ -115,8 +119,8 @@ class MacroBooksWindowTest : public QObject {
     void switchingBooksKeepsTypedText() {
         open();
         QCOMPARE(tab->cboBook->count(), 40);
-        QCOMPARE(tab->cboBook->itemText(0), QStringLiteral("ブック1"));
-        QCOMPARE(tab->cboBook->itemText(39), QStringLiteral("ブック40"));
+        QCOMPARE(tab->cboBook->itemText(0), QStringLiteral("1 白魔道士"));
+        QCOMPARE(tab->cboBook->itemText(39), QStringLiteral("40 予備"));
         QVERIFY(tab->cboBook->isEnabled());
 
         QTest::mouseClick(tab->pbSet[1], Qt::LeftButton);
@@ -131,7 +135,7 @@ class MacroBooksWindowTest : public QObject {
         QTest::mouseClick(tab->efTitle[2], Qt::LeftButton);
         tab->efLine[3]->setText(QStringLiteral("/p typed in book 2"));
         bookKey(Qt::Key_PageUp);
-        QCOMPARE(tab->cboBook->currentText(), QStringLiteral("ブック1"));
+        QCOMPARE(tab->cboBook->currentText(), QStringLiteral("1 白魔道士"));
         QCOMPARE(tab->efTitle[0]->text(), QStringLiteral("ストスキ"));  // book 1, set 2
         QCOMPARE(tab->efLine[3]->text(), QString());
         bookKey(Qt::Key_PageUp);  // no book before the first
@@ -145,7 +149,7 @@ class MacroBooksWindowTest : public QObject {
         QVERIFY(w->ContentModified);
 
         bookKey(Qt::Key_PageDown, 45);  // stops at the last book
-        QCOMPARE(tab->cboBook->currentText(), QStringLiteral("ブック40"));
+        QCOMPARE(tab->cboBook->currentText(), QStringLiteral("40 予備"));
         QTest::mouseClick(tab->pbSet[9], Qt::LeftButton);
         QCOMPARE(tab->efTitle[0]->text(), QStringLiteral("最後"));
         QCOMPARE(tab->efLine[0]->text(), QStringLiteral("/s mcr399.dat"));
@@ -167,7 +171,7 @@ class MacroBooksWindowTest : public QObject {
         tab->cboBook->setCurrentIndex(2);
         popup(2, "popSetCopy");
         bookKey(Qt::Key_PageDown, 9);
-        QCOMPARE(tab->cboBook->currentText(), QStringLiteral("ブック12"));
+        QCOMPARE(tab->cboBook->currentText(), QStringLiteral("12"));
         popup(2, "popSetPaste");
         QCOMPARE(SetToText(w->ShownBook()[2]), SetToText(source));
         QVERIFY(w->ContentModified);
@@ -239,6 +243,92 @@ class MacroBooksWindowTest : public QObject {
         auto copy = Snapshot(f->dir.Path("copy"), true);
         QCOMPARE(copy.size(), after.size());
         for (const auto& [name, file] : after) QCOMPARE(copy.at(name).bytes, file.bytes);
+    }
+
+    // The dialog a rename opened, given a name and taken.
+    void nameBook(const QString& name) {
+        auto* dialog = w->findChild<BookTitleDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        dialog->Box()->setText(name);
+        dialog->accept();
+        QTRY_VERIFY(!w->findChild<BookTitleDialog*>());
+    }
+
+    void renamingABookWritesOnlyItsTitleFile() {
+        open();
+        QCOMPARE(tab->cboBook->itemText(2), QStringLiteral("3 BLM"));
+        QCOMPARE(tab->cboBook->itemText(22), QStringLiteral("23"));
+        // Books with macro files stand out.
+        QVERIFY(tab->cboBook->itemData(1, Qt::FontRole).value<QFont>().bold());
+        QVERIFY(!tab->cboBook->itemData(2, Qt::FontRole).value<QFont>().bold());
+        const auto before = Snapshot(folder);
+        const auto stamp = fs::last_write_time(folder / "mcr.ttl");
+
+        // Book 23 from the context menu of its line in the open list.
+        tab->cboBook->showPopup();
+        QAbstractItemView* list = tab->cboBook->view();
+        QTRY_VERIFY(list->isVisible());
+        list->scrollTo(list->model()->index(22, 0));
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {},
+                          list->visualRect(list->model()->index(22, 0)).center());
+        QMenu* menu = tab->cboBook->ContextMenu();
+        QTRY_VERIFY(menu->isVisible());
+        menu->close();
+        menu->findChild<QAction*>(QStringLiteral("popBookRename"))->trigger();
+        nameBook(QStringLiteral("黒魔道士"));
+        QCOMPARE(tab->cboBook->itemText(22), QStringLiteral("23 黒魔道士"));
+        QCOMPARE(tab->CurrentBookIndex, int16_t(0));
+        QVERIFY(w->ContentModified);
+
+        // One step back and forth.
+        w->EditUndo->trigger();
+        QCOMPARE(tab->cboBook->itemText(22), QStringLiteral("23"));
+        QVERIFY(!w->ContentModified);
+        w->EditRedo->trigger();
+        QCOMPARE(tab->cboBook->itemText(22), QStringLiteral("23 黒魔道士"));
+        QVERIFY(w->ContentModified);
+
+        QCOMPARE(int(w->FileSave_Click()), int(SaveResult::Saved));
+        QCOMPARE(Changed(before, Snapshot(folder)), std::vector<std::string>{"mcr_2.ttl"});
+        QCOMPARE(fs::last_write_time(folder / "mcr.ttl"), stamp);
+        f->fake.dialogs.folders.push_back(TextFromPath(folder));
+        w->FileOpen_Click();
+        QCOMPARE(tab->cboBook->itemText(22), QStringLiteral("23 黒魔道士"));
+        QCOMPARE(ReadBookTitles(folder).Title(22), u"黒魔道士");
+
+        // A double-click on the chooser renames the book on show; so does the set menu.
+        tab->cboBook->setCurrentIndex(1);
+        tab->cboBook->showPopup();
+        QTRY_VERIFY(list->isVisible());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(1, 0)).center());
+        QVERIFY(!list->isVisible());
+        nameBook(QStringLiteral("PLD"));
+        QCOMPARE(tab->cboBook->itemText(1), QStringLiteral("2 PLD"));
+        popup(3, "popSetRenameBook");
+        nameBook(QString());
+        QCOMPARE(tab->cboBook->itemText(1), QStringLiteral("2"));
+        // Characters that would become "?" are asked about; No keeps the old name.
+        f->fake.messageBox.answers = {MsgAnswer::No};
+        tab->RenameBook(2);
+        nameBook(QStringLiteral("한BLM"));
+        QVERIFY(Q(f->fake.messageBox.shown.back().text).contains(QStringLiteral("한")));
+        QCOMPARE(tab->cboBook->itemText(2), QStringLiteral("3 BLM"));
+
+        // A title file of another size: said once in the status line; its books show no
+        // names and cannot be renamed.
+        f->fake.messageBox.answers = {MsgAnswer::No};
+        std::ofstream(folder / "mcr_2.ttl", std::ios::binary) << "short";
+        f->fake.dialogs.folders.push_back(TextFromPath(folder));
+        w->FileOpen_Click();
+        QVERIFY(w->statusBar()->currentMessage().contains(QStringLiteral("mcr_2.ttl")));
+        QCOMPARE(tab->cboBook->itemText(20), QStringLiteral("21"));
+        QCOMPARE(tab->cboBook->itemText(0), QStringLiteral("1 白魔道士"));
+        const std::size_t shown = f->fake.messageBox.shown.size();
+        tab->RenameBook(25);
+        QCOMPARE(f->fake.messageBox.shown.size(), shown + 1);
+        QVERIFY(!w->findChild<BookTitleDialog*>());
     }
 
     void saveAsksWhileTheGameWindowExists() {

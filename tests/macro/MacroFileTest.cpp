@@ -88,7 +88,7 @@ TEST(FieldText, FieldWithoutZeroReadsFullWidthAndBadBytesDoNotCrash) {
     auto line = f.Line(0, 0);
     line[0] = 0x82;  // a lead byte followed by the terminator
     line[1] = 0;
-    EXPECT_EQ(ReadFieldText(line), u"\uFFFD");
+    EXPECT_EQ(ReadFieldText(line), u"\u27E682\u27E7");
 }
 
 TEST(FileExistsTest, FoldersAndWildcardsAreNotFiles) {

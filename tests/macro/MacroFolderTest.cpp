@@ -61,7 +61,8 @@ TEST(MacroFolder, ReadsEveryBookAndWritesOnlyWhatChanges) {
     wrongDigest[8] ^= 1;
     dir.Write("c/" + Name(395), wrongDigest);
     // Names that are none of the 400 files.
-    for (const char* other : {"mcr01.dat", "mcr400.dat", "mcr5.dat.bak", "mcrx.dat", "cnf.dat"})
+    for (const char* other : {"mcr03.dat", "mcr012.dat", "mcr0.dat", "mcr400.dat", "mcr5.dat.bak",
+                              "mcrx.dat", "cnf.dat"})
         dir.Write(std::string("c/") + other, Record(SetWithTitle(u"other")));
 
     MacroFolderContent disk = ReadMacroFolder(dir.Text("c/"));
@@ -87,8 +88,10 @@ TEST(MacroFolder, ReadsEveryBookAndWritesOnlyWhatChanges) {
     StoreFieldText(edited.Book(39)[0].Line(2, 3), u"/p hi");
     StoreFieldText(edited.Book(11)[2].Title(0), u"new");
     edited.File(200).Line(0, 0)[5] = 0x41;
+    // A missing set whose only text is the last line of its last macro holds text.
+    StoreFieldText(edited.File(150).Line(kMacrosPerSet - 1, kLinesPerMacro - 1), u"/p end");
     std::vector<int> expected = always;
-    expected.insert(expected.end() - 1, 112);
+    expected.insert(expected.end() - 1, {112, 150});
     expected.push_back(390);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(MacroFilesToWrite(edited, disk), expected);
@@ -103,6 +106,35 @@ TEST(MacroFolder, ReadsEveryBookAndWritesOnlyWhatChanges) {
     // What was written no longer counts as changed.
     for (int n : expected) NoteMacroFileWritten(disk, n, RecordToWrite(edited.File(n)));
     EXPECT_EQ(MacroFilesToWrite(edited, disk), std::vector<int>{});
+}
+
+// A folder read into the memory of another gives the same as a fresh read, and the
+// books taken for editing hold exactly what the new folder holds, whatever the old ones
+// held or were edited into.
+TEST(MacroFolder, ReadingIntoTheMemoryOfAnotherFolderLeavesNothingOfIt) {
+    TempDir dir;
+    for (int n : {0, 1, 5, 12, 399}) dir.Write("a/" + Name(n), Record(SetWithTitle(u"a")));
+    std::vector<uint8_t> shortFile = Record(SetWithTitle(u"b-cut"));
+    shortFile.resize(3000);
+    dir.Write("b/" + Name(5), shortFile);  // where folder a has a whole file
+    dir.Write("b/" + Name(7), Record(SetWithTitle(u"b")));
+
+    MacroFolderContent content = ReadMacroFolder(dir.Text("a/"));
+    MacroBooks edited;
+    AdoptFolderBooks(edited, content);
+    EXPECT_EQ(ReadFieldText(edited.File(399).Title(4)), u"a");
+    StoreFieldText(edited.File(300).Title(0), u"edit");  // a set no folder has
+
+    ReadMacroFolderInto(dir.Text("b/"), content);
+    const MacroFolderContent fresh = ReadMacroFolder(dir.Text("b/"));
+    EXPECT_EQ(content.state, fresh.state);
+    EXPECT_EQ(content.size, fresh.size);
+    AdoptFolderBooks(edited, content);
+    for (int n = 0; n < kMacroFileCount; ++n) {
+        ASSERT_EQ(content.books.File(n).bytes, fresh.books.File(n).bytes) << n;
+        ASSERT_EQ(edited.File(n).bytes, fresh.books.File(n).bytes) << n;
+    }
+    EXPECT_EQ(ReadFieldText(edited.File(5).Title(4)), u"b-cut");
 }
 
 }  // namespace

@@ -333,11 +333,15 @@ TEST_F(WinePrefixTest, Win32PrefixAndAFreshWin64PrefixGetTheKeyWhereTheGameReads
               TextFromPath(fs::canonical(win32 / "drive_c")) +
                   u"/Program Files/PlayOnline/SquareEnix/FINAL FANTASY XI/USER");
 
+    // A prefix whose registry has the game's install folder but no settings yet.
     const std::string fresh =
-        kHeader + "#arch=win64\n\n[Software\\\\Wow6432Node\\\\Wine] 1\n#time=1\n";
+        kHeader +
+        "#arch=win64\n\n[Software\\\\Wow6432Node\\\\PlayOnline\\\\InstallFolder] "
+        "1\n#time=1\n\"0001\"=\"C:\\\\Game\\\\\"\n";
     const fs::path win64 = MakePrefix("w64", fresh);
     Reason error;
     ASSERT_TRUE(host.ChooseWinePrefix(TextFromPath(win64), &error));
+    EXPECT_EQ(host.WinePrefix(), TextFromPath(win64));
     s = LoadGameSettings(router, modes, false);
     s.frontBuffer = 0;
     EXPECT_TRUE(SaveGameSettings(router, s, modes).AllSaved());
@@ -351,6 +355,46 @@ TEST_F(WinePrefixTest, Win32PrefixAndAFreshWin64PrefixGetTheKeyWhereTheGameReads
     EXPECT_EQ(
         RegReadValue(router, Hive::LocalMachine, kGameSettingsKey, u"0001", REG_DWORD_TYPE, -1),
         1024);
+}
+
+// A prefix Wine made by itself (no game keys) is not the game's: the keys stay where they
+// were found, and the launcher runs in it only when its drives reach the launcher.
+TEST_F(WinePrefixTest, PrefixWithoutTheGamesKeysIsNotTheGames) {
+    const fs::path home = dir.Path("home");
+    const std::string bare = kHeader + "#arch=win64\n\n[Software\\\\Wine] 1\n#time=1\n";
+    const fs::path wine = MakePrefix("home/.wine", bare);
+    const fs::path game = MakePrefix("game", kWin32);
+    toolFile.PutText(u"SOFTWARE\\PlayOnline\\InstallFolder", u"0001",
+                     TextFromPath(dir.Path("demo/FINAL FANTASY XI")) + u"/");
+    const fs::path launcher = dir.Path("demo/PlayOnlineViewer/pol.exe");
+    dir.Write("demo/PlayOnlineViewer/pol.exe", {'M', 'Z'});
+
+    WineHost host(toolFile, tool, {std::nullopt, home.string()}, Options());
+    Route(host);
+    EXPECT_EQ(host.WinePrefix(), u"");
+    EXPECT_EQ(FindInstallPaths(router, folders, prefs, &host).CurrentFolder,
+              TextFromPath(dir.Path("demo/FINAL FANTASY XI")) + u"/USER");
+    EXPECT_EQ(host.LauncherPrefix(TextFromPath(launcher)), u"");  // only c: → drive_c
+    fs::create_symlink("/", wine / "dosdevices" / "z:");
+    EXPECT_EQ(host.LauncherPrefix(TextFromPath(launcher)), TextFromPath(wine));
+
+    // Chosen by the player: remembered, but the game's keys do not move into it.
+    Reason error;
+    EXPECT_TRUE(host.ChooseWinePrefix(TextFromPath(wine), &error));
+    EXPECT_EQ(host.WinePrefix(), u"");
+    EXPECT_EQ(SystemReg(wine), bare);
+    EXPECT_TRUE(host.ChooseWinePrefix(TextFromPath(game), &error));
+    EXPECT_EQ(host.WinePrefix(), TextFromPath(game));
+    EXPECT_EQ(host.LauncherPrefix(TextFromPath(launcher)), TextFromPath(game));
+    // $WINEPREFIX without the keys gives way to a prefix that has them.
+    WineHost next(toolFile, tool, {wine.string(), home.string()}, Options());
+    EXPECT_EQ(next.WinePrefix(), TextFromPath(game));
+
+    // A drive reaches the folders below it, not its siblings.
+    EXPECT_TRUE(DrivesReach(game, game / "drive_c" / "x" / "y"));
+    EXPECT_TRUE(DrivesReach(game, game / "drive_c"));
+    EXPECT_FALSE(DrivesReach(game, game / "drive_cc"));
+    EXPECT_FALSE(DrivesReach(game, dir.Path("demo")));
 }
 
 TEST_F(WinePrefixTest, RunningServerGetsTheChangeThroughItsToolOrTheSaveIsRefused) {

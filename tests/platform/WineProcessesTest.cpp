@@ -6,7 +6,10 @@
 #include <QTest>
 #include <cstdlib>
 
+#include "platform/fake/FakeRegistry.h"
 #include "platform/linux/WineProcesses.h"
+#include "settings/WineHost.h"
+#include "support/NoWineTool.h"
 #include "support/TempDir.h"
 
 using namespace qm;
@@ -40,6 +43,18 @@ struct ScopedPath {
     std::string saved;
 };
 
+// A stand-in for wine that records its folder, WINEPREFIX and its argument, then ends.
+void WriteRecordingWine(TempDir& dir) {
+    std::filesystem::create_directories(dir.Path("bin"));
+    QFile script(Q(dir.Path("bin/wine")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    const std::string log = dir.Path("wine.txt").string();
+    script.write(("#!/bin/sh\n{ pwd; echo \"$WINEPREFIX\"; echo \"$1\"; } > \"" + log +
+                  ".part\"; /bin/mv \"" + log + ".part\" \"" + log + "\"\n")
+                     .c_str());
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+}
+
 QStringList WaitForLines(const std::filesystem::path& path) {
     QElapsedTimer timer;
     timer.start();
@@ -63,6 +78,7 @@ class WineProcessesTest : public QObject {
         TempDir dir;
         std::filesystem::create_directories(dir.Path("bin"));
         dir.Write("pfx/drive_c/PlayOnlineViewer/pol.exe", {'M', 'Z'});
+        dir.Write("pfx/system.reg", {});
         dir.Write("bin/wine", {});
         {
             QFile script(Q(dir.Path("bin/wine")));
@@ -90,6 +106,44 @@ class WineProcessesTest : public QObject {
         error = {};
         QVERIFY(!processes.StartProcess(TextFromPath(exe), &error));
         QCOMPARE(error.kind, ReasonKind::WineMissing);
+    }
+
+    // The launcher runs in the prefix that holds the game, whatever $WINEPREFIX says; with
+    // no prefix known for it, wine is not run at all (it would make one).
+    void launcherRunsInTheGamesPrefixOrNotAtAll() {
+        TempDir dir;
+        WriteRecordingWine(dir);
+        dir.Write("home/.wine/system.reg", {});  // what a bare `wine` left behind
+        std::filesystem::create_directories(dir.Path("home/.wine/dosdevices"));
+        const std::string keys =
+            "WINE REGISTRY Version 2\n\n[Software\\\\PlayOnline\\\\InstallFolder] 1\n"
+            "\"0001\"=\"C:\\\\FFXI\\\\\"\n";
+        dir.Write("pfx/system.reg", std::vector<uint8_t>(keys.begin(), keys.end()));
+        dir.Write("pfx/drive_c/PlayOnlineViewer/pol.exe", {'M', 'Z'});
+        const auto exe = dir.Path("pfx/drive_c/PlayOnlineViewer/pol.exe");
+        ScopedPath path(dir.Path("bin").string());
+        FakeRegistry toolFile;
+        test::NoWineTool tool;
+        const std::string home = dir.Path("home").string();
+        {
+            WineHost host(toolFile, tool, {dir.Path("home/.wine").string(), home});
+            QCOMPARE(host.WinePrefix(), std::u16string());
+            WineProcesses processes(&host);
+            Reason error;
+            QVERIFY(!processes.StartProcess(TextFromPath(exe), &error));
+            QCOMPARE(error.kind, ReasonKind::LauncherPrefixUnknown);
+            QTest::qWait(200);
+            QVERIFY(!std::filesystem::exists(dir.Path("wine.txt")));
+        }
+        RememberWinePrefix(toolFile, TextFromPath(dir.Path("pfx")));
+        WineHost host(toolFile, tool, {dir.Path("home/.wine").string(), home});
+        WineProcesses processes(&host);
+        Reason error;
+        QVERIFY(processes.StartProcess(TextFromPath(exe), &error));
+        const QStringList lines = WaitForLines(dir.Path("wine.txt"));
+        QCOMPARE(lines.value(0), Q(exe.parent_path()));
+        QCOMPARE(lines.value(1), Q(dir.Path("pfx")));
+        QCOMPARE(lines.value(2), Q(exe));
     }
 
     void tellsTheLauncherAndTheGameByClassAndTitle() {

@@ -66,6 +66,11 @@ class WineRealPrefixTest : public ::testing::Test {
 
 TEST_F(WineRealPrefixTest, SettingsReachTheGameWithAndWithoutARunningServer) {
     ASSERT_EQ(Run(wineboot, {"-i"}, 120s), 0);
+    // The game's installer leaves its folder in the registry: only then is the prefix the
+    // game's.
+    ASSERT_EQ(Run(wine, {"reg", "add", "HKLM\\Software\\PlayOnline\\InstallFolder", "/v", "0001",
+                         "/d", "C:\\FFXI\\", "/reg:32", "/f"}),
+              0);
     // The server writes system.reg when it ends.
     ASSERT_EQ(Run(wineserver, {"-w"}, 60s), 0);
     ASSERT_TRUE(IsWinePrefix(prefix));

@@ -149,6 +149,36 @@ TEST_F(MagicAndAbilities, WithoutSecondSpaceProduceNothing) {
     EXPECT_EQ(Run({u"/ma ケアル", u"/ws ファストブレード", u"/ja", u"/so"}), Out{});
 }
 
+// The game's own log: quotes around a name, call sounds and /echo, one line each.
+TEST_F(MagicAndAbilities, ReadLikeTheGamesLog) {
+    struct Case {
+        std::u16string_view line;
+        Out expected;
+    };
+    const Case cases[] = {
+        {u"/ma \"ケアルIV\" <t>", {{20, u"TaroはケアルIVを唱えた。"}}},
+        {u"/ma \"Cure IV\" <t>", {{20, u"TaroはCure IVを唱えた。"}}},
+        {u"/song \"\"x\"\" <t>", {{20, u"Taroは\"x\"を唱えた。"}}},  // one pair only
+        {u"/ja \"Provoke\" <t>", {{20, u"TaroのProvoke！"}}},
+        {u"/ws \"Savage Blade\" <t>", {{20, u"TaroのSavage Blade！"}}},
+        {u"/ma \"ケアル <t>", {{20, u"Taroは\"ケアルを唱えた。"}}},  // no closing quote
+        {u"/ma \"Cure IV\"", {}},                                    // no space after the name
+        {u"/ma \"\" <t>", {{20, u"Taroはを唱えた。"}}},
+        {u"/p <call14>ready", {{3, u"(Taro) ready"}}},
+        {u"/s go<call0> <call21>", {{0, u"Taro : go "}}},
+        {u"/s <call22><call05><call> <CALL1>", {{0, u"Taro : <call22><call05><call> <CALL1>"}}},
+        {u"<call3>", {}},  // nothing is left to say
+        {u"/echo 準備完了 <t>", {{6, u"準備完了 "}}},
+        {u"/echo", {}},
+        {u"/echo ", {}},
+        {u"/Echo hi", {}},
+    };
+    for (const Case& c : cases) {
+        sample.output.clear();
+        EXPECT_EQ(Run({c.line}), c.expected) << std::string(c.line.begin(), c.line.end());
+    }
+}
+
 TEST_F(InventedNumbers, RangeEndsFromTheDrawnValue) {
     const double top = 0.9999999999;
     random = ScriptedRandom{0.0, top, 0.0, top, 0.0, top, 0.0, top};

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
 
@@ -30,6 +31,22 @@ int32_t StoredNumber(FakeRegistry& reg, std::u16string_view name) {
 std::u16string StoredText(FakeRegistry& reg, std::u16string_view name) {
     return RegReadValue(reg, HKLM, kPreferencesKey, name, REG_SZ_TYPE, u"<none>");
 }
+
+// The game under Wine with the prefixes a test gives: the game's (holding its keys), and
+// the one the launcher would run in.
+class PrefixHost : public IGameHost {
+  public:
+    bool UsesWinePrefix() override { return true; }
+    std::u16string WinePrefix() override { return gamePrefix; }
+    bool ChooseWinePrefix(std::u16string_view folder, Reason*) override {
+        launcherPrefix = folder;
+        return true;
+    }
+    std::u16string LauncherPrefix(std::u16string_view) override { return launcherPrefix; }
+    std::u16string NativePath(std::u16string_view p) override { return std::u16string(p); }
+    std::u16string GameRoot() override { return u"SOFTWARE\\PlayOnline"; }
+    std::u16string gamePrefix, launcherPrefix;
+};
 
 }  // namespace
 
@@ -182,6 +199,40 @@ class PreferencesWindowTest : public QObject {
                     .contains(QStringLiteral("ファイルが見つかりません。")));
         QVERIFY(Q(f.fake.messageBox.shown[0].text)
                     .contains(QStringLiteral("ファイルが見つかりません")));
+    }
+
+    // With no prefix known, starting pol.exe would make Wine create one: the player is
+    // asked for the game's prefix instead, and nothing runs without one.
+    void launcherWithoutAPrefixAsksFirst() {
+        WindowFixture f;
+        PrefixHost host;
+        f.fake.platform.gameHost = &host;
+        f.dir.Write("PlayOnlineViewer/pol.exe", {'M', 'Z'});
+        f.fake.registry.PutText(kInstallFolderKey, u"1000", f.dir.Text("PlayOnlineViewer"));
+        wMenu& w = f.Start();
+        f.fake.messageBox.answers = {MsgAnswer::No};
+        w.FilePlayOnline->trigger();
+        QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(1));
+        QVERIFY(Q(f.fake.messageBox.shown[0].text).contains(QStringLiteral("プレフィックス")));
+        QVERIFY(f.fake.processes.started.empty());
+
+        // Yes, then the prefix chosen in the picker: started, and the status line says so.
+        f.fake.messageBox.answers = {MsgAnswer::Yes};
+        f.fake.dialogs.folders.push_back(f.dir.Text("pfx"));
+        w.FilePlayOnline->trigger();
+        QCOMPARE(f.fake.processes.started.size(), std::size_t(1));
+        QCOMPARE(host.launcherPrefix, f.dir.Text("pfx"));
+        QVERIFY(w.statusBar()->currentMessage().startsWith(
+            QStringLiteral("PlayOnline を起動しています…")));
+        QVERIFY(w.statusBar()->toolTip().contains(Q(f.dir.Text("pfx"))));
+
+        // A running launcher is brought forward without a question.
+        host.launcherPrefix.clear();
+        f.fake.processes.launcherRunning = true;
+        const std::size_t asked = f.fake.messageBox.shown.size();
+        w.FilePlayOnline->trigger();
+        QCOMPARE(f.fake.messageBox.shown.size(), asked);
+        QCOMPARE(f.fake.processes.activations, 1);
     }
 
     void emptyCapturePathTakesThePicturesFolder() {

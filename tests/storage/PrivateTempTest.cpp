@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,8 +92,34 @@ TEST(PrivateTemp, RemovedOnExitAndAfterAKilledRun) {
         ::waitpid(pid, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
+    // The folders of runs still going - another process, a forked child that waits -
+    // are theirs.
+    const std::string others = "quillmor-" + std::to_string(::getppid()) + "-aaaaaa";
+    fs::create_directory(base.Path(others));
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t waiting = ::fork();
+    if (waiting == 0) {
+        ::setenv("TMPDIR", base.Path().c_str(), 1);
+        const bool made = PrivateTempFolder().has_value();
+        const char answer = made ? 'y' : 'n';
+        (void)!::write(ready[1], &answer, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
     ASSERT_EQ(runChild(true), 0);
-    EXPECT_EQ(base.Count(), 1u);
+    EXPECT_EQ(base.Count(), 3u);
+    ASSERT_EQ(runChild(false), 0);
+    EXPECT_EQ(base.Count(), 2u);
+    EXPECT_TRUE(fs::is_directory(base.Path(others)));
+    ::kill(waiting, SIGKILL);
+    ::waitpid(waiting, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    fs::remove(base.Path(others));
     ASSERT_EQ(runChild(false), 0);
     EXPECT_EQ(base.Count(), 0u);
     // The parent's own folder is untouched by its children's exits.

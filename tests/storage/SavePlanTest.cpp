@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -346,23 +347,168 @@ long OwnProcessId() {
 #endif
 }
 
-// A killed save's temporary files of the same target are removed by the next save of
-// it; those of a save still running, and of other targets, stay.
-TEST(SafeFile, StaleTemporaryFilesOfTheTargetGoBeforeItIsWritten) {
-    test::TempDir dir;
+// A killed run's temporary files are removed by the next write or scan of their folder,
+// whichever file it concerns, once; those of a process still running (this one too) stay,
+// and so does everything that merely looks like one.
+TEST(SafeFile, StaleTemporaryFilesOfTheFolderGoAtTheNextWriteOrScan) {
     const EndedProcess gone;
     ASSERT_GT(gone.id, 0);
-    const std::string dead = std::to_string(gone.id), alive = std::to_string(OwnProcessId());
-    const std::vector<std::string> stale = {"mcr.dat.qmtmp-" + dead + "-1"};
-    const std::vector<std::string> kept = {"mcr.dat.qmtmp-" + alive + "-2",
-                                           "mcr1.dat.qmtmp-" + dead + "-3", "mcr.dat.qmtmpx"};
-    for (const auto& name : stale) dir.Write(name, {1});
-    for (const auto& name : kept) dir.Write(name, {1});
+    const std::string dead = std::to_string(gone.id), own = std::to_string(OwnProcessId());
+#ifdef _WIN32
+    const std::string alive = own;
+#else
+    const std::string alive = std::to_string(::getppid());
+#endif
+    const struct {
+        std::string name;
+        bool removed;
+    } planted[] = {
+        {"mcr.dat.qmtmp-" + dead + "-1", true},   // of a target, named as older runs did
+        {"mcr1.dat.qmtmp-" + dead + "-3", true},  // of another file of the folder
+        {".qmtmp-" + dead + "-7", true},
+        {"mcr.dat.qmtmp-" + alive + "-2", false},  // a save running in another process
+        {".qmtmp-" + own + "-4", false},
+        {"mcr.dat.qmtmpx", false},
+        {"x.qmtmp-12a-1", false},
+        {".qmtmp-" + dead + "-", false},
+        {".qmtmp-" + dead, false},
+        {"mcr.dat", false},
+    };
     const uint8_t record[] = {1, 2, 3};
-    ASSERT_TRUE(WriteRecordFile(dir.Path("mcr.dat"), record));
-    for (const auto& name : stale) EXPECT_FALSE(dir.Exists(name)) << name;
-    for (const auto& name : kept) EXPECT_TRUE(dir.Exists(name)) << name;
-    EXPECT_EQ(dir.Count(), 1 + kept.size());
+    const struct {
+        const char* what;
+        std::function<void(const test::TempDir&)> run;
+    } runs[] = {
+        {"a write of another file",
+         [&](const test::TempDir& dir) {
+             ASSERT_TRUE(WriteRecordFile(dir.Path("cnf.dat"), record));
+         }},
+        {"a folder read", [&](const test::TempDir& dir) { ReadMacroFolder(dir.Text("")); }},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.what);
+        test::TempDir dir;
+        for (const auto& p : planted) dir.Write(p.name, {1});
+        run.run(dir);
+        for (const auto& p : planted) EXPECT_EQ(!dir.Exists(p.name), p.removed) << p.name;
+    }
+}
+
+// Each cause a player can act on is named, and apart from the others: a read-only drive is
+// not a missing permission, a file-size limit not a file too long to be the game's.
+TEST(SafeFile, CausesOfFailuresAreToldApart) {
+    const std::error_code causes[] = {
+        std::make_error_code(std::errc::permission_denied),
+        std::make_error_code(std::errc::read_only_file_system),
+        std::make_error_code(std::errc::file_too_large),
+        std::make_error_code(std::errc::filename_too_long),
+        std::make_error_code(std::errc::no_space_on_device),
+        std::make_error_code(std::errc::no_such_file_or_directory),
+        TooLongFileError(),
+        NotRegularFileError(),
+    };
+    std::set<FileProblem> problems;
+    for (const std::error_code& cause : causes) {
+        const FileProblem problem = ClassifyFileError(cause);
+        EXPECT_NE(problem, FileProblem::Other) << cause.message();
+        EXPECT_TRUE(problems.insert(problem).second) << cause.message() << " is named as another";
+    }
+}
+
+// A staged file whose flush or close fails fails the whole save, reported against that
+// file also past the first batch of flushes; nothing is replaced and no temporary stays.
+TEST(SavePlan, AFailedWriteFlushOrCloseOfAnyStagedFileChangesNothing) {
+    constexpr int kFiles = 40;
+    const struct {
+        const char* operation;
+        int file;  // counted from 0
+    } rows[] = {{"flush", 0},  {"close", 0},  {"flush", 35},
+                {"close", 35}, {"write", 35}, {"flush", kFiles - 1}};
+    FaultyFileSystem faulty;
+    ScopedFileSystem use(faulty);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.operation) + " of file " + std::to_string(row.file));
+        test::TempDir dir;
+        SavePlan plan;
+        for (int k = 0; k < kFiles; ++k) {
+            const std::string name = "f" + std::to_string(k) + ".dat";
+            dir.Write(name, {uint8_t(k)});
+            plan.AddFile(dir.Path(name), {uint8_t(k), 1}, Utf8ToUtf16(name));
+        }
+        const auto names = Names(dir.Path());
+        const std::error_code injected = std::make_error_code(std::errc::no_space_on_device);
+        faulty.FailOnFile(row.operation, row.file + 1, injected);
+        const SaveReport report = plan.Run();
+        ASSERT_TRUE(faulty.Triggered());
+        EXPECT_EQ(report.outcome, SaveReport::Outcome::NotWritten);
+        EXPECT_EQ(report.failed, Utf8ToUtf16("f" + std::to_string(row.file) + ".dat"));
+        EXPECT_EQ(report.cause, injected);
+        EXPECT_EQ(report.saved.size(), 0u);
+        for (int k = 0; k < kFiles; ++k)
+            EXPECT_EQ(dir.Read("f" + std::to_string(k) + ".dat"), std::vector<uint8_t>{uint8_t(k)});
+        EXPECT_EQ(Names(dir.Path()), names);
+    }
+    faulty.FailAt(0);
+}
+
+// Every part hears once whether it reached its store, and a part that is not a file
+// runs only after every file was replaced.
+TEST(SavePlan, EachPartIsToldWhetherItWasWrittenAndActionsWaitForTheFiles) {
+    const struct {
+        const char* what;
+        int failRename;  // the rename that fails (1 for the first), 0: none
+        bool refuse;
+        bool run;
+        std::vector<bool> told;  // a.dat, b.dat, the action
+        bool applied;
+    } rows[] = {
+        {"a save", 0, false, true, {true, true, true}, true},
+        {"a rename failing midway", 2, false, true, {true, false, false}, false},
+        {"the first rename failing", 1, false, true, {false, false, false}, false},
+        {"a refused plan", 0, true, true, {false, false, false}, false},
+        {"a plan dropped unrun", 0, false, false, {false, false, false}, false},
+    };
+    FaultyFileSystem faulty;
+    ScopedFileSystem use(faulty);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::TempDir dir;
+        dir.Write("a.dat", {0});
+        dir.Write("b.dat", {0});
+        std::vector<int> told(3, -1);
+        bool applied = false;
+        {
+            SavePlan plan;
+            plan.AddFile(dir.Path("a.dat"), {1}, u"a.dat", [&](bool w) { told[0] = w; });
+            plan.AddFile(dir.Path("b.dat"), {2}, u"b.dat", [&](bool w) { told[1] = w; });
+            plan.AddAction(
+                u"registry",
+                [&](Reason&) {
+                    applied = true;
+                    return true;
+                },
+                [&](bool w) { told[2] = w; });
+            if (row.refuse) plan.Refuse(u"registry", Reason{.kind = ReasonKind::ValuesNotStored});
+            faulty.FailAt(0);
+            if (row.failRename) {
+                // The renames come after 2 creates, 2 writes, 2 flushes, 2 closes.
+                faulty.FailAt(8 + row.failRename);
+            }
+            if (row.run) {
+                const SaveReport report = plan.Run();
+                if (row.failRename) {
+                    EXPECT_EQ(faulty.Log()[std::size_t(7 + row.failRename)].substr(0, 6), "rename");
+                    EXPECT_EQ(report.outcome, row.failRename == 1 ? SaveReport::Outcome::NotWritten
+                                                                  : SaveReport::Outcome::Partial);
+                }
+            }
+        }
+        for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(told[k], int(row.told[k])) << k;
+        EXPECT_EQ(applied, row.applied);
+        EXPECT_EQ(dir.Read("a.dat"), std::vector<uint8_t>{uint8_t(row.told[0] ? 1 : 0)});
+        EXPECT_EQ(dir.Read("b.dat"), std::vector<uint8_t>{uint8_t(row.told[1] ? 2 : 0)});
+    }
+    faulty.FailAt(0);
 }
 
 // Only regular files are read or replaced, a tail is read only up to its bound, and the

@@ -43,6 +43,10 @@ MsgAnswer QtMessageBox::Show(std::u16string_view text, MsgButtons buttons, MsgIc
         case MsgButtons::YesNoCancel:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
+        case MsgButtons::YesNoDefaultNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::No);
+            break;
     }
     switch (box.exec()) {
         case QMessageBox::Yes:
@@ -54,8 +58,8 @@ MsgAnswer QtMessageBox::Show(std::u16string_view text, MsgButtons buttons, MsgIc
         default:
             // Closing the box with Escape or the close button means Cancel where offered.
             return buttons == MsgButtons::YesNoCancel ? MsgAnswer::Cancel
-                   : buttons == MsgButtons::YesNo     ? MsgAnswer::No
-                                                      : MsgAnswer::Ok;
+                   : buttons == MsgButtons::Ok        ? MsgAnswer::Ok
+                                                      : MsgAnswer::No;
     }
 }
 

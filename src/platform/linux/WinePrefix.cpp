@@ -1,11 +1,13 @@
 #include "platform/linux/WinePrefix.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <system_error>
 
-#include "storage/SafeFile.h"
-#include "storage/Paths.h"
 #include "platform/Registry.h"
+#include "storage/Paths.h"
+#include "storage/SafeFile.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -30,6 +32,38 @@ fs::path FindWinePrefix(const char* winePrefixVariable, const char* home,
         return PathFromText(remembered);
     if (home && *home && IsWinePrefix(fs::path(home) / ".wine")) return fs::path(home) / ".wine";
     return {};
+}
+
+std::vector<fs::path> WinePrefixCandidates(const char* winePrefixVariable, const char* home,
+                                           std::u16string_view remembered) {
+    std::vector<fs::path> found;
+    auto add = [&found](const fs::path& folder) {
+        if (IsWinePrefix(folder) && std::find(found.begin(), found.end(), folder) == found.end())
+            found.push_back(folder);
+    };
+    if (winePrefixVariable && *winePrefixVariable) add(winePrefixVariable);
+    if (!remembered.empty()) add(PathFromText(remembered));
+    if (home && *home) add(fs::path(home) / ".wine");
+    return found;
+}
+
+bool DrivesReach(const fs::path& prefix, const fs::path& folder) {
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(folder, ec);
+    if (ec || target.empty()) return false;
+    for (fs::directory_iterator it(prefix / "dosdevices", ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        // Drives only ("c:"), not the device names beside them ("com1", "c::").
+        if (name.size() != 2 || name[1] != ':') continue;
+        std::error_code linkError;
+        const fs::path drive = fs::canonical(it->path(), linkError);
+        if (linkError) continue;
+        auto [d, t] = std::mismatch(drive.begin(), drive.end(), target.begin(), target.end());
+        // A drive whose path ends in a separator ("/") has an empty last component.
+        if (d == drive.end() || (std::next(d) == drive.end() && d->empty())) return true;
+    }
+    return false;
 }
 
 #ifndef _WIN32

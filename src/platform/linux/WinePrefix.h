@@ -19,6 +19,16 @@ bool IsWinePrefix(const std::filesystem::path& folder);
 std::filesystem::path FindWinePrefix(const char* winePrefixVariable, const char* home,
                                      std::u16string_view remembered);
 
+// Every prefix among $WINEPREFIX, the remembered choice and ~/.wine, in that order, each
+// once.
+std::vector<std::filesystem::path> WinePrefixCandidates(const char* winePrefixVariable,
+                                                        const char* home,
+                                                        std::u16string_view remembered);
+
+// True when one of the prefix's drives (dosdevices/c:, z:, ...) leads to the folder, a
+// path of this system.
+bool DrivesReach(const std::filesystem::path& prefix, const std::filesystem::path& folder);
+
 // Where a wineserver for the prefix keeps its lock: "server-<dev>-<inode>" (the prefix
 // folder's device and inode in lower-case hexadecimal) inside tmpRoot/.wine-<uid>, and,
 // for Debian's Wine, inside the tmpRoot folder named in the prefix's "wineserver" file.

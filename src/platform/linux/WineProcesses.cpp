@@ -10,6 +10,9 @@
 #include <cctype>
 #include <functional>
 
+#include "platform/linux/WinePrefix.h"
+#include "storage/Paths.h"
+
 namespace qm {
 
 namespace {
@@ -86,10 +89,20 @@ bool WineProcesses::IsGameRunning() {
 
 bool WineProcesses::StartProcess(std::u16string_view path, Reason* error) {
     const QFileInfo file(Q(path));
-    const std::u16string prefix = host_ ? host_->WinePrefix() : std::u16string();
-    if (prefix.empty() || file.suffix().compare(QStringLiteral("exe"), Qt::CaseInsensitive) != 0 ||
+    if (!host_ || file.suffix().compare(QStringLiteral("exe"), Qt::CaseInsensitive) != 0 ||
         !file.isFile())
         return plain_.StartProcess(path, error);
+    // Wine given no prefix, or one that is gone, quietly makes a new empty one: the game
+    // is not in it, and the editor would take it for the game's at its next start.
+    const std::u16string prefix = host_->LauncherPrefix(path);
+    if (prefix.empty() || !IsWinePrefix(PathFromText(prefix))) {
+        if (error) {
+            *error = prefix.empty()
+                         ? Reason{.kind = ReasonKind::LauncherPrefixUnknown}
+                         : Reason{.kind = ReasonKind::LauncherNotAPrefix, .subject = prefix};
+        }
+        return false;
+    }
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
     if (wine.isEmpty()) {
         if (error) *error = Reason{.kind = ReasonKind::WineMissing};
