@@ -145,10 +145,12 @@ check_tree() {
   chmod 700 "$work/runtime"
   (
     cd "$work/home"
-    unset WINEPREFIX XDG_CONFIG_HOME LANGUAGE
-    # A Japanese system: the window follows its language.
+    unset WINEPREFIX XDG_CONFIG_HOME
+    # A Japanese system: the window follows its language. LANGUAGE names it, so that the
+    # ja_JP locale need not be installed: under a locale the C library lacks, the window's
+    # legacy title is written as Latin-1 and no search by title finds it.
     exec env HOME="$work/home" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/runtime" \
-      LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 \
+      LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE=ja \
       QT_QPA_PLATFORM=xcb "$prefix/bin/quillmor" >"$work/quillmor.log" 2>&1
   ) &
   app_pid=$!
