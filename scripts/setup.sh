@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
   libx11-dev libxrandr-dev libxi-dev libxkbcommon-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick
   wine wine64

@@ -2,7 +2,8 @@
 # Cross-builds the core, the Win32 backends, quillmor-cli, quillmor-demo and their tests
 # for Windows with MinGW-w64 and runs the tests under Wine in a fresh prefix; then
 # compares quillmor-cli under Wine with the Linux build on demo data. The window needs
-# Qt for Windows, which Debian does not have, and is not built here.
+# Qt for Windows, which Debian does not have: its sources are compiled for Windows,
+# syntax only, against Debian's Qt headers (scripts/check-window-win32.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -13,7 +14,8 @@ cmake --preset windows "${launcher[@]}"
 cmake --build --preset windows
 # The Linux programs to compare with; already built when the whole suite ran first.
 [ -f build/dev/CMakeCache.txt ] || cmake --preset dev "${launcher[@]}"
-cmake --build --preset dev --target quillmor-cli quillmor-demo
+cmake --build --preset dev --target quillmor-cli quillmor-demo quillmor_gui_autogen
+./scripts/check-window-win32.sh
 
 # A prefix of our own, made once, gone afterwards; -all keeps Wine's diagnostics out of
 # the programs' standard error.

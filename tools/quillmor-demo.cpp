@@ -85,8 +85,11 @@ int main(int argc, char* argv[]) {
             if (!RegWriteValue(registry, Hive::LocalMachine, key, u"0001", 1, folder) ||
                 !RegWriteValue(registry, Hive::LocalMachine, key, u"1000", 1,
                                TextFromPath(out / "PlayOnlineViewer"))) {
-                WriteStdText(stderr, "quillmor-demo: cannot register the demo: " +
-                                         Utf16ToUtf8(registry.TakeNotice()) + "\n");
+                std::string why;
+                for (const StoreNotice& notice : registry.TakeNotice())
+                    if (notice.reason.cause) why = ": " + notice.reason.cause.message();
+                WriteStdText(stderr,
+                             "quillmor-demo: cannot register the demo in " + where + why + "\n");
                 return 1;
             }
             WriteStdText(stdout, "registered in " + where + "\n");

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "platform/QtText.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
@@ -15,6 +16,8 @@
 
 #include "app/StatusLine.h"
 #include "app/Texts.h"
+#include "app/Translations.h"
+#include "app/Wording.h"
 #include "capture/CaptureTab.h"
 #include "config/ColorTab.h"
 #include "config/GameSettingsTab.h"
@@ -47,7 +50,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
       options_(std::move(options)),
       trace_(std::make_unique<TraceLog>(options_.traceFile, false)) {
     InitQuillmorResources();
-    setWindowTitle(Q(kProgramTitle));
+    setWindowTitle(ProgramTitle());
     setObjectName(QStringLiteral("wMenu"));
     history = new EditHistory(*this);
     BuildMenus();
@@ -63,11 +66,11 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
             LayOutStatusLine();
         }
     });
-    statusGame = new QLabel(Q(kGameRunningStatus), this);
+    statusGame = new QLabel(GameRunningStatus(), this);
     statusGame->setObjectName(QStringLiteral("statusGame"));
     statusGame->setToolTip(
-        QStringLiteral("ログイン中のキャラクターのマクロは、ゲームがログアウトやエリア移動のときに"
-                       "上書きします。"));
+        tr("ログイン中のキャラクターのマクロは、ゲームがログアウトやエリア移動のときに"
+           "上書きします。"));
     QPalette red = statusGame->palette();
     red.setColor(QPalette::WindowText, QColor(176, 0, 0));
     statusGame->setPalette(red);
@@ -86,7 +89,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
 wMenu::~wMenu() = default;
 
 void wMenu::BuildMenus() {
-    FileMenu = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    FileMenu = menuBar()->addMenu(tr("ファイル(&F)"));
     FileMenu->setObjectName(QStringLiteral("FileMenu"));
     auto add = [this](QMenu* menu, const char* name, QString caption, QKeySequence key,
                       void (wMenu::*handler)()) {
@@ -96,34 +99,54 @@ void wMenu::BuildMenus() {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
         return action;
     };
-    FileOpen = add(FileMenu, "FileOpen", QStringLiteral("開く(&O)..."),
-                   QKeySequence(Qt::CTRL | Qt::Key_O), &wMenu::FileOpen_Click);
-    FileSave = FileMenu->addAction(QStringLiteral("保存(&S)"));
+    FileOpen = add(FileMenu, "FileOpen", tr("開く(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+                   &wMenu::FileOpen_Click);
+    FileSave = FileMenu->addAction(tr("保存(&S)"));
     FileSave->setObjectName(QStringLiteral("FileSave"));
     FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(FileSave, &QAction::triggered, this, [this] { FileSave_Click(); });
-    FileSaveAs = add(FileMenu, "FileSaveAs", QStringLiteral("名前をつけて保存"), {},
-                     &wMenu::FileSaveAs_Click);
+    FileSaveAs = add(FileMenu, "FileSaveAs", tr("名前をつけて保存"), {}, &wMenu::FileSaveAs_Click);
     FileMenu->addSeparator();
     FilePlayOnline = add(FileMenu, "FilePlayOnline", QStringLiteral("&PlayOnline"),
                          QKeySequence(Qt::Key_F5), &wMenu::FilePlayOnline_Click);
     FileMenu->addSeparator();
-    FileQuit = add(FileMenu, "FileQuit", QStringLiteral("終了(&X)"), {}, &wMenu::FileQuit_Click);
+    FileQuit = add(FileMenu, "FileQuit", tr("終了(&X)"), {}, &wMenu::FileQuit_Click);
     FileSave->setEnabled(false);
     FileSaveAs->setEnabled(false);
     FilePlayOnline->setEnabled(false);
 
-    EditMenu = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    EditMenu = menuBar()->addMenu(tr("編集(&E)"));
     EditMenu->setObjectName(QStringLiteral("EditMenu"));
-    EditCut = add(EditMenu, "EditCut", QStringLiteral("切り取り(&T)"),
-                  QKeySequence(Qt::CTRL | Qt::Key_X), &wMenu::EditCut_Click);
-    EditCopy = add(EditMenu, "EditCopy", QStringLiteral("コピー(&C)"),
-                   QKeySequence(Qt::CTRL | Qt::Key_C), &wMenu::EditCopy_Click);
-    EditPaste = add(EditMenu, "EditPaste", QStringLiteral("貼り付け(&P)"),
-                    QKeySequence(Qt::CTRL | Qt::Key_V), &wMenu::EditPaste_Click);
-    EditDelete = add(EditMenu, "EditDelete", QStringLiteral("削除(&D)"),
-                     QKeySequence(Qt::Key_Delete), &wMenu::EditDelete_Click);
+    EditCut = add(EditMenu, "EditCut", tr("切り取り(&T)"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                  &wMenu::EditCut_Click);
+    EditCopy = add(EditMenu, "EditCopy", tr("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                   &wMenu::EditCopy_Click);
+    EditPaste = add(EditMenu, "EditPaste", tr("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V),
+                    &wMenu::EditPaste_Click);
+    EditDelete = add(EditMenu, "EditDelete", tr("削除(&D)"), QKeySequence(Qt::Key_Delete),
+                     &wMenu::EditDelete_Click);
     connect(EditMenu, &QMenu::aboutToShow, this, [this] { EditMenu_Click(); });
+
+    // The same title in both languages, so that a player who cannot read the one shown
+    // still finds it; the languages are named in their own.
+    LanguageMenu = menuBar()->addMenu(QStringLiteral("表示言語 / Language"));
+    LanguageMenu->setObjectName(QStringLiteral("LanguageMenu"));
+    auto* languages = new QActionGroup(this);
+    const auto addLanguage = [&](const char* name, const QString& caption,
+                                 std::u16string_view language) {
+        QAction* action = LanguageMenu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        languages->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, language] { LanguageMenu_Click(language); });
+        return action;
+    };
+    LanguageSystem = addLanguage("LanguageSystem", tr("システムの言語に合わせる"), u"");
+    LanguageMenu->addSeparator();
+    LanguageJapanese = addLanguage("LanguageJapanese", QStringLiteral("日本語"), kLanguageJapanese);
+    LanguageEnglish = addLanguage("LanguageEnglish", QStringLiteral("English"), kLanguageEnglish);
+    LanguageSystem->setChecked(true);
     // The Delete key stays with the text boxes, which take it before any shortcut: in a
     // line box it joins the next line (caret at the end, nothing selected) or deletes as
     // usual; the Edit menu's Delete is reached from the menu. Ctrl+X/C/V go to the menu.
@@ -138,8 +161,9 @@ void wMenu::BuildTabs() {
     tsMenu = new QTabBar(central);
     tsMenu->setObjectName(QStringLiteral("tsMenu"));
     tsMenu->setExpanding(false);
-    for (const char16_t* caption : {u"マクロ", u"文字カラー", u"環境設定", u"スクリーンショット"})
-        tsMenu->addTab(Q(caption));
+    for (const QString& caption :
+         {tr("マクロ"), tr("文字カラー"), tr("環境設定"), tr("スクリーンショット")})
+        tsMenu->addTab(caption);
     layout->addWidget(tsMenu);
     auto* frames = new QWidget(central);
     frames->setFixedSize(kFrameWidth, kFrameHeight);
@@ -177,7 +201,7 @@ bool wMenu::Form_Load() {
     if (platform.instance && platform.instance->AnotherCopyRunning(activate)) {
         TraceLine(u"多重起動");
         // Our own title changes so that a search by title can only find the other copy.
-        setWindowTitle(Q(kProgramTitle) + QStringLiteral(" "));
+        setWindowTitle(ProgramTitle() + QStringLiteral(" "));
         platform.instance->ActivateOtherCopy();
         ended_ = true;
         return false;
@@ -303,13 +327,13 @@ bool wMenu::tGameWatch_Timer() {
 // files at logout or a zone change, so a save made meanwhile may be lost.
 bool wMenu::ConfirmSaveWhileGameRuns() {
     if (!tGameWatch_Timer()) return true;
-    return ShowMessage(kAskSaveWhileGameRuns, MsgIcon::Warning, MsgButtons::YesNo) ==
+    return ShowMessage(U(AskSaveWhileGameRuns()), MsgIcon::Warning, MsgButtons::YesNo) ==
            MsgAnswer::Yes;
 }
 
 void wMenu::FileOpen_Click() {
     if (ContentModified) {
-        MsgAnswer a = ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
+        MsgAnswer a = ShowMessage(U(AskSaveChanges()), MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return;
         // A save that could not write, or was called off, keeps the open folder and its edits.
         if (a == MsgAnswer::Yes && FileSave_Click() != SaveResult::Saved) return;
@@ -323,7 +347,7 @@ void wMenu::FileOpen_Click() {
     bool emptyBook = false;
     for (std::u16string start = CurrentFolder;;) {
         std::u16string chosen = platform.dialogs->BrowseForFolder(
-            u"編集するキャラクターのフォルダを選択してください", start);
+            U(tr("編集するキャラクターのフォルダを選択してください")), start);
         if (chosen.empty()) return;
         folder = chosen;
         if (!folder.ends_with(PathSeparator())) folder += PathSeparator();
@@ -332,10 +356,10 @@ void wMenu::FileOpen_Click() {
                         [](MacroFileState s) { return s != MacroFileState::Missing; }))
             break;
         const MsgAnswer a = ShowMessage(
-            u"「" + chosen +
-                u"」にはキャラクターのマクロファイル（mcr.dat など）がありません。\r\n\r\n"
-                u"このフォルダを空のマクロとして開きますか？\r\n"
-                u"「いいえ」を選ぶと、フォルダを選び直せます。",
+            U(tr("「%1」にはキャラクターのマクロファイル（mcr.dat など）がありません。\r\n\r\n"
+                 "このフォルダを空のマクロとして開きますか？\r\n"
+                 "「いいえ」を選ぶと、フォルダを選び直せます。")
+                  .arg(Q(chosen))),
             MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return;
         if (a == MsgAnswer::Yes) {
@@ -346,19 +370,19 @@ void wMenu::FileOpen_Click() {
     }
 
     if (int bad = content.FirstUnreadable(); bad >= 0) {
-        ShowMessage(u"「" + folder + MacroFileName(bad) +
-                        u"」を読み込めませんでした。\r\n"
-                        u"ファイルではないか、読み込みが許可されていません。\r\n"
-                        u"このフォルダは開きません。",
+        ShowMessage(U(tr("「%1」を読み込めませんでした。\r\n"
+                         "ファイルではないか、読み込みが許可されていません。\r\n"
+                         "このフォルダは開きません。")
+                          .arg(Q(folder + MacroFileName(bad)))),
                     MsgIcon::Critical);
         return;
     }
-    std::u16string cnfError;
+    std::error_code cnfError;
     StoredHead cnfStored;
     CnfRecord cnf = LoadCnf(folder, &cnfError, &cnfStored);
-    if (!cnfError.empty()) {
-        ShowMessage(u"「" + folder + u"cnf.dat」を読み込めませんでした。\r\n" + cnfError +
-                        u"\r\nこのフォルダは開きません。",
+    if (cnfError) {
+        ShowMessage(U(tr("「%1」を読み込めませんでした。\r\n%2\r\nこのフォルダは開きません。")
+                          .arg(Q(folder + u"cnf.dat"), Wording::FileError(cnfError))),
                     MsgIcon::Critical);
         return;
     }
@@ -373,10 +397,9 @@ void wMenu::FileOpen_Click() {
     // An empty book has no file whose format could be unknown.
     IncompatibleMacro = MacroDigestMismatch(macroBooks.File(0)) && !emptyBook;
     if (IncompatibleMacro) {
-        ShowMessage(
-            u"警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
-            u"保存をすると使えなくなる可能性があります。",
-            MsgIcon::Warning);
+        ShowMessage(U(tr("警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
+                         "保存をすると使えなくなる可能性があります。")),
+                    MsgIcon::Warning);
     }
     macroTab->ShowBookAndSet(0, 0);
     cnfRecord = cnf;
@@ -399,21 +422,21 @@ void wMenu::FileOpen_Click() {
 // Said once, at opening: the names of that half of the books are not shown, and the file
 // stays as it is.
 void wMenu::ShowUnknownTitleFiles() {
-    std::u16string text;
+    QString text;
     for (int f : bookTitles.UnknownFiles()) {
         const TitleFileOnDisk& disk = bookTitles.disk[std::size_t(f)];
-        const std::u16string why = disk.state == TitleFileState::WrongSize
-                                       ? u"大きさが344バイトではありません"
-                                   : disk.state == TitleFileState::WrongDigest ? u"MD5 が合いません"
-                                                                               : u"読み込めません";
+        const QString why = disk.state == TitleFileState::WrongSize
+                                ? tr("大きさが344バイトではありません")
+                            : disk.state == TitleFileState::WrongDigest ? tr("MD5 が合いません")
+                                                                        : tr("読み込めません");
         const int first = f * kBooksPerTitleFile + 1;
-        if (!text.empty()) text += u"　";
-        text += u"「" + TitleFileName(f) + u"」は" + why + u"。ブック" +
-                Utf8ToUtf16(std::to_string(first)) + u"〜" +
-                Utf8ToUtf16(std::to_string(first + kBooksPerTitleFile - 1)) +
-                u"の名前は表示も保存もしません。";
+        if (!text.isEmpty()) text += tr("　");
+        text += tr("「%1」は%2。ブック%3〜%4の名前は表示も保存もしません。")
+                    .arg(Q(TitleFileName(f)), why)
+                    .arg(first)
+                    .arg(first + kBooksPerTitleFile - 1);
     }
-    if (!text.empty()) ShowStatus(text);
+    if (!text.isEmpty()) ShowStatus(U(text));
 }
 
 bool wMenu::BookHasFiles(int book) const {
@@ -450,10 +473,10 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     // Only macro files are at stake: before a folder is open nothing asks.
     if (EditorEnabled && !ConfirmSaveWhileGameRuns()) return SaveResult::Declined;
     if (IncompatibleMacro) {
-        MsgAnswer a = ShowMessage(
-            u"警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
-            u"保存をすると使えなくなる可能性がありますがよろしいですか？",
-            MsgIcon::Warning, MsgButtons::YesNo);
+        MsgAnswer a =
+            ShowMessage(U(tr("警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
+                             "保存をすると使えなくなる可能性がありますがよろしいですか？")),
+                        MsgIcon::Warning, MsgButtons::YesNo);
         if (a != MsgAnswer::Yes) return SaveResult::Declined;
     }
     std::vector<TooLongField> notStored;
@@ -485,17 +508,17 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
         }
         // Saved, but the folder could not be synced: the player should know.
         if (report.folderSync)
-            ShowStatus(report.Message());
+            ShowStatus(U(Wording::SaveMessage(report)));
         else
             ShowStatus(SavedStatus(report, elsewhere ? folder : std::u16string_view(), notStored));
         return SaveResult::Saved;
     }
     // Part of the open folder now holds the edits: no step of the history matches its disk.
     if (report.outcome == SaveReport::Outcome::Partial && !elsewhere) history->ForgetClean();
-    std::u16string message = report.Message();
+    std::u16string message = U(Wording::SaveMessage(report));
     // What the stores have to say besides (a damaged settings file set aside, say).
-    if (std::u16string notice = platform.registry->TakeNotice(); !notice.empty())
-        message += u"\r\n\r\n" + notice;
+    if (const QString notice = Wording::Notices(platform.registry->TakeNotice()); !notice.isEmpty())
+        message += u"\r\n\r\n" + U(notice);
     ShowMessage(message, report.outcome == SaveReport::Outcome::Refused ? MsgIcon::Warning
                                                                         : MsgIcon::Critical);
     return SaveResult::Failed;
@@ -509,7 +532,7 @@ bool wMenu::AcceptLostCharacters() {
                              MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
                              macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
     if (lost.empty()) return true;
-    return ShowMessage(LostCharactersQuestion(lost), MsgIcon::Warning,
+    return ShowMessage(U(Wording::LostCharactersQuestion(lost)), MsgIcon::Warning,
                        MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes;
 }
 
@@ -525,25 +548,24 @@ bool wMenu::AcceptFieldsNotStored(std::vector<TooLongField>& notStored) {
         CharactersLostOnSave(lossyFields, ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
                              MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
                              macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
-    std::u16string question = TooLongFieldsText(notStored);
+    QString question = Wording::TooLongFieldsText(notStored);
     question +=
-        lost.empty() ? std::u16string(u"ほかの内容を保存しますか？") : LostCharactersQuestion(lost);
-    return ShowMessage(question, MsgIcon::Warning, MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes;
+        lost.empty() ? tr("ほかの内容を保存しますか？") : Wording::LostCharactersQuestion(lost);
+    return ShowMessage(U(question), MsgIcon::Warning, MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes;
 }
 
 std::u16string wMenu::SavedStatus(const SaveReport& report, std::u16string_view elsewhere,
                                   const std::vector<TooLongField>& notStored) const {
-    std::u16string text =
-        elsewhere.empty()
-            ? u"保存しました（" + Utf8ToUtf16(std::to_string(report.filesWritten)) + u" ファイル）"
-            : u"名前をつけて保存しました: " + std::u16string(elsewhere);
-    if (!notStored.empty()) text += u"　保存されなかった欄: " + NotStoredList(notStored);
-    return text;
+    QString text = elsewhere.empty() ? tr("保存しました（%1 ファイル）").arg(report.filesWritten)
+                                     : tr("名前をつけて保存しました: %1").arg(Q(elsewhere));
+    if (!notStored.empty())
+        text += tr("　保存されなかった欄: %1").arg(Wording::NotStoredList(notStored));
+    return U(text);
 }
 
 void wMenu::FileSaveAs_Click() {
     std::u16string chosen =
-        platform.dialogs->BrowseForFolder(u"保存する場所を選択してください", CurrentFolder);
+        platform.dialogs->BrowseForFolder(U(tr("保存する場所を選択してください")), CurrentFolder);
     if (chosen.empty()) return;
     // The whole character goes to the chosen folder; the open folder stays open, and its
     // edits stay marked as unsaved: they are not on its disk yet.
@@ -557,7 +579,7 @@ void wMenu::FileQuit_Click() {
 
 bool wMenu::Form_QueryUnload() {
     if (ContentModified) {
-        MsgAnswer a = ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
+        MsgAnswer a = ShowMessage(U(AskSaveChanges()), MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return false;
         // A save that could not write, or was called off, keeps the program running, so
         // nothing is lost.

@@ -77,6 +77,9 @@ class wMenu : public QMainWindow {
     void EditDelete_Click();
 
     void tsMenu_Click();
+    // Stores the window's language ("ja", "en", empty: the system's) for the next start.
+    void LanguageMenu_Click(std::u16string_view language);
+    void ShowLanguageChoice();  // checks the menu entry of the stored choice
     // Asks the close question; true when the window may close.
     bool Form_QueryUnload();
 
@@ -127,6 +130,10 @@ class wMenu : public QMainWindow {
     CaptureTab* captureTab = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
+    QMenu* LanguageMenu = nullptr;  // its title is in both languages, whichever is shown
+    QAction* LanguageSystem = nullptr;
+    QAction* LanguageJapanese = nullptr;
+    QAction* LanguageEnglish = nullptr;
     QAction* FileOpen = nullptr;
     QAction* FileSave = nullptr;
     QAction* FileSaveAs = nullptr;

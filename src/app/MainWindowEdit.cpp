@@ -105,7 +105,7 @@ void wMenu::EditCopy_Click() {
         QLineEdit* box = FocusedTextBox(*this);
         if (!box) return;
         if (!PutOnClipboard(*platform.clipboard, TextToTake(*this, box)))
-            ShowStatus(u"クリップボードに書き込めませんでした。");
+            ShowStatus(U(tr("クリップボードに書き込めませんでした。")));
     });
 }
 
@@ -115,13 +115,12 @@ void wMenu::EditCut_Click() {
         if (!box || box->isReadOnly()) return;
         // The boxes are emptied only once the clipboard holds their text.
         if (!PutOnClipboard(*platform.clipboard, TextToTake(*this, box))) {
-            ShowStatus(u"クリップボードに書き込めませんでした。");
+            ShowStatus(U(tr("クリップボードに書き込めませんでした。")));
             return;
         }
         const bool macro = IsTitleBox(*this, box);
-        EditHistory::Edit edit(
-            *history, macro ? QStringLiteral("マクロの切り取り") : QStringLiteral("切り取り"),
-            EditMenuScope(*this));
+        EditHistory::Edit edit(*history, macro ? tr("マクロの切り取り") : tr("切り取り"),
+                               EditMenuScope(*this));
         if (macro) {
             CurrentTitleBox(*this)->clear();
             for (QLineEdit* line : macroTab->efLine) line->clear();
@@ -139,8 +138,7 @@ void wMenu::EditPaste_Click() {
         std::u16string text = platform.clipboard->GetText();
         auto macro = TextToMacro(text);
         EditHistory::Edit edit(*history,
-                               macro && EditorEnabled ? QStringLiteral("マクロの貼り付け")
-                                                      : QStringLiteral("貼り付け"),
+                               macro && EditorEnabled ? tr("マクロの貼り付け") : tr("貼り付け"),
                                EditMenuScope(*this));
         // Text with CR LF is a macro: it fills the current macro whichever box has the
         // focus, once a folder is open. Before that there are no macro boxes to fill, and
@@ -164,7 +162,7 @@ void wMenu::EditDelete_Click() {
     Guarded([this] {
         QLineEdit* box = FocusedTextBox(*this);
         if (!box || box->isReadOnly() || !box->hasSelectedText()) return;
-        EditHistory::Edit edit(*history, QStringLiteral("削除"), EditMenuScope(*this));
+        EditHistory::Edit edit(*history, tr("削除"), EditMenuScope(*this));
         box->del();
     });
 }
@@ -174,8 +172,8 @@ void wMenu::InitSetDraggers() {
     for (QLabel* handle : macroTab->pctSetDragger) {
         handle->setPixmap(picture);
         handle->setToolTip(
-            QStringLiteral("デスクトップにドラッグすることでバックアップできます。"
-                           "バックアップは、この上にドラッグすることで復元できます。"));
+            tr("デスクトップにドラッグすることでバックアップできます。"
+               "バックアップは、この上にドラッグすることで復元できます。"));
     }
 }
 

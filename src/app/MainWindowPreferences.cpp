@@ -1,5 +1,6 @@
 // The tool's own preferences, game discovery and the launcher, on the main window.
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -7,6 +8,8 @@
 
 #include "app/MainWindow.h"
 #include "app/Texts.h"
+#include "app/Translations.h"
+#include "app/Wording.h"
 #include "editor/MacroTab.h"
 #include "platform/QtText.h"
 #include "settings/InstallPaths.h"
@@ -16,21 +19,25 @@ namespace qm {
 namespace {
 
 // Which prefix and which registry root the game's data come from.
-std::u16string GameHostStatus(IGameHost& host) {
-    const std::u16string root = u"レジストリ: HKLM\\" + host.GameRoot();
+QString GameHostStatus(IGameHost& host) {
+    const QString root =
+        QCoreApplication::translate("qm::wMenu", "レジストリ: HKLM\\%1").arg(Q(host.GameRoot()));
     if (!host.UsesWinePrefix()) return root;
     const std::u16string prefix = host.WinePrefix();
-    if (prefix.empty()) return u"Wineプレフィックスなし";
-    return u"Wineプレフィックス: " + prefix + u"　" + root;
+    if (prefix.empty()) return QCoreApplication::translate("qm::wMenu", "Wineプレフィックスなし");
+    return QCoreApplication::translate("qm::wMenu", "Wineプレフィックス: %1　%2")
+        .arg(Q(prefix), root);
 }
 
 // The status line's right end: where the game's data come from.
 void ShowGameHost(wMenu& w, IGameHost& host) {
-    w.ShowHostStatus(GameHostStatus(host));
+    w.ShowHostStatus(U(GameHostStatus(host)));
     const bool missing = host.UsesWinePrefix() && host.WinePrefix().empty();
     w.statusHost->setToolTip(
-        missing ? QStringLiteral("ゲームのWineプレフィックスが見つかりません。"
-                                 "ファイル メニューの「Wineプレフィックスを選択...」で選べます。")
+        missing ? QCoreApplication::translate(
+                      "qm::wMenu",
+                      "ゲームのWineプレフィックスが見つかりません。"
+                      "ファイル メニューの「Wineプレフィックスを選択...」で選べます。")
                 : QString());
 }
 
@@ -54,25 +61,29 @@ bool FileWinePrefix_Click(wMenu& w) {
     // the new one, so unsaved edits are offered for saving first, as on opening a folder.
     if (w.ContentModified) {
         const MsgAnswer a =
-            w.ShowMessage(kAskSaveChanges, MsgIcon::Question, MsgButtons::YesNoCancel);
+            w.ShowMessage(U(AskSaveChanges()), MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return false;
         if (a == MsgAnswer::Yes && w.FileSave_Click() != SaveResult::Saved) return false;
     }
     const std::u16string chosen = w.platform.dialogs->BrowseForFolder(
-        u"ゲームの入っている Wine プレフィックスのフォルダを選択してください", host.WinePrefix());
+        U(QCoreApplication::translate(
+            "qm::wMenu", "ゲームの入っている Wine プレフィックスのフォルダを選択してください")),
+        host.WinePrefix());
     if (chosen.empty()) return false;
-    std::u16string error;
+    Reason error;
     if (!host.ChooseWinePrefix(chosen, &error)) {
-        w.ShowMessage(error, MsgIcon::Warning);
+        w.ShowMessage(U(Wording::Why(error)), MsgIcon::Warning);
         return false;
     }
     FindGameAgain(w);
     ShowGameHost(w, host);
     if (host.WinePrefix() != chosen) {
-        w.ShowMessage(u"「" + chosen +
-                          u"」のレジストリにはゲームのキーがありません。\r\n"
-                          u"ゲームの設定はこのプレフィックスから読み書きしません"
-                          u"（PlayOnline の起動には、ゲームのフォルダに届くときだけ使います）。",
+        w.ShowMessage(U(QCoreApplication::translate(
+                            "qm::wMenu",
+                            "「%1」のレジストリにはゲームのキーがありません。\r\n"
+                            "ゲームの設定はこのプレフィックスから読み書きしません"
+                            "（PlayOnline の起動には、ゲームのフォルダに届くときだけ使います）。")
+                            .arg(Q(chosen))),
                       MsgIcon::Information);
     }
     return true;
@@ -82,21 +93,26 @@ bool FileWinePrefix_Click(wMenu& w) {
 bool FindLauncherPrefix(wMenu& w) {
     IGameHost& host = *w.platform.gameHost;
     const MsgAnswer a = w.ShowMessage(
-        u"PlayOnline を起動する Wine プレフィックスが見つかりません。\r\n"
-        u"このまま起動すると Wine が空のプレフィックスを新しく作るため、起動しません。\r\n\r\n"
-        u"ゲームの入っている Wine プレフィックスのフォルダを選びますか？",
+        U(QCoreApplication::translate(
+            "qm::wMenu",
+            "PlayOnline を起動する Wine プレフィックスが見つかりません。\r\n"
+            "このまま起動すると Wine が空のプレフィックスを新しく作るため、起動しません。\r\n\r\n"
+            "ゲームの入っている Wine プレフィックスのフォルダを選びますか？")),
         MsgIcon::Question, MsgButtons::YesNo);
     if (a != MsgAnswer::Yes || !FileWinePrefix_Click(w)) return false;
     if (!host.LauncherPrefix(w.PlayOnlinePath).empty()) return true;
-    w.ShowMessage(u"選んだプレフィックスのドライブからは「" + w.PlayOnlinePath +
-                      u"」に届かないため、起動しません。",
+    w.ShowMessage(U(QCoreApplication::translate(
+                        "qm::wMenu",
+                        "選んだプレフィックスのドライブからは「%1」に届かないため、起動しません。")
+                        .arg(Q(w.PlayOnlinePath))),
                   MsgIcon::Warning);
     return false;
 }
 
 void AddWinePrefixCommand(wMenu& w) {
     if (w.findChild<QAction*>(QStringLiteral("FileWinePrefix"))) return;
-    auto* action = new QAction(QStringLiteral("Wineプレフィックスを選択..."), &w);
+    auto* action =
+        new QAction(QCoreApplication::translate("qm::wMenu", "Wineプレフィックスを選択..."), &w);
     action->setObjectName(QStringLiteral("FileWinePrefix"));
     // Right after the launcher command, which it concerns.
     const QList<QAction*> items = w.FileMenu->actions();
@@ -110,12 +126,13 @@ void AddWinePrefixCommand(wMenu& w) {
 void wMenu::LoadPreferences() {
     prefs = qm::LoadPreferences(*platform.registry);
     // A damaged settings file was set aside, or the file cannot be used at all.
-    if (auto notice = platform.registry->TakeNotice(); !notice.empty())
-        ShowMessage(notice, MsgIcon::Warning);
+    if (const QString notice = Wording::Notices(platform.registry->TakeNotice()); !notice.isEmpty())
+        ShowMessage(U(notice), MsgIcon::Warning);
 }
 
 void wMenu::ShowPreferences() {
     Filling = true;
+    ShowLanguageChoice();
     // Each step stands alone: a value a control cannot show skips that step only.
     // A negative index or one past the last tab selects nothing; the strip keeps its tab.
     if (prefs.TabIndex >= 0 && prefs.TabIndex < tsMenu->count())
@@ -126,13 +143,41 @@ void wMenu::ShowPreferences() {
 }
 
 void wMenu::SavePreferences() {
-    std::u16string reason;
+    Reason reason;
     if (qm::SavePreferences(*platform.registry, prefs, &reason)) return;
     // The window closes anyway; the player should at least know the settings are lost.
-    std::u16string text = u"クイルモアの設定を保存できませんでした。";
-    if (!reason.empty()) text += u"\n" + reason;
-    if (auto notice = platform.registry->TakeNotice(); !notice.empty()) text += u"\n" + notice;
-    ShowMessage(text, MsgIcon::Warning);
+    QString text = tr("クイルモアの設定を保存できませんでした。");
+    if (reason) text += QStringLiteral("\n") + Wording::Why(reason);
+    if (const QString notice = Wording::Notices(platform.registry->TakeNotice()); !notice.isEmpty())
+        text += QStringLiteral("\n") + notice;
+    ShowMessage(U(text), MsgIcon::Warning);
+}
+
+void wMenu::ShowLanguageChoice() {
+    QAction* language = prefs.Language == kLanguageJapanese  ? LanguageJapanese
+                        : prefs.Language == kLanguageEnglish ? LanguageEnglish
+                                                             : LanguageSystem;
+    language->setChecked(true);
+}
+
+void wMenu::LanguageMenu_Click(std::u16string_view language) {
+    if (prefs.Language == language) return;
+    // Stored at once: the next start reads it before anything else, even if this run
+    // does not end normally.
+    Reason reason;
+    if (!SaveLanguagePreference(*platform.registry, language, &reason)) {
+        QString text = tr("クイルモアの設定を保存できませんでした。");
+        if (reason) text += QStringLiteral("\n") + Wording::Why(reason);
+        ShowMessage(U(text), MsgIcon::Warning);
+        ShowLanguageChoice();  // the menu keeps showing what is stored
+        return;
+    }
+    prefs.Language = std::u16string(language);
+    // In both languages: the player may read only the one not shown yet.
+    ShowMessage(
+        u"表示言語は次に起動したときから切り替わります。\n"
+        u"The new language applies the next time Quillmor starts.",
+        MsgIcon::Information);
 }
 
 void wMenu::InitPath() {
@@ -165,18 +210,21 @@ void wMenu::FilePlayOnline_Click() {
             prefix = host->LauncherPrefix(PlayOnlinePath);
         }
     }
-    std::u16string message;
-    switch (LaunchPlayOnline(*platform.processes, PlayOnlinePath, &message)) {
+    Reason reason;
+    switch (LaunchPlayOnline(*platform.processes, PlayOnlinePath, &reason)) {
         case LaunchResult::Failed:
-            ShowMessage(message, MsgIcon::Critical);
+            ShowMessage(U(tr("PlayOnline を起動できませんでした。\n%1").arg(Q(reason.subject)) +
+                          QStringLiteral("\n") + Wording::Why(reason)),
+                        MsgIcon::Critical);
             break;
         case LaunchResult::Started:
             // Wine can take seconds before the launcher's window shows.
             if (prefix.empty())
-                ShowStatus(u"PlayOnline を起動しています…");
+                ShowStatus(U(tr("PlayOnline を起動しています…")));
             else
-                ShowStatus(u"PlayOnline を起動しています…（Wineプレフィックス: " + prefix + u"）",
-                           prefix);
+                ShowStatus(
+                    U(tr("PlayOnline を起動しています…（Wineプレフィックス: %1）").arg(Q(prefix))),
+                    prefix);
             break;
         case LaunchResult::Activated:
             break;

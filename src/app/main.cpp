@@ -2,6 +2,7 @@
 // start-up steps and the window.
 
 #include <QApplication>
+#include <QLocale>
 #include <QPixmap>
 #include <QTimer>
 #include <QWindow>
@@ -108,15 +109,13 @@ int main(int argc, char* argv[]) {
     FontConfigWarmUp fontConfig;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmor"));
-    // Dialog buttons and pickers in Japanese, like the rest of the window.
-    qm::InstallQtTranslations(app);
     // Lets the desktop match the window to its menu entry and icon.
     QApplication::setDesktopFileName(QStringLiteral("org.quillmor.Quillmor"));
     QApplication::setStyle(qm::NewWindowStyle());
     QApplication::setWindowIcon(
         QIcon(QPixmap::fromImage(qm::ReadPng(QStringLiteral(":/quillmor/icon.png")))));
     fontConfig.Wait();
-    // The text is Japanese throughout: with the CJK family (which the previews use too)
+    // Japanese text is everywhere (the previews, the player's macros): with the CJK family
     // as the window font, Qt need not search a fallback for the first Japanese character,
     // a good part of the start-up time.
     QFont font = QApplication::font();
@@ -124,6 +123,9 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(font);
 
     qm::RealPlatform real;
+    // The stored choice, else the system's language; Qt's dialogs follow. A change in the
+    // language menu applies from the next start.
+    qm::InstallTranslations(app, qm::StartupLanguage(*real.platform.registry, QLocale::system()));
     qm::wMenu window(real.platform);
     real.SetOwner(&window);
     if (!window.Form_Load()) return 0;  // another copy runs and was brought forward

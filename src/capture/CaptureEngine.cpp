@@ -36,22 +36,8 @@ void AppendFourDigits(std::u16string& out, int value) {
     AppendTwoDigits(out, value % 100);
 }
 
-std::u16string Reason(std::error_code ec) {
-    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted ||
-        ec == std::errc::read_only_file_system)
-        return u"書き込みが許可されていません";
-    if (ec == std::errc::no_space_on_device) return u"ディスクの空き容量が足りません";
-    if (ec == std::errc::not_a_directory || ec == std::errc::no_such_file_or_directory)
-        return u"フォルダが見つかりません";
-    if (ec == std::errc::file_exists) return u"同じ名前のファイルがあります";
-    return Utf8ToUtf16(ec.message());
-}
-
-std::u16string Failure(std::u16string_view what, std::u16string_view path, std::error_code ec) {
-    std::u16string text(what);
-    text += path;
-    text += u" (" + Reason(ec) + u")";
-    return text;
+Reason Failure(ReasonKind kind, std::u16string_view path, std::error_code ec) {
+    return Reason{.kind = kind, .cause = ec, .subject = std::u16string(path)};
 }
 
 // Creates the file only when no file (nor link) of that name exists. Nothing when taken,
@@ -99,18 +85,20 @@ std::u16string ClaimFreeName(std::u16string_view base, std::u16string_view ext,
 
 }  // namespace
 
-std::u16string CaptureNameProblem(std::u16string_view name) {
-    if (name.empty()) return u"ファイル名を入力してください。";
+Reason CaptureNameProblem(std::u16string_view name) {
+    auto fault = [](CaptureNameFault f, std::u16string subject = {}) {
+        return Reason{.kind = ReasonKind::CaptureNameUnusable,
+                      .subject = std::move(subject),
+                      .number = int64_t(f)};
+    };
+    if (name.empty()) return fault(CaptureNameFault::Empty);
     for (char16_t c : name) {
-        if (c == u'/' || c == u'\\')
-            return u"ファイル名にフォルダの区切り（/ や \\）は使えません。";
-        if (c == u':') return u"ファイル名に「:」は使えません。";
+        if (c == u'/' || c == u'\\') return fault(CaptureNameFault::Separator);
+        if (c == u':') return fault(CaptureNameFault::Colon);
         if (c < 0x20 || std::u16string_view(u"<>\"|?*").find(c) != std::u16string_view::npos)
-            return u"ファイル名に「" + std::u16string(1, c < 0x20 ? u'?' : c) +
-                   u"」は使えません（< > \" | ? * と制御文字は使えません）。";
+            return fault(CaptureNameFault::Character, std::u16string(1, c < 0x20 ? u'?' : c));
     }
-    if (name.back() == u'.' || name.back() == u' ')
-        return u"ファイル名の最後に「.」や空白は使えません。";
+    if (name.back() == u'.' || name.back() == u' ') return fault(CaptureNameFault::BadEnd);
     // Windows keeps these names for devices, with any extension.
     std::u16string stem(name.substr(0, name.find(u'.')));
     while (!stem.empty() && stem.back() == u' ') stem.pop_back();
@@ -121,9 +109,7 @@ std::u16string CaptureNameProblem(std::u16string_view name) {
     if (stem.size() == 4 && (stem.starts_with(u"COM") || stem.starts_with(u"LPT")) &&
         stem[3] >= u'1' && stem[3] <= u'9')
         device = true;
-    if (device)
-        return u"「" + std::u16string(name) +
-               u"」は Windows が機器の名前に使うため、ファイル名にできません。";
+    if (device) return fault(CaptureNameFault::DeviceName, std::u16string(name));
     return {};
 }
 
@@ -158,14 +144,15 @@ ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& p
     const ScreenImage image = screen.GrabGameOrScreen();
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
-        result.error = u"画面を取り込めませんでした。";
+        result.error = Reason{.kind = ReasonKind::ScreenNotGrabbed};
         return result;
     }
 
     // A fixed name that is no plain file name would make folders or fail oddly.
     if (prefs.LockCaptureName != 0) {
-        if (std::u16string problem = CaptureNameProblem(prefs.CaptureName); !problem.empty()) {
-            result.error = u"スクリーンショットを保存できませんでした: " + problem;
+        if (Reason problem = CaptureNameProblem(prefs.CaptureName)) {
+            problem.kind = ReasonKind::ShotNameUnusable;
+            result.error = std::move(problem);
             return result;
         }
     }
@@ -176,8 +163,7 @@ ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& p
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
         std::filesystem::create_directories(folder, ec);
         if (ec) {
-            result.error = Failure(u"スクリーンショットの保存先フォルダを作れませんでした: ",
-                                   TextFromPath(folder), ec);
+            result.error = Failure(ReasonKind::ShotFolder, TextFromPath(folder), ec);
             return result;
         }
     }
@@ -186,20 +172,19 @@ ShotResult TakeScreenshot(std::u16string_view basePath, const ToolPreferences& p
     if (claimName) {
         result.file = ClaimFreeName(basePath, ext, ec);
         if (ec) {
-            result.error = Failure(u"スクリーンショットを保存できませんでした: ", result.file, ec);
+            result.error = Failure(ReasonKind::ShotNotSaved, result.file, ec);
             return result;
         }
     }
 
-    std::u16string error;
+    Reason error;
     result.ok =
         writer.WriteImage(image, result.file, jpeg ? ImageFileFormat::Jpeg : ImageFileFormat::Bmp,
                           ClampJpegQuality(prefs.JpegQuality), &error);
     if (!result.ok) {
         // The claimed name is still the empty file created for it.
         if (claimName) std::filesystem::remove(PathFromText(result.file), ec);
-        result.error =
-            error.empty() ? u"スクリーンショットを保存できませんでした: " + result.file : error;
+        result.error = error ? error : Failure(ReasonKind::ShotNotSaved, result.file, {});
     }
     return result;
 }

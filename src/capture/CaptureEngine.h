@@ -20,12 +20,12 @@ std::u16string CaptureBasePath(const ToolPreferences& prefs, const LocalDateTime
 // Why a fixed file name cannot be used, or empty when it can: it must name one file in the
 // capture folder on every system the game runs on, so no path separator, no ":" and none
 // of the characters or names Windows refuses.
-std::u16string CaptureNameProblem(std::u16string_view name);
+Reason CaptureNameProblem(std::u16string_view name);
 
 struct ShotResult {
     bool ok = false;
-    std::u16string file;   // the file written, or the one that could not be written
-    std::u16string error;  // reason in Japanese when !ok
+    std::u16string file;  // the file written, or the one that could not be written
+    Reason error;         // why, when !ok
 };
 
 // JPEG quality as the writer receives it: the slider's range 10 to 100.

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/MainWindow.h"
+#include "app/Wording.h"
 #include "capture/CaptureSettings.h"
 #include "capture/KeyCodeDialog.h"
 
@@ -31,8 +32,8 @@ T* Named(const char* name, Args&&... args) {
     return widget;
 }
 
-QLabel* Heading(const char* text, QWidget* parent) {
-    return new QLabel(QString::fromUtf8(text), parent);
+QLabel* Heading(const QString& text, QWidget* parent) {
+    return new QLabel(text, parent);
 }
 
 // Check box value as the preferences keep it: 0 clear, 1 checked, 2 grey.
@@ -100,11 +101,10 @@ void CaptureTab::BuildControls() {
 
     auto* modes = new QButtonGroup(this);
     const char* const modeNames[] = {"optCapture0", "optCapture1", "optCapture2"};
-    const char* const modeCaptions[] = {"なし", "特定のキーでスクリーンショット",
-                                        "特定のキーで連続撮影開始／終了"};
+    const QString modeCaptions[] = {tr("なし"), tr("特定のキーでスクリーンショット"),
+                                    tr("特定のキーで連続撮影開始／終了")};
     for (int i = 0; i < 3; ++i) {
-        optCapture[std::size_t(i)] =
-            Named<QRadioButton>(modeNames[i], QString::fromUtf8(modeCaptions[i]), this);
+        optCapture[std::size_t(i)] = Named<QRadioButton>(modeNames[i], modeCaptions[i], this);
         modes->addButton(optCapture[std::size_t(i)], i);
         left->addWidget(optCapture[std::size_t(i)]);
     }
@@ -120,26 +120,25 @@ void CaptureTab::BuildControls() {
     efCaptureInterval->setEnabled(false);
     efCaptureInterval->installEventFilter(this);
     intervalRow->addWidget(efCaptureInterval);
-    intervalRow->addWidget(Heading("秒ごと", this));
+    intervalRow->addWidget(Heading(tr("秒ごと"), this));
     intervalRow->addStretch(1);
     left->addLayout(intervalRow);
     connect(efCaptureInterval, &QLineEdit::textChanged, this,
             [this] { efCaptureInterval_Change(); });
 
     left->addSpacing(8);
-    left->addWidget(Heading("・スクリーンショットに使用するキー", this));
+    left->addWidget(Heading(tr("・スクリーンショットに使用するキー"), this));
     auto* keyGrid = new QGridLayout;
     keyGrid->setSpacing(6);
     keyGrid->setContentsMargins(16, 0, 0, 0);
-    keyGrid->addWidget(Heading("キーコード", this), 0, 0);
+    keyGrid->addWidget(Heading(tr("キーコード"), this), 0, 0);
     efCaptureKeyCode = Named<QLineEdit>("efCaptureKeyCode", QStringLiteral("44"), this);
     efCaptureKeyCode->setFixedWidth(72);
     efCaptureKeyCode->setAlignment(Qt::AlignRight);
     keyGrid->addWidget(efCaptureKeyCode, 0, 1);
-    pbCheckKeyCode = Named<QPushButton>("pbCheckKeyCode", QStringLiteral("コードを調べる"), this);
+    pbCheckKeyCode = Named<QPushButton>("pbCheckKeyCode", tr("コードを調べる"), this);
     keyGrid->addWidget(pbCheckKeyCode, 0, 2);
-    pbResetKeyCode =
-        Named<QPushButton>("pbResetKeyCode", QStringLiteral("PrintScreenに戻す"), this);
+    pbResetKeyCode = Named<QPushButton>("pbResetKeyCode", tr("PrintScreenに戻す"), this);
     keyGrid->addWidget(pbResetKeyCode, 1, 2);
     keyGrid->setColumnStretch(3, 1);
     left->addLayout(keyGrid);
@@ -148,7 +147,7 @@ void CaptureTab::BuildControls() {
     connect(pbResetKeyCode, &QPushButton::clicked, this, [this] { pbResetKeyCode_Click(); });
 
     left->addSpacing(8);
-    left->addWidget(Heading("・保存先", this));
+    left->addWidget(Heading(tr("・保存先"), this));
     auto* pathRow = new QHBoxLayout;
     pathRow->setSpacing(6);
     pathRow->setContentsMargins(16, 0, 0, 0);
@@ -158,7 +157,7 @@ void CaptureTab::BuildControls() {
     stCapturePath->setMinimumWidth(200);
     stCapturePath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     stCapturePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    pbCapturePath = Named<QPushButton>("pbCapturePath", QStringLiteral("参照..."), this);
+    pbCapturePath = Named<QPushButton>("pbCapturePath", tr("参照..."), this);
     pathRow->addWidget(stCapturePath, 1);
     pathRow->addWidget(pbCapturePath);
     left->addLayout(pathRow);
@@ -166,15 +165,15 @@ void CaptureTab::BuildControls() {
 
     left->addStretch(1);
 
-    cbSaveAsJpeg = Named<QCheckBox>("cbSaveAsJpeg", QStringLiteral("JPEG形式"), this);
+    cbSaveAsJpeg = Named<QCheckBox>("cbSaveAsJpeg", tr("JPEG形式"), this);
     cbSaveAsJpeg->setChecked(true);
     right->addWidget(cbSaveAsJpeg);
     auto* qualityRow = new QHBoxLayout;
     qualityRow->setSpacing(6);
     qualityRow->setContentsMargins(24, 0, 0, 0);
-    stJpegQuality[0] = Named<QLabel>("stJpegQuality", QStringLiteral("画質"), this);
-    stJpegQuality[1] = Named<QLabel>("stJpegQualityLow", QStringLiteral("低"), this);
-    stJpegQuality[2] = Named<QLabel>("stJpegQualityHigh", QStringLiteral("高"), this);
+    stJpegQuality[0] = Named<QLabel>("stJpegQuality", tr("画質"), this);
+    stJpegQuality[1] = Named<QLabel>("stJpegQualityLow", tr("低"), this);
+    stJpegQuality[2] = Named<QLabel>("stJpegQualityHigh", tr("高"), this);
     sJpegQuality = Named<QSlider>("sJpegQuality", Qt::Horizontal, this);
     sJpegQuality->setRange(10, 100);
     sJpegQuality->setSingleStep(1);
@@ -192,8 +191,7 @@ void CaptureTab::BuildControls() {
     connect(sJpegQuality, &QSlider::valueChanged, this, [this] { sJpegQuality_Change(); });
 
     right->addSpacing(8);
-    cbLockCaptureName =
-        Named<QCheckBox>("cbLockCaptureName", QStringLiteral("ファイル名を固定"), this);
+    cbLockCaptureName = Named<QCheckBox>("cbLockCaptureName", tr("ファイル名を固定"), this);
     right->addWidget(cbLockCaptureName);
     efCaptureName = Named<QLineEdit>("efCaptureName", QStringLiteral("ScreenShot"), this);
     efCaptureName->setEnabled(false);
@@ -212,18 +210,18 @@ void CaptureTab::BuildControls() {
     stCaptureNameProblem->hide();
     right->addWidget(stCaptureNameProblem);
     right->addSpacing(8);
-    right->addWidget(Heading("・効果音", this));
+    right->addWidget(Heading(tr("・効果音"), this));
     auto* soundGrid = new QGridLayout;
     soundGrid->setSpacing(6);
     soundGrid->setContentsMargins(16, 0, 0, 0);
-    soundGrid->addWidget(Heading("撮影／連続撮影開始", this), 0, 0, 1, 2);
+    soundGrid->addWidget(Heading(tr("撮影／連続撮影開始"), this), 0, 0, 1, 2);
     cboCaptureStartSE = Named<QComboBox>("cboCaptureStartSE", this);
-    pbCaptureStartSE = Named<QPushButton>("pbCaptureStartSE", QStringLiteral("参照..."), this);
+    pbCaptureStartSE = Named<QPushButton>("pbCaptureStartSE", tr("参照..."), this);
     soundGrid->addWidget(cboCaptureStartSE, 1, 0);
     soundGrid->addWidget(pbCaptureStartSE, 1, 1);
-    soundGrid->addWidget(Heading("連続撮影終了", this), 2, 0, 1, 2);
+    soundGrid->addWidget(Heading(tr("連続撮影終了"), this), 2, 0, 1, 2);
     cboCaptureStopSE = Named<QComboBox>("cboCaptureStopSE", this);
-    pbCaptureStopSE = Named<QPushButton>("pbCaptureStopSE", QStringLiteral("参照..."), this);
+    pbCaptureStopSE = Named<QPushButton>("pbCaptureStopSE", tr("参照..."), this);
     soundGrid->addWidget(cboCaptureStopSE, 3, 0);
     soundGrid->addWidget(pbCaptureStopSE, 3, 1);
     soundGrid->setColumnStretch(0, 1);
@@ -264,7 +262,10 @@ void CaptureTab::FillSoundBox(QComboBox* box, const SoundChoiceList& list) {
     const QSignalBlocker quiet(box);
     const int selected = std::max(box->currentIndex(), 0);
     box->clear();
-    for (const SoundChoiceList::Entry& entry : list.Entries()) box->addItem(Q(entry.caption));
+    // The entry for no sound is the only caption that is not a file name.
+    for (const SoundChoiceList::Entry& entry : list.Entries())
+        box->addItem(entry.path.empty() && entry.caption == kNoSoundCaption ? tr("(なし)")
+                                                                            : Q(entry.caption));
     box->setCurrentIndex(std::min(selected, box->count() - 1));
 }
 
@@ -322,15 +323,15 @@ void CaptureTab::pbResetKeyCode_Click() {
 
 void CaptureTab::efCaptureName_Change() {
     const std::u16string name = efCaptureName->text().toStdU16String();
-    const std::u16string problem = CaptureNameProblem(name);
+    const QString problem = Wording::Why(CaptureNameProblem(name));
     // A stored name is shown as it is; a typed one must be usable to take effect.
-    if (problem.empty() || w_.Filling) w_.prefs.CaptureName = name;
+    if (problem.isEmpty() || w_.Filling) w_.prefs.CaptureName = name;
     efCaptureName->setStyleSheet(
-        problem.empty() ? QString()
-                        : QStringLiteral("QLineEdit { background: rgb(255, 170, 170); }"));
-    efCaptureName->setToolTip(Q(problem));
-    stCaptureNameProblem->setText(Q(problem));
-    stCaptureNameProblem->setVisible(!problem.empty());
+        problem.isEmpty() ? QString()
+                          : QStringLiteral("QLineEdit { background: rgb(255, 170, 170); }"));
+    efCaptureName->setToolTip(problem);
+    stCaptureNameProblem->setText(problem);
+    stCaptureNameProblem->setVisible(!problem.isEmpty());
 }
 
 void CaptureTab::cbLockCaptureName_Click() {
@@ -353,7 +354,7 @@ void CaptureTab::sJpegQuality_Change() {
 
 void CaptureTab::pbCapturePath_Click() {
     const std::u16string chosen = w_.platform.dialogs->BrowseForFolder(
-        u"スクリーンショットを保存するフォルダを選択してください。",
+        U(tr("スクリーンショットを保存するフォルダを選択してください。")),
         stCapturePath->text().toStdU16String());
     if (chosen.empty()) return;
     w_.prefs.CapturePath = chosen;
@@ -395,7 +396,7 @@ void CaptureTab::SelectSoundFile(QComboBox* box, SoundChoiceList& list, std::u16
 
 void CaptureTab::BrowseSound(QComboBox* box, SoundChoiceList& list, std::u16string& field) {
     const std::u16string chosen = w_.platform.dialogs->GetOpenFileName(
-        w_.platform.folders->GetSpecialFolderPath(13), u"サウンドファイル", u"*.wav");
+        w_.platform.folders->GetSpecialFolderPath(13), U(tr("サウンドファイル")), u"*.wav");
     if (chosen.empty()) return;
     SelectSoundFile(box, list, chosen);
     field = chosen;
@@ -429,9 +430,10 @@ void CaptureTab::SyncTimers() {
 void CaptureTab::ShowShot(const ShotResult& shot) {
     // Continuous capture into a bad folder fails every few seconds: say it once, and
     // replace the message once shots are written again.
-    if (!shot.ok && shot.error != lastShotError_) w_.ShowStatus(shot.error, shot.file);
-    if (shot.ok) w_.ShowStatus(u"スクリーンショット: " + shot.file, shot.file);
-    lastShotError_ = shot.ok ? std::u16string() : shot.error;
+    if (!shot.ok && shot.error != lastShotError_)
+        w_.ShowStatus(U(Wording::Why(shot.error)), shot.file);
+    if (shot.ok) w_.ShowStatus(U(tr("スクリーンショット: %1").arg(Q(shot.file))), shot.file);
+    lastShotError_ = shot.ok ? Reason() : shot.error;
 }
 
 }  // namespace qm

@@ -100,7 +100,7 @@ class CaptureTab : public QWidget {
     SoundItems soundItems_;
     SoundChoiceList startSounds_{SoundItems{}};
     SoundChoiceList stopSounds_{SoundItems{}};
-    std::u16string lastShotError_;
+    Reason lastShotError_;
     std::unique_ptr<dCheckKeyCode> keyCodeDialog_;
 };
 

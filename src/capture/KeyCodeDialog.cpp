@@ -10,10 +10,10 @@ namespace qm {
 
 dCheckKeyCode::dCheckKeyCode(IKeyState* keys) : QDialog(nullptr), keys_(keys) {
     setObjectName(QStringLiteral("dCheckKeyCode"));
-    setWindowTitle(QStringLiteral("コードを調べる"));
+    setWindowTitle(tr("コードを調べる"));
     setModal(false);
 
-    auto* caption = new QLabel(QStringLiteral("現在押されたキー："), this);
+    auto* caption = new QLabel(tr("現在押されたキー："), this);
     stCaptured = new QLabel(this);
     stCaptured->setObjectName(QStringLiteral("stCaptured"));
     stCaptured->setMinimumWidth(48);

@@ -194,6 +194,32 @@ std::string CannotWrite(const std::filesystem::path& path, const WriteCause& cau
     return "could not write '" + Shown(path) + "'" + (why.empty() ? "" : ": " + why);
 }
 
+std::string SaveFailure(const SaveReport& report) {
+    const Reason& r = report.reason;
+    const std::string part = "'" + Utf8(report.failed) + "'";
+    const std::string cause = r.cause ? r.cause.message() : std::string("unknown cause");
+    switch (r.kind) {
+        case ReasonKind::File:
+            if (r.cause == TooLongFileError()) return part + ": not a game file (too large)";
+            return part + ": " + cause;
+        case ReasonKind::FileUnreadable:
+            return part + " could not be read, so it cannot be rewritten: " + cause;
+        case ReasonKind::ColorsUnread:
+            return part +
+                   " could not be read when the folder was opened; its colours are not saved";
+        case ReasonKind::TitleFileUnknown:
+            return part + " cannot be read as a book title file; it is not rewritten";
+        case ReasonKind::LineEndInField:
+            return part + ": a field holds a line end";
+        default:
+            break;
+    }
+    std::string text = part + " was not saved";
+    if (r.cause) text += ": " + cause;
+    if (!r.detail.empty()) text += " (" + Utf8(r.detail) + ")";
+    return text;
+}
+
 bool WrittenDurably(const std::filesystem::path& path, const WriteCause& cause) {
     if (!cause.folderSync) return true;
     Warning("'" + Shown(path) + "' was replaced, but its folder could not be synced (" +

@@ -7,8 +7,10 @@
 #include <optional>
 #include <span>
 #include <string>
+
 #include <string_view>
 #include <vector>
+#include "storage/SavePlan.h"
 
 #include "cli/CliArgs.h"
 #include "macro/MacroFile.h"
@@ -84,6 +86,8 @@ bool WriteMacroOnDisk(MacroOnDisk& disk, WriteCause& cause);
 // "could not write 'PATH': why" for a failed write. After a successful one, warns when the
 // folder could not be synced and returns false then (the file may not survive a power cut).
 std::string CannotWrite(const std::filesystem::path& path, const WriteCause& cause);
+// Why a save failed or was refused, in English: the part, and the reason.
+std::string SaveFailure(const SaveReport& report);
 bool WrittenDurably(const std::filesystem::path& path, const WriteCause& cause);
 // The same for several files of one folder.
 bool FolderWrittenDurably(const std::filesystem::path& folder, std::error_code folderSync);

@@ -27,7 +27,7 @@ std::string OpenErrorText(const std::filesystem::path& folder, const OpenError& 
             return CannotRead(disk);
         }
         case OpenError::Kind::CnfUnreadable:
-            return "cannot read '" + Shown(folder / "cnf.dat") + "': " + Utf8(error.reason);
+            return "cannot read '" + Shown(folder / "cnf.dat") + "': " + error.cause.message();
     }
     return "cannot open " + shown;
 }
@@ -91,7 +91,7 @@ bool SaveFolder(CharacterDocument& document, const std::filesystem::path& folder
     const SaveReport report = plan.Run();
     document.Saved(report);
     if (!report.AllSaved()) {
-        Error("'" + Shown(folder) + "': " + Utf8(report.Message()));
+        Error("'" + Shown(folder) + "': " + SaveFailure(report));
         return false;
     }
     return WrittenDurably(folder, {{}, report.folderSync});

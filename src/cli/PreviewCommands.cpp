@@ -74,10 +74,11 @@ int RunPreview(const ParsedArgs& args) {
         Error(CannotRead(disk));
         return kExitUsage;
     }
-    std::u16string cnfError;
+    std::error_code cnfError;
     const CnfRecord cnf = LoadCnfIn(*folder, &cnfError);
     if (cnf.readFailed) {
-        Error("cannot read the colours in '" + Shown(*folder / "cnf.dat") + "'");
+        Error("cannot read the colours in '" + Shown(*folder / "cnf.dat") +
+              "': " + cnfError.message());
         return kExitUsage;
     }
     const AcqNames names = ReadAcqNamesIn(*folder);

@@ -90,22 +90,23 @@ int32_t CnfRecord::BackgroundValue() const {
     return static_cast<int32_t>(v);
 }
 
-CnfRecord LoadCnf(std::u16string_view folder, std::u16string* error, StoredHead* stored) {
+CnfRecord LoadCnf(std::u16string_view folder, std::error_code* error, StoredHead* stored) {
     if (stored) *stored = {};
     if (!FileExists(CnfPath(folder))) return CnfRecord{};
     return LoadCnfIn(PathFromText(folder), error, stored);
 }
 
-CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::u16string* error,
+CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::error_code* error,
                     StoredHead* stored) {
     CnfRecord record;
     if (stored) *stored = {};
     const std::filesystem::path path = folder / "cnf.dat";
     if (!FileExistsAt(path)) return record;
-    auto head = ReadFileHead(path, kCnfRecordSize);
+    std::error_code cause;
+    auto head = ReadFileHead(path, kCnfRecordSize, &cause);
     if (!head) {
         record.readFailed = true;
-        if (error) *error = u"cnf.dat を読み込めません。文字カラーは保存されません。";
+        if (error) *error = cause ? cause : std::make_error_code(std::errc::io_error);
         return record;
     }
     std::copy_n(head->begin(), std::min(head->size(), kCnfRecordSize), record.bytes.begin());
@@ -116,9 +117,9 @@ CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::u16string* error,
     return record;
 }
 
-bool SaveCnf(std::u16string_view folder, const CnfRecord& record, std::u16string* error) {
+bool SaveCnf(std::u16string_view folder, const CnfRecord& record, Reason* error) {
     if (record.readFailed) {
-        if (error) *error = u"cnf.dat を読み込めなかったため、文字カラーを保存しませんでした。";
+        if (error) *error = Reason{.kind = ReasonKind::ColorsUnread};
         return false;
     }
     return WriteRecordFile(PathFromText(CnfPath(folder)), record.bytes, error);
@@ -127,7 +128,7 @@ bool SaveCnf(std::u16string_view folder, const CnfRecord& record, std::u16string
 void PlanCnf(SavePlan& plan, std::u16string_view folder, const CnfRecord& record,
              StoredHead* stored) {
     if (record.readFailed) {
-        plan.Refuse(u"cnf.dat", u"読み込めなかったため、文字カラーを保存できません。");
+        plan.Refuse(u"cnf.dat", Reason{.kind = ReasonKind::ColorsUnread});
         return;
     }
     if (stored && stored->Holds(record.bytes)) return;

@@ -45,18 +45,18 @@ struct CnfRecord {
 
 // Reads "cnf.dat" in the folder (a path ending in a separator). A missing file gives an
 // all-zero record. A file that exists but cannot be read gives an all-zero record marked
-// readFailed, with the reason in error (if given). A short file fills what it has.
-// stored (if given) receives what the file held.
-CnfRecord LoadCnf(std::u16string_view folder, std::u16string* error = nullptr,
+// readFailed, with the system's reason in error (if given). A short file fills what it
+// has. stored (if given) receives what the file held.
+CnfRecord LoadCnf(std::u16string_view folder, std::error_code* error = nullptr,
                   StoredHead* stored = nullptr);
 // The same for a folder path in the system's own form.
-CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::u16string* error = nullptr,
+CnfRecord LoadCnfIn(const std::filesystem::path& folder, std::error_code* error = nullptr,
                     StoredHead* stored = nullptr);
 
 // Writes the 216 bytes over the start of "cnf.dat" in the folder, creating it when
-// missing and keeping any bytes past 216. False, with a reason in Japanese, when the
-// write fails or the record came from a file that could not be read.
-bool SaveCnf(std::u16string_view folder, const CnfRecord& record, std::u16string* error = nullptr);
+// missing and keeping any bytes past 216. False, with the reason, when the write fails
+// or the record came from a file that could not be read.
+bool SaveCnf(std::u16string_view folder, const CnfRecord& record, Reason* error = nullptr);
 
 // The same as part of a save plan, added only when the record differs from what stored
 // says the file holds (always without stored); stored follows the file once it is

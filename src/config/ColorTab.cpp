@@ -1,6 +1,7 @@
 #include "config/ColorTab.h"
 #include "platform/QtText.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -16,6 +17,41 @@
 namespace qm {
 
 namespace {
+
+// The tree's captions as the core names them, for the catalogue; shown through Caption().
+[[maybe_unused]] const char* const kCaptionTexts[] = {
+    QT_TRANSLATE_NOOP("qm::ColorTab", "会話"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "自分"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "他人"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "システム"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "通常会話(Say)"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "大声で話す(Shout)"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "直接会話(Tell)"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "パーティ会話(Party)"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "リンクシェル会話(LinkShell)"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "感情表現"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "メッセージ(Message)"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "NPC発言"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "自分のHP/MPの増加"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "自分のHP/MPの減少"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "良いエフェクトが自分にかかる"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "悪いエフェクトが自分にかかる"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "相手からのエフェクトに抵抗"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "相手からのアクションを回避"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "自分以外のHP/MPの増加"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "自分以外のHP/MPの減少"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "自分以外に良いエフェクトがかかる"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "自分以外に悪いエフェクトがかかる"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "自分以外がエフェクトに抵抗"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "自分以外がアクションを回避"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "バトルメッセージの標準カラー"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "救援要請実行時カラー"),
+    QT_TRANSLATE_NOOP("qm::ColorTab", "一部のシステムメッセージ"),
+};
+
+QString Caption(std::u16string_view core) {
+    return QCoreApplication::translate("qm::ColorTab", QString(Q(core)).toUtf8().constData());
+}
 
 constexpr int kKeyRole = Qt::UserRole;
 
@@ -85,10 +121,11 @@ void ColorTab::FolderOpened() {
 void ColorTab::InitTextColor() {
     tvTextColor->clear();
     for (const TextColorGroup& group : TextColorGroups()) {
-        auto* groupNode = new QTreeWidgetItem(tvTextColor, QStringList{Q(group.caption)});
+        auto* groupNode = new QTreeWidgetItem(tvTextColor, QStringList{Caption(group.caption)});
         groupNode->setData(0, kKeyRole, Q(group.key));
         for (int entry = group.firstEntry; entry <= group.lastEntry; ++entry) {
-            auto* node = new QTreeWidgetItem(groupNode, QStringList{Q(TextColorCaption(entry))});
+            auto* node =
+                new QTreeWidgetItem(groupNode, QStringList{Caption(TextColorCaption(entry))});
             node->setData(0, kKeyRole, Q(TextColorNodeKey(entry)));
         }
         groupNode->setExpanded(true);
@@ -135,8 +172,7 @@ void ColorTab::StoreSlider(QSlider* slider, int byte, bool repaint) {
     if (w_.Filling || w_.SelectedColorEntry < 0) return;
     const int entry = w_.SelectedColorEntry;
     // One step per slider and entry while it moves.
-    EditHistory::Edit edit(*w_.history, QStringLiteral("文字カラーの変更"),
-                           EditScope{.colors = true});
+    EditHistory::Edit edit(*w_.history, tr("文字カラーの変更"), EditScope{.colors = true});
     edit.Merging({.control = slider, .colorEntry = entry});
     w_.cnfRecord.SetColorByte(entry, ColorByte(byte), uint8_t(slider->value()));
     pctTextColor->SetForeColor(EntryColor(w_.cnfRecord, entry));

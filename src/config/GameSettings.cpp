@@ -127,14 +127,13 @@ bool StorableBackBufferText(std::u16string_view text) {
 }
 }  // namespace
 
-std::u16string CheckGameSettingsForSave(const GameSettings& settings) {
-    std::u16string_view box;
+Reason CheckGameSettingsForSave(const GameSettings& settings) {
+    // number: 0 the internal width, 1 the height
     if (!StorableBackBufferText(settings.backBufferW))
-        box = u"内部解像度の「幅」";
-    else if (!StorableBackBufferText(settings.backBufferH))
-        box = u"内部解像度の「高さ」";
-    if (box.empty()) return {};
-    return std::u16string(box) + u"には -32768 から 32767 までの数を入力してください。";
+        return Reason{.kind = ReasonKind::NumberOutOfRange, .number = 0};
+    if (!StorableBackBufferText(settings.backBufferH))
+        return Reason{.kind = ReasonKind::NumberOutOfRange, .number = 1};
+    return {};
 }
 
 std::optional<std::vector<RegValueWrite>> GameSettingsValues(const GameSettings& settings,
@@ -175,7 +174,7 @@ std::optional<std::vector<RegValueWrite>> GameSettingsValues(const GameSettings&
 void PlanGameSettings(SavePlan& plan, IRegistryBackend& registry, const GameSettings& settings,
                       const DisplayModeList& modes) {
     // Refused before the first write, so the stored settings stay whole.
-    if (std::u16string refusal = CheckGameSettingsForSave(settings); !refusal.empty()) {
+    if (Reason refusal = CheckGameSettingsForSave(settings)) {
         plan.Refuse(u"", std::move(refusal));
         return;
     }

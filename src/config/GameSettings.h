@@ -75,12 +75,13 @@ std::optional<int16_t> ParseBackBufferText(std::u16string_view text);
 GameSettings LoadGameSettings(IRegistryBackend& registry, DisplayModeList& modes,
                               bool displayModeFailed);
 
-// What the report of a save calls the game settings.
-inline constexpr std::u16string_view kGameSettingsLabel = u"ゲームの環境設定";
+// What the report of a save calls the game settings (the window and the command line
+// word it).
+inline constexpr std::u16string_view kGameSettingsLabel = u"game settings";
 
-// What a save would refuse, checked before anything is written: the message for the
-// user, or empty when the settings can be saved.
-std::u16string CheckGameSettingsForSave(const GameSettings& settings);
+// What a save would refuse, checked before anything is written; no reason when the
+// settings can be saved.
+Reason CheckGameSettingsForSave(const GameSettings& settings);
 
 // The values a save stores, in kGameSettingsSaveOrder; nothing when a box holds a number
 // the settings cannot. With no resolution selected, "0001" and "0002" are left out and
@@ -88,7 +89,7 @@ std::u16string CheckGameSettingsForSave(const GameSettings& settings);
 std::optional<std::vector<RegValueWrite>> GameSettingsValues(const GameSettings& settings,
                                                              const DisplayModeList& modes);
 
-// Adds the values to a save plan as one part, "ゲームの環境設定", or refuses the plan
+// Adds the values to a save plan as one part, kGameSettingsLabel, or refuses the plan
 // for a number the settings cannot hold.
 void PlanGameSettings(SavePlan& plan, IRegistryBackend& registry, const GameSettings& settings,
                       const DisplayModeList& modes);

@@ -17,8 +17,8 @@ namespace qm {
 
 namespace {
 
-QLabel* Label(const char* name, std::u16string_view text, QWidget* parent) {
-    auto* label = new QLabel(Q(text), parent);
+QLabel* Label(const char* name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     return label;
 }
@@ -102,8 +102,8 @@ void GameCheckBox::nextCheckState() {
 
 GameSettingsTab::GameSettingsTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window) {
     setObjectName(QStringLiteral("GameSettingsTab"));
-    auto check = [this](const char* name, std::u16string_view caption) {
-        auto* box = new GameCheckBox(Q(caption), this);
+    auto check = [this](const char* name, const QString& caption) {
+        auto* box = new GameCheckBox(caption, this);
         box->setObjectName(QLatin1String(name));
         return box;
     };
@@ -116,46 +116,46 @@ GameSettingsTab::GameSettingsTab(wMenu& window, QWidget* parent) : QWidget(paren
     cboGeneral = Combo("cboGeneral", this);
     cboMenuMap = Combo("cboMenuMap", this);
     cboDeformAnimation = Combo("cboDeformAnimation", this);
-    cbMipMap = check("cbMipMap", u"複数のテクスチャを用意");
-    cbBumpMap = check("cbBumpMap", u"凹凸の表示(バンプマッピング)");
+    cbMipMap = check("cbMipMap", tr("複数のテクスチャを用意"));
+    cbBumpMap = check("cbBumpMap", tr("凹凸の表示(バンプマッピング)"));
     cbBumpMap->setEnabled(false);  // until the probe finds the hardware able
-    cbSound = check("cbSound", u"サウンドを鳴らす");
-    cbHardwareCursor = check("cbHardwareCursor", u"ハードウェアカーソルの使用");
-    cbOpeningMovie = check("cbOpeningMovie", u"オープニングムービーを流す");
-    cbSimpleCharacterMake = check("cbSimpleCharacterMake", u"[新規作成]時の背景簡略化");
+    cbSound = check("cbSound", tr("サウンドを鳴らす"));
+    cbHardwareCursor = check("cbHardwareCursor", tr("ハードウェアカーソルの使用"));
+    cbOpeningMovie = check("cbOpeningMovie", tr("オープニングムービーを流す"));
+    cbSimpleCharacterMake = check("cbSimpleCharacterMake", tr("[新規作成]時の背景簡略化"));
 
     // Left: what the screen shows and how finely. Right: sound and the rest.
-    auto* screen = new QGroupBox(QStringLiteral("画面"), this);
+    auto* screen = new QGroupBox(tr("画面"), this);
     auto* screenGrid = new QGridLayout(screen);
-    screenGrid->addWidget(Label("stFrontBuffer", u"ディスプレイ解像度", screen), 0, 0);
+    screenGrid->addWidget(Label("stFrontBuffer", tr("ディスプレイ解像度"), screen), 0, 0);
     screenGrid->addWidget(cboFrontBuffer, 0, 1, 1, 3, Qt::AlignLeft);
-    screenGrid->addWidget(Label("stBackBuffer", u"内部解像度", screen), 1, 0);
-    screenGrid->addWidget(Label("stBackBufferW", u"幅", screen), 1, 1, Qt::AlignRight);
+    screenGrid->addWidget(Label("stBackBuffer", tr("内部解像度"), screen), 1, 0);
+    screenGrid->addWidget(Label("stBackBufferW", tr("幅"), screen), 1, 1, Qt::AlignRight);
     screenGrid->addWidget(efBackBufferW, 1, 2);
     screenGrid->addWidget(sBackBufferW, 1, 3);
-    screenGrid->addWidget(Label("stBackBufferH", u"高さ", screen), 2, 1, Qt::AlignRight);
+    screenGrid->addWidget(Label("stBackBufferH", tr("高さ"), screen), 2, 1, Qt::AlignRight);
     screenGrid->addWidget(efBackBufferH, 2, 2);
     screenGrid->addWidget(sBackBufferH, 2, 3);
     screenGrid->addWidget(StepScale(screen), 3, 3);
     screenGrid->setColumnStretch(4, 1);
 
-    auto* quality = new QGroupBox(QStringLiteral("画質"), this);
+    auto* quality = new QGroupBox(tr("画質"), this);
     auto* qualityGrid = new QGridLayout(quality);
-    qualityGrid->addWidget(Label("stGeneral", u"テクスチャ", quality), 0, 0);
+    qualityGrid->addWidget(Label("stGeneral", tr("テクスチャ"), quality), 0, 0);
     qualityGrid->addWidget(cboGeneral, 0, 1, Qt::AlignLeft);
-    qualityGrid->addWidget(Label("stMenuMap", u"地図(マップ)", quality), 1, 0);
+    qualityGrid->addWidget(Label("stMenuMap", tr("地図(マップ)"), quality), 1, 0);
     qualityGrid->addWidget(cboMenuMap, 1, 1, Qt::AlignLeft);
-    qualityGrid->addWidget(Label("stDeformAnimation", u"草木のアニメーション", quality), 2, 0);
+    qualityGrid->addWidget(Label("stDeformAnimation", tr("草木のアニメーション"), quality), 2, 0);
     qualityGrid->addWidget(cboDeformAnimation, 2, 1, Qt::AlignLeft);
     qualityGrid->addWidget(cbMipMap, 3, 0, 1, 2);
     qualityGrid->addWidget(cbBumpMap, 4, 0, 1, 2);
     qualityGrid->setColumnStretch(2, 1);
 
-    auto* sound = new QGroupBox(QStringLiteral("サウンド"), this);
+    auto* sound = new QGroupBox(tr("サウンド"), this);
     auto* soundBox = new QVBoxLayout(sound);
     soundBox->addWidget(cbSound);
 
-    auto* other = new QGroupBox(QStringLiteral("その他"), this);
+    auto* other = new QGroupBox(tr("その他"), this);
     auto* otherBox = new QVBoxLayout(other);
     otherBox->addWidget(cbHardwareCursor);
     otherBox->addWidget(cbOpeningMovie);
@@ -210,9 +210,15 @@ void GameSettingsTab::BeforeFirstShow() {
 }
 
 void GameSettingsTab::FillGameSettingChoices() {
-    for (auto caption : kGeneralCaptions) cboGeneral->addItem(Q(caption));
-    for (auto caption : kMenuMapCaptions) cboMenuMap->addItem(Q(caption));
-    for (auto caption : kDeformAnimationCaptions) cboDeformAnimation->addItem(Q(caption));
+    // The same choices as the core's caption lists, index for index.
+    const QStringList general{tr("高速－低品質"), tr("中速－やや高品質"), tr("低速－高品質")};
+    const QStringList menuMap{tr("高速－低品質"), tr("低速－高品質")};
+    const QStringList deform{tr("なし"), tr("あり"), tr("あり－高品質")};
+    static_assert(kGeneralCaptions.size() == 3 && kMenuMapCaptions.size() == 2 &&
+                  kDeformAnimationCaptions.size() == 3);
+    cboGeneral->addItems(general);
+    cboMenuMap->addItems(menuMap);
+    cboDeformAnimation->addItems(deform);
 }
 
 void GameSettingsTab::Show(const GameSettings& s) {
@@ -264,8 +270,7 @@ GameSettings GameSettingsTab::Collect() const {
 void GameSettingsTab::Modified(QObject* control) {
     if (w_.Filling) return;
     // The controls already show the change; the history knows how they were before.
-    EditHistory::Edit edit(*w_.history, QStringLiteral("環境設定の変更"),
-                           EditScope{.gameSettings = true});
+    EditHistory::Edit edit(*w_.history, tr("環境設定の変更"), EditScope{.gameSettings = true});
     edit.Merging({control});
 }
 

@@ -16,23 +16,6 @@ std::span<const uint8_t> FieldBytesOf(const MacroFile& set, int macro, int field
     return field == 0 ? set.Title(macro) : set.Line(macro, field - 1);
 }
 
-std::u16string MacroFileProblemText(const MacroFileProblem& problem) {
-    using Kind = MacroFileProblem::Kind;
-    switch (problem.kind) {
-        case Kind::NotRegular:
-            return u"通常のファイルではありません";
-        case Kind::Folder:
-            return u"フォルダです";
-        case Kind::DanglingLink:
-            return u"リンク先がありません";
-        case Kind::TooLarge:
-            return u"マクロファイルではありません（大きすぎます）";
-        case Kind::ReadFailed:
-            break;
-    }
-    return problem.cause ? FileErrorText(problem.cause) : u"読み込めません";
-}
-
 CharacterDocument::CharacterDocument()
     : history_([this](RecordId id) { return RecordBytes(id); }) {}
 
@@ -52,13 +35,12 @@ CharacterDocument::Opened CharacterDocument::Open(std::u16string_view folderText
     if (const int bad = doc->disk_.FirstUnreadable(); bad >= 0) {
         OpenError error{OpenError::Kind::MacroFileUnreadable, bad, {}, {}};
         if (const MacroFileProblem* problem = doc->disk_.ProblemOf(bad)) error.problem = *problem;
-        error.reason = MacroFileProblemText(error.problem);
         opened.error = error;
         return opened;
     }
-    std::u16string cnfError;
+    std::error_code cnfError;
     doc->cnf_ = LoadCnf(folder, &cnfError, &doc->cnfDisk_);
-    if (!cnfError.empty()) {
+    if (cnfError) {
         opened.error = OpenError{OpenError::Kind::CnfUnreadable, -1, {}, cnfError};
         return opened;
     }

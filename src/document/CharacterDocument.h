@@ -54,7 +54,7 @@ struct OpenError {
     Kind kind = Kind::NotAFolder;
     int file = -1;  // MacroFileUnreadable: the file number
     MacroFileProblem problem;
-    std::u16string reason;  // CnfUnreadable: why, in Japanese
+    std::error_code cause;  // CnfUnreadable: why
 };
 
 // What one change did. Listeners get one per edit, undo, redo, open or save.
@@ -209,8 +209,5 @@ struct CharacterDocument::Opened {
     std::unique_ptr<CharacterDocument> document;  // null on error
     std::optional<OpenError> error;
 };
-
-// A few words on why a macro file could not be read, in Japanese.
-std::u16string MacroFileProblemText(const MacroFileProblem& problem);
 
 }  // namespace qm

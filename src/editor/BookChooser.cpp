@@ -13,7 +13,7 @@ namespace qm {
 BookChooser::BookChooser(QWidget* parent) : QComboBox(parent) {
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("popBookMenu"));
-    QAction* rename = menu_->addAction(QStringLiteral("ブック名を変更..."));
+    QAction* rename = menu_->addAction(tr("ブック名を変更..."));
     rename->setObjectName(QStringLiteral("popBookRename"));
     connect(rename, &QAction::triggered, this, [this] { emit RenameRequested(menuBook_); });
     view()->viewport()->installEventFilter(this);

@@ -17,10 +17,10 @@ namespace qm {
 BookTitleDialog::BookTitleDialog(int book, const QString& title, QWidget* parent)
     : QDialog(parent), book_(book), original_(title) {
     setObjectName(QStringLiteral("dBookTitle"));
-    setWindowTitle(Q(kProgramTitle));
+    setWindowTitle(ProgramTitle());
     auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel(
-        QStringLiteral("ブック%1 の名前（全角7文字、半角15文字まで）").arg(book + 1), this);
+    auto* label =
+        new QLabel(tr("ブック%1 の名前（全角7文字、半角15文字まで）").arg(book + 1), this);
     layout->addWidget(label);
     box_ = new QLineEdit(title, this);
     box_->setObjectName(QStringLiteral("efBookTitle"));
@@ -36,7 +36,7 @@ BookTitleDialog::BookTitleDialog(int book, const QString& title, QWidget* parent
     layout->addWidget(note_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("pbBookTitleOk"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("キャンセル"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -60,7 +60,7 @@ void BookTitleDialog::ShowMarks() {
         return;
     }
     const QString problem =
-        QStringLiteral("Shift_JIS にない文字「%1」は「?」として保存されます。").arg(Q(lost));
+        tr("Shift_JIS にない文字「%1」は「?」として保存されます。").arg(Q(lost));
     box_->setStyleSheet(QStringLiteral("QLineEdit { background: rgb(255, 170, 170); }"));
     box_->setToolTip(problem);
     note_->setText(problem);

@@ -1,8 +1,10 @@
 #include "editor/EditCommands.h"
+#include "platform/QtText.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,7 +21,9 @@ namespace qm {
 
 namespace {
 
-constexpr std::u16string_view kClipboardFailed = u"クリップボードに書き込めませんでした。";
+QString ClipboardFailed() {
+    return QCoreApplication::translate("qm::wMenu", "クリップボードに書き込めませんでした。");
+}
 
 MacroFile& SetOf(wMenu& w, int set) {
     return w.ShownBook()[std::size_t(set)];
@@ -78,7 +82,7 @@ void popSetCopy_Click(wMenu& w) {
     Guarded([&] {
         StoreCurrentSet(w);
         if (!PutOnClipboard(*w.platform.clipboard, SetToText(SetOf(w, w.macroTab->MenuSet))))
-            w.ShowStatus(kClipboardFailed);
+            w.ShowStatus(U(ClipboardFailed()));
     });
 }
 
@@ -88,10 +92,11 @@ void popSetCut_Click(wMenu& w) {
         StoreCurrentSet(w);
         // The fields are emptied only once the clipboard holds their text.
         if (!PutOnClipboard(*w.platform.clipboard, SetToText(SetOf(w, set)))) {
-            w.ShowStatus(kClipboardFailed);
+            w.ShowStatus(U(ClipboardFailed()));
             return;
         }
-        SetEdit step(*w.history, QStringLiteral("セットの切り取り"),
+        SetEdit step(*w.history,
+                     QCoreApplication::translate("qm::EditCommands", "セットの切り取り"),
                      SetRef{w.macroTab->CurrentBookIndex, set});
         ClearSet(SetOf(w, set));
         w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
@@ -102,7 +107,8 @@ void popSetCut_Click(wMenu& w) {
 void popSetPaste_Click(wMenu& w) {
     Guarded([&] {
         std::u16string text = w.platform.clipboard->GetText();
-        SetEdit step(*w.history, QStringLiteral("セットの貼り付け"),
+        SetEdit step(*w.history,
+                     QCoreApplication::translate("qm::EditCommands", "セットの貼り付け"),
                      SetRef{w.macroTab->CurrentBookIndex, w.macroTab->MenuSet});
         TextToSet(w, w.macroTab->MenuSet, text);
     });
@@ -111,7 +117,7 @@ void popSetPaste_Click(wMenu& w) {
 void popSetDelete_Click(wMenu& w) {
     Guarded([&] {
         int set = w.macroTab->MenuSet;
-        SetEdit step(*w.history, QStringLiteral("セットの削除"),
+        SetEdit step(*w.history, QCoreApplication::translate("qm::EditCommands", "セットの削除"),
                      SetRef{w.macroTab->CurrentBookIndex, set});
         ClearSet(SetOf(w, set));
         w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
@@ -126,10 +132,14 @@ void BuildSetMenu(QMenu* menu, wMenu& w) {
         void (*handler)(wMenu&);
     };
     const Item items[] = {
-        {"popSetCut", QStringLiteral("切り取り(&T)"), &popSetCut_Click},
-        {"popSetCopy", QStringLiteral("コピー(&C)"), &popSetCopy_Click},
-        {"popSetPaste", QStringLiteral("貼り付け(&P)"), &popSetPaste_Click},
-        {"popSetDelete", QStringLiteral("削除(&D)"), &popSetDelete_Click},
+        {"popSetCut", QCoreApplication::translate("qm::EditCommands", "切り取り(&T)"),
+         &popSetCut_Click},
+        {"popSetCopy", QCoreApplication::translate("qm::EditCommands", "コピー(&C)"),
+         &popSetCopy_Click},
+        {"popSetPaste", QCoreApplication::translate("qm::EditCommands", "貼り付け(&P)"),
+         &popSetPaste_Click},
+        {"popSetDelete", QCoreApplication::translate("qm::EditCommands", "削除(&D)"),
+         &popSetDelete_Click},
     };
     for (const Item& item : items) {
         QAction* action = menu->addAction(item.caption);

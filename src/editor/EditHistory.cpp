@@ -471,15 +471,14 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
 void EditHistory::Refresh() {
     // A box holding text its field could not take is unsaved however the history stands.
     w_.ContentModified = Modified() || (w_.macroTab && w_.macroTab->HoldsTooLongText());
-    if (modifiedMark_)
-        modifiedMark_->setText(w_.ContentModified ? QStringLiteral("変更あり") : QString());
+    if (modifiedMark_) modifiedMark_->setText(w_.ContentModified ? tr("変更あり") : QString());
     if (QAction* undo = w_.EditUndo) {
         undo->setEnabled(stack_.canUndo());
-        undo->setText(UndoCaption(QStringLiteral("元に戻す"), stack_.undoText(), 'U'));
+        undo->setText(UndoCaption(tr("元に戻す"), stack_.undoText(), 'U'));
     }
     if (QAction* redo = w_.EditRedo) {
         redo->setEnabled(stack_.canRedo());
-        redo->setText(UndoCaption(QStringLiteral("やり直し"), stack_.redoText(), 'R'));
+        redo->setText(UndoCaption(tr("やり直し"), stack_.redoText(), 'R'));
     }
 }
 
@@ -501,7 +500,7 @@ void EditHistory::AddToWindow() {
 
     modifiedMark_ = new QLabel(&w_);
     modifiedMark_->setObjectName(QStringLiteral("stModified"));
-    modifiedMark_->setToolTip(QStringLiteral("保存していない変更があります"));
+    modifiedMark_->setToolTip(tr("保存していない変更があります"));
     w_.statusBar()->insertPermanentWidget(1, modifiedMark_);
     Refresh();
 }

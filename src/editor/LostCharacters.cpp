@@ -29,10 +29,6 @@ bool SaveWouldChange(std::span<const uint8_t> field, std::u16string_view text) {
     return !std::equal(bytes.begin(), bytes.end(), field.begin(), end);
 }
 
-std::u16string Number(int n) {
-    return Utf8ToUtf16(std::to_string(n));
-}
-
 }  // namespace
 
 std::u16string UnencodableCharacters(std::u16string_view withTokens) {
@@ -96,26 +92,6 @@ std::vector<LostCharacters> CharactersLostOnSave(const LossyFields& stored,
                           characters});
     }
     return result;
-}
-
-std::u16string LostCharactersQuestion(const std::vector<LostCharacters>& lost) {
-    constexpr std::size_t kShown = 10;
-    std::u16string text = u"次の文字は Shift_JIS にないため、「?」として保存されます。\r\n\r\n";
-    for (std::size_t i = 0; i < lost.size() && i < kShown; ++i) {
-        const LostCharacters& at = lost[i];
-        text += u"ブック" + Number(at.book + 1) + u" セット" + Number(at.set + 1) + u" マクロ" +
-                Number(at.macro + 1) + u" ";
-        text += at.line == 0 ? std::u16string(u"タイトル") : Number(at.line) + u"行目";
-        text += u"：";
-        for (std::size_t c = 0; c < at.characters.size(); ++c) {
-            if (c > 0 && !IsLow(at.characters[c])) text += u' ';
-            text += at.characters[c];
-        }
-        text += u"\r\n";
-    }
-    if (lost.size() > kShown) text += u"ほか " + Number(int(lost.size() - kShown)) + u" か所\r\n";
-    text += u"\r\nこのまま保存しますか？";
-    return text;
 }
 
 }  // namespace qm

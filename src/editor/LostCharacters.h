@@ -53,8 +53,4 @@ std::vector<LostCharacters> CharactersLostOnSave(const LossyFields& stored,
                                                  const std::vector<std::u16string>& titles,
                                                  const MacroLines& lines);
 
-// The question asked before such a save: where, and which characters (the first few places
-// when there are many).
-std::u16string LostCharactersQuestion(const std::vector<LostCharacters>& lost);
-
 }  // namespace qm

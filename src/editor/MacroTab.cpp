@@ -36,9 +36,12 @@ namespace {
 const QColor kHighlight(204, 204, 255);
 constexpr std::size_t kLineCapacity = kLineFieldSize - 1;
 
-const char16_t* const kSetCaptions[10] = {u"セット１", u"セット２", u"セット３", u"セット４",
-                                          u"セット５", u"セット６", u"セット７", u"セット８",
-                                          u"セット９", u"セット10"};
+const char* const kSetCaptions[10] = {
+    QT_TRANSLATE_NOOP("qm::MacroTab", "セット１"), QT_TRANSLATE_NOOP("qm::MacroTab", "セット２"),
+    QT_TRANSLATE_NOOP("qm::MacroTab", "セット３"), QT_TRANSLATE_NOOP("qm::MacroTab", "セット４"),
+    QT_TRANSLATE_NOOP("qm::MacroTab", "セット５"), QT_TRANSLATE_NOOP("qm::MacroTab", "セット６"),
+    QT_TRANSLATE_NOOP("qm::MacroTab", "セット７"), QT_TRANSLATE_NOOP("qm::MacroTab", "セット８"),
+    QT_TRANSLATE_NOOP("qm::MacroTab", "セット９"), QT_TRANSLATE_NOOP("qm::MacroTab", "セット10")};
 
 // Caret position as the editor counts it: the start of the selection, if any.
 int CaretOf(const QLineEdit* box) {
@@ -56,9 +59,9 @@ void Cp932ByteValidator::fixup(QString& input) const {
 }
 
 MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window) {
-    auto* titleLabel = new QLabel(QStringLiteral("タイトル"), this);
+    auto* titleLabel = new QLabel(tr("タイトル"), this);
     titleLabel->move(88, 0);
-    auto* macroLabel = new QLabel(QStringLiteral("マクロ"), this);
+    auto* macroLabel = new QLabel(tr("マクロ"), this);
     macroLabel->move(280, 0);
 
     // The book chooser sits above the set buttons, which move down to make room for it.
@@ -70,8 +73,8 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     cboBook->setFont(small);
     cboBook->setGeometry(0, 16, 76, 24);
     for (int b = 1; b <= kBookCount; ++b) cboBook->addItem(QString::number(b));
-    cboBook->setToolTip(QStringLiteral(
-        "マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え、ダブルクリックで名前を変更）"));
+    cboBook->setToolTip(
+        tr("マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え、ダブルクリックで名前を変更）"));
     connect(cboBook, &QComboBox::currentIndexChanged, this, [this](int b) { cboBook_Click(b); });
     connect(cboBook, &BookChooser::RenameRequested, this, [this](int b) { RenameBook(b); });
     auto addBookKey = [this](QKeyCombination key, int step) {
@@ -87,7 +90,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
 
     constexpr int kSetTop = 44;
     for (int n = 0; n < 10; ++n) {
-        auto* button = new SetButton(Q(kSetCaptions[n]), this);
+        auto* button = new SetButton(tr(kSetCaptions[n]), this);
         button->setObjectName(QStringLiteral("pbSet%1").arg(n));
         button->setGeometry(24, kSetTop + 24 * n, 49, 17);
         button->installEventFilter(this);
@@ -128,7 +131,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     efMyname->setObjectName(QStringLiteral("efMyname"));
     efMyname->setGeometry(8, 304, 65, 25);
     efMyname->setValidator(new Cp932ByteValidator(15, efMyname));
-    efMyname->setToolTip(QStringLiteral("マクロの実行サンプルに表示される自分の名前を設定します"));
+    efMyname->setToolTip(tr("マクロの実行サンプルに表示される自分の名前を設定します"));
     efMyname->installEventFilter(this);
     connect(efMyname, &QLineEdit::textChanged, this, [this] { efMyname_Change(); });
 
@@ -137,11 +140,11 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     pbCheckMD5->setGeometry(8, 336, 65, 25);
     connect(pbCheckMD5, &QPushButton::clicked, this, [this] { pbCheckMD5_Click(); });
 
-    popSetMenu = new QMenu(QStringLiteral("セット"), this);
+    popSetMenu = new QMenu(tr("セット"), this);
     popSetMenu->setObjectName(QStringLiteral("popSetMenu"));
     BuildSetMenu(popSetMenu, w_);
     popSetMenu->addSeparator();
-    QAction* renameBook = popSetMenu->addAction(QStringLiteral("ブック名を変更..."));
+    QAction* renameBook = popSetMenu->addAction(tr("ブック名を変更..."));
     renameBook->setObjectName(QStringLiteral("popSetRenameBook"));
     connect(renameBook, &QAction::triggered, this, [this] { RenameBook(CurrentBookIndex); });
 
@@ -248,11 +251,10 @@ void MacroTab::ShowBookNames() {
         cboBook->setItemText(b, caption);
         cboBook->setItemData(b, files ? bold : normal, Qt::FontRole);
         cboBook->setItemData(b, files ? QVariant() : QVariant(empty), Qt::ForegroundRole);
-        QString tip = QStringLiteral("ブック%1").arg(b + 1);
-        if (!title.isEmpty()) tip += QStringLiteral("「%1」").arg(title);
-        tip +=
-            files ? QStringLiteral("：マクロファイルあり") : QStringLiteral("：マクロファイルなし");
-        if (!w_.bookTitles.Known(b)) tip += QStringLiteral("（名前のファイルを読めません）");
+        QString tip = tr("ブック%1").arg(b + 1);
+        if (!title.isEmpty()) tip += tr("「%1」").arg(title);
+        tip += files ? tr("：マクロファイルあり") : tr("：マクロファイルなし");
+        if (!w_.bookTitles.Known(b)) tip += tr("（名前のファイルを読めません）");
         cboBook->setItemData(b, tip, Qt::ToolTipRole);
         widest = std::max(widest, metrics.horizontalAdvance(caption));
     }
@@ -264,11 +266,11 @@ void MacroTab::RenameBook(int book) {
     if (!w_.EditorEnabled || book < 0 || book >= kBookCount) return;
     if (!w_.bookTitles.Known(book)) {
         const int first = TitleFileOfBook(book) * kBooksPerTitleFile + 1;
-        w_.ShowMessage(u"「" + TitleFileName(TitleFileOfBook(book)) +
-                           u"」はブック名のファイルとして読めないため、ブック" +
-                           U(QString::number(first)) + u"〜" +
-                           U(QString::number(first + kBooksPerTitleFile - 1)) +
-                           u"の名前は変更できません。",
+        w_.ShowMessage(U(tr("「%1」はブック名のファイルとして読めないため、ブック%2〜%"
+                            "3の名前は変更できません。")
+                             .arg(Q(TitleFileName(TitleFileOfBook(book))))
+                             .arg(first)
+                             .arg(first + kBooksPerTitleFile - 1)),
                        MsgIcon::Warning);
         return;
     }
@@ -282,19 +284,20 @@ void MacroTab::RenameBook(int book) {
 bool MacroTab::SetBookTitle(int book, std::u16string_view title) {
     const std::u16string lost =
         title == w_.bookTitles.Title(book) ? std::u16string() : UnencodableCharacters(title);
-    if (!lost.empty() && w_.ShowMessage(u"Shift_JIS にない文字「" + lost +
-                                            u"」は「?」として保存されます。この名前にしますか？",
-                                        MsgIcon::Warning, MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (!lost.empty() &&
+        w_.ShowMessage(
+            U(tr("Shift_JIS にない文字「%1」は「?」として保存されます。この名前にしますか？")
+                  .arg(Q(lost))),
+            MsgIcon::Warning, MsgButtons::YesNo) != MsgAnswer::Yes)
         return false;
     TitleChange result;
     {
-        EditHistory::Edit edit(*w_.history, QStringLiteral("ブック名の変更"),
-                               EditScope{.titles = true});
+        EditHistory::Edit edit(*w_.history, tr("ブック名の変更"), EditScope{.titles = true});
         result = w_.bookTitles.SetTitle(book, title);
     }
     ShowBookNames();
     if (result == TitleChange::TooLong)
-        w_.ShowMessage(u"ブック名は Shift_JIS で15バイトまでです。", MsgIcon::Warning);
+        w_.ShowMessage(U(tr("ブック名は Shift_JIS で15バイトまでです。")), MsgIcon::Warning);
     return result == TitleChange::Stored;
 }
 
@@ -383,10 +386,8 @@ void MacroTab::StoreTyped(int box, const QString& before, std::span<uint8_t> fie
                           const MergeKey& key) {
     EditHistory& history = *w_.history;
     const bool goingOn = history.Continues(key) && typingKey_ == key;
-    EditHistory::Edit edit(
-        history,
-        box < kTitleBoxCount ? QStringLiteral("タイトルの入力") : QStringLiteral("行の入力"),
-        {{key.set}});
+    EditHistory::Edit edit(history, box < kTitleBoxCount ? tr("タイトルの入力") : tr("行の入力"),
+                           {{key.set}});
     const QString now = boxText_[std::size_t(box)];
     edit.Merging(key).TypedInto(box, before, now);
     if (goingOn) {
@@ -411,14 +412,13 @@ void MacroTab::ShowBoxMarks(QLineEdit* box, std::optional<std::size_t> lineBytes
                             std::u16string_view fieldText) {
     QStringList problems;
     if (lineBytes && *lineBytes > kLineCapacity) {
-        problems << QStringLiteral("%1 バイト：1行は60バイトまでです。このままでは保存されません。")
-                        .arg(*lineBytes);
+        problems
+            << tr("%1 バイト：1行は60バイトまでです。このままでは保存されません。").arg(*lineBytes);
     }
     const std::u16string text = U(box->text());
     const std::u16string lost = text == fieldText ? std::u16string() : UnencodableCharacters(text);
     if (!lost.empty()) {
-        problems
-            << QStringLiteral("Shift_JIS にない文字「%1」は「?」として保存されます。").arg(Q(lost));
+        problems << tr("Shift_JIS にない文字「%1」は「?」として保存されます。").arg(Q(lost));
     }
     if (!problems.isEmpty()) {
         box->setStyleSheet(QStringLiteral("QLineEdit { background: rgb(255, 170, 170); }"));
@@ -467,8 +467,7 @@ bool MacroTab::efLine_KeyDown(int index, int key) {
     }
     if (!result.consumed) return false;
     const bool split = key == Qt::Key_Return || key == Qt::Key_Enter;
-    EditHistory::Edit edit(*w_.history,
-                           split ? QStringLiteral("行の分割") : QStringLiteral("行の結合"),
+    EditHistory::Edit edit(*w_.history, split ? tr("行の分割") : tr("行の結合"),
                            {{w_.history->CurrentSet()}});
     for (int k = 0; k < 6; ++k) {
         QLineEdit* b = efLine[std::size_t(k)];
@@ -487,8 +486,7 @@ void MacroTab::efLine_LostFocus(int) {
 void MacroTab::efMyname_Change() {
     // The own name is not macro data: a step of the history, but not an unsaved change.
     std::optional<EditHistory::Edit> edit;
-    if (!w_.Filling)
-        edit.emplace(*w_.history, QStringLiteral("自分の名前の入力"), EditScope{.ownName = true});
+    if (!w_.Filling) edit.emplace(*w_.history, tr("自分の名前の入力"), EditScope{.ownName = true});
     const QString before = Q(w_.prefs.Myname);
     w_.prefs.Myname = U(efMyname->text());
     if (edit) edit->Merging({efMyname}).TypedInto(-1, before, efMyname->text());
@@ -526,26 +524,29 @@ void MacroTab::RepaintPreview() {
 }
 
 void MacroTab::pbCheckMD5_Click() {
-    std::u16string path = w_.platform.dialogs->GetOpenFileName(w_.CurrentFolder, u"マクロファイル",
-                                                               u"mcr*.dat mcr*.ttl");
+    std::u16string path = w_.platform.dialogs->GetOpenFileName(
+        w_.CurrentFolder, U(tr("マクロファイル")), u"mcr*.dat mcr*.ttl");
     if (path.empty()) return;
     // A book title file has the same header over a shorter body.
     const bool titles = path.ends_with(u".ttl") || path.ends_with(u".TTL");
     const std::size_t size = titles ? kTitleFileSize : kMacroFileSize;
     auto data = ReadFileHead(PathFromText(path), size + (titles ? 1 : 0));
     if (!data) {
-        w_.ShowMessage(u"ファイルを読み込めませんでした。\r\n" + path, MsgIcon::Warning);
+        w_.ShowMessage(U(tr("ファイルを読み込めませんでした。\r\n%1").arg(Q(path))),
+                       MsgIcon::Warning);
         return;
     }
     if (titles && data->size() != size) {
-        w_.ShowMessage(u"ブック名のファイルではありません（344 バイトではありません）。\r\n" + path,
+        w_.ShowMessage(U(tr("ブック名のファイルではありません（%1 バイトではありません）。\r\n%2")
+                             .arg(kTitleFileSize)
+                             .arg(Q(path))),
                        MsgIcon::Warning);
         return;
     }
     if (data->size() < size) {
-        w_.ShowMessage(u"マクロファイルではありません（" +
-                           Utf8ToUtf16(std::to_string(data->size())) +
-                           u" バイトしかありません）。\r\n" + path,
+        w_.ShowMessage(U(tr("マクロファイルではありません（%1 バイトしかありません）。\r\n%2")
+                             .arg(data->size())
+                             .arg(Q(path))),
                        MsgIcon::Warning);
         return;
     }

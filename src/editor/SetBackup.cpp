@@ -46,13 +46,6 @@ bool BackupReadsBack(const MacroFile& set) {
     return CheckBackupBytes(BackupFileBytes(set)) == BackupReadError::None;
 }
 
-std::u16string FieldNameForUser(int field) {
-    const int macro = field / kFieldsPerMacro + 1, part = field % kFieldsPerMacro;
-    std::u16string name = u"マクロ" + Utf8ToUtf16(std::to_string(macro)) + u"の";
-    if (part == 0) return name + u"タイトル";
-    return name + Utf8ToUtf16(std::to_string(part)) + u"行目";
-}
-
 std::vector<uint8_t> BackupFileBytes(const MacroFile& set) {
     std::vector<uint8_t> bytes;
     for (int f = 0; f < kFieldsPerSet; ++f) {
@@ -64,14 +57,16 @@ std::vector<uint8_t> BackupFileBytes(const MacroFile& set) {
     return bytes;
 }
 
-bool WriteBackupFile(const std::filesystem::path& path, const MacroFile& set,
-                     std::u16string* error) {
-    if (const int field = FieldHoldingLineEnd(set); field >= 0) {
-        if (error) *error = FieldNameForUser(field) + u"に改行が含まれています";
-        return false;
-    }
-    if (!BackupReadsBack(set)) {
-        if (error) *error = std::u16string(kBackupWouldNotReadBack);
+Reason BackupRefusal(const MacroFile& set) {
+    if (const int field = FieldHoldingLineEnd(set); field >= 0)
+        return Reason{.kind = ReasonKind::LineEndInField, .number = field};
+    if (!BackupReadsBack(set)) return Reason{.kind = ReasonKind::BackupWouldNotReadBack};
+    return {};
+}
+
+bool WriteBackupFile(const std::filesystem::path& path, const MacroFile& set, Reason* error) {
+    if (Reason refusal = BackupRefusal(set)) {
+        if (error) *error = std::move(refusal);
         return false;
     }
     return WriteWholeFile(path, BackupFileBytes(set), error);
@@ -161,24 +156,6 @@ BackupReadError CheckBackupBytes(std::span<const uint8_t> bytes) {
 }
 
 }  // namespace
-
-std::u16string BackupReadErrorText(BackupReadError error) {
-    switch (error) {
-        case BackupReadError::None:
-            return {};
-        case BackupReadError::NotAFile:
-            return u"ファイルではありません。";
-        case BackupReadError::Unreadable:
-            return u"ファイルを読み込めませんでした。";
-        case BackupReadError::TooLarge:
-            return u"ファイルが大きすぎます（64KBまで）。セットのバックアップではありません。";
-        case BackupReadError::NotSetText:
-            return u"シフトJISのテキストではありません。セットのバックアップではありません。";
-        case BackupReadError::NoField:
-            return u"改行（CR LF）で終わる行がありません。セットのバックアップではありません。";
-    }
-    return {};
-}
 
 TextToSetResult BackupBytesToSet(MacroFile& set, std::span<const uint8_t> bytes) {
     TextToSetResult result;

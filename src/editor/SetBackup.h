@@ -11,14 +11,12 @@
 
 #include "editor/TextForms.h"
 #include "macro/MacroFile.h"
+#include "storage/Reason.h"
 
 namespace qm {
 
 // A set text is under 8 KiB; anything this large is not one.
 inline constexpr std::size_t kMaxBackupFileSize = 64 * 1024;
-// Why a set whose backup would not read back is not written.
-inline constexpr std::u16string_view kBackupWouldNotReadBack =
-    u"シフトJISの文字でないバイトが含まれているため、復元できるように書き出せません。";
 
 // "Set1.txt" for set index 0 ... "Set10.txt" for index 9.
 std::u16string BackupFileName(int setIndex);
@@ -32,18 +30,19 @@ int FieldHoldingLineEnd(const MacroFile& set);
 // bytes; a backup of them could never be restored, so none is written.
 bool BackupReadsBack(const MacroFile& set);
 
-// "マクロ3のタイトル", "マクロ3の2行目": field f of a set, for messages.
-std::u16string FieldNameForUser(int field);
-
 // The file's bytes: each field's bytes as stored, each ended by CR LF, then one more
 // CR LF. Bytes that are no CP932 text (sequences of the game's own) go as they are, so
 // that a restore gives the same bytes back. Check FieldHoldingLineEnd first.
 std::vector<uint8_t> BackupFileBytes(const MacroFile& set);
 
+// Why the set's backup would not restore it (LineEndInField, BackupWouldNotReadBack);
+// no reason when it would.
+Reason BackupRefusal(const MacroFile& set);
+
 // Writes the backup of the set to path (created or replaced). False with a reason, also
-// when a field holds a line end or the backup would not read back.
+// when BackupRefusal gives one.
 bool WriteBackupFile(const std::filesystem::path& path, const MacroFile& set,
-                     std::u16string* error = nullptr);
+                     Reason* error = nullptr);
 
 enum class BackupReadError {
     None,
@@ -71,9 +70,6 @@ BackupReadResult ReadBackupFile(const std::filesystem::path& path,
 
 // The content rules of ReadBackupFile, for bytes that came another way (standard input).
 BackupReadResult DecodeBackupBytes(std::vector<uint8_t> bytes, BackupEncoding encoding);
-
-// Why a file was refused, for the user.
-std::u16string BackupReadErrorText(BackupReadError error);
 
 // Restores backup bytes by position, as TextToSet restores text, but byte for byte:
 // each CR LF-ended piece goes into the next field when it fits, and the parse goes on.

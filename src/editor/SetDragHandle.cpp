@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "app/MainWindow.h"
+#include "app/Wording.h"
 #include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
@@ -51,8 +52,8 @@ void SetDragHandle::mousePressEvent(QMouseEvent*) {
 
 void SetDragHandle::pctSetDragger_MouseDown() {
     // A set that cannot be backed up says why before anything is dragged.
-    if (const std::u16string reason = Refusal(); !reason.empty()) {
-        w_.ShowMessage(CannotBackUp(reason), MsgIcon::Warning);
+    if (const QString reason = Refusal(); !reason.isEmpty()) {
+        w_.ShowMessage(U(CannotBackUp(reason)), MsgIcon::Warning);
         return;
     }
     refusalShown_ = false;
@@ -68,18 +69,18 @@ QMimeData* SetDragHandle::pctSetDragger_OLEStartDrag() {
 }
 
 // Why the set as stored cannot be written so that it reads back; empty when it can.
-std::u16string SetDragHandle::Refusal() const {
-    const MacroFile& set = w_.ShownBook()[std::size_t(setIndex_)];
-    if (const int field = FieldHoldingLineEnd(set); field >= 0)
-        return FieldNameForUser(field) +
-               u"に改行が含まれているため、復元できるように書き出せません。";
-    if (!BackupReadsBack(set)) return std::u16string(kBackupWouldNotReadBack);
-    return {};
+QString SetDragHandle::Refusal() const {
+    const Reason error = BackupRefusal(w_.ShownBook()[std::size_t(setIndex_)]);
+    if (error.kind == ReasonKind::LineEndInField)
+        return tr("%1に改行が含まれているため、復元できるように書き出せません。")
+            .arg(Wording::FieldName(int(error.number)));
+    return Wording::Why(error);
 }
 
-std::u16string SetDragHandle::CannotBackUp(std::u16string_view reason) const {
-    return u"セット" + Utf8ToUtf16(std::to_string(setIndex_ + 1)) + u"のバックアップファイル「" +
-           BackupFileName(setIndex_) + u"」を作成できませんでした。\r\n" + std::u16string(reason);
+QString SetDragHandle::CannotBackUp(const QString& reason) const {
+    return tr("セット%1のバックアップファイル「%2」を作成できませんでした。\r\n%3")
+        .arg(setIndex_ + 1)
+        .arg(Q(BackupFileName(setIndex_)), reason);
 }
 
 std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
@@ -87,16 +88,18 @@ std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
     // process's private temporary folder, where no other account can have planted a
     // link under its name.
     const MacroFile& set = w_.ShownBook()[std::size_t(setIndex_)];
-    std::u16string error = Refusal();
-    if (error.empty()) {
+    QString why = Refusal();
+    if (why.isEmpty()) {
+        Reason error;
         if (auto path = WritePrivateTempFile(Utf16ToUtf8(BackupFileName(setIndex_)),
                                              BackupFileBytes(set), &error))
             return path;
+        why = Wording::Why(error);
     }
     // A target may ask several times in one drag: one message, after the drag.
     if (!refusalShown_) {
         refusalShown_ = true;
-        const std::u16string message = CannotBackUp(error);
+        const std::u16string message = U(CannotBackUp(why));
         QMetaObject::invokeMethod(
             this, [this, message] { w_.ShowMessage(message, MsgIcon::Warning); },
             Qt::QueuedConnection);
@@ -116,16 +119,16 @@ bool SetDragHandle::Restore(const QMimeData* data) {
         error = read.error;
     }
     if (error != BackupReadError::None) {
-        std::u16string message = u"「" + shown + u"」からセットを復元できませんでした。\r\n" +
-                                 BackupReadErrorText(error) + u"\r\nセットは変更されていません。";
+        const std::u16string message =
+            U(tr("「%1」からセットを復元できませんでした。\r\n%2\r\nセットは変更されていません。")
+                  .arg(Q(shown), Wording::BackupReadError(error)));
         // Not inside the drop itself: the drag's source is still waiting for its end.
         QMetaObject::invokeMethod(
             this, [this, message] { w_.ShowMessage(message, MsgIcon::Warning); },
             Qt::QueuedConnection);
         return false;
     }
-    SetEdit step(*w_.history, QStringLiteral("セットの復元"),
-                 SetRef{w_.macroTab->CurrentBookIndex, setIndex_});
+    SetEdit step(*w_.history, tr("セットの復元"), SetRef{w_.macroTab->CurrentBookIndex, setIndex_});
     BackupToSet(w_, setIndex_, read.bytes);
     return true;
 }

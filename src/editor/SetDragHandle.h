@@ -60,8 +60,8 @@ class SetDragHandle : public QLabel {
 
   private:
     bool Restore(const QMimeData* data);
-    std::u16string Refusal() const;
-    std::u16string CannotBackUp(std::u16string_view reason) const;
+    QString Refusal() const;
+    QString CannotBackUp(const QString& reason) const;
     wMenu& w_;
     int setIndex_;
     bool refusalShown_ = false;  // in the present drag

@@ -8,8 +8,13 @@
 #include <vector>
 
 #include "editor/LineOps.h"
+#include "macro/MacroFile.h"
 
 namespace qm {
+
+// What a title and a line can hold: their fields end in a 0 byte.
+inline constexpr std::size_t kTitleTextCapacity = kTitleFieldSize - 1;
+inline constexpr std::size_t kLineTextCapacity = kLineFieldSize - 1;
 
 struct TooLongField {
     int book = 0;   // 0 to 39
@@ -25,15 +30,5 @@ struct TooLongField {
 std::vector<TooLongField> TooLongBoxes(int book, int set, int macro,
                                        const std::vector<std::u16string>& titles,
                                        const MacroLines& lines);
-
-// "ブック1 セット2 マクロ3 4行目" or "… タイトル".
-std::u16string FieldPlace(int book, int set, int macro, int line);
-
-// The part of the question before a save that lists them, with their byte counts and
-// the limit (the first few when there are many); ends with an empty line.
-std::u16string TooLongFieldsText(const std::vector<TooLongField>& fields);
-
-// For the status line after such a save: where the text was not stored.
-std::u16string NotStoredList(const std::vector<TooLongField>& fields);
 
 }  // namespace qm

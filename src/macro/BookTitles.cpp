@@ -158,7 +158,7 @@ void PlanBookTitles(SavePlan& plan, const std::filesystem::path& folder, BookTit
     for (int f : TitleFilesToWrite(titles, target)) {
         const std::u16string name = TitleFileName(f);
         if (target && !TitlesKnown((*target)[std::size_t(f)].state)) {
-            plan.Refuse(name, u"ブック名のファイルとして読めないため、書き換えません");
+            plan.Refuse(name, Reason{.kind = ReasonKind::TitleFileUnknown});
             continue;
         }
         const TitleFile record = TitleRecordToWrite(titles.edited[std::size_t(f)]);

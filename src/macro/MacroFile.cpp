@@ -33,26 +33,27 @@ bool FileExistsAt(const std::filesystem::path& path) {
 }
 
 MacroFile ReadMacroFile(std::u16string_view folder, std::u16string_view name,
-                        std::u16string* error) {
+                        std::error_code* error) {
     MacroFile file;
     std::u16string path = std::u16string(folder) + std::u16string(name);
     if (!FileExists(path)) return file;
     std::error_code ec;
     if (const auto size = std::filesystem::file_size(PathFromText(path), ec);
         !ec && size > kMaxMacroFileSize) {
-        if (error) *error = u"マクロファイルではありません（大きすぎます）";
+        if (error) *error = std::make_error_code(std::errc::file_too_large);
         return file;
     }
-    auto head = ReadFileHead(PathFromText(path), kMacroFileSize);
+    std::error_code cause;
+    auto head = ReadFileHead(PathFromText(path), kMacroFileSize, &cause);
     if (!head) {
-        if (error) *error = u"読み込めません";
+        if (error) *error = cause ? cause : std::make_error_code(std::errc::io_error);
         return file;
     }
     std::copy(head->begin(), head->end(), file.bytes.begin());
     return file;
 }
 
-bool WriteMacroFile(std::u16string_view path, MacroFile& file, std::u16string* error) {
+bool WriteMacroFile(std::u16string_view path, MacroFile& file, Reason* error) {
     UpdateMacroDigest(file);
     return WriteRecordFile(PathFromText(path), file.bytes, error);
 }

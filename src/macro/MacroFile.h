@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 inline constexpr std::size_t kMacroFileSize = 7624;
@@ -84,13 +86,14 @@ bool FileExistsAt(const std::filesystem::path& path);
 
 // Reads up to 7624 bytes of folder + name into a zero-filled record; a missing file is an
 // empty set. When the file exists but cannot be read, the record is all zero and
-// error (if given) holds the reason, so the caller can refuse to overwrite it later.
+// error (if given) holds the system's reason (file_too_large for a file far larger than
+// a macro file), so the caller can refuse to overwrite it later.
 MacroFile ReadMacroFile(std::u16string_view folder, std::u16string_view name,
-                        std::u16string* error = nullptr);
+                        std::error_code* error = nullptr);
 
 // Stamps a fresh digest into the record and writes its 7624 bytes over the start of the
 // file, keeping any bytes past them, atomically. False with a reason on failure.
-bool WriteMacroFile(std::u16string_view path, MacroFile& file, std::u16string* error = nullptr);
+bool WriteMacroFile(std::u16string_view path, MacroFile& file, Reason* error = nullptr);
 
 void UpdateMacroDigest(MacroFile& file);
 

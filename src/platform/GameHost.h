@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 class IGameHost {
@@ -19,7 +21,7 @@ class IGameHost {
     // Remembers the folder as the player's prefix; it holds the game's settings from now
     // on when its registry has the game's keys (WinePrefix() then names it). False, with a
     // reason for the player, when the folder is not a prefix (no system.reg).
-    virtual bool ChooseWinePrefix(std::u16string_view folder, std::u16string* error) = 0;
+    virtual bool ChooseWinePrefix(std::u16string_view folder, Reason* error) = 0;
     // The prefix the launcher at this path (of this system) is to run in: the game's
     // prefix, else a known prefix whose drives reach the launcher. Empty when none is
     // known: starting it then would make Wine create a new, empty prefix.

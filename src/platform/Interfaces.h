@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 class IRegistryBackend;
@@ -102,8 +104,8 @@ class IWindowsAndProcesses {
     virtual ~IWindowsAndProcesses() = default;
     // Brings a running launcher's window to the front; false when none runs.
     virtual bool ActivateLauncherWindow() = 0;
-    // Starts a program without waiting for it; on failure, a reason for the user.
-    virtual bool StartProcess(std::u16string_view path, std::u16string* error) = 0;
+    // Starts a program without waiting for it; on failure, the reason.
+    virtual bool StartProcess(std::u16string_view path, Reason* error) = 0;
     // True while the game's own window exists (found as the capture engine finds it):
     // the game then holds the logged-in character's macros and writes them back later.
     virtual bool IsGameRunning() = 0;

@@ -10,9 +10,23 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 class SavePlan;
+
+// The label of a plan's registry part when nothing names it better; the window and the
+// command line word it.
+inline constexpr std::u16string_view kRegistryLabel = u"registry";
+
+// What a store says about itself: a reason, and whether the settings start from their
+// defaults and are not saved because of it.
+struct StoreNotice {
+    Reason reason;
+    bool startsEmpty = false;  // the settings start from their defaults and are not saved
+    explicit operator bool() const { return bool(reason); }
+};
 
 enum class Hive { LocalMachine };
 
@@ -56,13 +70,12 @@ class IRegistryBackend {
     // values one by one and names those that failed.
     virtual void PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
                              std::u16string_view label);
-    // Stores every value through a plan of its own. False, with the reason in Japanese
-    // (if asked for), when not all were stored.
-    bool SetMany(Hive hive, std::span<const RegValueWrite> values,
-                 std::u16string* reason = nullptr);
+    // Stores every value through a plan of its own. False, with the reason (if asked
+    // for), when not all were stored.
+    bool SetMany(Hive hive, std::span<const RegValueWrite> values, Reason* reason = nullptr);
     // What the player should hear about the store itself (a damaged file set aside, a
-    // file that cannot be read or written), once; empty when there is nothing to say.
-    virtual std::u16string TakeNotice() { return {}; }
+    // file that cannot be read or written), each once; empty when there is nothing to say.
+    virtual std::vector<StoreNotice> TakeNotice() { return {}; }
 };
 
 }  // namespace qm

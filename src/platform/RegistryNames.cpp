@@ -52,7 +52,7 @@ void IRegistryBackend::PlanSetMany(SavePlan& plan, Hive hive, std::span<const Re
                                    std::u16string_view label) {
     if (values.empty()) return;
     std::vector<RegValueWrite> copy(values.begin(), values.end());
-    plan.AddAction(std::u16string(label), [this, hive, copy](std::u16string& reason) {
+    plan.AddAction(std::u16string(label), [this, hive, copy](Reason& reason) {
         std::u16string failed;
         for (const RegValueWrite& v : copy) {
             if (Set(hive, v.key, v.name, v.value)) continue;
@@ -60,15 +60,15 @@ void IRegistryBackend::PlanSetMany(SavePlan& plan, Hive hive, std::span<const Re
             failed += v.name;
         }
         if (failed.empty()) return true;
-        reason = u"次の値をレジストリに書き込めませんでした: " + failed;
+        reason.kind = ReasonKind::ValuesNotStored;
+        reason.subject = failed;
         return false;
     });
 }
 
-bool IRegistryBackend::SetMany(Hive hive, std::span<const RegValueWrite> values,
-                               std::u16string* reason) {
+bool IRegistryBackend::SetMany(Hive hive, std::span<const RegValueWrite> values, Reason* reason) {
     SavePlan plan;
-    PlanSetMany(plan, hive, values, u"レジストリ");
+    PlanSetMany(plan, hive, values, kRegistryLabel);
     const SaveReport report = plan.Run();
     if (!report.AllSaved() && reason) *reason = report.reason;
     return report.AllSaved();

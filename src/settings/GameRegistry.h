@@ -46,7 +46,7 @@ class GameRootRedirect : public IRegistryBackend {
              const RegRawValue& value) override;
     void PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
                      std::u16string_view label) override;
-    std::u16string TakeNotice() override { return store_->TakeNotice(); }
+    std::vector<StoreNotice> TakeNotice() override { return store_->TakeNotice(); }
 
   private:
     std::u16string Translate(std::u16string_view key);

@@ -45,13 +45,14 @@ InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders, Too
 }
 
 LaunchResult LaunchPlayOnline(IWindowsAndProcesses& processes, std::u16string_view playOnlinePath,
-                              std::u16string* message) {
+                              Reason* reason) {
     if (processes.ActivateLauncherWindow()) return LaunchResult::Activated;
-    std::u16string reason;
-    if (processes.StartProcess(playOnlinePath, &reason)) return LaunchResult::Started;
-    if (message) {
-        *message = u"PlayOnline を起動できませんでした。\n" + std::u16string(playOnlinePath);
-        if (!reason.empty()) *message += u"\n" + reason;
+    Reason why;
+    if (processes.StartProcess(playOnlinePath, &why)) return LaunchResult::Started;
+    if (reason) {
+        *reason = std::move(why);
+        if (!*reason) reason->kind = ReasonKind::StartFailed;
+        reason->subject = std::u16string(playOnlinePath);
     }
     return LaunchResult::Failed;
 }

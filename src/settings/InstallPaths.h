@@ -10,6 +10,8 @@
 #include "platform/Registry.h"
 #include "settings/ToolPreferences.h"
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 inline constexpr std::u16string_view kInstallFolderKey = u"SOFTWARE\\PlayOnline\\InstallFolder";
@@ -39,8 +41,8 @@ InstallPaths FindInstallPaths(IRegistryBackend& reg, IShellFolders& folders, Too
 enum class LaunchResult { Activated, Started, Failed };
 
 // Brings a running launcher forward, or starts playOnlinePath without waiting for it.
-// On failure, message holds the text to show the player.
+// On failure, reason says why, with the launcher's path as its subject.
 LaunchResult LaunchPlayOnline(IWindowsAndProcesses& processes, std::u16string_view playOnlinePath,
-                              std::u16string* message);
+                              Reason* reason);
 
 }  // namespace qm

@@ -2,8 +2,8 @@
 
 namespace qm {
 
-bool NativeGameHost::ChooseWinePrefix(std::u16string_view, std::u16string* error) {
-    if (error) *error = u"このシステムではゲームは Wine を使わずに動きます。";
+bool NativeGameHost::ChooseWinePrefix(std::u16string_view, Reason* error) {
+    if (error) *error = Reason{.kind = ReasonKind::NoWineOnThisSystem};
     return false;
 }
 

@@ -19,7 +19,7 @@ class NativeGameHost : public IGameHost {
 
     bool UsesWinePrefix() override { return false; }
     std::u16string WinePrefix() override { return {}; }
-    bool ChooseWinePrefix(std::u16string_view folder, std::u16string* error) override;
+    bool ChooseWinePrefix(std::u16string_view folder, Reason* error) override;
     std::u16string NativePath(std::u16string_view gamePath) override {
         return std::u16string(gamePath);
     }

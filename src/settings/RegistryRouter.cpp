@@ -45,18 +45,14 @@ void RegistryRouter::PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegV
     for (const auto& [backend, batch] : batches) backend->PlanSetMany(plan, hive, batch, label);
 }
 
-std::u16string RegistryRouter::TakeNotice() {
+std::vector<StoreNotice> RegistryRouter::TakeNotice() {
     std::vector<IRegistryBackend*> stores{fallback_};
     for (const auto& r : routes_)
         if (std::find(stores.begin(), stores.end(), r.backend) == stores.end())
             stores.push_back(r.backend);
-    std::u16string all;
-    for (auto* store : stores) {
-        auto notice = store->TakeNotice();
-        if (notice.empty()) continue;
-        if (!all.empty()) all += u"\n";
-        all += notice;
-    }
+    std::vector<StoreNotice> all;
+    for (auto* store : stores)
+        for (StoreNotice& notice : store->TakeNotice()) all.push_back(std::move(notice));
     return all;
 }
 

@@ -26,7 +26,7 @@ class RegistryRouter : public IRegistryBackend {
     void PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
                      std::u16string_view label) override;
     // The notices of every store, one per line.
-    std::u16string TakeNotice() override;
+    std::vector<StoreNotice> TakeNotice() override;
 
   private:
     struct Entry {

@@ -44,10 +44,11 @@ ToolPreferences LoadPreferences(IRegistryBackend& reg) {
     p.CaptureStartSE = ReadText(reg, u"CaptureStartSE", d.CaptureStartSE);
     p.CaptureStopSE = ReadText(reg, u"CaptureStopSE", d.CaptureStopSE);
     p.CaptureKeyCode = ReadShort(reg, u"CaptureKeyCode", d.CaptureKeyCode);
+    p.Language = ReadText(reg, u"Language", d.Language);
     return p;
 }
 
-bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& p, std::u16string* reason) {
+bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& p, Reason* reason) {
     std::vector<RegValueWrite> values;
     const auto number = [&](std::u16string_view name, int32_t v) {
         values.push_back(
@@ -68,7 +69,17 @@ bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& p, std::u16st
     text(u"CaptureStartSE", p.CaptureStartSE);
     text(u"CaptureStopSE", p.CaptureStopSE);
     number(u"CaptureKeyCode", p.CaptureKeyCode);
+    text(u"Language", p.Language);
     return reg.SetMany(kHive, values, reason);
+}
+
+std::u16string LoadLanguagePreference(IRegistryBackend& reg) {
+    return ReadText(reg, u"Language", u"");
+}
+
+bool SaveLanguagePreference(IRegistryBackend& reg, std::u16string_view language, Reason* reason) {
+    const RegValueWrite value{std::u16string(kPreferencesKey), u"Language", RegTextValue(language)};
+    return reg.SetMany(kHive, std::span(&value, 1), reason);
 }
 
 }  // namespace qm

@@ -1,6 +1,6 @@
 #pragma once
-// The tool's own twelve settings: read once at start, kept current by the window
-// while it runs, written once at close.
+// The tool's own settings: read once at start, kept current by the window while it
+// runs, written once at close.
 
 #include <cstdint>
 #include <string>
@@ -27,6 +27,7 @@ struct ToolPreferences {
     std::u16string CaptureStartSE;  // sound file path, empty: no sound
     std::u16string CaptureStopSE;
     int16_t CaptureKeyCode = 44;  // virtual key code; 44 is Print Screen
+    std::u16string Language;      // the window's: "ja", "en"; empty follows the system
 
     bool operator==(const ToolPreferences&) const = default;
 };
@@ -36,9 +37,14 @@ struct ToolPreferences {
 // down would give an arbitrary tab, mode or key.
 ToolPreferences LoadPreferences(IRegistryBackend& reg);
 
-// Writes every field in one step, creating the key when missing. True when all twelve
-// were stored; otherwise reason (if given) says why, in Japanese.
-bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& prefs,
-                     std::u16string* reason = nullptr);
+// Writes every field in one step, creating the key when missing. True when all were
+// stored; otherwise reason (if given) is the store's.
+bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& prefs, Reason* reason = nullptr);
+
+// The window's language alone: read before the window is built, and stored as soon as
+// the player picks one, so that the next start has it even if this run ends badly.
+std::u16string LoadLanguagePreference(IRegistryBackend& reg);
+bool SaveLanguagePreference(IRegistryBackend& reg, std::u16string_view language,
+                            Reason* reason = nullptr);
 
 }  // namespace qm

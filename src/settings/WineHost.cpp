@@ -90,12 +90,11 @@ std::u16string WineHost::WinePrefix() {
     return TextFromPath(prefixRegistry_.Prefix());
 }
 
-bool WineHost::ChooseWinePrefix(std::u16string_view folder, std::u16string* error) {
+bool WineHost::ChooseWinePrefix(std::u16string_view folder, Reason* error) {
     const std::filesystem::path prefix = PathFromText(folder);
     if (!IsWinePrefix(prefix)) {
         if (error)
-            *error = u"「" + std::u16string(folder) +
-                     u"」は Wine のプレフィックスではありません（system.reg がありません）。";
+            *error = Reason{.kind = ReasonKind::NotAWinePrefix, .subject = std::u16string(folder)};
         return false;
     }
     std::erase(known_, prefix);

@@ -40,7 +40,7 @@ class WineHost : public IGameHost {
     // system.reg holds the game's keys. A prefix without them (one Wine made by itself)
     // is not the game's: the keys stay where they were found before.
     std::u16string WinePrefix() override;
-    bool ChooseWinePrefix(std::u16string_view folder, std::u16string* error) override;
+    bool ChooseWinePrefix(std::u16string_view folder, Reason* error) override;
     std::u16string LauncherPrefix(std::u16string_view launcherPath) override;
     std::u16string NativePath(std::u16string_view gamePath) override;
     std::u16string GameRoot() override;

@@ -26,11 +26,12 @@ namespace {
 
 constexpr std::string_view kPrefix = "quillmor-";
 
-#ifndef _WIN32
-std::u16string SystemReason(int err) {
-    return Utf8ToUtf16(std::strerror(err));
+Reason TempReason(ReasonKind kind, int err) {
+    Reason r;
+    r.kind = kind;
+    if (err != 0) r.cause = std::error_code(err, std::generic_category());
+    return r;
 }
-#endif
 
 struct Folder {
     std::mutex mutex;
@@ -99,7 +100,7 @@ void RemoveAtExit() {
 
 }  // namespace
 
-std::optional<fs::path> PrivateTempFolder(std::u16string* error) {
+std::optional<fs::path> PrivateTempFolder(Reason* error) {
     Folder& folder = TheFolder();
     std::lock_guard lock(folder.mutex);
 #ifndef _WIN32
@@ -115,7 +116,7 @@ std::optional<fs::path> PrivateTempFolder(std::u16string* error) {
     std::string pattern =
         (base / (std::string(kPrefix) + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (!::mkdtemp(pattern.data())) {  // mode 0700
-        if (error) *error = u"一時フォルダを作成できません（" + SystemReason(errno) + u"）";
+        if (error) *error = TempReason(ReasonKind::TempFolder, errno);
         return std::nullopt;
     }
     static const bool registered = std::atexit(RemoveAtExit) == 0;
@@ -130,7 +131,10 @@ std::optional<fs::path> PrivateTempFolder(std::u16string* error) {
     fs::path path = SharedTempFolder() / (std::string(kPrefix) + std::to_string(_getpid()));
     fs::create_directories(path, ec);
     if (ec) {
-        if (error) *error = u"一時フォルダを作成できません";
+        if (error) {
+            *error = TempReason(ReasonKind::TempFolder, 0);
+            error->cause = ec;
+        }
         return std::nullopt;
     }
     static const bool registered = std::atexit(RemoveAtExit) == 0;
@@ -141,8 +145,7 @@ std::optional<fs::path> PrivateTempFolder(std::u16string* error) {
 }
 
 std::optional<fs::path> WritePrivateTempFile(std::string_view name,
-                                             std::span<const uint8_t> content,
-                                             std::u16string* error) {
+                                             std::span<const uint8_t> content, Reason* error) {
 #ifdef _WIN32
     constexpr std::string_view kSeparators = "/\\:";
 #else
@@ -150,7 +153,7 @@ std::optional<fs::path> WritePrivateTempFile(std::string_view name,
 #endif
     if (name.empty() || name.find_first_of(kSeparators) != std::string_view::npos || name == "." ||
         name == "..") {
-        if (error) *error = u"一時ファイルの名前が正しくありません";
+        if (error) *error = TempReason(ReasonKind::TempFile, EINVAL);
         return std::nullopt;
     }
     auto folder = PrivateTempFolder(error);
@@ -158,7 +161,7 @@ std::optional<fs::path> WritePrivateTempFile(std::string_view name,
     const fs::path path = *folder / std::string(name);
 #ifndef _WIN32
     auto fail = [&](int err) -> std::optional<fs::path> {
-        if (error) *error = u"一時ファイルを作成できません（" + SystemReason(err) + u"）";
+        if (error) *error = TempReason(ReasonKind::TempFile, err);
         return std::nullopt;
     };
     const int dir = ::open(folder->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -198,13 +201,13 @@ std::optional<fs::path> WritePrivateTempFile(std::string_view name,
     fs::remove(path, ec);
     std::FILE* f = _wfopen(path.c_str(), L"wbx");
     if (!f) {
-        if (error) *error = u"一時ファイルを作成できません";
+        if (error) *error = TempReason(ReasonKind::TempFile, errno ? errno : EIO);
         return std::nullopt;
     }
     const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
     if (std::fclose(f) != 0 || !ok) {
         fs::remove(path, ec);
-        if (error) *error = u"一時ファイルを作成できません";
+        if (error) *error = TempReason(ReasonKind::TempFile, errno ? errno : EIO);
         return std::nullopt;
     }
     return path;

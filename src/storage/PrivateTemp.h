@@ -11,18 +11,20 @@
 #include <string>
 #include <string_view>
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 // "quillmor-<pid>-XXXXXX" in $TMPDIR (or /tmp), made with mode 0700 on first use and
 // removed with its content when the process exits. Folders of this user's earlier runs
 // that ended without removing theirs (killed) are removed when a new one is made.
 // Nothing, with a reason, when it cannot be made.
-std::optional<std::filesystem::path> PrivateTempFolder(std::u16string* error = nullptr);
+std::optional<std::filesystem::path> PrivateTempFolder(Reason* error = nullptr);
 
 // Writes content into the private folder under name (no separators), replacing what is
 // there without following a link. The file's path, or nothing with a reason.
 std::optional<std::filesystem::path> WritePrivateTempFile(std::string_view name,
                                                           std::span<const uint8_t> content,
-                                                          std::u16string* error = nullptr);
+                                                          Reason* error = nullptr);
 
 }  // namespace qm

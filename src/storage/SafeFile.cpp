@@ -140,47 +140,50 @@ void RemoveStaleTempFiles(IFileSystem& fs, const fs::path& folder) {
     for (const fs::path& path : stale) fs.Remove(path);
 }
 
-std::u16string FileErrorText(std::error_code error) {
-    if (error == NotRegularFileError())
-        return u"通常のファイルではありません（デバイスやパイプなど）";
-    if (error == TooLongFileError()) return u"ゲームのファイルにしては大きすぎます";
+FileProblem ClassifyFileError(std::error_code error) {
+    if (error == NotRegularFileError()) return FileProblem::NotRegular;
+    if (error == TooLongFileError()) return FileProblem::TooLongForGame;
 #ifdef _WIN32
     // System codes are Win32's there, not errno values.
-    if (error.category() == std::generic_category()) {
+    if (error.category() != std::generic_category()) return FileProblem::Other;
 #else
-    if (error.category() == std::generic_category() || error.category() == std::system_category()) {
+    if (error.category() != std::generic_category() && error.category() != std::system_category())
+        return FileProblem::Other;
 #endif
-        // strerror is in the C locale's language; name the usual cases in Japanese.
-        switch (error.value()) {
-            case EACCES:
-            case EPERM:
-                return u"書き込みが許可されていません";
-            case EROFS:
-                return u"読み取り専用のドライブです";
-            case ENOSPC:
+    switch (error.value()) {
+        case EACCES:
+        case EPERM:
+            return FileProblem::Denied;
+        case EROFS:
+            return FileProblem::ReadOnlyDrive;
+        case ENOSPC:
 #ifdef EDQUOT
-            case EDQUOT:
+        case EDQUOT:
 #endif
-                return u"ディスクの空き容量が足りません";
-            case ENOENT:
-            case ENOTDIR:
-                return u"フォルダが見つかりません";
-            case EISDIR:
-                return u"同じ名前のフォルダがあります";
-            case EFBIG:
-                return u"ファイルの大きさの上限を超えます";
-            case ENAMETOOLONG:
-                return u"パスまたは名前が長すぎます";
-            case ELOOP:
-                return u"リンクが循環しています";
+            return FileProblem::NoSpace;
+        case ENOENT:
+        case ENOTDIR:
+            return FileProblem::NoFolder;
+        case EISDIR:
+            return FileProblem::FolderInTheWay;
+        case EFBIG:
+            return FileProblem::TooLarge;
+        case ENAMETOOLONG:
+            return FileProblem::NameTooLong;
+        case ELOOP:
+            return FileProblem::LinkLoop;
+        case EEXIST:
+            return FileProblem::NameTaken;
 #ifdef _WIN32
-            case EBUSY:
-                return u"ほかのプログラムが使用中です";
+        case EBUSY:
+            return FileProblem::InUse;
 #endif
-            default:
-                break;
-        }
+        default:
+            return FileProblem::Other;
     }
+}
+
+std::u16string SystemErrorText(std::error_code error) {
 #ifdef _WIN32
     // The system's own text, in its language; message() would give it in the ANSI code
     // page, which is no UTF-8.
@@ -198,10 +201,10 @@ std::u16string FileErrorText(std::error_code error) {
         while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' ||
                                     message.back() == u' ' || message.back() == u'.'))
             message.pop_back();
-        if (!message.empty()) return u"書き込みに失敗しました (" + message + u")";
+        if (!message.empty()) return message;
     }
 #endif
-    return u"書き込みに失敗しました (" + Utf8ToUtf16(error.message()) + u")";
+    return Utf8ToUtf16(error.message());
 }
 
 std::optional<std::vector<uint8_t>> ReadFileHead(const fs::path& path, std::size_t maxBytes,
@@ -311,7 +314,7 @@ void DiscardStagedFile(IFileSystem& fs, const StagedFile& staged) {
 
 namespace {
 
-bool Outcome(const SaveReport& report, std::u16string* error, WriteCause* cause) {
+bool Outcome(const SaveReport& report, Reason* error, WriteCause* cause) {
     if (!report.AllSaved() && error) *error = report.reason;
     if (cause) *cause = {report.cause, report.folderSync};
     return report.AllSaved();
@@ -319,7 +322,7 @@ bool Outcome(const SaveReport& report, std::u16string* error, WriteCause* cause)
 
 }  // namespace
 
-bool WriteWholeFile(const fs::path& path, std::span<const uint8_t> content, std::u16string* error,
+bool WriteWholeFile(const fs::path& path, std::span<const uint8_t> content, Reason* error,
                     WriteCause* cause) {
     SavePlan plan;
     plan.AddFile(path, std::vector<uint8_t>(content.begin(), content.end()),
@@ -327,7 +330,7 @@ bool WriteWholeFile(const fs::path& path, std::span<const uint8_t> content, std:
     return Outcome(plan.Run(), error, cause);
 }
 
-bool WriteRecordFile(const fs::path& path, std::span<const uint8_t> record, std::u16string* error,
+bool WriteRecordFile(const fs::path& path, std::span<const uint8_t> record, Reason* error,
                      WriteCause* cause) {
     SavePlan plan;
     plan.AddRecord(path, record, TextFromPath(path.filename()));

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "storage/FileSystem.h"
+#include "storage/Reason.h"
 
 namespace qm {
 
@@ -39,13 +40,13 @@ struct WriteCause {
 // Replaces the first record.size() bytes of the file with record, keeping any bytes
 // past them, by writing the whole new content beside the file, flushing it and
 // renaming it over the old one. Creates the file when missing. On failure the old
-// file is untouched and error (if given) holds a reason in Japanese.
+// file is untouched and error (if given) says why.
 bool WriteRecordFile(const std::filesystem::path& path, std::span<const uint8_t> record,
-                     std::u16string* error = nullptr, WriteCause* cause = nullptr);
+                     Reason* error = nullptr, WriteCause* cause = nullptr);
 
 // Writes a whole new content the same safe way (no tail kept).
 bool WriteWholeFile(const std::filesystem::path& path, std::span<const uint8_t> content,
-                    std::u16string* error = nullptr, WriteCause* cause = nullptr);
+                    Reason* error = nullptr, WriteCause* cause = nullptr);
 
 // For tests: called after the temporary file is written and before the rename; returning
 // false makes the write fail there, as a crash at that moment would.
@@ -63,9 +64,6 @@ struct StoredHead {
 };
 
 // The steps the writers above and the save plan share.
-
-// Why a file operation failed, in Japanese.
-std::u16string FileErrorText(std::error_code error);
 
 // The file a write to `path` replaces: a link is followed to the file it names, and the
 // link stays.

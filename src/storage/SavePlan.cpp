@@ -9,34 +9,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::u16string JoinLabels(const std::vector<std::u16string>& labels) {
-    std::u16string text;
-    for (const auto& label : labels) {
-        if (!text.empty()) text += u", ";
-        text += label;
-    }
-    return text.empty() ? u"なし" : text;
+Reason FileReason(std::error_code ec) {
+    Reason r;
+    r.kind = ReasonKind::File;
+    r.cause = ec;
+    return r;
 }
 
 }  // namespace
-
-std::u16string SaveReport::Message() const {
-    if (outcome == Outcome::Saved) {
-        if (!folderSync) return {};
-        return u"保存しましたが、フォルダへの書き込みを確定できませんでした (" +
-               FileErrorText(folderSync) + u")。停電などがあると失われる可能性があります。";
-    }
-    std::u16string text;
-    if (!failed.empty()) text = u"「" + failed + u"」を保存できませんでした。\r\n";
-    text += reason;
-    if (outcome == Outcome::Partial) {
-        text += u"\r\n\r\n保存したもの: " + JoinLabels(saved) + u"\r\n保存していないもの: " +
-                JoinLabels(unsaved);
-    } else {
-        text += u"\r\n\r\n変更は保存されていません。";
-    }
-    return text;
-}
 
 SavePlan::SavePlan(IFileSystem& fs) : fs_(&fs) {}
 
@@ -61,8 +41,10 @@ void SavePlan::AddRecord(const fs::path& path, std::span<const uint8_t> record,
                          std::u16string label, Done done) {
     std::vector<uint8_t> content;
     if (const std::error_code ec = ComposeRecordFile(*fs_, path, record, content)) {
-        if (!refused_) refusedCause_ = ec;
-        Refuse(label, u"読み込めないため、書き換えられません (" + FileErrorText(ec) + u")");
+        Reason why;
+        why.kind = ReasonKind::FileUnreadable;
+        why.cause = ec;
+        Refuse(label, std::move(why));
     }
     AddFile(path, std::move(content), std::move(label), std::move(done));
 }
@@ -76,7 +58,7 @@ void SavePlan::AddAction(std::u16string label, Apply apply, Done done) {
     parts_.push_back(std::move(part));
 }
 
-void SavePlan::Refuse(std::u16string label, std::u16string reason) {
+void SavePlan::Refuse(std::u16string label, Reason reason) {
     if (refused_) return;
     refused_ = true;
     refusedLabel_ = std::move(label);
@@ -87,7 +69,7 @@ bool SavePlan::Check(SaveReport& report) {
     if (refused_) {
         report.failed = refusedLabel_;
         report.reason = refusedReason_;
-        report.cause = refusedCause_;
+        report.cause = refusedReason_.cause;
         return false;
     }
     for (Part& part : parts_) {
@@ -96,7 +78,7 @@ bool SavePlan::Check(SaveReport& report) {
         if (!ec) ec = CheckReplaceable(*fs_, part.target, part.options.createFolder, part.check);
         if (ec) {
             report.failed = part.label;
-            report.reason = FileErrorText(ec);
+            report.reason = FileReason(ec);
             report.cause = ec;
             return false;
         }
@@ -155,7 +137,7 @@ bool SavePlan::Stage(SaveReport& report) {
     }
     if (!failure) return true;
     report.failed = failed->label;
-    report.reason = FileErrorText(failure);
+    report.reason = FileReason(failure);
     report.cause = failure;
     for (Part& part : parts_)
         if (part.isStaged) DiscardStagedFile(*fs_, part.staged);
@@ -190,7 +172,7 @@ void SavePlan::Commit(SaveReport& report) {
         if (const std::error_code ec = CommitStagedFile(*fs_, part.staged)) {
             failed = true;
             report.failed = part.label;
-            report.reason = FileErrorText(ec);
+            report.reason = FileReason(ec);
             report.cause = ec;
             continue;
         }
@@ -207,7 +189,7 @@ void SavePlan::Commit(SaveReport& report) {
     if (failed) return;
     for (Part& part : parts_) {
         if (part.isFile) continue;
-        std::u16string reason;
+        Reason reason;
         if (!part.apply(reason)) {
             report.failed = part.label;
             report.reason = reason;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "storage/FileSystem.h"
+#include "storage/Reason.h"
 #include "storage/SafeFile.h"
 
 namespace qm {
@@ -31,7 +32,7 @@ struct SaveReport {
     };
     Outcome outcome = Outcome::Saved;
     std::u16string failed;  // the part that refused or failed
-    std::u16string reason;  // why, in Japanese
+    Reason reason;          // why
     std::error_code cause;  // the system's reason, when a file operation failed
     // Set when the files were replaced but a folder could not be synced after: they may
     // not survive a power cut.
@@ -43,8 +44,6 @@ struct SaveReport {
     std::size_t filesWritten = 0;  // files replaced, for the confirmation
 
     bool AllSaved() const { return outcome == Outcome::Saved; }
-    // The message for the player; empty when everything was saved.
-    std::u16string Message() const;
 };
 
 struct PlanFileOptions {
@@ -56,8 +55,8 @@ class SavePlan {
     // Told once whether the part reached its store: true after its commit; false when the
     // plan was refused, failed before the part was committed, or was dropped unrun.
     using Done = std::function<void(bool written)>;
-    // Applies a part that is not a file; false with a reason in Japanese.
-    using Apply = std::function<bool(std::u16string& reason)>;
+    // Applies a part that is not a file; false with the reason.
+    using Apply = std::function<bool(Reason& reason)>;
 
     explicit SavePlan(IFileSystem& fs = CurrentFileSystem());
     ~SavePlan();
@@ -76,7 +75,7 @@ class SavePlan {
     // Wine's tool). It is applied after every file is committed, as it cannot be undone.
     void AddAction(std::u16string label, Apply apply, Done done = {});
     // A reason found while gathering that refuses the whole save. The first one counts.
-    void Refuse(std::u16string label, std::u16string reason);
+    void Refuse(std::u16string label, Reason reason);
 
     bool Empty() const { return parts_.empty() && !refused_; }
     SaveReport Run();
@@ -111,8 +110,7 @@ class SavePlan {
     std::vector<Part> parts_;
     bool refused_ = false;
     std::u16string refusedLabel_;
-    std::u16string refusedReason_;
-    std::error_code refusedCause_;
+    Reason refusedReason_;
     bool ran_ = false;
 };
 

@@ -43,9 +43,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(ours->standardPalette(), fusion->standardPalette());
     }
 
-    // Qt's own texts (standard buttons, the pickers) are Japanese whatever the locale.
+    // Qt's own texts (standard buttons, the pickers) are Japanese with the Japanese window,
+    // whatever the locale.
     void qtDialogsSpeakJapanese() {
-        QVERIFY(InstallQtTranslations(*qApp));
+        QVERIFY(InstallTranslations(*qApp, UiLanguage::Japanese));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
                  QStringLiteral("キャンセル"));
         QMessageBox box;

@@ -7,6 +7,7 @@
 #include "settings/ToolPreferences.h"
 #include "storage/Paths.h"
 #include "storage/Utf.h"
+#include "support/ReasonText.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -92,15 +93,16 @@ TEST_F(CaptureEngineTest, LockedNameOverwritesOneFileWhateverTheTime) {
 TEST_F(CaptureEngineTest, MissingFolderIsCreatedAndOneThatCannotBeIsReported) {
     prefs.CapturePath = dir.Text("Pictures/Quillmor");
     const ShotResult made = TakeScreenshot(CaptureBasePath(prefs, {}), prefs, screen, writer);
-    ASSERT_TRUE(made.ok) << Utf16ToUtf8(made.error);
+    ASSERT_TRUE(made.ok) << test::Describe(made.error);
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path("Pictures/Quillmor")));
 
     dir.Write("plain-file", {});
     prefs.CapturePath = dir.Text("plain-file/shots");
     const ShotResult failed = TakeScreenshot(CaptureBasePath(prefs, {}), prefs, screen, writer);
     EXPECT_FALSE(failed.ok);
-    EXPECT_NE(failed.error.find(dir.Text("plain-file/shots")), std::u16string::npos);
-    EXPECT_NE(failed.error.find(u"フォルダが見つかりません"), std::u16string::npos);
+    EXPECT_EQ(failed.error.kind, ReasonKind::ShotFolder);
+    EXPECT_EQ(failed.error.subject, dir.Text("plain-file/shots"));
+    EXPECT_EQ(ClassifyFileError(failed.error.cause), FileProblem::NoFolder);
     EXPECT_EQ(writer.Writes().size(), 1u);
 }
 
@@ -137,7 +139,7 @@ TEST_F(CaptureEngineTest, FailuresAreReturnedNotThrown) {
     const ShotResult failed = TakeScreenshot(dir.Text("x"), prefs, screen, writer);
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(failed.file, dir.Text("x.jpg"));
-    EXPECT_EQ(failed.error, u"書き込めません");
+    EXPECT_EQ(failed.error.detail, u"書き込めません");
     EXPECT_TRUE(writer.Files().empty());
     EXPECT_EQ(dir.Count(), 0u) << "the name claimed for the shot is given back";
 
@@ -145,7 +147,7 @@ TEST_F(CaptureEngineTest, FailuresAreReturnedNotThrown) {
     screen.SetImage({});
     const ShotResult nothing = TakeScreenshot(dir.Text("x"), prefs, screen, writer);
     EXPECT_FALSE(nothing.ok);
-    EXPECT_FALSE(nothing.error.empty());
+    EXPECT_EQ(nothing.error.kind, ReasonKind::ScreenNotGrabbed);
     EXPECT_EQ(writer.Writes().size(), 1u) << "an empty grab must not be written";
 
     screen.SetImage({4, 4, std::vector<uint32_t>(3)});  // pixels do not match the size

@@ -219,7 +219,9 @@ class CaptureTabTest : public QObject {
         ClickOption(tab.optCapture[2]);
         f.fake.keyState.Tap(44);
         tab.tKeyCapture_Timer();
-        QCOMPARE(status->currentMessage(), QStringLiteral("保存できません"));
+        QVERIFY(status->currentMessage().startsWith(
+            QStringLiteral("スクリーンショットを保存できませんでした: ")));
+        QVERIFY(status->currentMessage().endsWith(QStringLiteral(" (保存できません)")));
         status->clearMessage();
         tab.tCapture_Timer();
         w.prefs.CaptureInterval = 1000;
@@ -239,7 +241,9 @@ class CaptureTabTest : public QObject {
                                                Q(f.fake.imageWriter.Writes().back().path));
         f.fake.imageWriter.FailWith(u"保存できません");
         tab.tCapture_Timer();
-        QCOMPARE(status->currentMessage(), QStringLiteral("保存できません"));
+        QVERIFY(status->currentMessage().startsWith(
+            QStringLiteral("スクリーンショットを保存できませんでした: ")));
+        QVERIFY(status->currentMessage().endsWith(QStringLiteral(" (保存できません)")));
     }
 
     void soundListsWithAndWithoutWavFiles() {

@@ -43,7 +43,7 @@ class TriggerTest : public ::testing::Test {
         };
         triggers.onShot = [this](const ShotResult& shot) {
             shotTimes.push_back(now);
-            if (!shot.ok) failures.push_back(shot.error);
+            if (!shot.ok) failures.push_back(shot.error.detail);
         };
     }
     ~TriggerTest() override {

@@ -14,6 +14,7 @@
 #include "platform/linux/X11KeyState.h"
 #include "platform/linux/X11Windows.h"
 #include "settings/ToolPreferences.h"
+#include "support/ReasonText.h"
 
 using namespace qm;
 
@@ -189,7 +190,7 @@ void CaptureX11Test::shotsAreWrittenAsJpegAndBmpOfTheScreensSize() {
     prefs.SaveAsJpeg = 1;
     prefs.JpegQuality = 100;
     const ShotResult best = TakeScreenshot(CaptureBasePath(prefs, {}), prefs, grabber, writer);
-    QVERIFY2(best.ok, QString::fromStdU16String(best.error).toUtf8());
+    QVERIFY2(best.ok, qm::test::Describe(best.error).c_str());
     const QString jpegPath = QString::fromStdU16String(best.file);
     QVERIFY(jpegPath.endsWith(QStringLiteral("/画面.jpg")));
     const qint64 bestSize = QFileInfo(jpegPath).size();
@@ -228,7 +229,7 @@ void CaptureX11Test::unwritableShotIsReportedAndLeavesNoFile() {
     const ShotResult shot =
         TakeScreenshot(CaptureBasePath(prefs, {2004, 5, 6, 21, 7, 3}), prefs, grabber, writer);
     QVERIFY(!shot.ok);
-    QVERIFY(shot.error.find(prefs.CapturePath) != std::u16string::npos);
+    QVERIFY(shot.error.subject.find(prefs.CapturePath) != std::u16string::npos);
     QVERIFY(!QFileInfo::exists(QString::fromStdU16String(shot.file)));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
 }

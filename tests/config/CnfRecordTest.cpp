@@ -61,11 +61,11 @@ class CnfFile : public ::testing::Test {
 };
 
 TEST_F(CnfFile, MissingFileReadsAsZeros) {
-    std::u16string error;
+    std::error_code error;
     CnfRecord record = LoadCnf(folder_, &error);
     EXPECT_EQ(record.bytes, (std::array<uint8_t, kCnfRecordSize>{}));
     EXPECT_FALSE(record.readFailed);
-    EXPECT_TRUE(error.empty());
+    EXPECT_FALSE(error);
 }
 
 TEST_F(CnfFile, LongFileKeepsItsTailOnSave) {
@@ -75,8 +75,8 @@ TEST_F(CnfFile, LongFileKeepsItsTailOnSave) {
     ASSERT_TRUE(std::equal(record.bytes.begin(), record.bytes.end(), original.begin()));
 
     record.SetColorByte(5, ColorByte::Red, 0xAB);
-    std::u16string error;
-    ASSERT_TRUE(SaveCnf(folder_, record, &error)) << Utf16ToUtf8(error);
+    Reason error;
+    ASSERT_TRUE(SaveCnf(folder_, record, &error)) << error.cause.message();
 
     std::vector<uint8_t> expected = original;
     expected[80 + 4 * 5 + 2] = 0xAB;
@@ -115,18 +115,18 @@ TEST_F(CnfFile, FailedWriteIsReportedAndLeavesTheOldFile) {
     CnfRecord record = LoadCnf(folder_);
     record.SetColor(0, TextColor{0, 0, 0, 0});
     SetSafeFileFaultHook([](const fs::path&) { return false; });
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(SaveCnf(folder_, record, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.kind, ReasonKind::File);
     EXPECT_EQ(ReadBytes(), original);
 }
 
 TEST_F(CnfFile, RecordOfAnUnreadableFileIsNeverWritten) {
     CnfRecord record;
     record.readFailed = true;
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(SaveCnf(folder_, record, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.kind, ReasonKind::ColorsUnread);
     EXPECT_FALSE(fs::exists(File()));
 }
 
@@ -142,7 +142,7 @@ TEST_F(CnfFile, AnUnreadableRecordRefusesTheWholeSave) {
     const SaveReport report = plan.Run();
     EXPECT_EQ(report.outcome, SaveReport::Outcome::Refused);
     EXPECT_EQ(report.failed, u"cnf.dat");
-    EXPECT_FALSE(report.Message().empty());
+    EXPECT_EQ(report.reason.kind, ReasonKind::ColorsUnread);
     EXPECT_FALSE(fs::exists(other));
     EXPECT_FALSE(fs::exists(File()));
 }
@@ -159,11 +159,11 @@ TEST_F(CnfFile, ExistingButUnopenableFileIsReportedNotZeroed) {
     std::copy(path.begin(), path.end(), addr.sun_path);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
 
-    std::u16string error;
+    std::error_code error;
     CnfRecord record = LoadCnf(folder_, &error);
     ::close(fd);
     EXPECT_TRUE(record.readFailed);
-    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(error);
     EXPECT_FALSE(SaveCnf(folder_, record));
 }
 #endif

@@ -55,7 +55,7 @@ TEST_F(GameSettingsTest, MissingKeyLoadsClearAndSaveCreatesAllThirteenInOrder) {
 
     const SaveReport r = SaveGameSettings(reg, s, modes);
     EXPECT_TRUE(r.AllSaved());
-    EXPECT_TRUE(r.Message().empty());
+    EXPECT_FALSE(r.reason);
     EXPECT_EQ(reg.written, std::vector<std::u16string>(kGameSettingsSaveOrder.begin(),
                                                        kGameSettingsSaveOrder.end()));
     EXPECT_EQ(reg.ValueCount(), 13u);
@@ -199,20 +199,21 @@ TEST(BackBufferText, LeadingNumberRoundedHalfToEven) {
 TEST_F(GameSettingsTest, OutOfRangeBackBufferIsRefusedBeforeAnyWrite) {
     GameSettings s = Load();
     s.backBufferH = u"40000";
-    EXPECT_NE(CheckGameSettingsForSave(s).find(u"高さ"), std::u16string::npos);
+    const Reason height{.kind = ReasonKind::NumberOutOfRange, .number = 1};
+    EXPECT_EQ(CheckGameSettingsForSave(s), height);
     SaveReport r = SaveGameSettings(reg, s, modes);
     EXPECT_EQ(r.outcome, SaveReport::Outcome::Refused);
-    EXPECT_NE(r.Message().find(u"高さ"), std::u16string::npos);
+    EXPECT_EQ(r.reason, height);
     EXPECT_TRUE(reg.written.empty());
 
     s.backBufferH = u"512";
     s.backBufferW = u"-99999";
     r = SaveGameSettings(reg, s, modes);
-    EXPECT_NE(r.Message().find(u"幅"), std::u16string::npos);
+    EXPECT_EQ(r.reason, (Reason{.kind = ReasonKind::NumberOutOfRange, .number = 0}));
     EXPECT_TRUE(reg.written.empty());
 
     s.backBufferW = u"1024";
-    EXPECT_TRUE(CheckGameSettingsForSave(s).empty());
+    EXPECT_FALSE(CheckGameSettingsForSave(s));
 }
 
 TEST_F(GameSettingsTest, FailedWritesAreReportedAndTheRestStillWritten) {
@@ -225,7 +226,7 @@ TEST_F(GameSettingsTest, FailedWritesAreReportedAndTheRestStillWritten) {
     EXPECT_EQ(r.unsaved, std::vector<std::u16string>{std::u16string(kGameSettingsLabel)});
     EXPECT_EQ(reg.written.size(), 13u);
     EXPECT_EQ(reg.ValueCount(), 11u);
-    EXPECT_NE(r.Message().find(u"0001, 0017"), std::u16string::npos);
+    EXPECT_EQ(r.reason, (Reason{.kind = ReasonKind::ValuesNotStored, .subject = u"0001, 0017"}));
 
     // Nothing selected: the stored pair is left alone.
     reg.failSet = nullptr;

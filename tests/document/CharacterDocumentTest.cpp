@@ -8,6 +8,7 @@
 
 #include "storage/SavePlan.h"
 #include "storage/Utf.h"
+#include "support/ReasonText.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -171,7 +172,7 @@ TEST_F(Folder, SavePlanWritesWhatChangedAndCleansTheDocument) {
     SavePlan plan;
     doc->PlanSave(plan);
     const SaveReport report = plan.Run();
-    ASSERT_TRUE(report.AllSaved()) << Utf16ToUtf8(report.Message());
+    ASSERT_TRUE(report.AllSaved()) << test::Describe(report.reason);
     doc->Saved(report);
     EXPECT_EQ(saves, 1);
     EXPECT_FALSE(doc->Modified());

@@ -111,17 +111,5 @@ TEST(LostCharactersTest, BoxesUpToTheirFieldsSizeOnEveryLineAreChecked) {
     }
 }
 
-TEST(LostCharactersTest, TheQuestionNamesEachPlaceAndCountsTheRest) {
-    std::vector<LostCharacters> lost{{0, 0, 0, 0, u"é"}, {39, 9, 19, 6, u"한😀"}};
-    EXPECT_EQ(LostCharactersQuestion(lost),
-              u"次の文字は Shift_JIS にないため、「?」として保存されます。\r\n\r\n"
-              u"ブック1 セット1 マクロ1 タイトル：é\r\n"
-              u"ブック40 セット10 マクロ20 6行目：한 😀\r\n"
-              u"\r\nこのまま保存しますか？");
-    lost.assign(13, {0, 1, 2, 3, u"€"});
-    const std::u16string many = LostCharactersQuestion(lost);
-    EXPECT_NE(many.find(u"ほか 3 か所"), std::u16string::npos);
-}
-
 }  // namespace
 }  // namespace qm

@@ -74,12 +74,12 @@ TEST(BackupFile, EveryByteValueComesBackOrTheFieldIsNamed) {
                 const bool crlf = shape.size() >= 2 &&
                                   ((shape[0] == '\r' && shape[1] == '\n') ||
                                    (shape[1] == '\r' && shape.size() > 2 && shape[2] == '\n'));
-                std::u16string error;
+                Reason error;
                 if (crlf || FieldHoldingLineEnd(set) >= 0) {
                     EXPECT_TRUE(crlf) << b;
                     EXPECT_EQ(FieldHoldingLineEnd(set), field);
                     EXPECT_FALSE(WriteBackupFile(dir.Path("x.txt"), set, &error));
-                    EXPECT_NE(error.find(FieldNameForUser(field)), std::u16string::npos);
+                    EXPECT_EQ(error, (Reason{.kind = ReasonKind::LineEndInField, .number = field}));
                     continue;
                 }
                 BackupReadResult read =
@@ -91,8 +91,6 @@ TEST(BackupFile, EveryByteValueComesBackOrTheFieldIsNamed) {
             }
         }
     }
-    EXPECT_EQ(FieldNameForUser(0), u"マクロ1のタイトル");
-    EXPECT_EQ(FieldNameForUser(139), u"マクロ20の6行目");
 }
 
 // Bytes the game may hold (no CP932 text) that the reader would take for another
@@ -119,11 +117,11 @@ TEST(BackupFile, ASetThatWouldNotReadBackIsNotWritten) {
         MacroFile set;
         ASSERT_TRUE(StoreFieldBytes(SetField(set, c.field), c.bytes));
         EXPECT_EQ(BackupReadsBack(set), c.readsBack) << c.field;
-        std::u16string error;
+        Reason error;
         std::filesystem::remove(dir.Path("Set1.txt"));
         EXPECT_EQ(WriteBackupFile(dir.Path("Set1.txt"), set, &error), c.readsBack) << c.field;
         if (!c.readsBack) {
-            EXPECT_EQ(error, kBackupWouldNotReadBack);
+            EXPECT_EQ(error.kind, ReasonKind::BackupWouldNotReadBack);
             EXPECT_FALSE(dir.Exists("Set1.txt"));
             continue;
         }
@@ -143,9 +141,9 @@ TEST(BackupFile, AFieldHoldingALineEndIsNamedAndNothingIsWritten) {
         MacroFile set;
         ASSERT_TRUE(StoreFieldBytes(SetField(set, field), Bytes("a\r\nb")));
         EXPECT_EQ(FieldHoldingLineEnd(set), field);
-        std::u16string error;
+        Reason error;
         EXPECT_FALSE(WriteBackupFile(dir.Path("Set1.txt"), set, &error)) << field;
-        EXPECT_EQ(error, FieldNameForUser(field) + u"に改行が含まれています");
+        EXPECT_EQ(error, (Reason{.kind = ReasonKind::LineEndInField, .number = field}));
         EXPECT_FALSE(dir.Exists("Set1.txt"));
     }
     EXPECT_EQ(FieldHoldingLineEnd(MacroFile{}), -1);
@@ -153,9 +151,10 @@ TEST(BackupFile, AFieldHoldingALineEndIsNamedAndNothingIsWritten) {
 
 TEST(BackupFile, WriteIntoAMissingFolderFailsWithAReason) {
     TempDir dir;
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(WriteBackupFile(dir.Path("missing/Set1.txt"), MacroFile{}, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.kind, ReasonKind::File);
+    EXPECT_EQ(ClassifyFileError(error.cause), FileProblem::NoFolder);
 }
 
 TEST(BackupRead, RefusesWhatIsNotASmallReadableFile) {
@@ -186,9 +185,6 @@ TEST(BackupRead, RefusesWhatIsNotASmallReadableFile) {
         EXPECT_EQ(ReadBackupFile(dir.Path("locked.txt")).error, BackupReadError::Unreadable);
     }
 #endif
-    for (auto e : {BackupReadError::NotAFile, BackupReadError::Unreadable,
-                   BackupReadError::TooLarge, BackupReadError::NotSetText})
-        EXPECT_FALSE(BackupReadErrorText(e).empty());
 }
 
 // The content rules the window's drop and the command line share.

@@ -8,6 +8,7 @@
 #include "macro/Cp932.h"
 #include "macro/MacroFolder.h"
 #include "storage/SavePlan.h"
+#include "support/ReasonText.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -71,7 +72,7 @@ TEST(BookTitles, WritesOneFieldAndTheDigest) {
     ASSERT_EQ(titles.SetTitle(22, u"黒"), TitleChange::Stored);
     EXPECT_EQ(TitleFilesToWrite(titles), std::vector<int>{1});
     const SaveReport report = Save(dir, titles);
-    ASSERT_TRUE(report.AllSaved()) << Utf16ToUtf8(report.Message());
+    ASSERT_TRUE(report.AllSaved()) << test::Describe(report.reason);
     EXPECT_EQ(report.saved, std::vector<std::u16string>{u"mcr_2.ttl"});
     EXPECT_EQ(dir.Read("c/mcr.ttl"), first);
     EXPECT_EQ(std::filesystem::last_write_time(dir.Path("c/mcr.ttl")), stamp);

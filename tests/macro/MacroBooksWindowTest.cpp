@@ -353,7 +353,7 @@ class MacroBooksWindowTest : public QObject {
         f->fake.messageBox.answers = {MsgAnswer::No};
         QCOMPARE(int(w->FileSave_Click()), int(SaveResult::Declined));
         QCOMPARE(f->fake.messageBox.shown.size(), std::size_t(1));
-        QCOMPARE(Q(f->fake.messageBox.shown[0].text), Q(kAskSaveWhileGameRuns));
+        QCOMPARE(Q(f->fake.messageBox.shown[0].text), AskSaveWhileGameRuns());
         QCOMPARE(int(f->fake.messageBox.shown[0].buttons), int(MsgButtons::YesNo));
         QVERIFY(w->ContentModified);
         QCOMPARE(Changed(before, Snapshot(folder)), std::vector<std::string>{});

@@ -164,9 +164,9 @@ TEST_F(MacroFileIo, AFileOverAMebibytePastTheRecordIsNoMacroFile) {
     for (std::size_t size : {kMaxMacroFileSize, kMaxMacroFileSize + 1}) {
         dir.Write("mcr.dat", std::vector<uint8_t>(100, 1));
         std::filesystem::resize_file(dir.Path("mcr.dat"), size);
-        std::u16string error;
+        std::error_code error;
         MacroFile f = ReadMacroFile(folder, u"mcr.dat", &error);
-        EXPECT_EQ(error.empty(), size == kMaxMacroFileSize) << size;
+        EXPECT_EQ(!error, size == kMaxMacroFileSize) << size;
         EXPECT_EQ(f.bytes[0], size == kMaxMacroFileSize ? 1 : 0);
     }
 }
@@ -177,10 +177,10 @@ TEST_F(MacroFileIo, InterruptedWriteLeavesOldFileIntact) {
     MacroFile f;
     StoreFieldText(f.Title(0), u"x");
     SetSafeFileFaultHook([](const std::filesystem::path&) { return false; });
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(WriteMacroFile(folder + u"mcr.dat", f, &error));
     SetSafeFileFaultHook(nullptr);
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.kind, ReasonKind::File);
     EXPECT_EQ(dir.Read("mcr.dat"), old);
     EXPECT_EQ(dir.Count(), 1u);  // no temporary file left behind
 }
@@ -222,9 +222,9 @@ TEST_F(MacroFileIo, ReadOnlyFileIsLeftAlone) {
                                  std::filesystem::perm_options::remove);
     MacroFile f;
     StoreFieldText(f.Title(0), u"x");
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(WriteMacroFile(folder + u"mcr.dat", f, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.kind, ReasonKind::File);
     EXPECT_EQ(dir.Read("mcr.dat"), std::vector<uint8_t>(7624, 1));
     EXPECT_EQ(dir.Count(), 1u);
 }
@@ -237,7 +237,7 @@ TEST_F(MacroFileIo, FileHeldOpenByAnotherProgramIsLeftAloneWithTheReason) {
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     MacroFile f;
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(WriteMacroFile(folder + u"mcr.dat", f, &error));
     CloseHandle(held);
     EXPECT_EQ(error, u"ほかのプログラムが使用中です");
@@ -260,9 +260,9 @@ TEST(FieldText, UntouchedBoxTextKeepsBytesThatDoNotDecodeBack) {
 
 TEST_F(MacroFileIo, WriteIntoMissingFolderFailsWithReason) {
     MacroFile f;
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(WriteMacroFile(folder + u"nope/mcr.dat", f, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.kind, ReasonKind::File);
 }
 
 TEST_F(MacroFileIo, AcqNamesKeepOneExtraEntry) {

@@ -30,14 +30,14 @@ namespace fs = std::filesystem;
 class FakeWineTool : public IWineRegTool {
   public:
     bool Available() override { return available; }
-    bool Import(const fs::path& prefix, const fs::path& regFile, std::u16string*) override {
+    bool Import(const fs::path& prefix, const fs::path& regFile, Reason*) override {
         auto bytes = ReadFileHead(regFile, 1 << 20);
         imports.push_back(bytes ? *DecodeRegFileBytes(*bytes) : u"<unreadable>");
         prefixes.push_back(prefix);
         return !failImport;
     }
     bool Export(const fs::path&, std::u16string_view key, const fs::path& regFile,
-                std::u16string*) override {
+                Reason*) override {
         exports.emplace_back(key);
         if (!live) return false;
         return WriteWholeFile(regFile, EncodeRegFileText(*live));
@@ -237,9 +237,10 @@ TEST_F(WinePrefixTest, PrefixComesFromTheEnvironmentTheChoiceOrHome) {
     // The choice is remembered in the tool's own registry and found at the next start.
     WineHost host(toolFile, tool, {std::nullopt, home.string()}, Options());
     EXPECT_EQ(host.WinePrefix(), TextFromPath(home / ".wine"));
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(host.ChooseWinePrefix(TextFromPath(notPrefix), &error));
-    EXPECT_NE(error.find(u"system.reg"), std::u16string::npos);
+    EXPECT_EQ(error,
+              (Reason{.kind = ReasonKind::NotAWinePrefix, .subject = TextFromPath(notPrefix)}));
     EXPECT_EQ(host.WinePrefix(), TextFromPath(home / ".wine"));
     EXPECT_TRUE(host.ChooseWinePrefix(TextFromPath(chosen), &error));
     WineHost next(toolFile, tool, {std::nullopt, home.string()}, Options());
@@ -339,7 +340,7 @@ TEST_F(WinePrefixTest, Win32PrefixAndAFreshWin64PrefixGetTheKeyWhereTheGameReads
         "#arch=win64\n\n[Software\\\\Wow6432Node\\\\PlayOnline\\\\InstallFolder] "
         "1\n#time=1\n\"0001\"=\"C:\\\\Game\\\\\"\n";
     const fs::path win64 = MakePrefix("w64", fresh);
-    std::u16string error;
+    Reason error;
     ASSERT_TRUE(host.ChooseWinePrefix(TextFromPath(win64), &error));
     EXPECT_EQ(host.WinePrefix(), TextFromPath(win64));
     s = LoadGameSettings(router, modes, false);
@@ -379,7 +380,7 @@ TEST_F(WinePrefixTest, PrefixWithoutTheGamesKeysIsNotTheGames) {
     EXPECT_EQ(host.LauncherPrefix(TextFromPath(launcher)), TextFromPath(wine));
 
     // Chosen by the player: remembered, but the game's keys do not move into it.
-    std::u16string error;
+    Reason error;
     EXPECT_TRUE(host.ChooseWinePrefix(TextFromPath(wine), &error));
     EXPECT_EQ(host.WinePrefix(), u"");
     EXPECT_EQ(SystemReg(wine), bare);
@@ -453,8 +454,9 @@ TEST_F(WinePrefixTest, RunningServerGetsTheChangeThroughItsToolOrTheSaveIsRefuse
         tool.failImport = true;
         s.general = 1;
         SaveReport result = SaveGameSettings(router, s, modes);
-        EXPECT_EQ(result.unsaved, std::vector<std::u16string>{u"ゲームの環境設定"});
-        EXPECT_NE(result.Message().find(u"終了してから"), std::u16string::npos);
+        EXPECT_EQ(result.unsaved, std::vector<std::u16string>{std::u16string(kGameSettingsLabel)});
+        EXPECT_EQ(result.reason.kind, ReasonKind::WineRegFailed);
+        EXPECT_EQ(result.reason.subject, TextFromPath(prefix));
         tool.failImport = false;
 
         // No tool at all: refused with a message, the file untouched.
@@ -463,12 +465,8 @@ TEST_F(WinePrefixTest, RunningServerGetsTheChangeThroughItsToolOrTheSaveIsRefuse
         result = SaveGameSettings(router, s, modes);
         EXPECT_EQ(result.outcome, SaveReport::Outcome::Refused);
         EXPECT_EQ(tool.imports.size(), importsBefore);
-        const std::u16string notice = result.Message();
-        EXPECT_NE(notice.find(u"ゲームと PlayOnline を終了してから、もう一度保存してください。"),
-                  std::u16string::npos);
-        EXPECT_EQ(notice.find(u"保存してください", notice.find(u"保存してください") + 1),
-                  std::u16string::npos)
-            << "told once";
+        EXPECT_EQ(result.reason,
+                  (Reason{.kind = ReasonKind::GameRunning, .subject = TextFromPath(prefix)}));
         EXPECT_EQ(SystemReg(prefix), kWin64);
         tool.available = true;
 
@@ -534,9 +532,9 @@ TEST_F(WinePrefixTest, ARefusedKeyNameLeavesNoValueOfItsBatch) {
                                                {game, u"0018", one},
                                                {refused, u"X", one},
                                                {u"Software\\Later", u"Y", one}};
-        std::u16string reason;
+        Reason reason;
         EXPECT_FALSE(reg.SetMany(Hive::LocalMachine, batch, &reason));
-        EXPECT_FALSE(reason.empty());
+        EXPECT_TRUE(reason);
         EXPECT_EQ(SystemReg(prefix), kWin64);
         EXPECT_FALSE(reg.Query(Hive::LocalMachine, game, u"0050"));
         EXPECT_EQ(reg.Query(Hive::LocalMachine, game, u"0018")->data,
@@ -608,7 +606,7 @@ TEST_F(WinePrefixTest, RegionalInstallIsFoundAndItsSettingsKeyUsed) {
 
     // A Japanese install beside it wins; the choice is made again for another prefix.
     const fs::path both = MakePrefix("both", kWin64 + kUsOnly.substr(kHeader.size() + 13));
-    std::u16string error;
+    Reason error;
     ASSERT_TRUE(host.ChooseWinePrefix(TextFromPath(both), &error));
     EXPECT_EQ(host.GameRoot(), u"SOFTWARE\\PlayOnline");
     EXPECT_EQ(LoadGameSettings(router, modes, false).general, 2);

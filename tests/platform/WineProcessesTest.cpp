@@ -26,7 +26,7 @@ class FixedPrefix : public IGameHost {
     explicit FixedPrefix(std::u16string prefix) : prefix_(std::move(prefix)) {}
     bool UsesWinePrefix() override { return true; }
     std::u16string WinePrefix() override { return prefix_; }
-    bool ChooseWinePrefix(std::u16string_view, std::u16string*) override { return false; }
+    bool ChooseWinePrefix(std::u16string_view, Reason*) override { return false; }
     std::u16string NativePath(std::u16string_view p) override { return std::u16string(p); }
     std::u16string GameRoot() override { return u"SOFTWARE\\PlayOnline"; }
 
@@ -93,7 +93,7 @@ class WineProcessesTest : public QObject {
         ScopedPath path(dir.Path("bin").string());
         FixedPrefix host(TextFromPath(dir.Path("pfx")));
         WineProcesses processes(&host);
-        std::u16string error;
+        Reason error;
         const auto exe = dir.Path("pfx/drive_c/PlayOnlineViewer/pol.exe");
         QVERIFY(processes.StartProcess(TextFromPath(exe), &error));
         const QStringList lines = WaitForLines(dir.Path("wine.txt"));
@@ -103,9 +103,9 @@ class WineProcessesTest : public QObject {
 
         // Without wine the player is told so.
         ScopedPath none(dir.Path("nothing").string());
-        error.clear();
+        error = {};
         QVERIFY(!processes.StartProcess(TextFromPath(exe), &error));
-        QVERIFY(QString::fromStdU16String(error).contains(QStringLiteral("wine")));
+        QCOMPARE(error.kind, ReasonKind::WineMissing);
     }
 
     // The launcher runs in the prefix that holds the game, whatever $WINEPREFIX says; with
@@ -129,16 +129,16 @@ class WineProcessesTest : public QObject {
             WineHost host(toolFile, tool, {dir.Path("home/.wine").string(), home});
             QCOMPARE(host.WinePrefix(), std::u16string());
             WineProcesses processes(&host);
-            std::u16string error;
+            Reason error;
             QVERIFY(!processes.StartProcess(TextFromPath(exe), &error));
-            QVERIFY(QString::fromStdU16String(error).contains(QStringLiteral("起動しません")));
+            QCOMPARE(error.kind, ReasonKind::LauncherPrefixUnknown);
             QTest::qWait(200);
             QVERIFY(!std::filesystem::exists(dir.Path("wine.txt")));
         }
         RememberWinePrefix(toolFile, TextFromPath(dir.Path("pfx")));
         WineHost host(toolFile, tool, {dir.Path("home/.wine").string(), home});
         WineProcesses processes(&host);
-        std::u16string error;
+        Reason error;
         QVERIFY(processes.StartProcess(TextFromPath(exe), &error));
         const QStringList lines = WaitForLines(dir.Path("wine.txt"));
         QCOMPARE(lines.value(0), Q(exe.parent_path()));

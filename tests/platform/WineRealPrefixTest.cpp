@@ -15,6 +15,7 @@
 #include "settings/Registry.h"
 #include "settings/RegistryRouter.h"
 #include "settings/WineHost.h"
+#include "support/ReasonText.h"
 #include "support/TempDir.h"
 
 namespace qm {
@@ -89,7 +90,7 @@ TEST_F(WineRealPrefixTest, SettingsReachTheGameWithAndWithoutARunningServer) {
     s.backBufferW = u"1024";
     s.frontBuffer = 0;
     const SaveReport first = SaveGameSettings(router, s, modes);
-    ASSERT_TRUE(first.AllSaved()) << Utf16ToUtf8(first.Message());
+    ASSERT_TRUE(first.AllSaved()) << qm::test::Describe(first.reason);
     const std::string key = "Software\\PlayOnline\\SQUARE\\FinalFantasyXI";
     EXPECT_EQ(Query(key, "0007"), 1);
     EXPECT_EQ(Query(key, "0018"), 2);
@@ -109,7 +110,9 @@ TEST_F(WineRealPrefixTest, SettingsReachTheGameWithAndWithoutARunningServer) {
         EXPECT_EQ(Query(key, "0000"), 1);
     } else {
         // Refused: the player was told to close the game.
-        EXPECT_NE(result.Message().find(u"終了してから"), std::u16string::npos);
+        EXPECT_TRUE(result.reason.kind == ReasonKind::WineRegFailed ||
+                    result.reason.kind == ReasonKind::GameRunning)
+            << qm::test::Describe(result.reason);
     }
     EXPECT_EQ(LoadGameSettings(router, modes, false).general, result.AllSaved() ? 1 : 2);
 
@@ -119,7 +122,9 @@ TEST_F(WineRealPrefixTest, SettingsReachTheGameWithAndWithoutARunningServer) {
     refusing.SetPrefix(prefix);
     EXPECT_FALSE(
         RegWriteValue(refusing, Hive::LocalMachine, kGameSettingsKey, u"0018", REG_DWORD_TYPE, 0));
-    EXPECT_NE(refusing.TakeNotice().find(u"終了してから"), std::u16string::npos);
+    const std::vector<StoreNotice> notices = refusing.TakeNotice();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].reason.kind, ReasonKind::GameRunning);
 
     // When the server ends it saves; what the program wrote is in the file then.
     ASSERT_EQ(Run(wineserver, {"-k"}), 0);

@@ -75,15 +75,14 @@ TEST(LaunchPlayOnline, ARunningLauncherIsOnlyBroughtForward) {
 
 TEST(LaunchPlayOnline, OtherwiseStartsItOrSaysWhyNot) {
     FakeProcesses processes;
-    std::u16string message;
-    EXPECT_EQ(LaunchPlayOnline(processes, u"/pol/pol.exe", &message), LaunchResult::Started);
+    Reason reason;
+    EXPECT_EQ(LaunchPlayOnline(processes, u"/pol/pol.exe", &reason), LaunchResult::Started);
     EXPECT_EQ(processes.started, std::vector<std::u16string>{u"/pol/pol.exe"});
-    EXPECT_TRUE(message.empty());
+    EXPECT_FALSE(reason);
 
-    processes.startFails = u"ファイルが見つかりません";
-    EXPECT_EQ(LaunchPlayOnline(processes, u"/pol/pol.exe", &message), LaunchResult::Failed);
-    EXPECT_NE(message.find(u"/pol/pol.exe"), std::u16string::npos);
-    EXPECT_NE(message.find(u"ファイルが見つかりません"), std::u16string::npos);
+    processes.startFails = {.kind = ReasonKind::ProgramMissing};
+    EXPECT_EQ(LaunchPlayOnline(processes, u"/pol/pol.exe", &reason), LaunchResult::Failed);
+    EXPECT_EQ(reason, (Reason{.kind = ReasonKind::ProgramMissing, .subject = u"/pol/pol.exe"}));
 }
 
 }  // namespace

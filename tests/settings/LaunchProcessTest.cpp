@@ -57,7 +57,7 @@ class LaunchProcessTest : public QObject {
         std::filesystem::create_directories(dir.Path("launcher"));
         WriteScript(dir.Path("launcher/run"), "pwd > ran.txt");
         LinuxProcesses processes;
-        std::u16string error;
+        Reason error;
         QVERIFY(processes.StartProcess(TextFromPath(dir.Path("launcher/run")), &error));
         QVERIFY(WaitForFile(dir.Path("launcher/ran.txt")));
     }
@@ -72,7 +72,7 @@ class LaunchProcessTest : public QObject {
                     "{ pwd; echo \"$1\"; } > \"" + dir.Path("wine.txt").string() + "\"");
         ScopedPath path(dir.Path("bin").string());
         LinuxProcesses processes;
-        std::u16string error;
+        Reason error;
         QVERIFY(
             processes.StartProcess(TextFromPath(dir.Path("PlayOnline Viewer/pol.exe")), &error));
         QVERIFY(WaitForFile(dir.Path("wine.txt")));
@@ -88,16 +88,16 @@ class LaunchProcessTest : public QObject {
         dir.Write("pol.exe", {'M', 'Z'});
         dir.Write("notes.txt", {'x'});
         LinuxProcesses processes;
-        std::u16string error;
+        Reason error;
         QVERIFY(!processes.StartProcess(TextFromPath(dir.Path("missing/pol.exe")), &error));
-        QVERIFY(!error.empty());
-        error.clear();
+        QCOMPARE(error.kind, ReasonKind::ProgramMissing);
+        error = {};
         QVERIFY(!processes.StartProcess(TextFromPath(dir.Path("notes.txt")), &error));
-        QVERIFY(!error.empty());
+        QCOMPARE(error.kind, ReasonKind::ProgramNotExecutable);
         ScopedPath path(dir.Path("empty").string());  // no wine anywhere
-        error.clear();
+        error = {};
         QVERIFY(!processes.StartProcess(TextFromPath(dir.Path("pol.exe")), &error));
-        QVERIFY(QString::fromStdU16String(error).contains(QStringLiteral("wine")));
+        QCOMPARE(error.kind, ReasonKind::WineMissing);
     }
 
     void findsAndRaisesTheLaunchersWindow() {

@@ -35,9 +35,9 @@ TEST(NativeGameHost, GameKeysGoToTheMachinesInstallationAndTheRestToTheUser) {
     EXPECT_EQ(host.GameRoot(), u"SOFTWARE\\PlayOnlineUS");
     EXPECT_FALSE(host.UsesWinePrefix());
     EXPECT_EQ(host.NativePath(u"C:\\PlayOnline\\pol.exe"), u"C:\\PlayOnline\\pol.exe");
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(host.ChooseWinePrefix(u"C:\\", &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.kind, ReasonKind::NoWineOnThisSystem);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ class PrefixHost : public IGameHost {
   public:
     bool UsesWinePrefix() override { return true; }
     std::u16string WinePrefix() override { return gamePrefix; }
-    bool ChooseWinePrefix(std::u16string_view folder, std::u16string*) override {
+    bool ChooseWinePrefix(std::u16string_view folder, Reason*) override {
         launcherPrefix = folder;
         return true;
     }
@@ -190,11 +190,13 @@ class PreferencesWindowTest : public QObject {
 
         // Removed after start-up: the command stays, and the failure is told.
         f.fake.processes.launcherRunning = false;
-        f.fake.processes.startFails = u"ファイルが見つかりません。";
+        f.fake.processes.startFails = {.kind = ReasonKind::ProgramMissing};
         w.FilePlayOnline->trigger();
         QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(1));
         QCOMPARE(f.fake.messageBox.shown[0].icon, MsgIcon::Critical);
         QVERIFY(Q(f.fake.messageBox.shown[0].text).contains(Q(pol)));
+        QVERIFY(Q(f.fake.messageBox.shown[0].text)
+                    .contains(QStringLiteral("ファイルが見つかりません。")));
         QVERIFY(Q(f.fake.messageBox.shown[0].text)
                     .contains(QStringLiteral("ファイルが見つかりません")));
     }
@@ -253,12 +255,15 @@ class PreferencesWindowTest : public QObject {
 
     void troubleWithTheSettingsStoreIsTold() {
         WindowFixture f;
-        f.fake.registry.notice = u"設定ファイルが壊れていたため退避しました。";
+        f.fake.registry.notice = {
+            {.kind = ReasonKind::SettingsFileSetAside, .subject = u"/c/r.reg.damaged"}, false};
         wMenu& w = f.Start();
         QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(1));
         QCOMPARE(f.fake.messageBox.shown[0].icon, MsgIcon::Warning);
         QCOMPARE(Q(f.fake.messageBox.shown[0].text),
-                 QStringLiteral("設定ファイルが壊れていたため退避しました。"));
+                 QStringLiteral(
+                     "設定ファイルが壊れていたため、「/c/r.reg.damaged」に名前を変えて残しました。"
+                     "設定は既定値に戻ります。"));
 
         // A failed save at close is told too, and the window still closes.
         f.fake.registry.failSet = [](std::u16string_view, std::u16string_view) { return true; };

@@ -7,6 +7,7 @@
 #include "macro/Cp932.h"
 #include "settings/Registry.h"
 #include "settings/ToolPreferences.h"
+#include "storage/Paths.h"
 #include "storage/SafeFile.h"
 #include "support/Env.h"
 #include "support/TempDir.h"
@@ -186,8 +187,12 @@ TEST_F(RegFile, ADamagedFileIsSetAsideAndDefaultsAreRead) {
     EXPECT_EQ(dir.Read("config/quillmor/registry.reg.damaged"), garbage);
     EXPECT_EQ(reg.SetAsideFile(), dir.Path("config/quillmor/registry.reg.damaged"));
     EXPECT_FALSE(dir.Exists("config/quillmor/registry.reg"));
-    EXPECT_NE(reg.TakeNotice().find(u"registry.reg.damaged"), std::u16string::npos);
-    EXPECT_EQ(reg.TakeNotice(), u"");
+    const std::vector<StoreNotice> notices = reg.TakeNotice();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].reason.kind, ReasonKind::SettingsFileSetAside);
+    EXPECT_EQ(notices[0].reason.subject,
+              TextFromPath(dir.Path("config/quillmor/registry.reg.damaged")));
+    EXPECT_TRUE(reg.TakeNotice().empty());
 
     ASSERT_TRUE(RegWriteValue(reg, HKLM, kKey, u"TabIndex", REG_DWORD_TYPE, 1));
     EXPECT_EQ(RegReadValue(reg, HKLM, kKey, u"TabIndex", REG_DWORD_TYPE, 7), 1);
@@ -215,7 +220,7 @@ TEST_F(RegFile, AnInterruptedWriteLeavesThePreviousFile) {
     const auto before = dir.Read("config/quillmor/registry.reg");
     SetSafeFileFaultHook([](const std::filesystem::path&) { return false; });
     EXPECT_FALSE(RegWriteValue(reg, HKLM, kKey, u"Myname", REG_SZ_TYPE, u"新しい名前"));
-    EXPECT_FALSE(reg.LastError().empty());
+    EXPECT_EQ(reg.LastError().kind, ReasonKind::SettingsFileUnwritable);
     SetSafeFileFaultHook(nullptr);
     EXPECT_EQ(dir.Read("config/quillmor/registry.reg"), before);
     EXPECT_EQ(dir.Count(), 1u);
@@ -227,10 +232,12 @@ TEST_F(RegFile, AFileThatCannotBeReadIsNeverReplaced) {
     dir.Write("config/quillmor/registry.reg/inside", {1, 2, 3});
     RegFileBackend reg(file);
     EXPECT_EQ(RegReadValue(reg, HKLM, kKey, u"TabIndex", REG_DWORD_TYPE, 4), 4);
-    EXPECT_FALSE(reg.TakeNotice().empty());
+    const std::vector<StoreNotice> notices = reg.TakeNotice();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(notices[0].startsEmpty);
     EXPECT_FALSE(RegWriteValue(reg, HKLM, kKey, u"TabIndex", REG_DWORD_TYPE, 1));
-    EXPECT_FALSE(reg.LastError().empty());
-    EXPECT_EQ(reg.TakeNotice(), u"");  // the same trouble is told once
+    EXPECT_TRUE(reg.LastError());
+    EXPECT_TRUE(reg.TakeNotice().empty());  // the same trouble is told once
     EXPECT_EQ(dir.Read("config/quillmor/registry.reg/inside"), (std::vector<uint8_t>{1, 2, 3}));
 }
 

@@ -151,10 +151,13 @@ TEST(RegistryRouter, SendsKeysToTheLongestMatchingPrefix) {
     EXPECT_EQ(settings.ValueCount(), 1u);
     EXPECT_EQ(RegReadValue(router, HKLM, u"SOFTWARE\\PlayOnline\\InstallFolder", u"B", 4, 0), 2);
 
-    own.notice = u"one";
-    settings.notice = u"two";
-    EXPECT_EQ(router.TakeNotice(), u"one\ntwo");
-    EXPECT_EQ(router.TakeNotice(), u"");
+    own.notice = {{.kind = ReasonKind::SettingsFileUnreadable}, true};
+    settings.notice = {{.kind = ReasonKind::GameRunning}, false};
+    const std::vector<StoreNotice> both = router.TakeNotice();
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[0].reason.kind, ReasonKind::SettingsFileUnreadable);
+    EXPECT_EQ(both[1].reason.kind, ReasonKind::GameRunning);
+    EXPECT_TRUE(router.TakeNotice().empty());
 
     router.Route(u"SOFTWARE\\PlayOnline", nullptr);
     EXPECT_EQ(&router.BackendFor(u"SOFTWARE\\PlayOnline\\InstallFolder"), &own);

@@ -23,12 +23,12 @@ TEST(ToolPreferences, FirstRunReadsEveryDefaultAndWritesNothing) {
     EXPECT_EQ(p.CaptureStartSE, u"");
     EXPECT_EQ(p.CaptureStopSE, u"");
     EXPECT_EQ(p.CaptureKeyCode, 44);
-    EXPECT_EQ(reg.queries, 12);
+    EXPECT_EQ(reg.queries, 13);
     EXPECT_EQ(reg.ValueCount(), 0u);
     EXPECT_FALSE(reg.HasKey(kPreferencesKey));
 }
 
-TEST(ToolPreferences, SaveWritesAllTwelveWithTheirTypesAndLoadsThemBack) {
+TEST(ToolPreferences, SaveWritesEveryFieldWithItsTypeAndLoadsThemBack) {
     FakeRegistry reg;
     ToolPreferences p;
     p.TabIndex = 2;
@@ -43,8 +43,9 @@ TEST(ToolPreferences, SaveWritesAllTwelveWithTheirTypesAndLoadsThemBack) {
     p.CaptureStartSE = u"/a.wav";
     p.CaptureStopSE = u"/b.wav";
     p.CaptureKeyCode = 123;
+    p.Language = u"en";
     EXPECT_TRUE(SavePreferences(reg, p));
-    EXPECT_EQ(reg.ValueCount(), 12u);
+    EXPECT_EQ(reg.ValueCount(), 13u);
     EXPECT_EQ(reg.Peek(kPreferencesKey, u"TabIndex")->type, uint32_t{REG_DWORD_TYPE});
     EXPECT_EQ(reg.Peek(kPreferencesKey, u"CaptureKeyCode")->type, uint32_t{REG_DWORD_TYPE});
     EXPECT_EQ(reg.Peek(kPreferencesKey, u"Myname")->type, uint32_t{REG_SZ_TYPE});
@@ -77,8 +78,10 @@ TEST(ToolPreferences, SaveGoesOnPastAFailedValueAndSaysSo) {
     reg.failSet = [](std::u16string_view, std::u16string_view name) { return name == u"Myname"; };
     ToolPreferences p;
     p.CaptureKeyCode = 19;
-    EXPECT_FALSE(SavePreferences(reg, p));
-    EXPECT_EQ(reg.ValueCount(), 11u);
+    Reason reason;
+    EXPECT_FALSE(SavePreferences(reg, p, &reason));
+    EXPECT_EQ(reason, (Reason{.kind = ReasonKind::ValuesNotStored, .subject = u"Myname"}));
+    EXPECT_EQ(reg.ValueCount(), 12u);
     EXPECT_EQ(LoadPreferences(reg).CaptureKeyCode, 19);
 }
 

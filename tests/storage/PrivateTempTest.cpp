@@ -32,9 +32,9 @@ TEST(PrivateTemp, NamesStayInsideTheFolder) {
     EXPECT_TRUE(WritePrivateTempFile("Set1.txt", std::vector<uint8_t>(5, 'x')));
     EXPECT_EQ(fs::file_size(*path), 5u);
     for (const char* name : {"../escape", "..", "", "a/b"}) {
-        std::u16string error;
+        Reason error;
         EXPECT_FALSE(WritePrivateTempFile(name, content, &error)) << name;
-        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(error.kind, ReasonKind::TempFile);
     }
 #ifdef _WIN32
     EXPECT_FALSE(WritePrivateTempFile("..\\escape", content));
@@ -65,9 +65,9 @@ TEST(PrivateTemp, OnlyThisUserMayEnterAndALinkThereIsNeverFollowed) {
     EXPECT_EQ(dir.Read("victim"), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(*path)));
     EXPECT_EQ(fs::file_size(*path), 3u);
-    std::u16string error;
+    Reason error;
     EXPECT_FALSE(WritePrivateTempFile("../escape", content, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.kind, ReasonKind::TempFile);
 #endif
 }
 

@@ -107,7 +107,7 @@ class FullSave {
                 {u"mcr4.dat", dir.Path("char/mcr4.dat")},
                 {u"mcr8.dat", dir.Path("char/mcr8.dat")},
                 {u"cnf.dat", dir.Path("char/cnf.dat")},
-                {u"ゲームの環境設定", dir.Path("pfx/system.reg")}};
+                {std::u16string(kGameSettingsLabel), dir.Path("pfx/system.reg")}};
     }
     std::map<std::u16string, std::vector<uint8_t>> Contents() const {
         std::map<std::u16string, std::vector<uint8_t>> all;
@@ -168,7 +168,6 @@ TEST(SavePlan, EveryFailingWriteOperationLeavesOldOrNewFilesAndATruthfulReport) 
         if (operation.starts_with("sync-folder")) {
             EXPECT_TRUE(report.AllSaved());
             EXPECT_EQ(report.folderSync, injected);
-            EXPECT_FALSE(report.Message().empty());
         } else if (!report.AllSaved() && !operation.starts_with("remove")) {
             EXPECT_EQ(report.cause, injected);
         }
@@ -185,13 +184,11 @@ TEST(SavePlan, EveryFailingWriteOperationLeavesOldOrNewFilesAndATruthfulReport) 
         EXPECT_EQ(Names(scene.dir.Path("char")), names.first);
         EXPECT_EQ(Names(scene.dir.Path("pfx")), names.second);
         // Unsaved changes stay marked exactly when something is not on disk, and the
-        // message names what was saved.
+        // report names the part that failed, and why.
         EXPECT_EQ(report.AllSaved(), unsavedFiles.empty());
         if (!report.AllSaved()) {
-            const std::u16string message = report.Message();
-            EXPECT_NE(message.find(u"「" + report.failed + u"」"), std::u16string::npos);
-            for (const auto& label : report.saved)
-                EXPECT_NE(message.find(label), std::u16string::npos) << Utf16ToUtf8(label);
+            EXPECT_FALSE(report.failed.empty());
+            EXPECT_TRUE(report.reason);
         }
 
         // The next save writes what the first did not, and only that: no kept copy holds
@@ -397,7 +394,7 @@ TEST(SafeFile, StaleTemporaryFilesOfTheFolderGoAtTheNextWriteOrScan) {
     }
 }
 
-// Each cause a player can act on is worded, and apart from the others: a read-only drive is
+// Each cause a player can act on is named, and apart from the others: a read-only drive is
 // not a missing permission, a file-size limit not a file too long to be the game's.
 TEST(SafeFile, CausesOfFailuresAreToldApart) {
     const std::error_code causes[] = {
@@ -410,13 +407,11 @@ TEST(SafeFile, CausesOfFailuresAreToldApart) {
         TooLongFileError(),
         NotRegularFileError(),
     };
-    std::set<std::u16string> texts;
+    std::set<FileProblem> problems;
     for (const std::error_code& cause : causes) {
-        const std::u16string text = FileErrorText(cause);
-        EXPECT_FALSE(text.empty()) << cause.message();
-        // In the program's words, not the system's English.
-        EXPECT_EQ(text.find(Utf8ToUtf16(cause.message())), std::u16string::npos) << cause.message();
-        EXPECT_TRUE(texts.insert(text).second) << cause.message() << " is worded as another";
+        const FileProblem problem = ClassifyFileError(cause);
+        EXPECT_NE(problem, FileProblem::Other) << cause.message();
+        EXPECT_TRUE(problems.insert(problem).second) << cause.message() << " is named as another";
     }
 }
 
@@ -488,12 +483,12 @@ TEST(SavePlan, EachPartIsToldWhetherItWasWrittenAndActionsWaitForTheFiles) {
             plan.AddFile(dir.Path("b.dat"), {2}, u"b.dat", [&](bool w) { told[1] = w; });
             plan.AddAction(
                 u"registry",
-                [&](std::u16string&) {
+                [&](Reason&) {
                     applied = true;
                     return true;
                 },
                 [&](bool w) { told[2] = w; });
-            if (row.refuse) plan.Refuse(u"registry", u"no");
+            if (row.refuse) plan.Refuse(u"registry", Reason{.kind = ReasonKind::ValuesNotStored});
             faulty.FailAt(0);
             if (row.failRename) {
                 // The renames come after 2 creates, 2 writes, 2 flushes, 2 closes.
@@ -557,10 +552,10 @@ TEST(SafeFile, WhatIsNoRegularFileOfASaneSizeIsRefusedWithItsReason) {
     };
     for (const auto& r : refused) {
         WriteCause cause;
-        std::u16string error;
+        Reason error;
         EXPECT_FALSE(WriteWholeFile(r.path, record, &error, &cause)) << r.path;
         EXPECT_EQ(cause.failure, r.cause) << r.path;
-        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(error.cause, r.cause) << r.path;
     }
 #ifdef _WIN32
     for (HANDLE instance : instances) CloseHandle(instance);

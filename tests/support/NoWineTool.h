@@ -12,12 +12,11 @@ namespace qm::test {
 class NoWineTool : public IWineRegTool {
   public:
     bool Available() override { return false; }
-    bool Import(const std::filesystem::path&, const std::filesystem::path&,
-                std::u16string*) override {
+    bool Import(const std::filesystem::path&, const std::filesystem::path&, Reason*) override {
         return false;
     }
     bool Export(const std::filesystem::path&, std::u16string_view, const std::filesystem::path&,
-                std::u16string*) override {
+                Reason*) override {
         return false;
     }
 };

@@ -15,10 +15,10 @@ class FakeProcesses : public IWindowsAndProcesses {
         if (launcherRunning) ++activations;
         return launcherRunning;
     }
-    bool StartProcess(std::u16string_view path, std::u16string* error) override {
+    bool StartProcess(std::u16string_view path, Reason* error) override {
         started.emplace_back(path);
-        if (!startFails.empty() && error) *error = startFails;
-        return startFails.empty();
+        if (startFails && error) *error = startFails;
+        return !startFails;
     }
 
     bool IsGameRunning() override {
@@ -31,7 +31,7 @@ class FakeProcesses : public IWindowsAndProcesses {
     int gameQueries = 0;
     int activations = 0;
     std::vector<std::u16string> started;
-    std::u16string startFails;  // when not empty, starts fail with this reason
+    Reason startFails;  // when set, starts fail with this reason
 };
 
 }  // namespace qm

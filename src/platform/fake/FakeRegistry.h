@@ -34,8 +34,11 @@ class FakeRegistry : public IRegistryBackend {
     // rights, or a failing disk, would).
     std::function<bool(std::u16string_view key, std::u16string_view name)> failSet;
 
-    std::u16string TakeNotice() override { return std::exchange(notice, std::u16string()); }
-    std::u16string notice;  // handed out once by TakeNotice
+    std::vector<StoreNotice> TakeNotice() override {
+        if (!notice) return {};
+        return {std::exchange(notice, StoreNotice())};
+    }
+    StoreNotice notice;  // handed out once by TakeNotice
 
     int queries = 0;  // Query calls
     int sets = 0;     // successful Set calls

@@ -16,11 +16,13 @@ ScreenImage FakeScreenGrabber::GrabGameOrScreen() {
 }
 
 bool FakeImageWriter::WriteImage(const ScreenImage& image, std::u16string_view path,
-                                 ImageFileFormat format, int quality, std::u16string* error) {
+                                 ImageFileFormat format, int quality, Reason* error) {
     Write write{std::u16string(path), format, quality, image.width, image.height};
     writes_.push_back(write);
     if (!failure_.empty()) {
-        if (error) *error = failure_;
+        if (error)
+            *error =
+                Reason{.kind = ReasonKind::ShotNotSaved, .subject = write.path, .detail = failure_};
         return false;
     }
     files_[write.path] = write;

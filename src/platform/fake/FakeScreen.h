@@ -36,14 +36,14 @@ class FakeImageWriter : public IImageWriter {
     };
 
     bool WriteImage(const ScreenImage& image, std::u16string_view path, ImageFileFormat format,
-                    int quality, std::u16string* error) override;
+                    int quality, Reason* error) override;
 
     // Every write attempted, in order, failed ones included.
     const std::vector<Write>& Writes() const { return writes_; }
     // The files as they stand: the last successful write of each path.
     const std::map<std::u16string, Write>& Files() const { return files_; }
     // Makes the following writes fail with this reason; an empty reason makes them succeed.
-    void FailWith(std::u16string reason) { failure_ = std::move(reason); }
+    void FailWith(std::u16string detail) { failure_ = std::move(detail); }  // the writer's text
 
   private:
     std::vector<Write> writes_;

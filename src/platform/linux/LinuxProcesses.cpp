@@ -11,8 +11,8 @@
 namespace qm {
 
 namespace {
-bool Fail(std::u16string* error, std::u16string_view text) {
-    if (error) *error = std::u16string(text);
+bool Fail(Reason* error, Reason reason) {
+    if (error) *error = std::move(reason);
     return false;
 }
 }  // namespace
@@ -32,26 +32,23 @@ bool LinuxProcesses::IsGameRunning() {
     return FindGameWindow(windows).has_value();
 }
 
-bool LinuxProcesses::StartProcess(std::u16string_view path, std::u16string* error) {
+bool LinuxProcesses::StartProcess(std::u16string_view path, Reason* error) {
     const QFileInfo file(Q(path));
-    if (!file.isFile()) return Fail(error, u"ファイルが見つかりません。");
+    if (!file.isFile()) return Fail(error, {.kind = ReasonKind::ProgramMissing});
     QProcess process;
     if (file.suffix().compare(QStringLiteral("exe"), Qt::CaseInsensitive) == 0) {
         const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
-        if (wine.isEmpty())
-            return Fail(error, u"Windows のプログラムを起動するための wine が見つかりません。");
+        if (wine.isEmpty()) return Fail(error, {.kind = ReasonKind::WineMissing});
         process.setProgram(wine);
         process.setArguments({file.absoluteFilePath()});
     } else {
-        if (!file.isExecutable()) return Fail(error, u"実行できるファイルではありません。");
+        if (!file.isExecutable()) return Fail(error, {.kind = ReasonKind::ProgramNotExecutable});
         process.setProgram(file.absoluteFilePath());
     }
     process.setWorkingDirectory(file.absolutePath());
     if (!process.startDetached()) {
-        std::u16string reason = u"起動に失敗しました。";
-        if (!process.errorString().isEmpty())
-            reason += u"（" + process.errorString().toStdU16String() + u"）";
-        return Fail(error, reason);
+        return Fail(error, {.kind = ReasonKind::StartFailed,
+                            .detail = process.errorString().toStdU16String()});
     }
     return true;
 }

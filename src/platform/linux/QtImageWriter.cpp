@@ -9,19 +9,18 @@ namespace qm {
 
 namespace {
 
-bool Fail(std::u16string* error, std::u16string_view path, const QString& reason) {
-    if (error) {
-        *error = u"スクリーンショットを保存できませんでした: ";
-        *error += path;
-        if (!reason.isEmpty()) *error += u" (" + reason.toStdU16String() + u")";
-    }
+bool Fail(Reason* error, std::u16string_view path, const QString& reason) {
+    if (error)
+        *error = Reason{.kind = ReasonKind::ShotNotSaved,
+                        .subject = std::u16string(path),
+                        .detail = reason.toStdU16String()};
     return false;
 }
 
 }  // namespace
 
 bool QtImageWriter::WriteImage(const ScreenImage& image, std::u16string_view path,
-                               ImageFileFormat format, int quality, std::u16string* error) {
+                               ImageFileFormat format, int quality, Reason* error) {
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
         return Fail(error, path, QString());

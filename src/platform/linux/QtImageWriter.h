@@ -9,7 +9,7 @@ namespace qm {
 class QtImageWriter : public IImageWriter {
   public:
     bool WriteImage(const ScreenImage& image, std::u16string_view path, ImageFileFormat format,
-                    int quality, std::u16string* error) override;
+                    int quality, Reason* error) override;
 };
 
 }  // namespace qm

@@ -15,7 +15,7 @@ namespace qm {
 
 MsgAnswer QtMessageBox::Show(std::u16string_view text, MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(owner_.data());
-    box.setWindowTitle(Q(kProgramTitle));
+    box.setWindowTitle(ProgramTitle());
     box.setText(Q(text));
     switch (icon) {
         case MsgIcon::Information:

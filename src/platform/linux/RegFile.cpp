@@ -50,14 +50,22 @@ std::filesystem::path RegFileBackend::DefaultPath() {
 #endif
 }
 
-std::u16string RegFileBackend::TakeNotice() {
-    return std::exchange(notice_, std::u16string());
+std::vector<StoreNotice> RegFileBackend::TakeNotice() {
+    if (!notice_) return {};
+    return {std::exchange(notice_, StoreNotice())};
 }
 
-void RegFileBackend::Notice(const std::u16string& text) {
-    if (text == noticed_) return;
-    noticed_ = text;
-    notice_ = text;
+void RegFileBackend::Notice(const Reason& reason, bool startsEmpty) {
+    if (reason == noticed_) return;
+    noticed_ = reason;
+    notice_ = {reason, startsEmpty};
+}
+
+void RegFileBackend::Fail(ReasonKind kind) {
+    lastError_ = {};
+    lastError_.kind = kind;
+    if (kind != ReasonKind::SettingsFileUnknown) lastError_.subject = TextFromPath(file_);
+    Notice(lastError_, true);
 }
 
 std::optional<FileStamp> RegFileBackend::Stamp(std::error_code* error) const {
@@ -74,36 +82,32 @@ std::optional<FileStamp> RegFileBackend::Stamp(std::error_code* error) const {
 }
 
 const RegFileDocument* RegFileBackend::Load() {
-    const std::u16string startsEmpty = u"\n設定は既定値で始まり、保存されません。";
     if (file_.empty()) {
-        lastError_ = u"設定ファイルの場所が分かりません（HOME が設定されていません）。";
-        Notice(lastError_ + startsEmpty);
+        Fail(ReasonKind::SettingsFileUnknown);
         return nullptr;
     }
     std::error_code ec;
     const std::optional<FileStamp> stamp = Stamp(&ec);
     if (!stamp && ec == std::errc::no_such_file_or_directory) {
         cached_.reset();
-        noticed_.clear();
+        noticed_ = {};
         return &empty_;
     }
     if (!stamp && ec != std::errc::invalid_argument) {
-        lastError_ = u"設定ファイルを確認できません: " + TextFromPath(file_);
-        Notice(lastError_ + startsEmpty);
+        Fail(ReasonKind::SettingsFileUnchecked);
         return nullptr;
     }
     if (stamp && cached_ && cached_->stamp == *stamp) return &cached_->doc;
     cached_.reset();
     auto bytes = stamp ? ReadFileHead(file_, kMaxFileBytes + 1) : std::nullopt;
     if (!bytes) {
-        lastError_ = u"設定ファイルを読めません: " + TextFromPath(file_);
-        Notice(lastError_ + startsEmpty);
+        Fail(ReasonKind::SettingsFileUnreadable);
         return nullptr;
     }
     if (bytes->size() <= kMaxFileBytes) {
         if (auto text = DecodeRegFileBytes(*bytes)) {
             if (auto doc = RegFileDocument::Parse(*text)) {
-                noticed_.clear();
+                noticed_ = {};
                 cached_ = Cached{std::move(*doc), *stamp};
                 return &cached_->doc;
             }
@@ -112,13 +116,14 @@ const RegFileDocument* RegFileBackend::Load() {
     // Damaged: keep it for the player under another name and start afresh.
     auto aside = FreeSetAsideName(file_);
     if (aside.empty() || CurrentFileSystem().Rename(file_, aside)) {
-        lastError_ = u"壊れた設定ファイルを退避できません: " + TextFromPath(file_);
-        Notice(lastError_ + startsEmpty);
+        Fail(ReasonKind::SettingsFileNotSetAside);
         return nullptr;
     }
     setAside_ = aside;
-    Notice(u"設定ファイルが壊れていたため、「" + TextFromPath(aside) +
-           u"」に名前を変えて残しました。設定は既定値に戻ります。");
+    Reason setAside;
+    setAside.kind = ReasonKind::SettingsFileSetAside;
+    setAside.subject = TextFromPath(aside);
+    Notice(setAside, false);
     return &empty_;
 }
 
@@ -127,7 +132,7 @@ std::optional<RegRawValue> RegFileBackend::Query(Hive hive, std::u16string_view 
     if (hive != Hive::LocalMachine) return std::nullopt;
     const RegFileDocument* doc = Load();
     if (!doc) return std::nullopt;
-    lastError_.clear();
+    lastError_ = {};
     return doc->Query(key, name);
 }
 
@@ -135,7 +140,7 @@ void RegFileBackend::PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegV
                                  std::u16string_view label) {
     if (values.empty()) return;
     if (hive != Hive::LocalMachine) {
-        plan.Refuse(std::u16string(label), u"この場所には書き込めません。");
+        plan.Refuse(std::u16string(label), Reason{.kind = ReasonKind::SettingsPlaceForeign});
         return;
     }
     const RegFileDocument* doc = Load();
@@ -169,14 +174,16 @@ bool RegFileBackend::Set(Hive hive, std::u16string_view key, std::u16string_view
     if (hive != Hive::LocalMachine) return false;
     if (!Load()) return false;  // told by Load
     const RegValueWrite one{std::u16string(key), std::u16string(name), value};
-    std::u16string reason;
+    Reason reason;
     if (!SetMany(hive, std::span(&one, 1), &reason)) {
-        lastError_ = u"設定ファイルを書き込めません: " + TextFromPath(file_);
-        if (!reason.empty()) lastError_ += u"（" + reason + u"）";
-        Notice(lastError_);
+        lastError_ = {};
+        lastError_.kind = ReasonKind::SettingsFileUnwritable;
+        lastError_.subject = TextFromPath(file_);
+        lastError_.cause = reason.cause;
+        Notice(lastError_, false);
         return false;
     }
-    lastError_.clear();
+    lastError_ = {};
     return true;
 }
 

@@ -44,9 +44,9 @@ class RegFileBackend : public IRegistryBackend {
     const std::filesystem::path& File() const { return file_; }
     // Where a damaged file was moved, the last time one was; empty when none was.
     const std::filesystem::path& SetAsideFile() const { return setAside_; }
-    // Why the last failed call failed, in Japanese; empty after a success.
-    const std::u16string& LastError() const { return lastError_; }
-    std::u16string TakeNotice() override;
+    // Why the last failed call failed; no reason after a success.
+    const Reason& LastError() const { return lastError_; }
+    std::vector<StoreNotice> TakeNotice() override;
 
   private:
     struct Cached {
@@ -58,15 +58,16 @@ class RegFileBackend : public IRegistryBackend {
     // Null when it exists but cannot be used, and must therefore not be replaced.
     const RegFileDocument* Load();
     std::optional<FileStamp> Stamp(std::error_code* error = nullptr) const;
-    void Notice(const std::u16string& text);
+    void Notice(const Reason& reason, bool startsEmpty);
+    void Fail(ReasonKind kind);  // the file cannot be used: the settings start empty
 
     std::filesystem::path file_;
     std::optional<Cached> cached_;  // the file as it is on disk
     RegFileDocument empty_;
     std::filesystem::path setAside_;
-    std::u16string lastError_;
-    std::u16string notice_;
-    std::u16string noticed_;  // the last trouble told, so a lasting one is told once
+    Reason lastError_;
+    StoreNotice notice_;
+    Reason noticed_;  // the last trouble told, so a lasting one is told once
 };
 
 }  // namespace qm

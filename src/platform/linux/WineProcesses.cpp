@@ -87,7 +87,7 @@ bool WineProcesses::IsGameRunning() {
     return FindGameWindow(windows_).has_value();
 }
 
-bool WineProcesses::StartProcess(std::u16string_view path, std::u16string* error) {
+bool WineProcesses::StartProcess(std::u16string_view path, Reason* error) {
     const QFileInfo file(Q(path));
     if (!host_ || file.suffix().compare(QStringLiteral("exe"), Qt::CaseInsensitive) != 0 ||
         !file.isFile())
@@ -98,15 +98,14 @@ bool WineProcesses::StartProcess(std::u16string_view path, std::u16string* error
     if (prefix.empty() || !IsWinePrefix(PathFromText(prefix))) {
         if (error) {
             *error = prefix.empty()
-                         ? std::u16string(u"ゲームの入っている Wine プレフィックスが分かりません。")
-                         : u"「" + prefix + u"」は Wine のプレフィックスではありません。";
-            *error += u"Wine に新しいプレフィックスを作らせないため、起動しません。";
+                         ? Reason{.kind = ReasonKind::LauncherPrefixUnknown}
+                         : Reason{.kind = ReasonKind::LauncherNotAPrefix, .subject = prefix};
         }
         return false;
     }
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
     if (wine.isEmpty()) {
-        if (error) *error = u"Windows のプログラムを起動するための wine が見つかりません。";
+        if (error) *error = Reason{.kind = ReasonKind::WineMissing};
         return false;
     }
     QProcess process;
@@ -117,11 +116,9 @@ bool WineProcesses::StartProcess(std::u16string_view path, std::u16string* error
     process.setArguments({file.absoluteFilePath()});
     process.setWorkingDirectory(file.absolutePath());
     if (!process.startDetached()) {
-        if (error) {
-            *error = u"起動に失敗しました。";
-            if (!process.errorString().isEmpty())
-                *error += u"（" + process.errorString().toStdU16String() + u"）";
-        }
+        if (error)
+            *error = Reason{.kind = ReasonKind::StartFailed,
+                            .detail = process.errorString().toStdU16String()};
         return false;
     }
     return true;

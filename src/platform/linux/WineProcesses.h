@@ -36,7 +36,7 @@ class WineProcesses : public IWindowsAndProcesses {
     explicit WineProcesses(IGameHost* host) : host_(host) {}
 
     bool ActivateLauncherWindow() override;
-    bool StartProcess(std::u16string_view path, std::u16string* error) override;
+    bool StartProcess(std::u16string_view path, Reason* error) override;
     bool IsGameRunning() override;
 
   private:

@@ -38,9 +38,6 @@ std::u16string_view RootOf(std::u16string_view key) {
     return second == std::u16string_view::npos ? key : key.substr(0, second);
 }
 
-constexpr std::u16string_view kCloseFirst =
-    u"ゲームと PlayOnline を終了してから、もう一度保存してください。";
-
 bool SameValue(const RegRawValue& a, const RegRawValue& b) {
     return a.type == b.type && a.data == b.data;
 }
@@ -60,14 +57,14 @@ bool WinePrefixRegistry::ServerRunning() const {
     return !prefix_.empty() && WineServerRunning(prefix_, options_.tmpRoot);
 }
 
-void WinePrefixRegistry::Notice(std::u16string_view text) {
-    if (notice_.find(text) != std::u16string::npos) return;
-    if (!notice_.empty()) notice_ += u"\n";
-    notice_ += text;
+void WinePrefixRegistry::Notice(const Reason& reason) {
+    for (const StoreNotice& told : notices_)
+        if (told.reason == reason) return;
+    notices_.push_back({reason});
 }
 
-std::u16string WinePrefixRegistry::TakeNotice() {
-    return std::exchange(notice_, std::u16string());
+std::vector<StoreNotice> WinePrefixRegistry::TakeNotice() {
+    return std::exchange(notices_, {});
 }
 
 std::optional<FileStamp> WinePrefixRegistry::Stamp() const {
@@ -76,30 +73,21 @@ std::optional<FileStamp> WinePrefixRegistry::Stamp() const {
     return FileStamp::Of(st);
 }
 
-WineRegDocument* WinePrefixRegistry::Load(std::u16string* error) {
+WineRegDocument* WinePrefixRegistry::Load(Reason* error) {
     const fs::path file = prefix_ / "system.reg";
-    const std::optional<FileStamp> stamp = Stamp();
-    if (!stamp) {
-        if (error) *error = u"「" + TextFromPath(file) + u"」が見つかりません。";
+    const auto fail = [&](ReasonKind kind) -> WineRegDocument* {
+        if (error) *error = Reason{.kind = kind, .subject = TextFromPath(file)};
         return nullptr;
-    }
+    };
+    const std::optional<FileStamp> stamp = Stamp();
+    if (!stamp) return fail(ReasonKind::WineFileMissing);
     if (cached_ && cached_->stamp == *stamp) return &cached_->doc;
     cached_.reset();
-    if (stamp->size > kMaxSystemRegBytes) {
-        if (error) *error = u"「" + TextFromPath(file) + u"」が大きすぎて読み込めません。";
-        return nullptr;
-    }
+    if (stamp->size > kMaxSystemRegBytes) return fail(ReasonKind::WineFileTooLarge);
     auto bytes = ReadFileHead(file, std::size_t(stamp->size) + 1);
-    if (!bytes) {
-        if (error) *error = u"「" + TextFromPath(file) + u"」を読み込めませんでした。";
-        return nullptr;
-    }
+    if (!bytes) return fail(ReasonKind::WineFileUnreadable);
     auto doc = WineRegDocument::Parse(std::move(*bytes));
-    if (!doc) {
-        if (error)
-            *error = u"「" + TextFromPath(file) + u"」は Wine のレジストリファイルではありません。";
-        return nullptr;
-    }
+    if (!doc) return fail(ReasonKind::WineFileDamaged);
     cached_ = Cached{std::move(*doc), *stamp};
     return &cached_->doc;
 }
@@ -163,11 +151,11 @@ std::optional<RegRawValue> WinePrefixRegistry::Query(Hive, std::u16string_view k
 }
 
 bool WinePrefixRegistry::ImportThroughServer(const std::vector<RegValueWrite>& values,
-                                             std::u16string& reason) {
+                                             Reason& reason) {
     auto doc = RegFileDocument::Parse(u"");
     for (const RegValueWrite& v : values) doc->Set(v.key, v.name, v.value);
     const fs::path file = TempFile(".reg");
-    std::u16string error;
+    Reason error;
     const bool ok = !file.empty() &&
                     WritePrivateTempFile(file.filename().string(),
                                          EncodeRegFileText(doc->Serialize()), &error) &&
@@ -175,11 +163,11 @@ bool WinePrefixRegistry::ImportThroughServer(const std::vector<RegValueWrite>& v
     std::error_code ec;
     fs::remove(file, ec);
     if (!ok) {
-        reason = u"Wine のプレフィックス「" + TextFromPath(prefix_) +
-                 u"」でゲームか PlayOnline が動いているため wine reg "
-                 u"で書き込もうとしましたが、できませんでした。" +
-                 (error.empty() ? u"" : u"（" + error + u"）") + u"\n" +
-                 std::u16string(kCloseFirst);
+        // number: wine reg's exit status, -1 when it did not run, -2 without wine.
+        reason = Reason{.kind = ReasonKind::WineRegFailed,
+                        .cause = error.cause,
+                        .subject = TextFromPath(prefix_),
+                        .number = error.kind == ReasonKind::WineMissing ? -2 : error.number};
         snapshots_.clear();
         return false;
     }
@@ -198,10 +186,7 @@ void WinePrefixRegistry::PlanThroughServer(SavePlan& plan, std::span<const RegVa
                                            std::u16string_view label) {
     if (!tool_->Available()) {
         plan.Refuse(std::u16string(label),
-                    u"Wine のプレフィックス「" + TextFromPath(prefix_) +
-                        u"」でゲームか PlayOnline "
-                        u"が動いているため、ゲームの設定をレジストリに書き込めません。\n" +
-                        std::u16string(kCloseFirst));
+                    Reason{.kind = ReasonKind::GameRunning, .subject = TextFromPath(prefix_)});
         return;
     }
     // Only what the server does not hold already goes in.
@@ -214,7 +199,7 @@ void WinePrefixRegistry::PlanThroughServer(SavePlan& plan, std::span<const RegVa
         changed.push_back(v);
     }
     if (changed.empty()) return;
-    plan.AddAction(std::u16string(label), [this, changed](std::u16string& reason) {
+    plan.AddAction(std::u16string(label), [this, changed](Reason& reason) {
         return ImportThroughServer(changed, reason);
     });
 }
@@ -223,15 +208,14 @@ void WinePrefixRegistry::PlanSetMany(SavePlan& plan, Hive, std::span<const RegVa
                                      std::u16string_view label) {
     if (values.empty()) return;
     if (prefix_.empty()) {
-        plan.Refuse(std::u16string(label),
-                    u"Wine のプレフィックスが選ばれていないため、ゲームの設定を書き込めません。");
+        plan.Refuse(std::u16string(label), Reason{.kind = ReasonKind::NoWinePrefix});
         return;
     }
     if (ServerRunning()) {
         PlanThroughServer(plan, values, label);
         return;
     }
-    std::u16string error;
+    Reason error;
     WineRegDocument* doc = Load(&error);
     if (!doc) {
         plan.Refuse(std::u16string(label), error);
@@ -247,7 +231,7 @@ void WinePrefixRegistry::PlanSetMany(SavePlan& plan, Hive, std::span<const RegVa
             continue;
         if (!doc->Set(target, v.name, v.value, options_.now())) {
             cached_.reset();
-            plan.Refuse(std::u16string(label), u"レジストリのキーの名前が正しくありません。");
+            plan.Refuse(std::u16string(label), Reason{.kind = ReasonKind::BadKeyName});
             return;
         }
         changed = true;
@@ -269,7 +253,7 @@ void WinePrefixRegistry::PlanSetMany(SavePlan& plan, Hive, std::span<const RegVa
                      // A server that started while the file was being replaced may have
                      // read the old one, and would write it back: give it the change too.
                      if (ServerRunning()) {
-                         std::u16string reason;
+                         Reason reason;
                          if (!ImportThroughServer(copy, reason)) Notice(reason);
                      }
                  });
@@ -278,7 +262,7 @@ void WinePrefixRegistry::PlanSetMany(SavePlan& plan, Hive, std::span<const RegVa
 bool WinePrefixRegistry::Set(Hive hive, std::u16string_view key, std::u16string_view name,
                              const RegRawValue& value) {
     const RegValueWrite one{std::u16string(key), std::u16string(name), value};
-    std::u16string reason;
+    Reason reason;
     if (SetMany(hive, std::span(&one, 1), &reason)) return true;
     Notice(reason);
     return false;

@@ -60,7 +60,7 @@ class WinePrefixRegistry : public IRegistryBackend {
              const RegRawValue& value) override;
     void PlanSetMany(SavePlan& plan, Hive hive, std::span<const RegValueWrite> values,
                      std::u16string_view label) override;
-    std::u16string TakeNotice() override;
+    std::vector<StoreNotice> TakeNotice() override;
 
   private:
     struct Cached {
@@ -74,7 +74,7 @@ class WinePrefixRegistry : public IRegistryBackend {
 
     std::optional<FileStamp> Stamp() const;
     // system.reg as it is on disk now (reused while the file is unchanged).
-    WineRegDocument* Load(std::u16string* error);
+    WineRegDocument* Load(Reason* error);
     // The keys to try for `key`, the one the game reads first.
     static std::vector<std::u16string> ViewKeys(const WineRegDocument& doc,
                                                 std::u16string_view key);
@@ -84,16 +84,16 @@ class WinePrefixRegistry : public IRegistryBackend {
     void PlanThroughServer(SavePlan& plan, std::span<const RegValueWrite> values,
                            std::u16string_view label);
     // One import of every value; false with the reason.
-    bool ImportThroughServer(const std::vector<RegValueWrite>& values, std::u16string& reason);
+    bool ImportThroughServer(const std::vector<RegValueWrite>& values, Reason& reason);
     std::filesystem::path TempFile(std::string_view suffix) const;
-    void Notice(std::u16string_view text);
+    void Notice(const Reason& reason);
 
     IWineRegTool* tool_;
     Options options_;
     std::filesystem::path prefix_;
     std::optional<Cached> cached_;
     std::map<std::u16string, LiveCopy> snapshots_;  // by folded root key
-    std::u16string notice_;
+    std::vector<StoreNotice> notices_;
 };
 
 }  // namespace qm

@@ -118,28 +118,26 @@ bool WineRegTool::Available() {
 }
 
 bool WineRegTool::Run(const fs::path& prefix, const std::vector<std::string>& arguments,
-                      std::u16string* error) {
+                      Reason* error) {
     if (!Available()) {
-        if (error) *error = u"wine が見つかりません。";
+        if (error) *error = Reason{.kind = ReasonKind::WineMissing};
         return false;
     }
     const int status =
         RunAndWait(wine_, arguments, {"WINEPREFIX=" + prefix.string(), "WINEDEBUG=-all"}, timeout_);
     if (status == 0) return true;
-    if (error) {
-        *error = status < 0 ? u"wine reg を実行できませんでした。"
-                            : u"wine reg が失敗しました (終了コード " +
-                                  Utf8ToUtf16(std::to_string(status)) + u")。";
-    }
+    // A negative status: it could not be run.
+    if (error)
+        *error = Reason{.kind = ReasonKind::WineToolFailed, .number = status < 0 ? -1 : status};
     return false;
 }
 
-bool WineRegTool::Import(const fs::path& prefix, const fs::path& regFile, std::u16string* error) {
+bool WineRegTool::Import(const fs::path& prefix, const fs::path& regFile, Reason* error) {
     return Run(prefix, {"reg", "import", regFile.string(), "/reg:32"}, error);
 }
 
 bool WineRegTool::Export(const fs::path& prefix, std::u16string_view key, const fs::path& regFile,
-                         std::u16string* error) {
+                         Reason* error) {
     return Run(prefix,
                {"reg", "export", "HKEY_LOCAL_MACHINE\\" + Utf16ToUtf8(key), regFile.string(),
                 "/reg:32", "/y"},

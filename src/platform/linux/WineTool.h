@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/Reason.h"
+
 namespace qm {
 
 class IWineRegTool {
@@ -19,10 +21,10 @@ class IWineRegTool {
     // "wine reg import file /reg:32" for the prefix. The file is in the registry editor's
     // export format.
     virtual bool Import(const std::filesystem::path& prefix, const std::filesystem::path& regFile,
-                        std::u16string* error) = 0;
+                        Reason* error) = 0;
     // "wine reg export HKLM\key file /reg:32 /y": the key and everything below it.
     virtual bool Export(const std::filesystem::path& prefix, std::u16string_view key,
-                        const std::filesystem::path& regFile, std::u16string* error) = 0;
+                        const std::filesystem::path& regFile, Reason* error) = 0;
 };
 
 // Runs the wine found on PATH, with WINEPREFIX set and its debug output off.
@@ -34,13 +36,13 @@ class WineRegTool : public IWineRegTool {
 
     bool Available() override;
     bool Import(const std::filesystem::path& prefix, const std::filesystem::path& regFile,
-                std::u16string* error) override;
+                Reason* error) override;
     bool Export(const std::filesystem::path& prefix, std::u16string_view key,
-                const std::filesystem::path& regFile, std::u16string* error) override;
+                const std::filesystem::path& regFile, Reason* error) override;
 
   private:
     bool Run(const std::filesystem::path& prefix, const std::vector<std::string>& arguments,
-             std::u16string* error);
+             Reason* error);
 
     std::filesystem::path wine_;
     std::chrono::milliseconds timeout_;

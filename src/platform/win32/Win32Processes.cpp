@@ -34,7 +34,7 @@ bool Win32Processes::IsGameRunning() {
     return FindWindowW(L"FFXiClass", nullptr) != nullptr;
 }
 
-bool Win32Processes::StartProcess(std::u16string_view path, std::u16string* error) {
+bool Win32Processes::StartProcess(std::u16string_view path, Reason* error) {
     std::wstring file(path.begin(), path.end());
     std::wstring commandLine = L"\"" + file + L"\"";
     std::wstring folder = file.substr(0, file.find_last_of(L"\\/") + 1);
@@ -45,7 +45,9 @@ bool Win32Processes::StartProcess(std::u16string_view path, std::u16string* erro
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-        if (error) *error = SystemMessage(GetLastError());
+        if (error)
+            *error =
+                Reason{.kind = ReasonKind::StartFailed, .detail = SystemMessage(GetLastError())};
         return false;
     }
     CloseHandle(info.hThread);

@@ -11,7 +11,7 @@ namespace qm {
 class Win32Processes : public IWindowsAndProcesses {
   public:
     bool ActivateLauncherWindow() override;
-    bool StartProcess(std::u16string_view path, std::u16string* error) override;
+    bool StartProcess(std::u16string_view path, Reason* error) override;
     bool IsGameRunning() override;
 };
 

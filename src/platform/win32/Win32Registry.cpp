@@ -113,8 +113,8 @@ bool Win32RegistryBackend::Set(Hive, std::u16string_view key, std::u16string_vie
         Failed(key, rc);
         return false;
     }
-    lastError_.clear();
-    noticed_.clear();
+    lastError_ = {};
+    noticed_ = {};
     return true;
 }
 
@@ -123,22 +123,21 @@ void Win32RegistryBackend::Failed(std::u16string_view key, long code) {
     const std::u16string where =
         (root_ == Root::CurrentUser ? u"HKEY_CURRENT_USER\\" : u"HKEY_LOCAL_MACHINE\\") +
         std::u16string(key);
-    std::u16string reason;
-    if (code == ERROR_ACCESS_DENIED) {
-        reason = u"書き込みが許可されていません。管理者として実行してください";
-    } else {
-        reason = SystemMessage(code);
-        if (reason.empty()) reason = u"エラー " + Utf8ToUtf16(std::to_string(code));
-    }
-    lastError_ = u"レジストリに書き込めません: " + where + u"（" + reason + u"）";
+    if (code == ERROR_ACCESS_DENIED)
+        lastError_ = Reason{.kind = ReasonKind::RegistryDenied, .subject = where};
+    else
+        lastError_ = Reason{.kind = ReasonKind::RegistryError,
+                            .subject = where,
+                            .detail = SystemMessage(code),
+                            .number = code};
     if (lastError_ != noticed_) {
         noticed_ = lastError_;
-        notice_ = lastError_;
+        notice_ = {{lastError_}};
     }
 }
 
-std::u16string Win32RegistryBackend::TakeNotice() {
-    return std::exchange(notice_, std::u16string());
+std::vector<StoreNotice> Win32RegistryBackend::TakeNotice() {
+    return std::exchange(notice_, {});
 }
 
 }  // namespace qm

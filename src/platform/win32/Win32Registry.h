@@ -26,18 +26,18 @@ class Win32RegistryBackend : public IRegistryBackend {
                                      std::u16string_view name) override;
     bool Set(Hive hive, std::u16string_view key, std::u16string_view name,
              const RegRawValue& value) override;
-    std::u16string TakeNotice() override;
+    std::vector<StoreNotice> TakeNotice() override;
 
     // Why the last failed write failed, in Japanese; empty after a success.
-    const std::u16string& LastError() const { return lastError_; }
+    const Reason& LastError() const { return lastError_; }
 
   private:
     void Failed(std::u16string_view key, long code);
 
     Root root_;
-    std::u16string lastError_;
-    std::u16string notice_;
-    std::u16string noticed_;  // the last trouble told, so a lasting one is told once
+    Reason lastError_;
+    std::vector<StoreNotice> notice_;
+    Reason noticed_;  // the last trouble told, so a lasting one is told once
 };
 
 }  // namespace qm
