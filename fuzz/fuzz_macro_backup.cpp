@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
 
     if (FieldHoldingLineEnd(set) >= 0 || !BackupReadsBack(set)) {
-        std::u16string error;
+        Reason error;
         Check(!WriteBackupFile("/nonexistent/x", set, &error),
               "a set whose backup would not read back is exported");
         // Text the game's own encoding can hold always goes out.
