@@ -240,7 +240,7 @@ TEST_F(MacroFileIo, FileHeldOpenByAnotherProgramIsLeftAloneWithTheReason) {
     Reason error;
     EXPECT_FALSE(WriteMacroFile(folder + u"mcr.dat", f, &error));
     CloseHandle(held);
-    EXPECT_EQ(error, u"ほかのプログラムが使用中です");
+    EXPECT_EQ(ClassifyFileError(error.cause), FileProblem::InUse);
     EXPECT_EQ(dir.Read("mcr.dat"), std::vector<uint8_t>(7624, 1));
     EXPECT_EQ(dir.Count(), 1u);
 }
