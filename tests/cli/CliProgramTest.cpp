@@ -243,7 +243,9 @@ TEST_F(DemoGame, BooksAndTitleUseTheTitleFiles) {
         {"23", "1234567890123456", "16 bytes in CP932"},
         {"24", "白魔道士白魔道士", "16 bytes in CP932"},
         {"5", "한국", "no CP932 form"},
+#ifndef _WIN32  // Windows hands arguments over as UTF-16: bad bytes arrive as U+FFFD
         {"5", "\xff\xfe", "not valid UTF-8"},
+#endif
         {"41", "x", "BOOK must be a number from 1 to 40"},
         {"0", "x", "BOOK must be a number from 1 to 40"},
     };
