@@ -259,6 +259,10 @@
         <source>削除(&amp;D)</source>
         <translation>&amp;Delete</translation>
     </message>
+    <message>
+        <source>コピー先...</source>
+        <translation>Copy &amp;To...</translation>
+    </message>
 </context>
 <context>
     <name>qm::EditHistory</name>
@@ -1210,6 +1214,105 @@ Choose the folder of the Wine prefix that holds the game?</translation>
     <message>
         <source>PlayOnline を起動しています…（Wineプレフィックス: %1）</source>
         <translation>Starting PlayOnline… (Wine prefix: %1)</translation>
+    </message>
+    <message>
+        <source>すべてのキャラクターを保存</source>
+        <translation>Save A&amp;ll Characters</translation>
+    </message>
+    <message>
+        <source>キャラクターの表示名...</source>
+        <translation>Character &amp;Label...</translation>
+    </message>
+    <message>
+        <source>キャラクター:</source>
+        <translation>Character:</translation>
+    </message>
+    <message>
+        <source>編集するキャラクター。切り替えても、それぞれの変更と元に戻す履歴は残ります。</source>
+        <translation>The character to edit. Each keeps its changes and its undo history when you switch.</translation>
+    </message>
+    <message>
+        <source>「%1」の表示名（空にするとフォルダ名）:</source>
+        <translation>Label for "%1" (empty: the folder name):</translation>
+    </message>
+    <message>
+        <source>次のキャラクターに保存していない変更があります。すべて保存しますか？%1</source>
+        <translation>These characters have unsaved changes. Save them all?%1</translation>
+    </message>
+    <message>
+        <source>ブックのコピー</source>
+        <translation>Copy Book</translation>
+    </message>
+    <message>
+        <source>セットのコピー</source>
+        <translation>Copy Set</translation>
+    </message>
+    <message>
+        <source>ブック%1を「%2」のブック%3にコピーしました</source>
+        <translation>Copied book %1 to book %3 of "%2"</translation>
+    </message>
+    <message>
+        <source>セット%1を「%2」のブック%3 セット%4にコピーしました</source>
+        <translation>Copied set %1 to book %3, set %4 of "%2"</translation>
+    </message>
+    <message>
+        <source>検索(&amp;F)...</source>
+        <translation>&amp;Find...</translation>
+    </message>
+    <message>
+        <source>置換(&amp;R)...</source>
+        <translation>&amp;Replace...</translation>
+    </message>
+    <message>
+        <source>置換</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>キャラクターを選択</source>
+        <translation>Choose a character</translation>
+    </message>
+</context>
+<context>
+    <name>qm::CopyTargetDialog</name>
+    <message>
+        <source>ブック%1 セット%2 のコピー先を選んでください。</source>
+        <translation>Choose where to copy book %1, set %2.</translation>
+    </message>
+    <message>
+        <source>キャラクター</source>
+        <translation>Character</translation>
+    </message>
+    <message>
+        <source>ブック</source>
+        <translation>Book</translation>
+    </message>
+    <message>
+        <source>セット</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>セット%1</source>
+        <translation>Set %1</translation>
+    </message>
+    <message>
+        <source>ブック全体（10セットとブック名）</source>
+        <translation>Whole book (10 sets and its name)</translation>
+    </message>
+    <message>
+        <source>コピー</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ブック%1</source>
+        <translation>Book %1</translation>
+    </message>
+    <message>
+        <source>ブック%1: %2</source>
+        <translation>Book %1: %2</translation>
     </message>
 </context>
 </TS>

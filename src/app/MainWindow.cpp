@@ -4,6 +4,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -21,6 +24,8 @@
 #include "capture/CaptureTab.h"
 #include "config/ColorTab.h"
 #include "config/GameSettingsTab.h"
+#include "document/CharacterList.h"
+#include "editor/CopyTargetDialog.h"
 #include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
@@ -106,6 +111,12 @@ void wMenu::BuildMenus() {
     FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(FileSave, &QAction::triggered, this, [this] { FileSave_Click(); });
     FileSaveAs = add(FileMenu, "FileSaveAs", tr("名前をつけて保存"), {}, &wMenu::FileSaveAs_Click);
+    FileSaveAll = FileMenu->addAction(tr("すべてのキャラクターを保存"));
+    FileSaveAll->setObjectName(QStringLiteral("FileSaveAll"));
+    FileSaveAll->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(FileSaveAll, &QAction::triggered, this, [this] { FileSaveAll_Click(); });
+    FileCharacterLabelAction = add(FileMenu, "FileCharacterLabel", tr("キャラクターの表示名..."),
+                                   {}, &wMenu::FileCharacterLabel_Click);
     FileMenu->addSeparator();
     FilePlayOnline = add(FileMenu, "FilePlayOnline", QStringLiteral("&PlayOnline"),
                          QKeySequence(Qt::Key_F5), &wMenu::FilePlayOnline_Click);
@@ -113,6 +124,8 @@ void wMenu::BuildMenus() {
     FileQuit = add(FileMenu, "FileQuit", tr("終了(&X)"), {}, &wMenu::FileQuit_Click);
     FileSave->setEnabled(false);
     FileSaveAs->setEnabled(false);
+    FileSaveAll->setEnabled(false);
+    FileCharacterLabelAction->setEnabled(false);
     FilePlayOnline->setEnabled(false);
 
     EditMenu = menuBar()->addMenu(tr("編集(&E)"));
@@ -164,7 +177,27 @@ void wMenu::BuildTabs() {
     for (const QString& caption :
          {tr("マクロ"), tr("文字カラー"), tr("環境設定"), tr("スクリーンショット")})
         tsMenu->addTab(caption);
-    layout->addWidget(tsMenu);
+    // The tab strip shares its row with the list of characters.
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(tsMenu);
+    top->addStretch(1);
+    auto* characterCaption = new QLabel(tr("キャラクター:"), central);
+    top->addWidget(characterCaption);
+    top->addSpacing(4);
+    cbCharacter = new QComboBox(central);
+    cbCharacter->setObjectName(QStringLiteral("cbCharacter"));
+    cbCharacter->setMinimumContentsLength(14);
+    cbCharacter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbCharacter->setToolTip(
+        tr("編集するキャラクター。切り替えても、それぞれの変更と元に戻す履歴は残ります。"));
+    cbCharacter->setPlaceholderText(tr("キャラクターを選択"));
+    characterCaption->setBuddy(cbCharacter);
+    top->addWidget(cbCharacter);
+    layout->addLayout(top);
+    connect(cbCharacter, &QComboBox::activated, this, [this](int index) {
+        if (!Filling && !ShowCharacter(index)) FillCharacterList();
+    });
     auto* frames = new QWidget(central);
     frames->setFixedSize(kFrameWidth, kFrameHeight);
     layout->addWidget(frames);
@@ -221,6 +254,7 @@ bool wMenu::Form_Load() {
     ShowPreferences();
     TraceLine(u"InitPath()");
     InitPath();
+    LoadCharacterList();
     TraceLine(u"InitTextColor()");
     InitTextColor();
     InitSetDraggers();
@@ -332,12 +366,6 @@ bool wMenu::ConfirmSaveWhileGameRuns() {
 }
 
 void wMenu::FileOpen_Click() {
-    if (ContentModified) {
-        MsgAnswer a = ShowMessage(U(AskSaveChanges()), MsgIcon::Question, MsgButtons::YesNoCancel);
-        if (a == MsgAnswer::Cancel) return;
-        // A save that could not write, or was called off, keeps the open folder and its edits.
-        if (a == MsgAnswer::Yes && FileSave_Click() != SaveResult::Saved) return;
-    }
     // Read everything first: a file that is there but cannot be read would otherwise
     // be shown empty, and the next save would overwrite it. A folder without any macro
     // file is most likely not a character's: say so, rather than warn about an
@@ -351,6 +379,20 @@ void wMenu::FileOpen_Click() {
         if (chosen.empty()) return;
         folder = chosen;
         if (!folder.ends_with(PathSeparator())) folder += PathSeparator();
+        // Another character opened stays open with its edits; only reading again the one
+        // on show would lose them.
+        const int slot = SlotOfFolder(folder);
+        if (slot >= 0 && characters_[std::size_t(slot)].open) {
+            if (slot != shownCharacter_ && !ShowCharacter(slot)) return;
+            if (ContentModified) {
+                MsgAnswer a =
+                    ShowMessage(U(AskSaveChanges()), MsgIcon::Question, MsgButtons::YesNoCancel);
+                if (a == MsgAnswer::Cancel) return;
+                // A save that could not write, or was called off, keeps the folder and its
+                // edits.
+                if (a == MsgAnswer::Yes && FileSave_Click() != SaveResult::Saved) return;
+            }
+        }
         ReadMacroFolderInto(folder, content);
         if (std::any_of(content.state.begin(), content.state.end(),
                         [](MacroFileState s) { return s != MacroFileState::Missing; }))
@@ -368,14 +410,18 @@ void wMenu::FileOpen_Click() {
         }
         start = chosen;
     }
+    OpenCharacterFolder(folder, content, emptyBook, SlotOfFolder(folder));
+}
 
+bool wMenu::OpenCharacterFolder(const std::u16string& folder, MacroFolderContent& content,
+                                bool emptyBook, int slot) {
     if (int bad = content.FirstUnreadable(); bad >= 0) {
         ShowMessage(U(tr("「%1」を読み込めませんでした。\r\n"
                          "ファイルではないか、読み込みが許可されていません。\r\n"
                          "このフォルダは開きません。")
                           .arg(Q(folder + MacroFileName(bad)))),
                     MsgIcon::Critical);
-        return;
+        return false;
     }
     std::error_code cnfError;
     StoredHead cnfStored;
@@ -384,16 +430,34 @@ void wMenu::FileOpen_Click() {
         ShowMessage(U(tr("「%1」を読み込めませんでした。\r\n%2\r\nこのフォルダは開きません。")
                           .arg(Q(folder + u"cnf.dat"), Wording::FileError(cnfError))),
                     MsgIcon::Critical);
-        return;
+        return false;
+    }
+    BookTitles titles = ReadBookTitles(PathFromText(folder), &content);
+
+    // Everything is read: the character on show makes room, unless it is this one read
+    // again (its buffers are then reused).
+    if (slot < 0) slot = AddCharacterSlot(folder);
+    if (slot != shownCharacter_) {
+        EditHistory* kept = history;  // the window's first history serves its first character
+        if (EditorEnabled) {
+            ParkShownCharacter();
+            kept = new EditHistory(*this);
+        }
+        static_cast<CharacterState&>(*this) = CharacterState{};
+        history = kept;
+        shownCharacter_ = slot;
+        characters_[std::size_t(slot)].open = true;
+    } else {
+        lossyFields.Clear();
+        shownBook = shownSet = shownMacro = 0;
+        unstoredBoxes.clear();
     }
 
-    BookTitles titles = ReadBookTitles(PathFromText(folder), &content);
     CurrentFolder = folder;
     bookTitles = std::move(titles);
-    std::swap(macroFilesOnDisk_, macroFilesRead_);
-    AdoptFolderBooks(macroBooks, macroFilesOnDisk_);
-    macroFilesFolder_ = folder;
-    lossyFields.Clear();
+    std::swap(macroFilesOnDisk, content);
+    AdoptFolderBooks(macroBooks, macroFilesOnDisk);
+    macroFilesFolder = folder;
     // An empty book has no file whose format could be unknown.
     IncompatibleMacro = MacroDigestMismatch(macroBooks.File(0)) && !emptyBook;
     if (IncompatibleMacro) {
@@ -401,22 +465,176 @@ void wMenu::FileOpen_Click() {
                          "保存をすると使えなくなる可能性があります。")),
                     MsgIcon::Warning);
     }
-    macroTab->ShowBookAndSet(0, 0);
     cnfRecord = cnf;
     cnfOnDisk = std::move(cnfStored);
     acqNames = ReadAcqNames(CurrentFolder);
-    SelectedColorEntry = -1;
-    OnFolderOpened();
-    ContentModified = false;
+    ShowCharacterState();
     history->Clear();
+    ShowUnknownTitleFiles();
+    return true;
+}
+
+void wMenu::ParkShownCharacter() {
+    if (shownCharacter_ < 0) return;
+    history->Seal();
+    shownBook = macroTab->CurrentBookIndex;
+    shownSet = macroTab->CurrentSetIndex;
+    shownMacro = macroTab->CurrentMacroIndex;
+    unstoredBoxes = history->UnstoredBoxes();
+    characters_[std::size_t(shownCharacter_)].parked =
+        std::make_unique<CharacterState>(std::move(static_cast<CharacterState&>(*this)));
+}
+
+void wMenu::ShowCharacterState() {
+    SelectedColorEntry = -1;
+    {
+        const bool filling = Filling;
+        Filling = true;
+        macroTab->ShowBookAndSet(shownBook, shownSet);
+        if (shownMacro != 0) macroTab->ShowSet(shownBook, shownSet, shownMacro);
+        for (const auto& [box, text] : unstoredBoxes)
+            (box < kTitleBoxCount ? macroTab->efTitle[std::size_t(box)]
+                                  : macroTab->efLine[std::size_t(box - kTitleBoxCount)])
+                ->setText(text);
+        Filling = filling;
+    }
+    unstoredBoxes.clear();
+    OnFolderOpened();
     if (!EditorEnabled) {
         EditorEnabled = true;
         FileSave->setEnabled(true);
         FileSaveAs->setEnabled(true);
+        FileSaveAll->setEnabled(true);
+        FileCharacterLabelAction->setEnabled(true);
+
         macroTab->SetEditorEnabled(true);
     }
+    // The game settings are the installation's: what the tab shows is this history's base.
+    history->GameSettingsShown();
+    history->BoxChanged();
+    FillCharacterList();
     ShowFolderStatus();
-    ShowUnknownTitleFiles();
+}
+
+bool wMenu::ShowCharacter(int index) {
+    if (index < 0 || index >= int(characters_.size())) return false;
+    if (index == shownCharacter_) return true;
+    CharacterSlot& slot = characters_[std::size_t(index)];
+    if (!slot.open) {
+        MacroFolderContent& content = macroFilesRead_;
+        ReadMacroFolderInto(slot.folder, content);
+        const bool empty =
+            std::none_of(content.state.begin(), content.state.end(),
+                         [](MacroFileState s) { return s != MacroFileState::Missing; });
+        if (!OpenCharacterFolder(slot.folder, content, empty, index)) {
+            FillCharacterList();
+            return false;
+        }
+        return true;
+    }
+    ParkShownCharacter();
+    static_cast<CharacterState&>(*this) = std::move(*slot.parked);
+    slot.parked.reset();
+    shownCharacter_ = index;
+    ShowCharacterState();
+    return true;
+}
+
+const CharacterState* wMenu::CharacterData(int index) const {
+    if (index < 0 || index >= int(characters_.size())) return nullptr;
+    if (index == shownCharacter_) return this;
+    return characters_[std::size_t(index)].parked.get();
+}
+
+CharacterState* wMenu::CharacterData(int index) {
+    return const_cast<CharacterState*>(std::as_const(*this).CharacterData(index));
+}
+
+QString wMenu::CharacterLabel(int index) const {
+    const CharacterSlot& slot = characters_[std::size_t(index)];
+    return Q(slot.label.empty() ? slot.name : slot.label);
+}
+
+int wMenu::SlotOfFolder(std::u16string_view folder) const {
+    for (std::size_t i = 0; i < characters_.size(); ++i)
+        if (characters_[i].folder == folder) return int(i);
+    return -1;
+}
+
+int wMenu::AddCharacterSlot(const std::u16string& folder) {
+    CharacterSlot slot;
+    slot.folder = folder;
+    if (!slot.folder.ends_with(PathSeparator())) slot.folder += PathSeparator();
+    std::u16string_view trimmed(slot.folder);
+    trimmed.remove_suffix(1);
+    const std::size_t cut = trimmed.find_last_of(PathSeparator());
+    slot.name =
+        std::u16string(cut == std::u16string_view::npos ? trimmed : trimmed.substr(cut + 1));
+    characters_.push_back(std::move(slot));
+    return int(characters_.size()) - 1;
+}
+
+void wMenu::FillCharacterList() {
+    if (!cbCharacter) return;
+    const bool filling = Filling;
+    Filling = true;
+    cbCharacter->clear();
+    for (int i = 0; i < int(characters_.size()); ++i) {
+        const CharacterSlot& slot = characters_[std::size_t(i)];
+        const CharacterState* state = CharacterData(i);
+        QString text = CharacterLabel(i);
+        if (!slot.label.empty()) text += QStringLiteral("（%1）").arg(Q(slot.name));
+        if (state && state->ContentModified) text += QStringLiteral(" *");
+        cbCharacter->addItem(text);
+        cbCharacter->setItemData(i, Q(slot.folder), Qt::ToolTipRole);
+    }
+    cbCharacter->setCurrentIndex(shownCharacter_);
+    cbCharacter->setEnabled(!characters_.empty());
+    Filling = filling;
+}
+
+void wMenu::SetCharacterLabel(int index, std::u16string_view label) {
+    if (index < 0 || index >= int(characters_.size())) return;
+    characters_[std::size_t(index)].label = std::u16string(label);
+    // Tabs and line ends would break the stored list.
+    std::erase_if(characters_[std::size_t(index)].label,
+                  [](char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r'; });
+    FillCharacterList();
+}
+
+void wMenu::FileCharacterLabel_Click() {
+    if (shownCharacter_ < 0) return;
+    auto* dialog = new QInputDialog(this);
+    dialog->setObjectName(QStringLiteral("dlgCharacterLabel"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(ProgramTitle());
+    dialog->setLabelText(tr("「%1」の表示名（空にするとフォルダ名）:")
+                             .arg(Q(characters_[std::size_t(shownCharacter_)].name)));
+    dialog->setTextValue(Q(characters_[std::size_t(shownCharacter_)].label));
+    const int index = shownCharacter_;
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog, index] { SetCharacterLabel(index, U(dialog->textValue())); });
+    dialog->open();
+}
+
+std::vector<int> wMenu::UnsavedCharacters() const {
+    std::vector<int> unsaved;
+    for (int i = 0; i < int(characters_.size()); ++i)
+        if (const CharacterState* state = CharacterData(i); state && state->ContentModified)
+            unsaved.push_back(i);
+    return unsaved;
+}
+
+SaveResult wMenu::FileSaveAll_Click() {
+    const int shown = shownCharacter_;
+    for (int i : UnsavedCharacters()) {
+        // Each is saved on show, so that its questions and its report name what they
+        // are about.
+        if (!ShowCharacter(i)) return SaveResult::Failed;
+        if (const SaveResult r = FileSave_Click(); r != SaveResult::Saved) return r;
+    }
+    ShowCharacter(shown);
+    return SaveResult::Saved;
 }
 
 // Said once, at opening: the names of that half of the books are not shown, and the file
@@ -441,7 +659,7 @@ void wMenu::ShowUnknownTitleFiles() {
 
 bool wMenu::BookHasFiles(int book) const {
     for (int s = 0; s < kSetCount; ++s)
-        if (macroFilesOnDisk_.state[std::size_t(MacroFileNumber(book, s))] !=
+        if (macroFilesOnDisk.state[std::size_t(MacroFileNumber(book, s))] !=
             MacroFileState::Missing)
             return true;
     return false;
@@ -460,9 +678,9 @@ void wMenu::SaveMacroFiles(SavePlan& plan, std::u16string_view folder, MacroFold
     // another folder (Save As) with what it holds now, and every file the open folder has
     // is made there too.
     if (disk)
-        PlanMacroFolder(plan, folder, macroBooks, *disk, &macroFilesOnDisk_);
+        PlanMacroFolder(plan, folder, macroBooks, *disk, &macroFilesOnDisk);
     else
-        PlanMacroFolder(plan, folder, macroBooks, macroFilesOnDisk_);
+        PlanMacroFolder(plan, folder, macroBooks, macroFilesOnDisk);
 }
 
 SaveResult wMenu::FileSave_Click() {
@@ -484,7 +702,7 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     // One plan for everything: what cannot be saved stops the save before any file is
     // written, and the report says exactly what was saved.
     SavePlan plan;
-    const bool openFolder = folder == macroFilesFolder_;
+    const bool openFolder = folder == macroFilesFolder;
     std::optional<MacroFolderContent> other;
     // Before any folder was opened there is no character folder to write into; only
     // the game settings are saved then.
@@ -578,7 +796,19 @@ void wMenu::FileQuit_Click() {
 }
 
 bool wMenu::Form_QueryUnload() {
-    if (ContentModified) {
+    const std::vector<int> unsaved = UnsavedCharacters();
+    if (unsaved.size() > 1) {
+        // One question for them all, naming each.
+        QString names;
+        for (int i : unsaved) names += QStringLiteral("\r\n・") + CharacterLabel(i);
+        MsgAnswer a = ShowMessage(
+            U(tr("次のキャラクターに保存していない変更があります。すべて保存しますか？%1")
+                  .arg(names)),
+            MsgIcon::Question, MsgButtons::YesNoCancel);
+        if (a == MsgAnswer::Cancel) return false;
+        if (a == MsgAnswer::Yes && FileSaveAll_Click() != SaveResult::Saved) return false;
+    } else if (ContentModified || !unsaved.empty()) {
+        if (!unsaved.empty() && !ShowCharacter(unsaved.front())) return false;
         MsgAnswer a = ShowMessage(U(AskSaveChanges()), MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return false;
         // A save that could not write, or was called off, keeps the program running, so
@@ -599,6 +829,123 @@ void wMenu::closeEvent(QCloseEvent* event) {
     } else {
         event->ignore();
     }
+}
+
+void wMenu::LoadCharacterList() {
+    UserFolder = CurrentFolder;
+    if (!UserFolder.empty()) {
+        for (CharacterFolder& found : ListCharacterFolders(UserFolder))
+            if (SlotOfFolder(found.folder) < 0) AddCharacterSlot(found.folder);
+    }
+    // The folders opened before, and the labels given: "folder<TAB>label" lines.
+    std::u16string_view stored = prefs.Characters;
+    while (!stored.empty()) {
+        const std::size_t end = std::min(stored.find(u'\n'), stored.size());
+        const std::u16string_view line = stored.substr(0, end);
+        stored.remove_prefix(std::min(end + 1, stored.size()));
+        const std::size_t tab = line.find(u'\t');
+        if (tab == std::u16string_view::npos || tab == 0) continue;
+        std::u16string folder(line.substr(0, tab));
+        if (!folder.ends_with(PathSeparator())) folder += PathSeparator();
+        int slot = SlotOfFolder(folder);
+        if (slot < 0) {
+            std::error_code error;
+            if (!std::filesystem::is_directory(PathFromText(folder), error)) continue;
+            slot = AddCharacterSlot(folder);
+        }
+        characters_[std::size_t(slot)].label = std::u16string(line.substr(tab + 1));
+    }
+    FillCharacterList();
+}
+
+std::u16string wMenu::CharacterListPreference() const {
+    std::u16string text;
+    for (const CharacterSlot& slot : characters_) {
+        const bool underUser =
+            !UserFolder.empty() && slot.folder.starts_with(UserFolder) &&
+            slot.folder.find(PathSeparator(), UserFolder.size() + 1) == slot.folder.size() - 1;
+        // The USER folder's characters are found again; others are kept when opened.
+        if (slot.label.empty() && (underUser || !slot.open)) continue;
+        text += slot.folder + u'\t' + slot.label + u'\n';
+    }
+    return text;
+}
+
+bool wMenu::CopyShownTo(int target, int book, int set) {
+    if (!EditorEnabled || target < 0 || target >= int(characters_.size()) || book < 0 ||
+        book >= kBookCount || set < -1 || set >= kSetCount)
+        return false;
+    const int fromBook = macroTab->CurrentBookIndex;
+    const int fromSet = macroTab->CurrentSetIndex;
+    // Copies first: the target may be this very book, and showing another character
+    // moves this one away.
+    const MacroBook from = macroBooks.Book(fromBook);
+    std::optional<std::array<uint8_t, kBookTitleFieldSize>> title;
+    if (set < 0 && bookTitles.Known(fromBook)) {
+        title.emplace();
+        const auto field = bookTitles.edited[std::size_t(TitleFileOfBook(fromBook))].Field(
+            fromBook % kBooksPerTitleFile);
+        std::copy(field.begin(), field.end(), title->begin());
+    }
+    if (!ShowCharacter(target)) return false;
+    EditScope scope;
+    for (int s = set < 0 ? 0 : set; s < (set < 0 ? kSetCount : set + 1); ++s)
+        scope.sets.push_back(SetRef{book, s});
+    scope.titles = title.has_value() && bookTitles.Known(book);
+    {
+        EditHistory::Edit edit(*history, set < 0 ? tr("ブックのコピー") : tr("セットのコピー"),
+                               scope);
+        edit.Always().Showing(SetRef{book, set < 0 ? 0 : set});
+        for (const SetRef& ref : scope.sets) {
+            const MacroFile& source = from[std::size_t(set < 0 ? ref.set : fromSet)];
+            MacroFile& into = macroBooks.Book(book)[std::size_t(ref.set)];
+            // The macros byte for byte (phrases and the bytes after each field's end
+            // included); the target file keeps its reserved bytes.
+            std::copy(source.bytes.begin() + kMacroBlockOffset, source.bytes.end(),
+                      into.bytes.begin() + kMacroBlockOffset);
+            lossyFields.ForgetSet(MacroFileNumber(book, ref.set));
+        }
+        if (scope.titles) {
+            auto field = bookTitles.edited[std::size_t(TitleFileOfBook(book))].Field(
+                book % kBooksPerTitleFile);
+            std::copy(title->begin(), title->end(), field.begin());
+        }
+    }
+    macroTab->ShowSet(book, set < 0 ? 0 : set, 0);
+    macroTab->ShowBookNames();
+    ShowStatus(U(set < 0 ? tr("ブック%1を「%2」のブック%3にコピーしました")
+                               .arg(fromBook + 1)
+                               .arg(CharacterLabel(target))
+                               .arg(book + 1)
+                         : tr("セット%1を「%2」のブック%3 セット%4にコピーしました")
+                               .arg(fromSet + 1)
+                               .arg(CharacterLabel(target))
+                               .arg(book + 1)
+                               .arg(set + 1)));
+    return true;
+}
+
+void wMenu::popSetCopyTo_Click() {
+    if (!EditorEnabled) return;
+    std::vector<CopyTargetCharacter> targets;
+    for (int i = 0; i < int(characters_.size()); ++i) {
+        CopyTargetCharacter t;
+        t.label = CharacterLabel(i);
+        const CharacterState* state = CharacterData(i);
+        const BookTitles* titles = state ? &state->bookTitles : nullptr;
+        std::optional<BookTitles> read;
+        if (!titles)
+            titles =
+                &read.emplace(ReadBookTitles(PathFromText(characters_[std::size_t(i)].folder)));
+        for (int b = 0; b < kBookCount; ++b) t.bookTitles[std::size_t(b)] = Q(titles->Title(b));
+        targets.push_back(std::move(t));
+    }
+    auto* dialog = new CopyTargetDialog(targets, shownCharacter_, macroTab->CurrentBookIndex,
+                                        macroTab->CurrentSetIndex, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { CopyShownTo(dialog->Character(), dialog->Book(), dialog->Set()); });
+    dialog->open();
 }
 
 }  // namespace qm

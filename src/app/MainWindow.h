@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/CharacterState.h"
 #include "app/TraceLog.h"
 #include "config/CnfRecord.h"
 #include "editor/LostCharacters.h"
@@ -23,6 +24,7 @@
 #include "settings/ToolPreferences.h"
 
 class QAction;
+class QComboBox;
 class QMenu;
 class QTabBar;
 class QLabel;
@@ -45,7 +47,17 @@ struct WindowOptions {
     int statusMessageMs = 10000;  // how long a passing message stays in the status line
 };
 
-class wMenu : public QMainWindow {
+// A character folder the window knows: under the game's USER folder, or opened elsewhere.
+struct CharacterSlot {
+    std::u16string folder;  // ending in a separator
+    std::u16string name;    // the folder's own name
+    std::u16string label;   // the player's name for it; empty: none given
+    bool open = false;      // read into the window (on show, or waiting in `parked`)
+    std::unique_ptr<CharacterState> parked;  // while another character is on show
+};
+
+// The window's own state is the character on show (its CharacterState part).
+class wMenu : public QMainWindow, public CharacterState {
     Q_OBJECT
   public:
     wMenu(Platform& platform, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -98,28 +110,40 @@ class wMenu : public QMainWindow {
     bool tGameWatch_Timer();
     IRandom& Random() { return random_; }
 
-    // State of the run, shared by the tabs.
+    // State of the run, shared by the tabs; the character on show is the CharacterState
+    // part of the window.
     Platform& platform;
-    bool ContentModified = false;
     bool Filling = false;
-    bool IncompatibleMacro = false;
     bool EditorEnabled = false;
-    MacroBooks macroBooks;  // all 40 books of the open folder
-    BookTitles bookTitles;  // their names, and what the title files held when read or saved
     // Whether the open folder holds a macro file of book 0 to 39.
     bool BookHasFiles(int book) const;
     // The book on show in the macro tab.
     MacroBook& ShownBook();
-    CnfRecord cnfRecord;
-    StoredHead cnfOnDisk;  // what cnf.dat held when read or last saved
-    AcqNames acqNames;
     ToolPreferences prefs;
-    // Every edit of the open folder, for undo and redo; ContentModified follows it.
-    EditHistory* history = nullptr;
-    std::u16string CurrentFolder;
     std::u16string PlayOnlinePath;
-    int16_t SelectedColorEntry = -1;
-    LossyFields lossyFields;  // fields stored with characters that became "?", until saved
+    std::u16string UserFolder;  // the game's USER folder, where the characters live
+
+    // --- several characters ---
+    const std::vector<CharacterSlot>& Characters() const { return characters_; }
+    int ShownCharacter() const { return shownCharacter_; }
+    // What the list and the questions call a character: its label, else its folder name.
+    QString CharacterLabel(int index) const;
+    // Shows character `index` in every tab, reading its folder the first time. False when
+    // it could not be read (the character on show stays).
+    bool ShowCharacter(int index);
+    // The state of character `index`, on show or waiting; null when not read yet.
+    const CharacterState* CharacterData(int index) const;
+    CharacterState* CharacterData(int index);
+    // Names the character on show (a preference; empty: its folder name).
+    void SetCharacterLabel(int index, std::u16string_view label);
+    void FileCharacterLabel_Click();
+    // Saves every character with unsaved changes; stops at the first that is not saved.
+    SaveResult FileSaveAll_Click();
+    // Copies the set on show (`set` >= 0: into that set; -1: the whole book with its
+    // title) into a book of character `target`, byte for byte, as one undo step there;
+    // the target is shown afterwards.
+    bool CopyShownTo(int target, int book, int set);
+    void popSetCopyTo_Click();
 
     // Controls
     QTabBar* tsMenu = nullptr;
@@ -137,6 +161,9 @@ class wMenu : public QMainWindow {
     QAction* FileOpen = nullptr;
     QAction* FileSave = nullptr;
     QAction* FileSaveAs = nullptr;
+    QAction* FileSaveAll = nullptr;
+    QAction* FileCharacterLabelAction = nullptr;
+    QComboBox* cbCharacter = nullptr;
     QAction* FilePlayOnline = nullptr;
     QAction* FileQuit = nullptr;
     QAction* EditUndo = nullptr;
@@ -145,6 +172,7 @@ class wMenu : public QMainWindow {
     QAction* EditCopy = nullptr;
     QAction* EditPaste = nullptr;
     QAction* EditDelete = nullptr;
+
     QLabel* statusText = nullptr;
     QLabel* statusHost = nullptr;  // elided in its middle when room is short
     QLabel* statusGame = nullptr;  // says when the game runs
@@ -193,13 +221,26 @@ class wMenu : public QMainWindow {
     std::u16string SavedStatus(const SaveReport& report, std::u16string_view elsewhere,
                                const std::vector<TooLongField>& notStored) const;
 
-    // What the open folder's macro files hold, as read or last saved: a save writes only
-    // the files that differ from it.
-    MacroFolderContent macroFilesOnDisk_;
+    // Reads a folder into a fresh state and shows it; false (nothing changed) when it
+    // cannot be read. `slot`: the character it becomes, or -1 for a new one.
+    bool OpenCharacterFolder(const std::u16string& folder, MacroFolderContent& content,
+                             bool emptyBook, int slot);
+    // The character on show goes to its slot to wait; the window's state is then free.
+    void ParkShownCharacter();
+    // Fills every tab from the character state now in the window.
+    void ShowCharacterState();
+    int SlotOfFolder(std::u16string_view folder) const;
+    int AddCharacterSlot(const std::u16string& folder);
+    void FillCharacterList();
+    void LoadCharacterList();  // the USER folder's characters and those opened before
+    std::u16string CharacterListPreference() const;
+    std::vector<int> UnsavedCharacters() const;
+
     // Where an open reads a folder before it is taken; it then changes places with the
-    // above, so that neither is allocated or cleared whole again.
+    // character's, so that neither is allocated or cleared whole again.
     MacroFolderContent macroFilesRead_;
-    std::u16string macroFilesFolder_;
+    std::vector<CharacterSlot> characters_;
+    int shownCharacter_ = -1;
     WindowOptions options_;
     QString statusMessage_;      // the passing message, whole
     QString statusMessagePath_;  // the part of it that may be shortened

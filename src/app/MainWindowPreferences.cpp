@@ -143,6 +143,7 @@ void wMenu::ShowPreferences() {
 }
 
 void wMenu::SavePreferences() {
+    prefs.Characters = CharacterListPreference();
     Reason reason;
     if (qm::SavePreferences(*platform.registry, prefs, &reason)) return;
     // The window closes anyway; the player should at least know the settings are lost.

@@ -147,6 +147,11 @@ void BuildSetMenu(QMenu* menu, wMenu& w) {
         auto handler = item.handler;
         QObject::connect(action, &QAction::triggered, menu, [&w, handler] { handler(w); });
     }
+    menu->addSeparator();
+    QAction* copyTo =
+        menu->addAction(QCoreApplication::translate("qm::EditCommands", "コピー先..."));
+    copyTo->setObjectName(QStringLiteral("popSetCopyTo"));
+    QObject::connect(copyTo, &QAction::triggered, menu, [&w] { w.popSetCopyTo_Click(); });
 }
 
 namespace {

@@ -471,6 +471,7 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
 void EditHistory::Refresh() {
     // A box holding text its field could not take is unsaved however the history stands.
     w_.ContentModified = Modified() || (w_.macroTab && w_.macroTab->HoldsTooLongText());
+    if (!modifiedMark_) modifiedMark_ = w_.findChild<QLabel*>(QStringLiteral("stModified"));
     if (modifiedMark_) modifiedMark_->setText(w_.ContentModified ? tr("変更あり") : QString());
     if (QAction* undo = w_.EditUndo) {
         undo->setEnabled(stack_.canUndo());
@@ -495,8 +496,10 @@ void EditHistory::AddToWindow() {
     menu->insertAction(first, w_.EditUndo);
     menu->insertAction(first, w_.EditRedo);
     menu->insertSeparator(first);
-    connect(w_.EditUndo, &QAction::triggered, this, [this] { Undo(); });
-    connect(w_.EditRedo, &QAction::triggered, this, [this] { Redo(); });
+    // The menu serves whichever character is on show.
+    wMenu* window = &w_;
+    connect(w_.EditUndo, &QAction::triggered, this, [window] { window->history->Undo(); });
+    connect(w_.EditRedo, &QAction::triggered, this, [window] { window->history->Redo(); });
 
     modifiedMark_ = new QLabel(&w_);
     modifiedMark_->setObjectName(QStringLiteral("stModified"));

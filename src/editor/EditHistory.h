@@ -147,12 +147,13 @@ class EditHistory : public QObject {
     void AddToWindow();
     // The set the macro tab shows.
     SetRef CurrentSet() const;
+    // Macro boxes whose text their field could not take, with that text.
+    std::vector<std::pair<int, QString>> UnstoredBoxes() const;
 
   private:
     friend class EditStep;
     MacroFile& Record(SetRef set);
     EditView CaptureView() const;
-    std::vector<std::pair<int, QString>> UnstoredBoxes() const;
     QString StoredBoxText(int box) const;
     GameSettings CurrentGameSettings() const;
     void Finish(Edit& edit);

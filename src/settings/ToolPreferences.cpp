@@ -45,6 +45,7 @@ ToolPreferences LoadPreferences(IRegistryBackend& reg) {
     p.CaptureStopSE = ReadText(reg, u"CaptureStopSE", d.CaptureStopSE);
     p.CaptureKeyCode = ReadShort(reg, u"CaptureKeyCode", d.CaptureKeyCode);
     p.Language = ReadText(reg, u"Language", d.Language);
+    p.Characters = ReadText(reg, u"Characters", d.Characters);
     return p;
 }
 
@@ -70,6 +71,7 @@ bool SavePreferences(IRegistryBackend& reg, const ToolPreferences& p, Reason* re
     text(u"CaptureStopSE", p.CaptureStopSE);
     number(u"CaptureKeyCode", p.CaptureKeyCode);
     text(u"Language", p.Language);
+    text(u"Characters", p.Characters);
     return reg.SetMany(kHive, values, reason);
 }
 

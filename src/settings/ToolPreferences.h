@@ -28,6 +28,9 @@ struct ToolPreferences {
     std::u16string CaptureStopSE;
     int16_t CaptureKeyCode = 44;  // virtual key code; 44 is Print Screen
     std::u16string Language;      // the window's: "ja", "en"; empty follows the system
+    // The character folders the player opened and the labels given them: one line per
+    // folder, "folder<TAB>label" (the label may be empty).
+    std::u16string Characters;
 
     bool operator==(const ToolPreferences&) const = default;
 };

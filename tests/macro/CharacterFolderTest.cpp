@@ -222,16 +222,23 @@ class CharacterFolderTest : public QObject {
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
         wMenu& w = f.Start();
         w.macroTab->efTitle[0]->setText(QStringLiteral("x"));
-        // Cancel keeps everything.
+        // A cancelled picker asks nothing: another folder would open beside this one.
+        w.FileOpen_Click();
+        QVERIFY(f.fake.messageBox.shown.empty());
+        // Reading the folder on show again asks first; Cancel keeps everything.
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
         f.fake.messageBox.answers = {MsgAnswer::Cancel};
         w.FileOpen_Click();
         QVERIFY(w.ContentModified);
         QCOMPARE(w.macroTab->efTitle[0]->text(), QStringLiteral("x"));
-        // No, then a cancelled picker: nothing written, edits kept.
+        // No reads it again as the disk holds it; nothing is written.
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
         f.fake.messageBox.answers = {MsgAnswer::No};
         w.FileOpen_Click();
-        QVERIFY(w.ContentModified);
+        QVERIFY(!w.ContentModified);
+        QVERIFY(w.macroTab->efTitle[0]->text() != QStringLiteral("x"));
         QCOMPARE(f.dir.Read(character + "/mcr.dat"), before);
+        QCOMPARE(int(w.Characters().size()), 1);
     }
 
     void failedSaveIsReportedAndKeepsTheFlag() {
@@ -248,12 +255,14 @@ class CharacterFolderTest : public QObject {
         QCOMPARE(int(w.FileSave_Click()), int(SaveResult::Failed));
         QVERIFY(w.ContentModified);
         QVERIFY(Q(f.fake.messageBox.shown.back().text).contains(QStringLiteral("mcr.dat")));
-        // Opening another folder after a failing save keeps this one and its edits.
-        std::size_t pickers = f.fake.dialogs.folderPrompts.size();
+        // Opening the folder again asks to save first; a failing save keeps it and its
+        // edits.
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
         f.fake.messageBox.answers = {MsgAnswer::Yes};
         w.FileOpen_Click();
-        QCOMPARE(f.fake.dialogs.folderPrompts.size(), pickers);
+        QVERIFY(f.fake.dialogs.folders.empty());
         QCOMPARE(w.macroTab->efLine[0]->text(), QStringLiteral("edited"));
+        QVERIFY(w.ContentModified);
         // Closing asks, and a failing save keeps the program running.
         f.fake.messageBox.answers = {MsgAnswer::Yes};
         QVERIFY(!w.close());
@@ -275,10 +284,10 @@ class CharacterFolderTest : public QObject {
         QVERIFY(w.isVisible());
         QVERIFY(w.ContentModified);
         QCOMPARE(w.macroTab->efLine[0]->text(), QStringLiteral("edited"));
-        const std::size_t pickers = f.fake.dialogs.folderPrompts.size();
+        f.fake.dialogs.folders.push_back(f.dir.Text(character));
         f.fake.messageBox.answers = {MsgAnswer::Yes, MsgAnswer::No};
         w.FileOpen_Click();
-        QCOMPARE(f.fake.dialogs.folderPrompts.size(), pickers);
+        QVERIFY(f.fake.messageBox.answers.empty());
         QCOMPARE(w.macroTab->efLine[0]->text(), QStringLiteral("edited"));
         QCOMPARE(f.dir.Read(character + "/mcr.dat"), before);
     }

@@ -23,7 +23,7 @@ TEST(ToolPreferences, FirstRunReadsEveryDefaultAndWritesNothing) {
     EXPECT_EQ(p.CaptureStartSE, u"");
     EXPECT_EQ(p.CaptureStopSE, u"");
     EXPECT_EQ(p.CaptureKeyCode, 44);
-    EXPECT_EQ(reg.queries, 13);
+    EXPECT_EQ(reg.queries, 14);
     EXPECT_EQ(reg.ValueCount(), 0u);
     EXPECT_FALSE(reg.HasKey(kPreferencesKey));
 }
@@ -44,8 +44,9 @@ TEST(ToolPreferences, SaveWritesEveryFieldWithItsTypeAndLoadsThemBack) {
     p.CaptureStopSE = u"/b.wav";
     p.CaptureKeyCode = 123;
     p.Language = u"en";
+    p.Characters = u"/game/USER/1a2b3c4d/\t戦士\n/other/\t\n";
     EXPECT_TRUE(SavePreferences(reg, p));
-    EXPECT_EQ(reg.ValueCount(), 13u);
+    EXPECT_EQ(reg.ValueCount(), 14u);
     EXPECT_EQ(reg.Peek(kPreferencesKey, u"TabIndex")->type, uint32_t{REG_DWORD_TYPE});
     EXPECT_EQ(reg.Peek(kPreferencesKey, u"CaptureKeyCode")->type, uint32_t{REG_DWORD_TYPE});
     EXPECT_EQ(reg.Peek(kPreferencesKey, u"Myname")->type, uint32_t{REG_SZ_TYPE});
@@ -81,7 +82,7 @@ TEST(ToolPreferences, SaveGoesOnPastAFailedValueAndSaysSo) {
     Reason reason;
     EXPECT_FALSE(SavePreferences(reg, p, &reason));
     EXPECT_EQ(reason, (Reason{.kind = ReasonKind::ValuesNotStored, .subject = u"Myname"}));
-    EXPECT_EQ(reg.ValueCount(), 12u);
+    EXPECT_EQ(reg.ValueCount(), 13u);
     EXPECT_EQ(LoadPreferences(reg).CaptureKeyCode, 19);
 }
 

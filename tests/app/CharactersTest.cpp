@@ -1,0 +1,154 @@
+// Several characters in one window: each keeps its own edits, unsaved state and undo
+// history while another is on show; copies go between them byte for byte; the close asks
+// once for all of them.
+#include <QAction>
+#include <QComboBox>
+#include <QTest>
+
+#include "DemoData.h"
+#include "editor/MacroTab.h"
+#include "support/WindowFixture.h"
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+struct TwoCharacters {
+    WindowFixture f;
+    std::string clean = std::string("game/USER/") + demo::kCleanCharacter;
+    std::string damaged = std::string("game/USER/") + demo::kDamagedCharacter;
+    int first = -1, second = -1;
+
+    bool Open() {
+        if (!demo::WriteDemoGame(f.dir.Path("game"))) return false;
+        f.fake.dialogs.folders.push_back(f.dir.Text(clean));
+        f.Start();
+        first = f.window->ShownCharacter();
+        // The damaged character's digest does not match: one warning at opening.
+        f.fake.dialogs.folders.push_back(f.dir.Text(damaged));
+        f.fake.messageBox.answers = {MsgAnswer::Ok};
+        f.window->FileOpen_Click();
+        second = f.window->ShownCharacter();
+        f.fake.messageBox.shown.clear();
+        return first >= 0 && second >= 0 && first != second;
+    }
+    wMenu& W() { return *f.window; }
+};
+
+std::vector<uint8_t> Macros(const MacroFile& set) {
+    return {set.bytes.begin() + kMacroBlockOffset, set.bytes.end()};
+}
+
+}  // namespace
+
+class CharactersTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void copySwitchUndoAndClose() {
+        TwoCharacters t;
+        QVERIFY(t.Open());
+        wMenu& w = t.W();
+        const auto cleanFiles = t.f.dir.Read(t.clean + "/mcr1.dat");
+        const auto damagedFiles = t.f.dir.Read(t.damaged + "/mcr.dat");
+
+        // Book 2 of the clean character onto book 7 of the other.
+        QVERIFY(w.ShowCharacter(t.first));
+        w.macroTab->ShowBookAndSet(1, 0);
+        const MacroBook book2 = w.macroBooks.Book(1);
+        const std::u16string title2 = w.bookTitles.Title(1);
+        QVERIFY(!title2.empty());
+        const MacroBook before7 = w.CharacterData(t.second)->macroBooks.Book(6);
+        QVERIFY(w.CopyShownTo(t.second, 6, -1));
+        QCOMPARE(w.ShownCharacter(), t.second);
+        QCOMPARE(w.macroTab->CurrentBookIndex, 6);
+        for (int s = 0; s < kSetCount; ++s)
+            QCOMPARE(Macros(w.macroBooks.Book(6)[std::size_t(s)]), Macros(book2[std::size_t(s)]));
+        QCOMPARE(w.bookTitles.Title(6), title2);
+        QVERIFY(w.ContentModified);
+        QVERIFY(!w.CharacterData(t.first)->ContentModified);
+
+        // An edit in the clean character, then back: each keeps its own.
+        QVERIFY(w.ShowCharacter(t.first));
+        QVERIFY(!w.ContentModified);
+        QVERIFY(!w.EditUndo->isEnabled());
+        w.macroTab->efTitle[2]->setFocus();
+        w.macroTab->efTitle[2]->selectAll();
+        QTest::keyClicks(w.macroTab->efTitle[2], QStringLiteral("new"));
+        QVERIFY(w.ContentModified);
+        const int cleanBook = w.macroTab->CurrentBookIndex;
+
+        QVERIFY(w.ShowCharacter(t.second));
+        QCOMPARE(w.macroTab->CurrentBookIndex, 6);
+        QVERIFY(w.EditUndo->isEnabled());
+        w.EditUndo->trigger();
+        for (int s = 0; s < kSetCount; ++s)
+            QCOMPARE(w.macroBooks.Book(6)[std::size_t(s)].bytes, before7[std::size_t(s)].bytes);
+        QVERIFY(!w.ContentModified);
+        w.EditRedo->trigger();
+        QVERIFY(w.ContentModified);
+
+        // The undo over there left this one alone.
+        QVERIFY(w.ShowCharacter(t.first));
+        QCOMPARE(w.macroTab->CurrentBookIndex, cleanBook);
+        QCOMPARE(w.macroTab->efTitle[2]->text(), QStringLiteral("new"));
+        QVERIFY(w.ContentModified);
+        QVERIFY(w.EditUndo->isEnabled());
+
+        // The close asks once, naming both; Cancel keeps everything.
+        w.SetCharacterLabel(t.second, u"倉庫");
+        t.f.fake.messageBox.answers = {MsgAnswer::Cancel};
+        QVERIFY(!w.Form_QueryUnload());
+        QCOMPARE(t.f.fake.messageBox.shown.size(), std::size_t(1));
+        const QString asked = Q(t.f.fake.messageBox.shown[0].text);
+        QVERIFY2(asked.contains(QString::fromLatin1(demo::kCleanCharacter)), qPrintable(asked));
+        QVERIFY2(asked.contains(QStringLiteral("倉庫")), qPrintable(asked));
+        QVERIFY(w.CharacterData(t.second)->ContentModified);
+
+        // No closes without writing either character.
+        t.f.fake.messageBox.shown.clear();
+        t.f.fake.messageBox.answers = {MsgAnswer::No};
+        QVERIFY(w.Form_QueryUnload());
+        QCOMPARE(t.f.fake.messageBox.shown.size(), std::size_t(1));
+        QCOMPARE(t.f.dir.Read(t.clean + "/mcr1.dat"), cleanFiles);
+        QCOMPARE(t.f.dir.Read(t.damaged + "/mcr.dat"), damagedFiles);
+        // The label is a preference: it is kept for the next start.
+        QVERIFY(w.prefs.Characters.find(u"倉庫") != std::u16string::npos);
+    }
+
+    // Save All writes each character with changes, each through its own plan; a set copied
+    // within one character's books is one undo step there.
+    void saveAllWritesEveryCharacter() {
+        TwoCharacters t;
+        QVERIFY(t.Open());
+        wMenu& w = t.W();
+        QVERIFY(w.ShowCharacter(t.first));
+        w.macroTab->ShowBookAndSet(0, 2);
+        const MacroFile set3 = w.macroBooks.Book(0)[2];
+        QVERIFY(w.CopyShownTo(t.second, 3, 4));
+        QVERIFY(w.ShowCharacter(t.first));
+        w.macroTab->efTitle[0]->setFocus();
+        w.macroTab->efTitle[0]->selectAll();
+        QTest::keyClicks(w.macroTab->efTitle[0], QStringLiteral("x"));
+
+        // The damaged character's save asks about its digest first.
+        t.f.fake.messageBox.answers = {MsgAnswer::Yes};
+        QCOMPARE(w.FileSaveAll_Click(), SaveResult::Saved);
+        QCOMPARE(w.ShownCharacter(), t.first);
+        QVERIFY(!w.ContentModified);
+        QVERIFY(!w.CharacterData(t.second)->ContentModified);
+        const auto written = t.f.dir.Read(t.damaged + "/mcr34.dat");
+        QCOMPARE(written.size(), std::size_t(kMacroFileSize));
+        QVERIFY(std::equal(written.begin() + kMacroBlockOffset, written.end(),
+                           set3.bytes.begin() + kMacroBlockOffset));
+        MacroFile record;
+        std::copy(written.begin(), written.end(), record.bytes.begin());
+        QVERIFY(!MacroDigestMismatch(record));
+        const auto mine = t.f.dir.Read(t.clean + "/mcr2.dat");
+        QCOMPARE(char(mine[kMacroBlockOffset + 370]), 'x');
+    }
+};
+
+QTEST_MAIN(CharactersTest)
+#include "CharactersTest.moc"
