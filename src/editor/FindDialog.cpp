@@ -326,7 +326,9 @@ void FindDialog::Replace() {
     // Planned again from what the boxes and the books hold now: only the replace that was
     // listed is made.
     const std::vector<CharacterPlan> plans = MakePlan(*query);
-    if (plans != listed_) {
+    const bool refused = std::any_of(
+        plans.begin(), plans.end(), [](const CharacterPlan& p) { return !p.plan.refused.empty(); });
+    if (plans != listed_ || refused) {
         ListPlan(plans, tr("一覧を作った後で検索の条件かマクロが変わったため、置換していません。"));
         return;
     }

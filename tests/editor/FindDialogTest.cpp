@@ -215,11 +215,11 @@ class FindDialogTest : public QObject {
     void aRowShowsItsField() {
         Fixture f;
         f.dialog->ShowFind();
-        f.Ask(u"ケアル", false, true);
+        f.Ask(u"<pos>", false, true);
         f.Press("cmdFind");
         const std::vector<Row> rows = f.Rows();
         QVERIFY(rows.size() > 4 && rows.back().character == 1);
-        for (std::size_t i : {std::size_t(3), rows.size() - 1}) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
             f.host.showCalls.clear();
             QTreeWidgetItem* item = f.List()->topLevelItem(int(i));
             f.List()->scrollToItem(item);
