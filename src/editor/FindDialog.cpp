@@ -204,7 +204,7 @@ QTreeWidgetItem* FindDialog::Row(int character, const QString& label, FieldRef w
     row->setData(kCharacter, kSetRole, where.set);
     row->setData(kCharacter, kMacroRole, where.macro);
     row->setData(kCharacter, kFieldRole, where.field);
-    for (int column : {kBook, kSet, kMacro}) row->setTextAlignment(column, Qt::AlignRight);
+    for (int column : {kBook, kSet, kMacro}) row->setTextAlignment(column, Qt::AlignCenter);
     return row;
 }
 

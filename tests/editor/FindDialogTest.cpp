@@ -191,10 +191,11 @@ class FindDialogTest : public QObject {
             f.Ask(u"ケアル", false, true);
             f.Press("cmdFind");
             QVERIFY(!f.Rows().empty());
+            const QString found = f.Note();
             f.Ask(pattern, regex, true, titles, titles);
             f.Press("cmdFind");
             QVERIFY(f.Rows().empty());
-            QVERIFY(!f.Note().isEmpty());
+            QVERIFY(!f.Note().isEmpty() && f.Note() != found);
         }
 
         // The books overloads are the document versions on an opened folder.
