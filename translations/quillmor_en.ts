@@ -284,6 +284,159 @@
     </message>
 </context>
 <context>
+    <name>qm::FindDialog</name>
+    <message>
+        <source>検索する文字列:</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>置換後の文字列:</source>
+        <translation>Replace with:</translation>
+    </message>
+    <message>
+        <source>正規表現では $&amp; が見つかった文字列、$1 から $9 がその ( ) の部分になります。</source>
+        <translation>In a regular expression, $&amp; stands for the text found and $1 to $9 for its parts in ( ).</translation>
+    </message>
+    <message>
+        <source>正規表現</source>
+        <translation>Regular expression</translation>
+    </message>
+    <message>
+        <source>すべてのキャラクター</source>
+        <translation>Every open character</translation>
+    </message>
+    <message>
+        <source>タイトル</source>
+        <comment>search the titles</comment>
+        <translation>Titles</translation>
+    </message>
+    <message>
+        <source>行</source>
+        <comment>search the lines</comment>
+        <translation>Lines</translation>
+    </message>
+    <message>
+        <source>検索</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>置換の確認</source>
+        <translation>Preview Replace</translation>
+    </message>
+    <message>
+        <source>置換する</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>キャラクター</source>
+        <translation>Character</translation>
+    </message>
+    <message>
+        <source>ブック</source>
+        <translation>Book</translation>
+    </message>
+    <message>
+        <source>セット</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>マクロ</source>
+        <translation>Macro</translation>
+    </message>
+    <message>
+        <source>欄</source>
+        <translation>Field</translation>
+    </message>
+    <message>
+        <source>テキスト</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>置換</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>検索する文字列を入力してください。</source>
+        <translation>Enter the text to find.</translation>
+    </message>
+    <message>
+        <source>正規表現として読めません（%1）。</source>
+        <translation>This is no regular expression (%1).</translation>
+    </message>
+    <message>
+        <source>「タイトル」と「行」の少なくとも一方を選んでください。</source>
+        <translation>Choose &quot;Titles&quot;, &quot;Lines&quot; or both.</translation>
+    </message>
+    <message>
+        <source>開いているキャラクターがありません。</source>
+        <translation>No character is open.</translation>
+    </message>
+    <message>
+        <source>タイトル</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>%1行目</source>
+        <translation>Line %1</translation>
+    </message>
+    <message>
+        <source>見つかりませんでした。</source>
+        <translation>Nothing was found.</translation>
+    </message>
+    <message>
+        <source>%1 個の欄が見つかりました。</source>
+        <translation>Fields found: %1.</translation>
+    </message>
+    <message>
+        <source>%1/%2 バイト</source>
+        <translation>%1/%2 bytes</translation>
+    </message>
+    <message>
+        <source>Shift_JIS にない文字: %1</source>
+        <translation>Not in Shift_JIS: %1</translation>
+    </message>
+    <message>
+        <source>%1 が変わります</source>
+        <translation>would change %1</translation>
+    </message>
+    <message>
+        <source>文字として読めないバイトがあります</source>
+        <translation>holds bytes that are no text</translation>
+    </message>
+    <message>
+        <source>%1 → %2</source>
+        <translation>%1 → %2</translation>
+    </message>
+    <message>
+        <source>（%1）%2 → %3</source>
+        <translation>(%1) %2 → %3</translation>
+    </message>
+    <message>
+        <source>%1 個の欄は置換できません。一部だけの置換はしないため、どの欄も変更しません。</source>
+        <translation>Fields that cannot be replaced: %1. A replace is never made in part, so no field is changed.</translation>
+    </message>
+    <message>
+        <source>%1 個の欄を置換します。確かめてから「置換する」を押してください。</source>
+        <translation>Fields to replace: %1. Check them, then press &quot;Replace&quot;.</translation>
+    </message>
+    <message>
+        <source>置換する箇所はありません。</source>
+        <translation>There is nothing to replace.</translation>
+    </message>
+    <message>
+        <source>一覧を作った後で検索の条件かマクロが変わったため、置換していません。</source>
+        <translation>The search or the macros changed after this list was made, so nothing was replaced.</translation>
+    </message>
+    <message>
+        <source>%1 個の欄を置換しました。</source>
+        <translation>Fields replaced: %1.</translation>
+    </message>
+</context>
+<context>
     <name>qm::GameSettingsTab</name>
     <message>
         <source>複数のテクスチャを用意</source>

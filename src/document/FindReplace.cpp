@@ -204,14 +204,14 @@ std::vector<TextMatch> TextPattern::FindIn(std::u16string_view text,
     return found;
 }
 
-std::vector<FieldMatches> FindInDocument(const CharacterDocument& document,
-                                         const TextPattern& pattern, SearchScope scope) {
+std::vector<FieldMatches> FindInBooks(const MacroBooks& books, const TextPattern& pattern,
+                                      SearchScope scope) {
     std::vector<FieldMatches> results;
     const int first = scope.book >= 0 ? scope.book : 0;
     const int last = scope.book >= 0 ? scope.book : kBookCount - 1;
     for (int book = first; book <= last; ++book) {
         for (int set = 0; set < kSetCount; ++set) {
-            const MacroFile& file = document.Set(book, set);
+            const MacroFile& file = books.Book(book)[std::size_t(set)];
             for (int macro = 0; macro < kMacrosPerSet; ++macro) {
                 for (int field = scope.titles ? 0 : 1; field <= (scope.lines ? kLinesPerMacro : 0);
                      ++field) {
@@ -229,6 +229,11 @@ std::vector<FieldMatches> FindInDocument(const CharacterDocument& document,
         }
     }
     return results;
+}
+
+std::vector<FieldMatches> FindInDocument(const CharacterDocument& document,
+                                         const TextPattern& pattern, SearchScope scope) {
+    return FindInBooks(document.Books(), pattern, scope);
 }
 
 namespace {
@@ -254,11 +259,11 @@ std::u16string LostToken(std::u16string_view before, std::u16string_view after,
 
 }  // namespace
 
-ReplacePlan PlanReplace(const CharacterDocument& document, const TextPattern& pattern,
+ReplacePlan PlanReplace(const MacroBooks& books, const TextPattern& pattern,
                         std::u16string_view replacementText, SearchScope scope) {
     ReplacePlan plan;
     const std::u16string replacement(replacementText);
-    for (FieldMatches& hit : FindInDocument(document, pattern, scope)) {
+    for (FieldMatches& hit : FindInBooks(books, pattern, scope)) {
         // Matches again, now with what each becomes.
         const std::vector<TextMatch> matches = pattern.FindIn(hit.text, &replacement);
         std::u16string after;
@@ -271,7 +276,7 @@ ReplacePlan PlanReplace(const CharacterDocument& document, const TextPattern& pa
         after.append(hit.text, at);
         if (after == hit.text) continue;
 
-        const MacroFile& set = document.Set(hit.where.book, hit.where.set);
+        const MacroFile& set = books.Book(hit.where.book)[std::size_t(hit.where.set)];
         const std::span<const uint8_t> field = FieldBytesOf(set, hit.where.macro, hit.where.field);
         RefusedReplacement refusal{hit.where, hit.text, after, {}, 0, 0, {}};
         auto refuse = [&](RefusedReplacement::Reason reason) {
@@ -310,6 +315,11 @@ ReplacePlan PlanReplace(const CharacterDocument& document, const TextPattern& pa
             {hit.where, std::move(hit.text), std::move(after), std::move(bytes)});
     }
     return plan;
+}
+
+ReplacePlan PlanReplace(const CharacterDocument& document, const TextPattern& pattern,
+                        std::u16string_view replacement, SearchScope scope) {
+    return PlanReplace(document.Books(), pattern, replacement, scope);
 }
 
 void ApplyReplace(CharacterDocument& document, const ReplacePlan& plan) {

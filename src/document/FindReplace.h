@@ -83,6 +83,9 @@ struct FieldMatches {
     std::vector<TextMatch> matches;
 };
 
+// The fields that hold a match, in book, set, macro and field order.
+std::vector<FieldMatches> FindInBooks(const MacroBooks& books, const TextPattern& pattern,
+                                      SearchScope scope = {});
 std::vector<FieldMatches> FindInDocument(const CharacterDocument& document,
                                          const TextPattern& pattern, SearchScope scope = {});
 
@@ -90,6 +93,7 @@ struct FieldReplacement {
     FieldRef where;
     std::u16string before, after;
     std::vector<uint8_t> bytes;  // the whole field after the change
+    bool operator==(const FieldReplacement&) const = default;
 };
 
 struct RefusedReplacement {
@@ -105,15 +109,19 @@ struct RefusedReplacement {
     std::size_t bytes = 0;      // TooLong: the result's length
     std::size_t capacity = 0;   // TooLong: what the field holds (8 or 60)
     std::u16string characters;  // NoCp932Form: the characters; TokenChanged: the token
+    bool operator==(const RefusedReplacement&) const = default;
 };
 
 struct ReplacePlan {
     std::vector<FieldReplacement> changes;
     std::vector<RefusedReplacement> refused;
     bool Empty() const { return changes.empty() && refused.empty(); }
+    bool operator==(const ReplacePlan&) const = default;
 };
 
 // Every change a replace would make, each checked, before anything is changed.
+ReplacePlan PlanReplace(const MacroBooks& books, const TextPattern& pattern,
+                        std::u16string_view replacement, SearchScope scope = {});
 ReplacePlan PlanReplace(const CharacterDocument& document, const TextPattern& pattern,
                         std::u16string_view replacement, SearchScope scope = {});
 // Makes the plan's changes (not its refusals) as one undo step.
