@@ -91,8 +91,6 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     history->AddToWindow();
 }
 
-wMenu::~wMenu() = default;
-
 void wMenu::BuildMenus() {
     FileMenu = menuBar()->addMenu(tr("ファイル(&F)"));
     FileMenu->setObjectName(QStringLiteral("FileMenu"));
@@ -138,6 +136,13 @@ void wMenu::BuildMenus() {
                     &wMenu::EditPaste_Click);
     EditDelete = add(EditMenu, "EditDelete", tr("削除(&D)"), QKeySequence(Qt::Key_Delete),
                      &wMenu::EditDelete_Click);
+    EditMenu->addSeparator();
+    EditFind = add(EditMenu, "EditFind", tr("検索(&F)..."), QKeySequence(Qt::CTRL | Qt::Key_F),
+                   &wMenu::EditFind_Click);
+    EditReplace = add(EditMenu, "EditReplace", tr("置換(&R)..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_H), &wMenu::EditReplace_Click);
+    EditFind->setEnabled(false);
+    EditReplace->setEnabled(false);
     connect(EditMenu, &QMenu::aboutToShow, this, [this] { EditMenu_Click(); });
 
     // The same title in both languages, so that a player who cannot read the one shown
@@ -506,6 +511,8 @@ void wMenu::ShowCharacterState() {
         FileSaveAs->setEnabled(true);
         FileSaveAll->setEnabled(true);
         FileCharacterLabelAction->setEnabled(true);
+        EditFind->setEnabled(true);
+        EditReplace->setEnabled(true);
 
         macroTab->SetEditorEnabled(true);
     }

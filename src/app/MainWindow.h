@@ -39,6 +39,8 @@ class ColorTab;
 class GameSettingsTab;
 class CaptureTab;
 class EditHistory;
+class FindDialog;
+class WindowFindHost;
 
 enum class SaveResult { Saved, Declined, Failed };
 
@@ -87,6 +89,10 @@ class wMenu : public QMainWindow, public CharacterState {
     void EditCopy_Click();
     void EditPaste_Click();
     void EditDelete_Click();
+    // Find and replace in the open characters' books (Ctrl+F, Ctrl+H).
+    void EditFind_Click();
+    void EditReplace_Click();
+    FindDialog* Finder() const { return findDialog_; }
 
     void tsMenu_Click();
     // Stores the window's language ("ja", "en", empty: the system's) for the next start.
@@ -172,6 +178,8 @@ class wMenu : public QMainWindow, public CharacterState {
     QAction* EditCopy = nullptr;
     QAction* EditPaste = nullptr;
     QAction* EditDelete = nullptr;
+    QAction* EditFind = nullptr;
+    QAction* EditReplace = nullptr;
 
     QLabel* statusText = nullptr;
     QLabel* statusHost = nullptr;  // elided in its middle when room is short
@@ -239,6 +247,12 @@ class wMenu : public QMainWindow, public CharacterState {
     // Where an open reads a folder before it is taken; it then changes places with the
     // character's, so that neither is allocated or cleared whole again.
     MacroFolderContent macroFilesRead_;
+    void OpenFindDialog(bool replacing);
+    struct FindHostDeleter {
+        void operator()(WindowFindHost* host) const;
+    };
+    std::unique_ptr<WindowFindHost, FindHostDeleter> findHost_;
+    FindDialog* findDialog_ = nullptr;
     std::vector<CharacterSlot> characters_;
     int shownCharacter_ = -1;
     WindowOptions options_;

@@ -2,10 +2,16 @@
 // history while another is on show; copies go between them byte for byte; the close asks
 // once for all of them.
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "DemoData.h"
+#include "document/FindReplace.h"
+#include "editor/FindDialog.h"
 #include "editor/MacroTab.h"
 #include "support/WindowFixture.h"
 
@@ -115,6 +121,77 @@ class CharactersTest : public QObject {
         QCOMPARE(t.f.dir.Read(t.damaged + "/mcr.dat"), damagedFiles);
         // The label is a preference: it is kept for the next start.
         QVERIFY(w.prefs.Characters.find(u"倉庫") != std::u16string::npos);
+    }
+
+    // Ctrl+F over both characters lists every field the core's find (and so the command
+    // line's) finds; a replace with one line too long changes nothing anywhere; a good one
+    // is one undo step in each character.
+    void findAndReplaceAcrossCharacters() {
+        TwoCharacters t;
+        QVERIFY(t.Open());
+        wMenu& w = t.W();
+        const auto text = [&](const char* name) {
+            return w.Finder()->findChild<QLineEdit*>(QString::fromLatin1(name));
+        };
+        const auto button = [&](const char* name) {
+            return w.Finder()->findChild<QPushButton*>(QString::fromLatin1(name));
+        };
+        w.EditFind->trigger();
+        QVERIFY(w.Finder() && w.Finder()->isVisible());
+        w.Finder()->findChild<QCheckBox*>(QStringLiteral("chkFindAll"))->setChecked(true);
+        auto* results = w.Finder()->findChild<QTreeWidget*>(QStringLiteral("lvFindResults"));
+
+        std::size_t expected = 0;
+        const auto pattern = TextPattern::Make(u"<t>", false);
+        QVERIFY(pattern.has_value());
+        for (const std::string& folder : {t.clean, t.damaged}) {
+            auto opened = CharacterDocument::Open(t.f.dir.Text(folder));
+            QVERIFY(opened.document);
+            expected += FindInDocument(*opened.document, *pattern).size();
+        }
+        QVERIFY(expected > 10);
+        text("efFindPattern")->setText(QStringLiteral("<t>"));
+        button("cmdFind")->click();
+        QCOMPARE(std::size_t(results->topLevelItemCount()), expected);
+
+        const auto files = [&] {
+            return std::vector{t.f.dir.Read(t.clean + "/mcr.dat"),
+                               t.f.dir.Read(t.clean + "/mcr10.dat"),
+                               t.f.dir.Read(t.damaged + "/mcr.dat")};
+        };
+        const auto before = files();
+        const MacroBooks cleanBooks = w.CharacterData(t.first)->macroBooks;
+        const MacroBooks damagedBooks = w.CharacterData(t.second)->macroBooks;
+
+        // "<t>" into 60 bytes overflows every line that has other text too.
+        w.EditReplace->trigger();
+        text("efReplaceWith")->setText(QString(57, QLatin1Char('x')));
+        button("cmdPlanReplace")->click();
+        QVERIFY(!button("cmdReplace")->isEnabled());
+        QCOMPARE(w.CharacterData(t.first)->macroBooks.Book(0)[0].bytes,
+                 cleanBooks.Book(0)[0].bytes);
+        QVERIFY(!w.CharacterData(t.first)->ContentModified);
+        QVERIFY(!w.CharacterData(t.second)->ContentModified);
+
+        text("efReplaceWith")->setText(QStringLiteral("<st>"));
+        button("cmdPlanReplace")->click();
+        QVERIFY(button("cmdReplace")->isEnabled());
+        const int shown = w.ShownCharacter();
+        button("cmdReplace")->click();
+        QCOMPARE(w.ShownCharacter(), shown);
+        QVERIFY(w.CharacterData(t.first)->ContentModified);
+        QVERIFY(w.CharacterData(t.second)->ContentModified);
+        QCOMPARE(Q(ReadFieldText(w.CharacterData(t.first)->macroBooks.Book(0)[0].Line(0, 0))),
+                 QStringLiteral("/ma ケアル <st>"));
+        QCOMPARE(files(), before);  // nothing saved yet
+
+        // One step each: undoing the one on show leaves the other's replace in place.
+        w.EditUndo->trigger();
+        QCOMPARE(w.macroBooks.Book(0)[0].bytes,
+                 (shown == t.first ? cleanBooks : damagedBooks).Book(0)[0].bytes);
+        QVERIFY(!w.ContentModified);
+        const int other = shown == t.first ? t.second : t.first;
+        QVERIFY(w.CharacterData(other)->ContentModified);
     }
 
     // Save All writes each character with changes, each through its own plan; a set copied
