@@ -21,12 +21,13 @@ namespace qm {
 // A record whose bytes steps change: macro file `number` (book * 10 + set) or the
 // cnf.dat record. The book titles join as a kind of their own.
 struct RecordId {
-    enum class Kind : uint8_t { Macro, Cnf };
+    enum class Kind : uint8_t { Macro, Cnf, Titles };
     Kind kind = Kind::Macro;
     int number = 0;
     bool operator==(const RecordId&) const = default;
     static RecordId Macro(int number) { return {Kind::Macro, number}; }
     static RecordId Cnf() { return {Kind::Cnf, 0}; }
+    static RecordId Titles(int file) { return {Kind::Titles, file}; }  // mcr.ttl, mcr_2.ttl
 };
 
 struct ByteChange {

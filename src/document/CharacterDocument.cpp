@@ -51,6 +51,7 @@ CharacterDocument::Opened CharacterDocument::Open(std::u16string_view folderText
     // Checked on a copy: the books keep the digest the file holds.
     MacroFile first = doc->books_.File(0);
     doc->incompatible_ = MacroDigestMismatch(first) && !doc->noMacroFiles_;
+    doc->titles_ = ReadBookTitles(PathFromText(folder), &doc->disk_);
     doc->names_ = ReadAcqNames(folder);
     doc->clock_ = std::move(clock);
     opened.document = std::move(doc);
@@ -63,6 +64,7 @@ std::u16string CharacterDocument::FieldText(FieldRef ref) const {
 
 std::span<uint8_t> CharacterDocument::RecordBytes(RecordId id) {
     if (id.kind == RecordId::Kind::Cnf) return cnf_.bytes;
+    if (id.kind == RecordId::Kind::Titles) return titles_.edited[std::size_t(id.number)].bytes;
     return books_.File(id.number).bytes;
 }
 
@@ -111,6 +113,10 @@ CnfRecord& CharacterDocument::Edit::Cnf() {
     return d_.cnf_;
 }
 
+BookTitles& CharacterDocument::Edit::Titles() {
+    return d_.titles_;
+}
+
 uint64_t CharacterDocument::Edit::Commit() {
     if (!recording_ || done_) return step_;
     done_ = true;
@@ -148,6 +154,8 @@ DocumentChange CharacterDocument::ChangeOf(const ByteStep& step,
     for (const ByteChange& c : step.changes) {
         if (c.record.kind == RecordId::Kind::Cnf)
             change.colors = true;
+        else if (c.record.kind == RecordId::Kind::Titles)
+            change.titles = true;
         else
             change.files.push_back(c.record.number);
     }
@@ -211,8 +219,30 @@ void CharacterDocument::CopySet(const CharacterDocument& source, int fromBook, i
 }
 
 void CharacterDocument::CopyBook(const CharacterDocument& source, int fromBook, int book) {
+    // Copies first: the source may be this very document.
     const MacroBook from = source.Books().Book(fromBook);
-    SetBook(book, from, u"ブックのコピー");
+    const bool title = source.Titles().Known(fromBook) && titles_.Known(book);
+    std::array<uint8_t, kBookTitleFieldSize> name{};
+    if (title) std::ranges::copy(source.Titles().Field(fromBook), name.begin());
+    std::vector<RecordId> scope;
+    for (int s = 0; s < kSetCount; ++s) scope.push_back(RecordId::Macro(MacroFileNumber(book, s)));
+    if (title) scope.push_back(RecordId::Titles(TitleFileOfBook(book)));
+    Edit edit(*this, u"ブックのコピー", scope);
+    edit.Always();
+    for (int s = 0; s < kSetCount; ++s) {
+        const int file = MacroFileNumber(book, s);
+        const MacroFile& set = from[std::size_t(s)];
+        std::copy(set.bytes.begin() + kMacroBlockOffset, set.bytes.end(),
+                  edit.File(file).bytes.begin() + kMacroBlockOffset);
+        lossy_.ForgetSet(file);
+    }
+    if (title) std::ranges::copy(name, edit.Titles().Field(book).begin());
+}
+
+TitleChange CharacterDocument::SetBookTitle(int book, std::u16string_view title) {
+    if (book < 0 || book >= kBookCount) return TitleChange::BadBook;
+    Edit edit(*this, u"ブック名の変更", {RecordId::Titles(TitleFileOfBook(book))});
+    return edit.Titles().SetTitle(book, title);
 }
 
 // --- undo ---
@@ -257,12 +287,18 @@ void CharacterDocument::PlanSave(SavePlan& plan, bool changedOnly) {
         std::sort(files.begin(), files.end());
     }
     PlanMacroFiles(plan, folder_, books_, disk_, files);
+    PlanBookTitles(plan, PathFromText(folder_), titles_);
     PlanCnf(plan, folder_, cnf_, &cnfDisk_);
 }
 
 void CharacterDocument::PlanSaveAs(SavePlan& plan, std::u16string_view folder,
                                    MacroFolderContent& other) {
     PlanMacroFolder(plan, folder, books_, other, &disk_);
+    // Compared with what the other folder's title files hold (read here: the plan runs
+    // soon after), and refused when one of them does not follow the layout.
+    const BookTitles there = ReadBookTitles(PathFromText(folder), &other);
+    otherTitles_ = there.disk;
+    PlanBookTitles(plan, PathFromText(folder), titles_, &otherTitles_);
     PlanCnf(plan, folder, cnf_, nullptr);
 }
 

@@ -19,6 +19,7 @@
 #include "document/ByteHistory.h"
 #include "editor/LostCharacters.h"
 #include "macro/AcqNames.h"
+#include "macro/BookTitles.h"
 #include "macro/MacroFile.h"
 #include "macro/MacroFolder.h"
 #include "storage/SafeFile.h"
@@ -63,6 +64,7 @@ struct DocumentChange {
     Cause cause = Cause::Edit;
     std::vector<int> files;  // macro file numbers whose bytes changed, ascending
     bool colors = false;     // the cnf.dat record changed
+    bool titles = false;     // a book title changed
     // The step; its forced sets are in `files` even when no byte changed.
     uint64_t step = 0;
     std::u16string name;    // the step's name
@@ -99,8 +101,8 @@ class CharacterDocument {
     bool IncompatibleMacro() const { return incompatible_; }
     // No macro file was there at all: most likely not a character's folder.
     bool HadNoMacroFiles() const { return noMacroFiles_; }
-    // Book titles (mcr.ttl, mcr_2.ttl) belong here beside the sets, with what the disk
-    // held, a record kind in the history and a part in the save plan.
+    // The books' names (mcr.ttl, mcr_2.ttl) and what their files held.
+    const BookTitles& Titles() const { return titles_; }
 
     std::u16string FieldText(FieldRef ref) const;
 
@@ -120,6 +122,7 @@ class CharacterDocument {
         // The records of the scope, to change.
         MacroFile& File(int number);
         CnfRecord& Cnf();
+        BookTitles& Titles();
         // The step this edit landed in (after it ended), 0 for none.
         uint64_t Step() const { return step_; }
         // Ends the edit now; the destructor then does nothing.
@@ -150,11 +153,15 @@ class CharacterDocument {
     // All ten sets of a book at once.
     void SetBook(int book, const MacroBook& macros, std::u16string name);
     void SetColor(int entry, TextColor color, std::optional<StepKey> merge = {});
+    // Names a book (what BookTitles::SetTitle says is returned; nothing changes unless
+    // Stored).
+    TitleChange SetBookTitle(int book, std::u16string_view title);
 
     // Copies set `fromSet` of book `fromBook` of `source` (this document too) over a set
     // of this one, byte for byte: the tokens and the bytes after each field's 0 included.
     void CopySet(const CharacterDocument& source, int fromBook, int fromSet, int book, int set);
-    // A whole book: its ten sets (and, with the book titles, its title).
+    // A whole book: its ten sets and its title (the title's field byte for byte, when
+    // both title files are known to follow their layout).
     void CopyBook(const CharacterDocument& source, int fromBook, int book);
 
     // --- undo ---
@@ -194,6 +201,8 @@ class CharacterDocument {
     MacroFolderContent disk_;
     CnfRecord cnf_;
     StoredHead cnfDisk_;
+    BookTitles titles_;
+    std::array<TitleFileOnDisk, kTitleFileCount> otherTitles_;  // a save-as target's
     AcqNames names_;
     LossyFields lossy_;
     bool incompatible_ = false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DemoData.h"
+#include "macro/BookTitles.h"
 #include "macro/Cp932.h"
 #include "macro/MacroFile.h"
 #include "support/Process.h"
@@ -125,6 +126,7 @@ TEST_F(Characters, CopyCarriesEveryByteOfTheMacros) {
               set.substr(kMacroBlockOffset, kMacroBlockSize));
     EXPECT_EQ(Read(b_, "mcr1.dat").size(), kMacroFileSize);  // the others as they were
 
+    const std::u16string firstTitle = ReadBookTitles(fs::path(b_)).Title(0);
     const test::Outcome book = Cli({"copy", a_ + ":2", b_ + ":4"});
     EXPECT_EQ(book.status, 0) << book.err;
     for (int s = 0; s < kSetCount; ++s) {
@@ -138,6 +140,11 @@ TEST_F(Characters, CopyCarriesEveryByteOfTheMacros) {
         else
             EXPECT_EQ(to.substr(kMacroBlockOffset), from.substr(kMacroBlockOffset));
     }
+    // The book's name comes along; the other names of that title file stay.
+    const BookTitles titles = ReadBookTitles(fs::path(b_));
+    EXPECT_EQ(titles.Title(3), ReadBookTitles(fs::path(a_)).Title(1));
+    EXPECT_FALSE(titles.Title(3).empty());
+    EXPECT_EQ(titles.Title(0), firstTitle);
     EXPECT_EQ(Cli({"check", b_}).status, 0);  // the damaged digest is made anew too
     EXPECT_EQ(Cli({"copy", a_ + ":2:3", b_ + ":4"}).status, 2);
     EXPECT_EQ(Cli({"copy", a_ + ":41", b_ + ":4"}).status, 2);

@@ -204,6 +204,8 @@ TEST_F(Folder, SavePlanWritesWhatChangedAndCleansTheDocument) {
 TEST(CharacterDocumentCopy, SetsAndBooksByteForByte) {
     CharacterDocument from, to;
     CharacterDocument::Edit(from, u"", {RecordId::Macro(13)}).File(13).bytes.fill(0x8A);
+    ASSERT_EQ(from.SetBookTitle(1, u"白魔道士"), TitleChange::Stored);
+    CharacterDocument::Edit(from, u"", {RecordId::Titles(0)}).Titles().Field(1)[12] = 0x41;
     {
         CharacterDocument::Edit edit(to, u"", {RecordId::Macro(62), RecordId::Macro(60)});
         edit.File(62).bytes[5] = 0x77;  // reserved
@@ -219,14 +221,17 @@ TEST(CharacterDocumentCopy, SetsAndBooksByteForByte) {
     EXPECT_EQ(copied.bytes[5], 0x77);
     EXPECT_TRUE(std::equal(copied.bytes.begin() + kMacroBlockOffset, copied.bytes.end(),
                            from.Set(1, 3).bytes.begin() + kMacroBlockOffset));
-    EXPECT_EQ(from.History().Count(), 1u);
+    EXPECT_EQ(from.History().Count(), 3u);  // its own steps only
 
     to.CopyBook(from, 1, 6);
     EXPECT_EQ(told, 2);
     EXPECT_EQ(to.Set(6, 0).bytes[100], 0);
     EXPECT_EQ(to.Set(6, 3).bytes[kMacroBlockOffset], 0x8A);
+    EXPECT_EQ(to.Titles().Title(6), u"白魔道士");  // the title field byte for byte
+    EXPECT_TRUE(std::ranges::equal(to.Titles().Field(6), from.Titles().Field(1)));
     EXPECT_EQ(to.History().Count(), 2u);
     to.Undo();
+    EXPECT_EQ(to.Titles().Title(6), u"");
     EXPECT_EQ(to.Set(6, 0).bytes[100], 1);
     EXPECT_EQ(to.Set(6, 2).bytes[kMacroBlockOffset], 0x8A);  // the set copy stays
 
