@@ -442,7 +442,8 @@ bool wMenu::OpenCharacterFolder(const std::u16string& folder, MacroFolderContent
     // Everything is read: the character on show makes room, unless it is this one read
     // again (its buffers are then reused).
     if (slot < 0) slot = AddCharacterSlot(folder);
-    if (slot != shownCharacter_) {
+    const bool another = slot != shownCharacter_;
+    if (another) {
         EditHistory* kept = history;  // the window's first history serves its first character
         if (EditorEnabled) {
             ParkShownCharacter();
@@ -473,8 +474,8 @@ bool wMenu::OpenCharacterFolder(const std::u16string& folder, MacroFolderContent
     cnfRecord = cnf;
     cnfOnDisk = std::move(cnfStored);
     acqNames = ReadAcqNames(CurrentFolder);
-    ShowCharacterState();
     history->Clear();
+    ShowCharacterState(another);
     ShowUnknownTitleFiles();
     return true;
 }
@@ -490,7 +491,7 @@ void wMenu::ParkShownCharacter() {
         std::make_unique<CharacterState>(std::move(static_cast<CharacterState&>(*this)));
 }
 
-void wMenu::ShowCharacterState() {
+void wMenu::ShowCharacterState(bool another) {
     SelectedColorEntry = -1;
     {
         const bool filling = Filling;
@@ -516,10 +517,15 @@ void wMenu::ShowCharacterState() {
 
         macroTab->SetEditorEnabled(true);
     }
-    // The game settings are the installation's: what the tab shows is this history's base.
-    history->GameSettingsShown();
     history->BoxChanged();
-    FillCharacterList();
+    if (another) {
+        // The game settings are the installation's: what the tab shows is this history's
+        // base.
+        history->GameSettingsShown();
+        FillCharacterList();
+    } else {
+        ShowCharacterItem(shownCharacter_);
+    }
     ShowFolderStatus();
 }
 
@@ -543,7 +549,7 @@ bool wMenu::ShowCharacter(int index) {
     static_cast<CharacterState&>(*this) = std::move(*slot.parked);
     slot.parked.reset();
     shownCharacter_ = index;
-    ShowCharacterState();
+    ShowCharacterState(true);
     return true;
 }
 
@@ -581,19 +587,29 @@ int wMenu::AddCharacterSlot(const std::u16string& folder) {
     return int(characters_.size()) - 1;
 }
 
+QString wMenu::CharacterItemText(int index) const {
+    const CharacterSlot& slot = characters_[std::size_t(index)];
+    const CharacterState* state = CharacterData(index);
+    QString text = CharacterLabel(index);
+    if (!slot.label.empty()) text += QStringLiteral("（%1）").arg(Q(slot.name));
+    if (state && state->ContentModified) text += QStringLiteral(" *");
+    return text;
+}
+
+void wMenu::ShowCharacterItem(int index) {
+    if (!cbCharacter || index < 0 || index >= cbCharacter->count()) return;
+    const QString text = CharacterItemText(index);
+    if (cbCharacter->itemText(index) != text) cbCharacter->setItemText(index, text);
+}
+
 void wMenu::FillCharacterList() {
     if (!cbCharacter) return;
     const bool filling = Filling;
     Filling = true;
     cbCharacter->clear();
     for (int i = 0; i < int(characters_.size()); ++i) {
-        const CharacterSlot& slot = characters_[std::size_t(i)];
-        const CharacterState* state = CharacterData(i);
-        QString text = CharacterLabel(i);
-        if (!slot.label.empty()) text += QStringLiteral("（%1）").arg(Q(slot.name));
-        if (state && state->ContentModified) text += QStringLiteral(" *");
-        cbCharacter->addItem(text);
-        cbCharacter->setItemData(i, Q(slot.folder), Qt::ToolTipRole);
+        cbCharacter->addItem(CharacterItemText(i));
+        cbCharacter->setItemData(i, Q(characters_[std::size_t(i)].folder), Qt::ToolTipRole);
     }
     cbCharacter->setCurrentIndex(shownCharacter_);
     cbCharacter->setEnabled(!characters_.empty());

@@ -236,7 +236,10 @@ class wMenu : public QMainWindow, public CharacterState {
     // The character on show goes to its slot to wait; the window's state is then free.
     void ParkShownCharacter();
     // Fills every tab from the character state now in the window.
-    void ShowCharacterState();
+    // another: a character other than the one on show before (else the same read again).
+    void ShowCharacterState(bool another);
+    QString CharacterItemText(int index) const;
+    void ShowCharacterItem(int index);  // its text in the list, after its state changed
     int SlotOfFolder(std::u16string_view folder) const;
     int AddCharacterSlot(const std::u16string& folder);
     void FillCharacterList();
