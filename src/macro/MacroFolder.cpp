@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "macro/Md5.h"
 #include "storage/FileSystem.h"
@@ -14,6 +15,100 @@
 #include "storage/SavePlan.h"
 
 namespace qm {
+
+MacroBooks::MacroBooks(const MacroBooks& other) : mayHoldBytes_(other.mayHoldBytes_) {
+    other.Take(0, kMacroFileCount);
+    books_ = other.books_;
+}
+
+MacroBooks::MacroBooks(MacroBooks&& other) noexcept {
+    MoveFrom(other);
+}
+
+MacroBooks& MacroBooks::operator=(const MacroBooks& other) {
+    if (this == &other) return *this;
+    Changing();
+    Untie();  // every set is written below
+    other.Take(0, kMacroFileCount);
+    books_ = other.books_;
+    mayHoldBytes_ = other.mayHoldBytes_;
+    return *this;
+}
+
+MacroBooks& MacroBooks::operator=(MacroBooks&& other) noexcept {
+    if (this == &other) return *this;
+    Changing();
+    Untie();
+    MoveFrom(other);
+    return *this;
+}
+
+MacroBooks::~MacroBooks() {
+    Changing();
+    Untie();
+}
+
+// Takes other's memory, its sets still to be taken and both its ties.
+void MacroBooks::MoveFrom(MacroBooks& other) noexcept {
+    books_ = std::move(other.books_);
+    mayHoldBytes_ = other.mayHoldBytes_;
+    waitingSets_ = other.waitingSets_;
+    waitingCount_ = std::exchange(other.waitingCount_, 0);
+    other.waitingSets_.fill(false);
+    source_ = std::exchange(other.source_, nullptr);
+    taker_ = std::exchange(other.taker_, nullptr);
+    if (source_) source_->taker_ = this;
+    if (taker_) taker_->source_ = this;
+}
+
+void MacroBooks::TakeNow(int first, int count) const {
+    for (int n = first; n < first + count && waitingCount_ > 0; ++n) {
+        if (!waitingSets_[std::size_t(n)]) continue;
+        Stored(n) = source_->Stored(n);
+        waitingSets_[std::size_t(n)] = false;
+        --waitingCount_;
+    }
+    if (waitingCount_ == 0) Untie();
+}
+
+void MacroBooks::Untie() const {
+    if (source_) source_->taker_ = nullptr;
+    source_ = nullptr;
+    waitingSets_.fill(false);
+    waitingCount_ = 0;
+}
+
+void MacroBooks::MakeEmpty(int number) {
+    Changing();
+    if (waitingSets_[std::size_t(number)]) {
+        waitingSets_[std::size_t(number)] = false;
+        if (--waitingCount_ == 0) Untie();
+    }
+    Stored(number) = MacroFile{};
+    mayHoldBytes_[std::size_t(number)] = false;
+}
+
+void MacroBooks::TakeWhenReached(const MacroBooks& source,
+                                 const std::array<bool, kMacroFileCount>& sets) {
+    if (&source == this) return;
+    Changing();
+    // What an earlier source still owes is taken now, unless it is replaced.
+    for (int n = 0; n < kMacroFileCount && waitingCount_ > 0; ++n)
+        if (waitingSets_[std::size_t(n)] && !sets[std::size_t(n)]) TakeNow(n, 1);
+    Untie();
+    // The source holds its own bytes from now on, and serves these books only.
+    source.Take(0, kMacroFileCount);
+    if (source.taker_) source.taker_->TakeNow(0, kMacroFileCount);
+    for (int n = 0; n < kMacroFileCount; ++n) {
+        if (!sets[std::size_t(n)]) continue;
+        waitingSets_[std::size_t(n)] = true;
+        mayHoldBytes_[std::size_t(n)] = true;
+        ++waitingCount_;
+    }
+    if (waitingCount_ == 0) return;
+    source_ = &source;
+    source.taker_ = this;
+}
 
 void MacroFolderContent::ForgetFiles() {
     state.fill(MacroFileState::Missing);
@@ -222,26 +317,31 @@ void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content
     std::vector<ListedEntry> entries;
     entries.reserve(512);
     if (!reader->List(entries)) {
+        // Read in the files' order, not the listing's: the records fill memory from its
+        // start, and the problems come sorted.
+        std::array<const ListedEntry*, kMacroFileCount> files{};
         std::vector<std::filesystem::path> stale;
         for (const ListedEntry& entry : entries) {
             const int n = NumberOfMacroFile(
                 std::basic_string_view<std::filesystem::path::value_type>(entry.name));
-            if (n < 0) {
-                if (IsStaleTempFile(entry)) stale.push_back(base / entry.name);
-                continue;
-            }
-            EntryType type = entry.type;
+            if (n >= 0)
+                files[std::size_t(n)] = &entry;
+            else if (IsStaleTempFile(entry))
+                stale.push_back(base / entry.name);
+        }
+        for (int n = 0; n < kMacroFileCount; ++n) {
+            const ListedEntry* entry = files[std::size_t(n)];
+            if (!entry) continue;
+            EntryType type = entry->type;
             if (type == EntryType::Link) {
-                if (const std::error_code target = reader->Look(entry.name, true, type)) {
+                if (const std::error_code target = reader->Look(entry->name, true, type)) {
                     Refuse(content, n, Problem(Kind::DanglingLink, target));
                     continue;
                 }
             }
-            ReadMacroFileInto(content, n, *reader, entry.name, type);
+            ReadMacroFileInto(content, n, *reader, entry->name, type);
         }
         for (const std::filesystem::path& path : stale) CurrentFileSystem().Remove(path);
-        std::sort(content.problems.begin(), content.problems.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
     } else {
         // A folder that cannot be listed may still let its files be found by name.
         for (int n = 0; n < kMacroFileCount; ++n) ReadMacroFileByName(content, n, *reader);
@@ -250,12 +350,16 @@ void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content
 }
 
 void AdoptFolderBooks(MacroBooks& edited, const MacroFolderContent& disk) {
+    std::array<bool, kMacroFileCount> present{};
     for (int n = 0; n < kMacroFileCount; ++n) {
         if (disk.state[std::size_t(n)] == MacroFileState::Present)
-            edited.File(n) = disk.books.File(n);
+            present[std::size_t(n)] = true;
         else if (edited.MayHoldBytes(n))
             edited.MakeEmpty(n);
     }
+    // Most sets are never shown nor saved before the next open: each is copied when
+    // first reached.
+    edited.TakeWhenReached(disk.books, present);
 }
 
 bool SetHasContent(const MacroFile& set) {
