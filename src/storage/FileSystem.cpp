@@ -130,14 +130,17 @@ EntryType EntryTypeOfMode(mode_t mode) {
 // only finds names in it, which a folder without read permission still allows.
 class PosixFolderReader : public IFolderReader {
   public:
-    explicit PosixFolderReader(int fd) : fd_(fd) {}
+    // listError: why the folder was opened only for look-ups (0: it may be listed).
+    PosixFolderReader(int fd, int listError) : fd_(fd), listError_(listError) {}
     ~PosixFolderReader() override { ::close(fd_); }
     PosixFolderReader(const PosixFolderReader&) = delete;
     PosixFolderReader& operator=(const PosixFolderReader&) = delete;
 
     std::error_code List(std::vector<ListedEntry>& out) override {
         out.clear();
-        const int listing = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (listError_) return Errno(listError_);
+        // The listing reads through a descriptor of its own, which closedir closes.
+        const int listing = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
         if (listing < 0) return LastError();
         DIR* dir = ::fdopendir(listing);
         if (!dir) {
@@ -145,6 +148,7 @@ class PosixFolderReader : public IFolderReader {
             ::close(listing);
             return err;
         }
+        ::rewinddir(dir);
         std::error_code result;
         for (;;) {
             errno = 0;
@@ -204,6 +208,7 @@ class PosixFolderReader : public IFolderReader {
 
   private:
     int fd_;
+    int listError_;
 };
 
 class PosixFileSystem : public IFileSystem {
@@ -276,14 +281,19 @@ class PosixFileSystem : public IFileSystem {
         error.clear();
         const char* path = folder.empty() ? "." : folder.c_str();
         int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int listError = 0;
 #ifdef O_PATH
-        if (fd < 0 && errno == EACCES) fd = ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0 && errno == EACCES) {
+            // May not be read, but maybe searched: its files can still be found by name.
+            listError = EACCES;
+            fd = ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
 #endif
         if (fd < 0) {
             error = LastError();
             return nullptr;
         }
-        return std::make_unique<PosixFolderReader>(fd);
+        return std::make_unique<PosixFolderReader>(fd, listError);
     }
 
     std::error_code CreateNew(const fs::path& path, const FileStat* like,
