@@ -2,6 +2,7 @@
 // and saved through the same plan.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,20 @@ std::unique_ptr<CharacterDocument> OpenFolder(const std::filesystem::path& folde
         return nullptr;
     }
     return std::move(opened.document);
+}
+
+// Opens each FOLDER operand from `first` on and hands it, with its operand as written, to
+// `use`. False when any could not be opened (each said so) or `use` returned false.
+bool ForEachDocument(const ParsedArgs& args, std::size_t first,
+                     const std::function<bool(const std::string&, const std::filesystem::path&,
+                                              CharacterDocument&)>& use) {
+    bool ok = true;
+    for (std::size_t i = first; i < args.operands.size(); ++i) {
+        const auto folder = FolderOperand(args.operands[i]);
+        const auto document = folder ? OpenFolder(*folder) : nullptr;
+        if (!document || !use(args.operands[i], *folder, *document)) ok = false;
+    }
+    return ok;
 }
 
 std::string FieldColumn(int field) {
@@ -146,27 +161,20 @@ std::string CopyEndWords(const CopyEnd& end) {
 int RunFind(const ParsedArgs& args) {
     auto pattern = PatternOperand(args);
     if (!pattern) return kExitUsage;
-    bool error = false, matched = false;
-    for (std::size_t i = 1; i < args.operands.size(); ++i) {
-        auto folder = FolderOperand(args.operands[i]);
-        if (!folder) {
-            error = true;
-            continue;
-        }
-        auto document = OpenFolder(*folder);
-        if (!document) {
-            error = true;
-            continue;
-        }
-        const std::string prefix = args.operands[i] + "\t";
-        std::string out;
-        for (const FieldMatches& hit : FindInDocument(*document, *pattern)) {
-            out += prefix + Place(hit.where) + "\t" + ForDisplay(hit.text) + "\n";
-            matched = true;
-        }
-        Out(out);
-    }
-    if (!FlushOut() || error) return kExitUsage;
+    bool matched = false;
+    const bool ok = ForEachDocument(
+        args, 1,
+        [&](const std::string& name, const std::filesystem::path&, CharacterDocument& document) {
+            const std::string prefix = name + "\t";
+            std::string out;
+            for (const FieldMatches& hit : FindInDocument(document, *pattern)) {
+                out += prefix + Place(hit.where) + "\t" + ForDisplay(hit.text) + "\n";
+                matched = true;
+            }
+            Out(out);
+            return true;
+        });
+    if (!FlushOut() || !ok) return kExitUsage;
     return matched ? kExitOk : kExitProblem;
 }
 
@@ -175,43 +183,34 @@ int RunReplace(const ParsedArgs& args) {
     if (!pattern) return kExitUsage;
     const std::u16string replacement = Utf8ToUtf16(args.operands[1]);
     const bool dryRun = args.Has("dry-run");
-    bool error = false, changed = false;
-    for (std::size_t i = 2; i < args.operands.size(); ++i) {
-        auto folder = FolderOperand(args.operands[i]);
-        if (!folder) {
-            error = true;
-            continue;
-        }
-        auto document = OpenFolder(*folder);
-        if (!document) {
-            error = true;
-            continue;
-        }
-        const ReplacePlan plan = PlanReplace(*document, *pattern, replacement);
-        const std::string& name = args.operands[i];
-        for (const RefusedReplacement& r : plan.refused)
-            Error("'" + name + "' " + PlaceWords(r.where) + ": '" + ForDisplay(r.after) + "' " +
-                  RefusalText(r));
-        if (!plan.refused.empty()) {
-            // All or nothing per character: a half-made replace is worse than none.
-            Error(std::to_string(plan.refused.size()) + " of " +
-                  std::to_string(plan.refused.size() + plan.changes.size()) +
-                  " changes cannot be made; nothing of '" + name + "' was written");
-            error = true;
-            continue;
-        }
-        std::string out;
-        for (const FieldReplacement& c : plan.changes)
-            out += name + "\t" + Place(c.where) + "\t" + ForDisplay(c.before) + "\t" +
-                   ForDisplay(c.after) + "\n";
-        Out(out);
-        if (plan.changes.empty()) continue;
-        changed = true;
-        if (dryRun) continue;
-        ApplyReplace(*document, plan);
-        if (!SaveFolder(*document, *folder)) error = true;
-    }
-    if (!FlushOut() || error) return kExitUsage;
+    bool changed = false;
+    const bool ok = ForEachDocument(
+        args, 2,
+        [&](const std::string& name, const std::filesystem::path& folder,
+            CharacterDocument& document) {
+            const ReplacePlan plan = PlanReplace(document, *pattern, replacement);
+            for (const RefusedReplacement& r : plan.refused)
+                Error("'" + name + "' " + PlaceWords(r.where) + ": '" + ForDisplay(r.after) + "' " +
+                      RefusalText(r));
+            if (!plan.refused.empty()) {
+                // All or nothing per character: a half-made replace is worse than none.
+                Error(std::to_string(plan.refused.size()) + " of " +
+                      std::to_string(plan.refused.size() + plan.changes.size()) +
+                      " changes cannot be made; nothing of '" + name + "' was written");
+                return false;
+            }
+            std::string out;
+            for (const FieldReplacement& c : plan.changes)
+                out += name + "\t" + Place(c.where) + "\t" + ForDisplay(c.before) + "\t" +
+                       ForDisplay(c.after) + "\n";
+            Out(out);
+            if (plan.changes.empty()) return true;
+            changed = true;
+            if (dryRun) return true;
+            ApplyReplace(document, plan);
+            return SaveFolder(document, folder);
+        });
+    if (!FlushOut() || !ok) return kExitUsage;
     return changed ? kExitOk : kExitProblem;
 }
 

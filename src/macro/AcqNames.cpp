@@ -9,15 +9,14 @@
 namespace qm {
 
 AcqNames ReadAcqNames(std::u16string_view folder) {
-    if (!FileExists(std::u16string(folder) + u"acq.dat")) return {};
+    if (folder.find_first_of(u"*?") != std::u16string_view::npos) return {};
     return ReadAcqNamesIn(PathFromText(folder));
 }
 
 AcqNames ReadAcqNamesIn(const std::filesystem::path& folder) {
     AcqNames names;
-    const std::filesystem::path path = folder / "acq.dat";
-    if (!FileExistsAt(path)) return names;
-    auto data = ReadFileHead(path, kAcqReadLimit);
+    // No look before the read: a missing file, a folder or a pipe fails the read itself.
+    auto data = ReadFileHead(folder / "acq.dat", kAcqReadLimit);
     if (!data) return names;
     std::size_t pos = 24;
     while (true) {

@@ -7,6 +7,7 @@
 #include "macro/Cp932.h"
 #include "macro/FieldText.h"
 #include "macro/Md5.h"
+#include "storage/FileSystem.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
 
@@ -35,21 +36,22 @@ bool FileExistsAt(const std::filesystem::path& path) {
 MacroFile ReadMacroFile(std::u16string_view folder, std::u16string_view name,
                         std::error_code* error) {
     MacroFile file;
-    std::u16string path = std::u16string(folder) + std::u16string(name);
-    if (!FileExists(path)) return file;
-    std::error_code ec;
-    if (const auto size = std::filesystem::file_size(PathFromText(path), ec);
-        !ec && size > kMaxMacroFileSize) {
-        if (error) *error = std::make_error_code(std::errc::file_too_large);
-        return file;
-    }
-    std::error_code cause;
-    auto head = ReadFileHead(PathFromText(path), kMacroFileSize, &cause);
-    if (!head) {
-        if (error) *error = cause ? cause : std::make_error_code(std::errc::io_error);
-        return file;
-    }
-    std::copy(head->begin(), head->end(), file.bytes.begin());
+    const std::u16string path = std::u16string(folder) + std::u16string(name);
+    if (path.find_first_of(u"*?") != std::u16string::npos) return file;
+    // One open: the opened file tells whether it is a regular file and how long it is.
+    ReadFacts facts;
+    const std::error_code cause =
+        CurrentFileSystem().ReadInto(PathFromText(path), file.bytes, kMaxMacroFileSize, facts);
+    if (!cause) return file;
+    file = MacroFile{};
+    // Nothing there (a dangling link too), or a folder: an empty set.
+    const bool missing =
+        cause == std::errc::no_such_file_or_directory || cause == std::errc::not_a_directory ||
+        cause == std::errc::too_many_symbolic_link_levels ||
+        (cause == NotRegularFileError() && facts.kind == FileStat::Kind::Directory);
+    if (!missing && error)
+        *error =
+            cause == TooLongFileError() ? std::make_error_code(std::errc::file_too_large) : cause;
     return file;
 }
 

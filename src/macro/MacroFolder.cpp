@@ -3,15 +3,112 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "macro/Md5.h"
+#include "storage/FileSystem.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
 #include "storage/SavePlan.h"
 
 namespace qm {
+
+MacroBooks::MacroBooks(const MacroBooks& other) : mayHoldBytes_(other.mayHoldBytes_) {
+    other.Take(0, kMacroFileCount);
+    books_ = other.books_;
+}
+
+MacroBooks::MacroBooks(MacroBooks&& other) noexcept {
+    MoveFrom(other);
+}
+
+MacroBooks& MacroBooks::operator=(const MacroBooks& other) {
+    if (this == &other) return *this;
+    Changing();
+    Untie();  // every set is written below
+    other.Take(0, kMacroFileCount);
+    books_ = other.books_;
+    mayHoldBytes_ = other.mayHoldBytes_;
+    return *this;
+}
+
+MacroBooks& MacroBooks::operator=(MacroBooks&& other) noexcept {
+    if (this == &other) return *this;
+    Changing();
+    Untie();
+    MoveFrom(other);
+    return *this;
+}
+
+MacroBooks::~MacroBooks() {
+    Changing();
+    Untie();
+}
+
+// Takes other's memory, its sets still to be taken and both its ties.
+void MacroBooks::MoveFrom(MacroBooks& other) noexcept {
+    books_ = std::move(other.books_);
+    mayHoldBytes_ = other.mayHoldBytes_;
+    waitingSets_ = other.waitingSets_;
+    waitingCount_ = std::exchange(other.waitingCount_, 0);
+    other.waitingSets_.fill(false);
+    source_ = std::exchange(other.source_, nullptr);
+    taker_ = std::exchange(other.taker_, nullptr);
+    if (source_) source_->taker_ = this;
+    if (taker_) taker_->source_ = this;
+}
+
+void MacroBooks::TakeNow(int first, int count) const {
+    for (int n = first; n < first + count && waitingCount_ > 0; ++n) {
+        if (!waitingSets_[std::size_t(n)]) continue;
+        Stored(n) = source_->Stored(n);
+        waitingSets_[std::size_t(n)] = false;
+        --waitingCount_;
+    }
+    if (waitingCount_ == 0) Untie();
+}
+
+void MacroBooks::Untie() const {
+    if (source_) source_->taker_ = nullptr;
+    source_ = nullptr;
+    waitingSets_.fill(false);
+    waitingCount_ = 0;
+}
+
+void MacroBooks::MakeEmpty(int number) {
+    Changing();
+    if (waitingSets_[std::size_t(number)]) {
+        waitingSets_[std::size_t(number)] = false;
+        if (--waitingCount_ == 0) Untie();
+    }
+    Stored(number) = MacroFile{};
+    mayHoldBytes_[std::size_t(number)] = false;
+}
+
+void MacroBooks::TakeWhenReached(const MacroBooks& source,
+                                 const std::array<bool, kMacroFileCount>& sets) {
+    if (&source == this) return;
+    Changing();
+    // What an earlier source still owes is taken now, unless it is replaced.
+    for (int n = 0; n < kMacroFileCount && waitingCount_ > 0; ++n)
+        if (waitingSets_[std::size_t(n)] && !sets[std::size_t(n)]) TakeNow(n, 1);
+    Untie();
+    // The source holds its own bytes from now on, and serves these books only.
+    source.Take(0, kMacroFileCount);
+    if (source.taker_) source.taker_->TakeNow(0, kMacroFileCount);
+    for (int n = 0; n < kMacroFileCount; ++n) {
+        if (!sets[std::size_t(n)]) continue;
+        waitingSets_[std::size_t(n)] = true;
+        mayHoldBytes_[std::size_t(n)] = true;
+        ++waitingCount_;
+    }
+    if (waitingCount_ == 0) return;
+    source_ = &source;
+    source.taker_ = this;
+}
 
 void MacroFolderContent::ForgetFiles() {
     state.fill(MacroFileState::Missing);
@@ -41,100 +138,113 @@ namespace {
 
 // The file number a name stands for ("mcr.dat" 0, "mcr<n>.dat" n from 1 to 399 without
 // leading zeros), or -1. Windows finds a file whatever the case of its name; so does
-// the game there, and so must this.
-int NumberOfMacroFile(std::string_view name) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-    auto same = [&](std::string_view a, std::string_view b) {
+// the game there, and so must this. The name is in the system's own form.
+template <class Char>
+int NumberOfMacroFile(std::basic_string_view<Char> name) {
+    auto same = [](std::basic_string_view<Char> a, std::string_view b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](Char x, char y) {
 #ifdef _WIN32
-        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                          [&](char x, char y) { return lower(x) == lower(y); });
-#else
-        (void)lower;
-        return a == b;
+            if (x >= Char('A') && x <= Char('Z')) x = Char(x + 32);
 #endif
+            return x == Char(y);
+        });
     };
     if (name.size() < 7 || !same(name.substr(0, 3), "mcr") ||
         !same(name.substr(name.size() - 4), ".dat"))
         return -1;
-    const std::string_view digits = name.substr(3, name.size() - 7);
+    const std::basic_string_view<Char> digits = name.substr(3, name.size() - 7);
     if (digits.empty()) return 0;
-    if (digits.size() > 3 || digits[0] == '0') return -1;
+    if (digits.size() > 3 || digits[0] == Char('0')) return -1;
     int n = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return -1;
-        n = n * 10 + (c - '0');
+    for (Char c : digits) {
+        if (c < Char('0') || c > Char('9')) return -1;
+        n = n * 10 + int(c - Char('0'));
     }
     return n < kMacroFileCount ? n : -1;
 }
 
-// Only a regular file of a sane size is opened: a pipe by that name would block the
-// read, a link to a device could give an endless tail. The record is read into its
-// place, which is all zero.
-void ReadMacroFileInto(MacroFolderContent& content, int n, const std::filesystem::path& path,
-                       std::filesystem::file_type type) {
-    using Kind = MacroFileProblem::Kind;
-    auto& state = content.state[std::size_t(n)];
-    state = MacroFileState::Unreadable;
-    auto refuse = [&](Kind kind, std::error_code cause = {}, uintmax_t size = 0) {
-        MacroFileProblem problem;
-        problem.kind = kind;
-        problem.cause = cause;
-        problem.size = size;
-        content.problems.emplace_back(n, problem);
-    };
-    if (type == std::filesystem::file_type::not_found) return refuse(Kind::DanglingLink);
-    if (type == std::filesystem::file_type::directory) return refuse(Kind::Folder);
-    if (type != std::filesystem::file_type::regular) return refuse(Kind::NotRegular);
-    std::error_code ec;
-    if (const auto size = std::filesystem::file_size(path, ec); !ec && size > kMaxMacroFileSize)
-        return refuse(Kind::TooLarge, {}, size);
-    std::size_t got = 0;
-    auto& bytes = content.books.File(n).bytes;
-    if (const std::error_code cause = CurrentFileSystem().ReadInto(path, bytes, got)) {
-        content.books.File(n) = MacroFile{};
-        return refuse(Kind::ReadFailed, cause);
-    }
-    std::fill(bytes.begin() + std::ptrdiff_t(got), bytes.end(), uint8_t(0));
-    state = MacroFileState::Present;
-    content.size[std::size_t(n)] = uint16_t(got);
+using Kind = MacroFileProblem::Kind;
+
+MacroFileProblem Problem(Kind kind, std::error_code cause = {}, uintmax_t size = 0) {
+    MacroFileProblem problem;
+    problem.kind = kind;
+    problem.cause = cause;
+    problem.size = size;
+    return problem;
 }
 
-// The type of a listed entry: the listing's own for most, the target's for a link
-// (not_found for a link to nothing or a loop).
-std::filesystem::file_type EntryType(const std::filesystem::directory_entry& entry) {
-    std::error_code ec;
-    if (entry.is_symlink(ec)) {
-        const auto status = std::filesystem::status(entry.path(), ec);
-        return ec ? std::filesystem::file_type::not_found : status.type();
+// Why a read of a macro file failed, as the opened file itself tells it: the type
+// looked at before the open may have changed since.
+MacroFileProblem ProblemOfRead(std::error_code cause, const ReadFacts& facts) {
+    if (cause == TooLongFileError()) return Problem(Kind::TooLarge, {}, facts.size);
+    if (cause == NotRegularFileError())
+        return Problem(facts.kind == FileStat::Kind::Directory ? Kind::Folder : Kind::NotRegular);
+    return Problem(Kind::ReadFailed, cause);
+}
+
+bool NoSuchEntry(std::error_code ec) {
+    return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
+}
+
+void Refuse(MacroFolderContent& content, int n, const MacroFileProblem& problem) {
+    content.state[std::size_t(n)] = MacroFileState::Unreadable;
+    content.problems.emplace_back(n, problem);
+}
+
+// File n of the folder, whose type (links followed) is known: only a regular file is
+// opened, as a pipe by that name would block the read and a link to a device could give
+// an endless tail. The one descriptor opened tells the file's type and length before a
+// byte is read into the record's place.
+void ReadMacroFileInto(MacroFolderContent& content, int n, IFolderReader& folder,
+                       const IFolderReader::Name& name, EntryType type) {
+    if (type == EntryType::Directory) return Refuse(content, n, Problem(Kind::Folder));
+    if (type != EntryType::Regular) return Refuse(content, n, Problem(Kind::NotRegular));
+    auto& bytes = content.books.File(n).bytes;
+    ReadFacts facts;
+    if (const std::error_code cause = folder.ReadInto(name, bytes, kMaxMacroFileSize, facts)) {
+        content.books.File(n) = MacroFile{};
+        return Refuse(content, n, ProblemOfRead(cause, facts));
     }
-    if (entry.is_directory(ec)) return std::filesystem::file_type::directory;
-    if (entry.is_regular_file(ec) && !ec) return std::filesystem::file_type::regular;
-    return std::filesystem::file_type::unknown;
+    std::fill(bytes.begin() + std::ptrdiff_t(facts.got), bytes.end(), uint8_t(0));
+    content.state[std::size_t(n)] = MacroFileState::Present;
+    content.size[std::size_t(n)] = uint16_t(facts.got);
+}
+
+// File n looked up by its name, for a folder that cannot be listed. A name whose look-up
+// fails for another reason than its absence may still be a file: it is refused, never
+// taken as missing (a save would then write over it).
+void ReadMacroFileByName(MacroFolderContent& content, int n, IFolderReader& folder) {
+    const IFolderReader::Name name = PathFromText(MacroFileName(n)).native();
+    EntryType type{};
+    if (const std::error_code ec = folder.Look(name, true, type)) {
+        EntryType own{};
+        const std::error_code linkError = folder.Look(name, false, own);
+        if (!linkError)  // a link to nothing, or a loop of links
+            return Refuse(content, n, Problem(Kind::DanglingLink, ec));
+        if (!NoSuchEntry(linkError)) Refuse(content, n, Problem(Kind::ReadFailed, linkError));
+        return;
+    }
+    ReadMacroFileInto(content, n, folder, name, type);
 }
 
 // The file at path, whose type is known: only a regular file is opened.
 MacroFileRead ReadMacroFileAt(const std::filesystem::path& path, std::filesystem::file_type type) {
-    using Kind = MacroFileProblem::Kind;
     MacroFileRead read;
-    auto unreadable = [&](Kind kind, std::error_code cause = {}) {
+    auto unreadable = [&](const MacroFileProblem& problem) {
         read.state = MacroFileState::Unreadable;
-        read.problem.kind = kind;
-        read.problem.cause = cause;
+        read.problem = problem;
         return read;
     };
-    if (type == std::filesystem::file_type::directory) return unreadable(Kind::Folder);
-    if (type != std::filesystem::file_type::regular) return unreadable(Kind::NotRegular);
-    std::error_code ec;
-    if (const auto size = std::filesystem::file_size(path, ec); !ec && size > kMaxMacroFileSize) {
-        read.problem.size = size;
-        return unreadable(Kind::TooLarge);
+    if (type == std::filesystem::file_type::directory) return unreadable(Problem(Kind::Folder));
+    if (type != std::filesystem::file_type::regular) return unreadable(Problem(Kind::NotRegular));
+    ReadFacts facts;
+    if (const std::error_code cause =
+            CurrentFileSystem().ReadInto(path, read.file.bytes, kMaxMacroFileSize, facts)) {
+        read.file = MacroFile{};
+        return unreadable(ProblemOfRead(cause, facts));
     }
-    std::error_code cause;
-    auto head = ReadFileHead(path, kMacroFileSize, &cause);
-    if (!head) return unreadable(Kind::ReadFailed, cause);
     read.state = MacroFileState::Present;
-    read.size = uint16_t(head->size());
-    std::copy(head->begin(), head->end(), read.file.bytes.begin());
+    read.size = uint16_t(facts.got);
     return read;
 }
 
@@ -162,13 +272,18 @@ MacroFileRead ReadMacroFolderFile(const std::filesystem::path& folder, int numbe
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status)) {
-        // A dangling link or a loop is no missing file either.
-        std::error_code ignored;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) return {};
+        // A dangling link or a loop is no missing file either, nor is a name that could
+        // not be looked up.
+        std::error_code linkError;
+        const auto own = std::filesystem::symlink_status(path, linkError);
         MacroFileRead read;
         read.state = MacroFileState::Unreadable;
-        read.problem.kind = MacroFileProblem::Kind::DanglingLink;
-        read.problem.cause = ec;
+        if (std::filesystem::exists(own))
+            read.problem = Problem(Kind::DanglingLink, ec);
+        else if (linkError && !NoSuchEntry(linkError))
+            read.problem = Problem(Kind::ReadFailed, linkError);
+        else
+            return {};
         return read;
     }
     return ReadMacroFileAt(path, status.type());
@@ -185,54 +300,66 @@ void ReadMacroFolderInto(std::u16string_view folder, MacroFolderContent& content
     const std::array<MacroFileState, kMacroFileCount> before = content.state;
     content.ForgetFiles();
     const std::filesystem::path base = PathFromText(folder);
-    // One listing finds the files: most of the 400 names are missing in most folders. The
-    // listing tells each entry's type; only a link costs a look at its target. The same
-    // listing finds what killed saves left.
     std::error_code ec;
-    std::vector<std::filesystem::path> stale;
-    std::filesystem::directory_iterator it(base, ec);
-    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        const int n = NumberOfMacroFile(it->path().filename().string());
-        if (n < 0) {
-            if (IsStaleTempFile(*it)) stale.push_back(it->path());
-            continue;
-        }
-        ReadMacroFileInto(content, n, it->path(), EntryType(*it));
-    }
-    for (const std::filesystem::path& path : stale) CurrentFileSystem().Remove(path);
-    if (!ec) {
-        std::sort(content.problems.begin(), content.problems.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
+    const std::unique_ptr<IFolderReader> reader = CurrentFileSystem().OpenFolder(base, ec);
+    if (!reader) {
+        // No such folder holds none of the files. Otherwise whether they are there is
+        // unknown, and none may be taken as missing.
+        if (!NoSuchEntry(ec))
+            for (int n = 0; n < kMacroFileCount; ++n)
+                Refuse(content, n, Problem(Kind::ReadFailed, ec));
         ClearWhatIsGone(content, before);
         return;
     }
-
-    // A folder that cannot be listed may still let its files be opened by name. What the
-    // listing read so far holds bytes too.
-    std::array<MacroFileState, kMacroFileCount> held = content.state;
-    for (int n = 0; n < kMacroFileCount; ++n)
-        if (before[std::size_t(n)] == MacroFileState::Present)
-            held[std::size_t(n)] = MacroFileState::Present;
-    content.ForgetFiles();
-    const std::u16string text(folder);
-    for (int n = 0; n < kMacroFileCount; ++n) {
-        const std::filesystem::path path = PathFromText(text + MacroFileName(n));
-        std::error_code ignored;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) continue;
-        const auto status = std::filesystem::status(path, ec);
-        ReadMacroFileInto(content, n, path,
-                          ec ? std::filesystem::file_type::not_found : status.type());
+    // One listing finds the files: most of the 400 names are missing in most folders. The
+    // listing tells each entry's type; only a link costs a look at its target. The same
+    // listing finds what killed saves left.
+    std::vector<ListedEntry> entries;
+    entries.reserve(512);
+    if (!reader->List(entries)) {
+        // Read in the files' order, not the listing's: the records fill memory from its
+        // start, and the problems come sorted.
+        std::array<const ListedEntry*, kMacroFileCount> files{};
+        std::vector<std::filesystem::path> stale;
+        for (const ListedEntry& entry : entries) {
+            const int n = NumberOfMacroFile(
+                std::basic_string_view<std::filesystem::path::value_type>(entry.name));
+            if (n >= 0)
+                files[std::size_t(n)] = &entry;
+            else if (IsStaleTempFile(entry))
+                stale.push_back(base / entry.name);
+        }
+        for (int n = 0; n < kMacroFileCount; ++n) {
+            const ListedEntry* entry = files[std::size_t(n)];
+            if (!entry) continue;
+            EntryType type = entry->type;
+            if (type == EntryType::Link) {
+                if (const std::error_code target = reader->Look(entry->name, true, type)) {
+                    Refuse(content, n, Problem(Kind::DanglingLink, target));
+                    continue;
+                }
+            }
+            ReadMacroFileInto(content, n, *reader, entry->name, type);
+        }
+        for (const std::filesystem::path& path : stale) CurrentFileSystem().Remove(path);
+    } else {
+        // A folder that cannot be listed may still let its files be found by name.
+        for (int n = 0; n < kMacroFileCount; ++n) ReadMacroFileByName(content, n, *reader);
     }
-    ClearWhatIsGone(content, held);
+    ClearWhatIsGone(content, before);
 }
 
 void AdoptFolderBooks(MacroBooks& edited, const MacroFolderContent& disk) {
+    std::array<bool, kMacroFileCount> present{};
     for (int n = 0; n < kMacroFileCount; ++n) {
         if (disk.state[std::size_t(n)] == MacroFileState::Present)
-            edited.File(n) = disk.books.File(n);
+            present[std::size_t(n)] = true;
         else if (edited.MayHoldBytes(n))
             edited.MakeEmpty(n);
     }
+    // Most sets are never shown nor saved before the next open: each is copied when
+    // first reached.
+    edited.TakeWhenReached(disk.books, present);
 }
 
 bool SetHasContent(const MacroFile& set) {

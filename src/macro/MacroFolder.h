@@ -54,34 +54,76 @@ struct ZeroFilledAllocator {
 };
 
 // The 400 sets in memory, about 3 MB, kept on the heap.
+//
+// Books can take another's sets when each is first reached rather than at once
+// (TakeWhenReached): opening a folder then copies no 3 MB. Until every such set is taken,
+// the other books are tied to these: before they change, are moved from or destroyed,
+// these take what they still need. Every access, a read too, may copy a set in: not for
+// use from several threads at once.
 class MacroBooks {
   public:
     MacroBooks() : books_(kBookCount) {}
+    MacroBooks(const MacroBooks& other);
+    MacroBooks(MacroBooks&& other) noexcept;
+    MacroBooks& operator=(const MacroBooks& other);
+    MacroBooks& operator=(MacroBooks&& other) noexcept;
+    ~MacroBooks();
 
     // Every set reached for writing is marked as maybe holding bytes.
     MacroBook& Book(int book) {
+        Changing();
+        Take(book * kSetCount, kSetCount);
         std::fill_n(mayHoldBytes_.begin() + book * kSetCount, kSetCount, true);
         return books_[std::size_t(book)];
     }
-    const MacroBook& Book(int book) const { return books_[std::size_t(book)]; }
+    const MacroBook& Book(int book) const {
+        Take(book * kSetCount, kSetCount);
+        return books_[std::size_t(book)];
+    }
     MacroFile& File(int number) {
+        Changing();
+        Take(number, 1);
         mayHoldBytes_[std::size_t(number)] = true;
-        return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
+        return Stored(number);
     }
     const MacroFile& File(int number) const {
-        return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
+        Take(number, 1);
+        return Stored(number);
     }
     // False only for a set known to be all zero: never reached for writing since it was
     // made empty. Lets a folder's books be taken without clearing or scanning all 3 MB.
     bool MayHoldBytes(int number) const { return mayHoldBytes_[std::size_t(number)]; }
-    void MakeEmpty(int number) {
-        File(number) = MacroFile{};
-        mayHoldBytes_[std::size_t(number)] = false;
-    }
+    void MakeEmpty(int number);
+
+    // The sets marked hold what those of `source` hold now, each copied when first
+    // reached. The sets still to be taken from an earlier source are taken first.
+    void TakeWhenReached(const MacroBooks& source,
+                         const std::array<bool, kBookCount * kSetCount>& sets);
 
   private:
-    std::vector<MacroBook, ZeroFilledAllocator<MacroBook>> books_;
+    MacroFile& Stored(int number) const {
+        return books_[std::size_t(number / kSetCount)][std::size_t(number % kSetCount)];
+    }
+    // Copies in the sets from `first` on still to be taken.
+    void Take(int first, int count) const {
+        if (waitingCount_ > 0) TakeNow(first, count);
+    }
+    void TakeNow(int first, int count) const;
+    // Before these books change: the books tied to them take what they still need.
+    void Changing() {
+        if (taker_) taker_->TakeNow(0, kBookCount * kSetCount);
+    }
+    // Drops the sets still to be taken and the tie to their source.
+    void Untie() const;
+    void MoveFrom(MacroBooks& other) noexcept;
+
+    mutable std::vector<MacroBook, ZeroFilledAllocator<MacroBook>> books_;
     std::array<bool, kBookCount * kSetCount> mayHoldBytes_{};
+    // The sets still to be copied from source_, and the books still to copy from these.
+    mutable std::array<bool, kBookCount * kSetCount> waitingSets_{};
+    mutable int waitingCount_ = 0;
+    mutable const MacroBooks* source_ = nullptr;
+    mutable const MacroBooks* taker_ = nullptr;
 };
 
 enum class MacroFileState : uint8_t {

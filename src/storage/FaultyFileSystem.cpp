@@ -51,22 +51,61 @@ std::error_code FaultyFileSystem::Stat(const fs::path& path, FileStat& out) {
     return inner_->Stat(path, out);
 }
 
+void FaultyFileSystem::CountRead() {
+    const std::lock_guard lock(mutex_);
+    ++reads_;
+}
+
+void FaultyFileSystem::FailFolderReads(std::error_code listing, std::error_code lookups) {
+    listingError_ = listing;
+    lookupError_ = lookups;
+}
+
 std::error_code FaultyFileSystem::ReadFile(const fs::path& path, std::size_t maxBytes,
                                            std::vector<uint8_t>& out) {
-    {
-        const std::lock_guard lock(mutex_);
-        ++reads_;
-    }
+    CountRead();
     return inner_->ReadFile(path, maxBytes, out);
 }
 
 std::error_code FaultyFileSystem::ReadInto(const fs::path& path, std::span<uint8_t> into,
-                                           std::size_t& got) {
-    {
-        const std::lock_guard lock(mutex_);
-        ++reads_;
+                                           uint64_t maxSize, ReadFacts& facts) {
+    CountRead();
+    return inner_->ReadInto(path, into, maxSize, facts);
+}
+
+// The inner file system's reader, its reads counted and its failures those asked for.
+class FaultyFileSystem::FolderReader : public IFolderReader {
+  public:
+    FolderReader(FaultyFileSystem& owner, std::unique_ptr<IFolderReader> inner)
+        : owner_(owner), inner_(std::move(inner)) {}
+
+    std::error_code List(std::vector<ListedEntry>& out) override {
+        out.clear();
+        if (owner_.listingError_) return owner_.listingError_;
+        return inner_->List(out);
     }
-    return inner_->ReadInto(path, into, got);
+    std::error_code Look(const Name& name, bool followLinks, EntryType& type) override {
+        if (owner_.lookupError_) return owner_.lookupError_;
+        return inner_->Look(name, followLinks, type);
+    }
+    std::error_code ReadInto(const Name& name, std::span<uint8_t> into, uint64_t maxSize,
+                             ReadFacts& facts) override {
+        owner_.CountRead();
+        facts = {};
+        if (owner_.lookupError_) return owner_.lookupError_;
+        return inner_->ReadInto(name, into, maxSize, facts);
+    }
+
+  private:
+    FaultyFileSystem& owner_;
+    std::unique_ptr<IFolderReader> inner_;
+};
+
+std::unique_ptr<IFolderReader> FaultyFileSystem::OpenFolder(const fs::path& folder,
+                                                            std::error_code& error) {
+    auto inner = inner_->OpenFolder(folder, error);
+    if (!inner) return nullptr;
+    return std::make_unique<FolderReader>(*this, std::move(inner));
 }
 
 std::error_code FaultyFileSystem::CreateNew(const fs::path& path, const FileStat* like,

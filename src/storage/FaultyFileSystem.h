@@ -23,6 +23,10 @@ class FaultyFileSystem : public IFileSystem {
     // to run, their files do not.
     void FailOnFile(std::string operation, int fileNumber,
                     std::error_code error = std::make_error_code(std::errc::io_error));
+    // Folders opened for reading (OpenFolder) cannot be listed: List fails with `listing`.
+    // With `lookups` set, their names cannot be looked up or opened either, as in a
+    // folder that its user may not search. Empty codes: folders read normally.
+    void FailFolderReads(std::error_code listing, std::error_code lookups = {});
     // True once the chosen operation was reached (and failed).
     bool Triggered() const { return triggered_; }
     // Write-side operations so far, by name ("create", "write", "flush", "close",
@@ -38,7 +42,9 @@ class FaultyFileSystem : public IFileSystem {
     std::error_code ReadFile(const std::filesystem::path& path, std::size_t maxBytes,
                              std::vector<uint8_t>& out) override;
     std::error_code ReadInto(const std::filesystem::path& path, std::span<uint8_t> into,
-                             std::size_t& got) override;
+                             uint64_t maxSize, ReadFacts& facts) override;
+    std::unique_ptr<IFolderReader> OpenFolder(const std::filesystem::path& folder,
+                                              std::error_code& error) override;
     std::error_code CreateNew(const std::filesystem::path& path, const FileStat* like,
                               WriteHandle& out) override;
     std::error_code Write(WriteHandle file, std::span<const uint8_t> data) override;
@@ -51,6 +57,8 @@ class FaultyFileSystem : public IFileSystem {
     std::error_code CreateFolders(const std::filesystem::path& folder) override;
 
   private:
+    class FolderReader;
+    void CountRead();
     // Counts one write-side operation; true when it is the one to fail.
     bool Fails(const char* name, const std::filesystem::path& path, int fileNumber = 0);
     struct OpenFile {
@@ -70,6 +78,7 @@ class FaultyFileSystem : public IFileSystem {
     std::vector<std::string> log_;
     int reads_ = 0;
     int created_ = 0;
+    std::error_code listingError_, lookupError_;
 };
 
 }  // namespace qm

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <memory>
+#include <string_view>
 
 #ifndef _WIN32
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -80,6 +83,134 @@ class AtPath {
     const char* name_ = nullptr;
 };
 
+FileStat::Kind KindOfMode(mode_t mode) {
+    return S_ISREG(mode)   ? FileStat::Kind::Regular
+           : S_ISDIR(mode) ? FileStat::Kind::Directory
+                           : FileStat::Kind::Other;
+}
+
+// The read behind both ReadInto: what was opened is checked, on its own descriptor, before
+// a byte is read. Closes fd.
+std::error_code ReadOpenFile(int fd, std::span<uint8_t> into, uint64_t maxSize, ReadFacts& facts) {
+    struct stat st {};
+    std::error_code result;
+    if (::fstat(fd, &st) != 0) {
+        result = LastError();
+    } else {
+        facts.kind = KindOfMode(st.st_mode);
+        facts.size = uint64_t(st.st_size);
+        if (!S_ISREG(st.st_mode))
+            result = NotRegularFileError();
+        else if (facts.size > maxSize)
+            result = TooLongFileError();
+    }
+    while (!result && facts.got < into.size()) {
+        const ssize_t n = ::read(fd, into.data() + facts.got, into.size() - facts.got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            result = LastError();
+        } else if (n == 0) {
+            break;
+        } else {
+            facts.got += std::size_t(n);
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+EntryType EntryTypeOfMode(mode_t mode) {
+    return S_ISREG(mode)   ? EntryType::Regular
+           : S_ISDIR(mode) ? EntryType::Directory
+           : S_ISLNK(mode) ? EntryType::Link
+                           : EntryType::Other;
+}
+
+// The folder's descriptor: readable when the folder may be listed, else (Linux) one that
+// only finds names in it, which a folder without read permission still allows.
+class PosixFolderReader : public IFolderReader {
+  public:
+    // listError: why the folder was opened only for look-ups (0: it may be listed).
+    PosixFolderReader(int fd, int listError) : fd_(fd), listError_(listError) {}
+    ~PosixFolderReader() override { ::close(fd_); }
+    PosixFolderReader(const PosixFolderReader&) = delete;
+    PosixFolderReader& operator=(const PosixFolderReader&) = delete;
+
+    std::error_code List(std::vector<ListedEntry>& out) override {
+        out.clear();
+        if (listError_) return Errno(listError_);
+        // The listing reads through a descriptor of its own, which closedir closes.
+        const int listing = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+        if (listing < 0) return LastError();
+        DIR* dir = ::fdopendir(listing);
+        if (!dir) {
+            const std::error_code err = LastError();
+            ::close(listing);
+            return err;
+        }
+        ::rewinddir(dir);
+        std::error_code result;
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(dir);
+            if (!entry) {
+                if (errno != 0) result = LastError();
+                break;
+            }
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            ListedEntry& e = out.emplace_back();
+            e.name.assign(name);
+            switch (entry->d_type) {
+                case DT_REG:
+                    e.type = EntryType::Regular;
+                    break;
+                case DT_DIR:
+                    e.type = EntryType::Directory;
+                    break;
+                case DT_LNK:
+                    e.type = EntryType::Link;
+                    break;
+                case DT_UNKNOWN: {
+                    // Some file systems do not say in the listing.
+                    struct stat st {};
+                    e.type = ::fstatat(fd_, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
+                                 ? EntryTypeOfMode(st.st_mode)
+                                 : EntryType::Other;
+                    break;
+                }
+                default:
+                    e.type = EntryType::Other;
+                    break;
+            }
+        }
+        ::closedir(dir);
+        if (result) out.clear();
+        return result;
+    }
+
+    std::error_code Look(const Name& name, bool followLinks, EntryType& type) override {
+        struct stat st {};
+        if (::fstatat(fd_, name.c_str(), &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+            return LastError();
+        type = EntryTypeOfMode(st.st_mode);
+        return {};
+    }
+
+    std::error_code ReadInto(const Name& name, std::span<uint8_t> into, uint64_t maxSize,
+                             ReadFacts& facts) override {
+        facts = {};
+        // O_NONBLOCK: opening a pipe must not wait for a writer.
+        const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return LastError();
+        return ReadOpenFile(fd, into, maxSize, facts);
+    }
+
+  private:
+    int fd_;
+    int listError_;
+};
+
 class PosixFileSystem : public IFileSystem {
   public:
     std::error_code Stat(const fs::path& path, FileStat& out) override {
@@ -87,9 +218,7 @@ class PosixFileSystem : public IFileSystem {
         if (at.Error()) return at.Error();
         struct stat st {};
         if (::fstatat(at.Folder(), at.Name(), &st, 0) != 0) return LastError();
-        out.kind = S_ISREG(st.st_mode)   ? FileStat::Kind::Regular
-                   : S_ISDIR(st.st_mode) ? FileStat::Kind::Directory
-                                         : FileStat::Kind::Other;
+        out.kind = KindOfMode(st.st_mode);
         out.mode = uint32_t(st.st_mode & 07777);
         out.size = uint64_t(st.st_size);
         out.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
@@ -137,32 +266,34 @@ class PosixFileSystem : public IFileSystem {
         return result;
     }
 
-    std::error_code ReadInto(const fs::path& path, std::span<uint8_t> into,
-                             std::size_t& got) override {
-        got = 0;
+    std::error_code ReadInto(const fs::path& path, std::span<uint8_t> into, uint64_t maxSize,
+                             ReadFacts& facts) override {
+        facts = {};
         const AtPath at(path);
         if (at.Error()) return at.Error();
         const int fd = ::openat(at.Folder(), at.Name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) return LastError();
-        struct stat st {};
-        std::error_code result;
-        if (::fstat(fd, &st) != 0)
-            result = LastError();
-        else if (!S_ISREG(st.st_mode))
-            result = NotRegularFileError();
-        while (!result && got < into.size()) {
-            const ssize_t n = ::read(fd, into.data() + got, into.size() - got);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                result = LastError();
-            } else if (n == 0) {
-                break;
-            } else {
-                got += std::size_t(n);
-            }
+        return ReadOpenFile(fd, into, maxSize, facts);
+    }
+
+    std::unique_ptr<IFolderReader> OpenFolder(const fs::path& folder,
+                                              std::error_code& error) override {
+        error.clear();
+        const char* path = folder.empty() ? "." : folder.c_str();
+        int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int listError = 0;
+#ifdef O_PATH
+        if (fd < 0 && errno == EACCES) {
+            // May not be read, but maybe searched: its files can still be found by name.
+            listError = EACCES;
+            fd = ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
         }
-        ::close(fd);
-        return result;
+#endif
+        if (fd < 0) {
+            error = LastError();
+            return nullptr;
+        }
+        return std::make_unique<PosixFolderReader>(fd, listError);
     }
 
     std::error_code CreateNew(const fs::path& path, const FileStat* like,
@@ -363,6 +494,42 @@ class Win32FileSystem : public IFileSystem {
         return result;
     }
 
+    std::error_code ReadInto(const fs::path& path, std::span<uint8_t> into, uint64_t maxSize,
+                             ReadFacts& facts) override {
+        facts = {};
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return LastError();
+        // As ReadFile: the opened handle is checked, not the path.
+        BY_HANDLE_FILE_INFORMATION info{};
+        LARGE_INTEGER size{};
+        std::error_code result;
+        if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+            !GetFileSizeEx(h, &size)) {
+            result = NotRegularFileError();
+        } else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            facts.kind = FileStat::Kind::Directory;
+            result = NotRegularFileError();
+        } else {
+            facts.kind = FileStat::Kind::Regular;
+            facts.size = uint64_t(size.QuadPart);
+            if (facts.size > maxSize) result = TooLongFileError();
+        }
+        while (!result && facts.got < into.size()) {
+            DWORD got = 0;
+            const DWORD want = DWORD(std::min<std::size_t>(into.size() - facts.got, 1u << 30));
+            if (!::ReadFile(h, into.data() + facts.got, want, &got, nullptr)) {
+                result = LastError();
+                break;
+            }
+            if (got == 0) break;
+            facts.got += got;
+        }
+        CloseHandle(h);
+        return result;
+    }
+
     std::error_code CreateNew(const fs::path& path, const FileStat* like,
                               WriteHandle& out) override {
         // The replaced file's hidden, system and archive marks go to the new one.
@@ -455,14 +622,75 @@ std::error_code TooLongFileError() {
     return std::error_code(2, Storage());
 }
 
-std::error_code IFileSystem::ReadInto(const fs::path& path, std::span<uint8_t> into,
-                                      std::size_t& got) {
-    std::vector<uint8_t> bytes;
-    got = 0;
-    if (const std::error_code ec = ReadFile(path, into.size(), bytes)) return ec;
-    got = std::min(bytes.size(), into.size());
-    std::copy(bytes.begin(), bytes.begin() + std::ptrdiff_t(got), into.begin());
-    return {};
+namespace {
+
+EntryType EntryTypeOfStatus(const fs::file_status& status) {
+    switch (status.type()) {
+        case fs::file_type::regular:
+            return EntryType::Regular;
+        case fs::file_type::directory:
+            return EntryType::Directory;
+        case fs::file_type::symlink:
+            return EntryType::Link;
+        default:
+            return EntryType::Other;
+    }
+}
+
+// A folder read through its path, for a system without a reader of its own: each name is
+// joined to the folder's path.
+class PathFolderReader : public IFolderReader {
+  public:
+    PathFolderReader(IFileSystem& fs, fs::path folder) : fs_(fs), folder_(std::move(folder)) {}
+
+    std::error_code List(std::vector<ListedEntry>& out) override {
+        out.clear();
+        std::error_code ec;
+        for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+            ListedEntry& e = out.emplace_back();
+            e.name = it->path().filename().native();
+            std::error_code typeError;
+            e.type = it->is_symlink(typeError)        ? EntryType::Link
+                     : it->is_directory(typeError)    ? EntryType::Directory
+                     : it->is_regular_file(typeError) ? EntryType::Regular
+                                                      : EntryType::Other;
+        }
+        if (ec) out.clear();
+        return ec;
+    }
+
+    std::error_code Look(const Name& name, bool followLinks, EntryType& type) override {
+        std::error_code ec;
+        const fs::path path = folder_ / name;
+        const fs::file_status status =
+            followLinks ? fs::status(path, ec) : fs::symlink_status(path, ec);
+        if (ec) return ec;
+        if (!fs::exists(status)) return Errno(ENOENT);
+        type = EntryTypeOfStatus(status);
+        return {};
+    }
+
+    std::error_code ReadInto(const Name& name, std::span<uint8_t> into, uint64_t maxSize,
+                             ReadFacts& facts) override {
+        return fs_.ReadInto(folder_ / name, into, maxSize, facts);
+    }
+
+  private:
+    IFileSystem& fs_;
+    fs::path folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<IFolderReader> IFileSystem::OpenFolder(const fs::path& folder,
+                                                       std::error_code& error) {
+    const fs::path path = folder.empty() ? fs::path(".") : folder;
+    error.clear();
+    if (!fs::is_directory(path, error)) {
+        if (!error) error = Errno(ENOTDIR);
+        return nullptr;
+    }
+    return std::make_unique<PathFolderReader>(*this, path);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <system_error>
 #include <vector>
@@ -38,6 +39,38 @@ struct FileStamp {
     static FileStamp Of(const FileStat& st) { return {st.size, st.modifiedNs, st.inode}; }
 };
 
+// What a read found at a path: the opened file's kind and length, and the bytes read.
+struct ReadFacts {
+    FileStat::Kind kind = FileStat::Kind::Other;
+    uint64_t size = 0;
+    std::size_t got = 0;
+};
+
+// An entry's type as a folder listing or a look-up tells it: a link's own type is Link.
+enum class EntryType : uint8_t { Regular, Directory, Link, Other };
+
+struct ListedEntry {
+    std::filesystem::path::string_type name;
+    EntryType type = EntryType::Other;
+};
+
+// One folder held open to list it and to read its files by name. Each name is looked up
+// in the folder that was opened (a short look-up, and the same folder throughout even if
+// its path is renamed meanwhile).
+class IFolderReader {
+  public:
+    using Name = std::filesystem::path::string_type;
+    virtual ~IFolderReader() = default;
+    // Every entry but "." and "..". An error when the folder cannot be listed: its files
+    // may still be found by name.
+    virtual std::error_code List(std::vector<ListedEntry>& out) = 0;
+    // The type of the entry `name`, its links followed or not. ENOENT when there is none.
+    virtual std::error_code Look(const Name& name, bool followLinks, EntryType& type) = 0;
+    // IFileSystem::ReadInto of the file `name` in the folder.
+    virtual std::error_code ReadInto(const Name& name, std::span<uint8_t> into, uint64_t maxSize,
+                                     ReadFacts& facts) = 0;
+};
+
 // A file opened for writing; the value is the system's handle.
 struct WriteHandle {
     intptr_t value = -1;
@@ -61,10 +94,16 @@ class IFileSystem {
     // file itself, opened so that a pipe cannot block the open.
     virtual std::error_code ReadFile(const std::filesystem::path& path, std::size_t maxBytes,
                                      std::vector<uint8_t>& out) = 0;
-    // ReadFile of at most into.size() bytes straight into place; got tells how many. The
-    // bytes of `into` past them are left as they were.
+    // ReadFile of at most into.size() bytes straight into place; facts.got tells how many.
+    // The bytes of `into` past them are left as they were. A file longer than maxSize is
+    // not read (TooLongFileError); facts tell the kind and length of what was opened, both
+    // found on the opened file itself, so one descriptor does the check and the read.
     virtual std::error_code ReadInto(const std::filesystem::path& path, std::span<uint8_t> into,
-                                     std::size_t& got);
+                                     uint64_t maxSize, ReadFacts& facts) = 0;
+    // The folder held open for reading its files by name; nothing, with the reason, when it
+    // cannot be opened (ENOENT or ENOTDIR: there is no such folder).
+    virtual std::unique_ptr<IFolderReader> OpenFolder(const std::filesystem::path& folder,
+                                                      std::error_code& error);
 
     // Writing side: each call below is one operation a fault test counts.
     // Creates a new file (never an existing one) for writing, with the permission bits

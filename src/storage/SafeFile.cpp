@@ -131,6 +131,11 @@ bool IsStaleTempFile(const fs::directory_entry& entry) {
     return ProcessIsGone(pid);
 }
 
+bool IsStaleTempFile(const ListedEntry& entry) {
+    const long pid = TempFileOwner(entry.name);
+    return pid > 0 && entry.type == EntryType::Regular && ProcessIsGone(pid);
+}
+
 void RemoveStaleTempFiles(IFileSystem& fs, const fs::path& folder) {
     std::error_code ec;
     std::vector<fs::path> stale;

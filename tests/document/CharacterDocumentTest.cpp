@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "storage/FaultyFileSystem.h"
 #include "storage/SavePlan.h"
 #include "storage/Utf.h"
 #include "support/ReasonText.h"
@@ -75,6 +76,30 @@ TEST_F(Folder, OpensWithWhatTheDiskHeldAndReportsWhyItCannot) {
     EXPECT_EQ(bad.error->problem.kind, MacroFileProblem::Kind::Folder);
     EXPECT_EQ(CharacterDocument::Open(dir_.Text("nowhere")).error->kind,
               OpenError::Kind::NotAFolder);
+
+    // A folder that cannot be listed: its files are found by name, not taken as missing.
+    // When its names cannot be looked up either, it does not open: shown empty, it
+    // would be saved over.
+    std::filesystem::remove(dir_.Path("mcr3.dat"));
+    const std::error_code denied = std::make_error_code(std::errc::permission_denied);
+    for (const bool lookups : {false, true}) {
+        FaultyFileSystem faulty;
+        faulty.FailFolderReads(denied, lookups ? denied : std::error_code());
+        const ScopedFileSystem use(faulty);
+        auto unlisted = CharacterDocument::Open(dir_.Text(""));
+        if (!lookups) {
+            ASSERT_TRUE(unlisted.document);
+            EXPECT_EQ(unlisted.document->FieldText({0, 0, 0, 0}), u"ケアル");
+            EXPECT_EQ(unlisted.document->OnDisk().state, doc->OnDisk().state);
+            continue;
+        }
+        ASSERT_TRUE(unlisted.error);
+        EXPECT_FALSE(unlisted.document);
+        EXPECT_EQ(unlisted.error->kind, OpenError::Kind::MacroFileUnreadable);
+        EXPECT_EQ(unlisted.error->file, 0);
+        EXPECT_EQ(unlisted.error->problem.kind, MacroFileProblem::Kind::ReadFailed);
+        EXPECT_EQ(unlisted.error->problem.cause, denied);
+    }
 
     TempDir empty;
     auto none = CharacterDocument::Open(empty.Text(""));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "storage/Paths.h"
 #include "storage/Utf.h"
@@ -135,6 +137,64 @@ TEST(MacroFolder, ReadingIntoTheMemoryOfAnotherFolderLeavesNothingOfIt) {
         ASSERT_EQ(edited.File(n).bytes, fresh.books.File(n).bytes) << n;
     }
     EXPECT_EQ(ReadFieldText(edited.File(5).Title(4)), u"b-cut");
+}
+
+// The books taken for editing copy each set only when it is first reached: whatever then
+// happens to the folder's content, or to the books themselves, they hold what the folder
+// held when they were taken.
+TEST(MacroFolder, BooksTakenForEditingKeepWhatTheFolderHeld) {
+    TempDir dir;
+    for (int n : {0, 9, 10, 399}) dir.Write("a/" + Name(n), Record(SetWithTitle(u"a")));
+    dir.Write("b/" + Name(9), Record(SetWithTitle(u"b")));
+    const MacroFolderContent a = ReadMacroFolder(dir.Text("a/"));
+
+    using Step = std::function<void(MacroFolderContent&, MacroBooks&)>;
+    const std::vector<std::pair<const char*, Step>> steps = {
+        {"the content read again from another folder",
+         [&](MacroFolderContent& disk, MacroBooks&) { ReadMacroFolderInto(dir.Text("b/"), disk); }},
+        {"the content written after a save",
+         [](MacroFolderContent& disk, MacroBooks&) {
+             NoteMacroFileWritten(disk, 399, SetWithTitle(u"saved"));
+         }},
+        {"the content swapped away and replaced",
+         [&](MacroFolderContent& disk, MacroBooks&) {
+             MacroFolderContent other = ReadMacroFolder(dir.Text("b/"));
+             std::swap(disk, other);
+             ReadMacroFolderInto(dir.Text("a/"), other);
+         }},
+        {"the content destroyed",
+         [](MacroFolderContent& disk, MacroBooks&) {
+             auto gone = std::make_unique<MacroFolderContent>(std::move(disk));
+             gone.reset();
+             disk = MacroFolderContent{};
+         }},
+        {"the books moved, then the content changed",
+         [](MacroFolderContent& disk, MacroBooks& edited) {
+             MacroBooks moved = std::move(edited);
+             NoteMacroFileWritten(disk, 0, SetWithTitle(u"saved"));
+             edited = std::move(moved);
+         }},
+        {"the books taken again from another content",
+         [&](MacroFolderContent&, MacroBooks& edited) {
+             const MacroFolderContent b = ReadMacroFolder(dir.Text("b/"));
+             AdoptFolderBooks(edited, b);
+             ASSERT_EQ(ReadFieldText(edited.File(9).Title(4)), u"b");
+             ASSERT_EQ(edited.File(0).bytes, MacroFile{}.bytes);
+             edited = a.books;
+         }},
+    };
+    for (const auto& [what, step] : steps) {
+        MacroFolderContent disk = a;
+        MacroBooks edited;
+        StoreFieldText(edited.File(5).Title(0), u"old");  // a set the folder does not have
+        AdoptFolderBooks(edited, disk);
+        step(disk, edited);
+        const MacroBooks copy = edited;
+        for (int n = 0; n < kMacroFileCount; ++n) {
+            ASSERT_EQ(edited.File(n).bytes, a.books.File(n).bytes) << what << ", set " << n;
+            ASSERT_EQ(copy.File(n).bytes, a.books.File(n).bytes) << what << ", set " << n;
+        }
+    }
 }
 
 }  // namespace
