@@ -22,15 +22,40 @@
 
 #include "config/CnfRecord.h"
 #include "config/GameSettings.h"
+#include "editor/TabHost.h"
 #include "macro/BookTitles.h"
 #include "macro/MacroFile.h"
 
+class QAction;
 class QLabel;
+class QMainWindow;
+class QMenu;
+class QTabBar;
 class QWidget;
 
 namespace qm {
 
-class wMenu;
+class ColorTab;
+class GameSettingsTab;
+class MacroTab;
+
+// What a history needs of the window it records and undoes in, beyond what the tabs are
+// given: the window and the tabs whose view it captures and shows again, and the undo
+// and redo items it keeps up to date. The tabs may be null while the window is built.
+class HistoryWindow : public TabHost {
+  public:
+    virtual QMainWindow& Frame() = 0;
+    virtual QTabBar* TabStrip() = 0;
+    virtual MacroTab* Macros() = 0;
+    virtual ColorTab* Colors() = 0;
+    virtual GameSettingsTab* GameTab() = 0;
+    virtual QAction* UndoItem() = 0;
+    virtual QAction* RedoItem() = 0;
+    virtual void SetUndoItems(QAction* undo, QAction* redo) = 0;
+
+  protected:
+    ~HistoryWindow() = default;
+};
 
 // One set of the macro book.
 struct SetRef {
@@ -84,7 +109,7 @@ class EditHistory : public QObject {
     // Typing pauses longer than this start a new step.
     static constexpr int64_t kPauseMs = 1500;
 
-    explicit EditHistory(wMenu& window);
+    explicit EditHistory(HistoryWindow& window);
     ~EditHistory() override;
 
     // An edit in progress. When it ends, everything in scope is compared with how it
@@ -144,7 +169,7 @@ class EditHistory : public QObject {
     QUndoStack& Stack() { return stack_; }
     // The undo and redo items at the top of the Edit menu and the unsaved mark on the
     // status bar.
-    void AddToWindow();
+    void AddToWindow(QMenu& editMenu);
     // The set the macro tab shows.
     SetRef CurrentSet() const;
     // Macro boxes whose text their field could not take, with that text.
@@ -164,7 +189,7 @@ class EditHistory : public QObject {
     const EditStep* StepAt(int index) const;
     int64_t Now() const;
 
-    wMenu& w_;
+    HistoryWindow& w_;
     QUndoStack stack_;
     int cleanIndex_ = 0;
     uint64_t generation_ = 0;

@@ -22,11 +22,12 @@
 #include "editor/SetButton.h"
 #include "macro/MacroFile.h"
 
+class QImage;
 class QMenu;
 
 namespace qm {
 
-class wMenu;
+class TabHost;
 
 // Accepts text whose CP932 form has at most maxBytes bytes, typed or pasted.
 class Cp932ByteValidator : public QValidator {
@@ -42,7 +43,7 @@ class Cp932ByteValidator : public QValidator {
 class MacroTab : public QWidget {
     Q_OBJECT
   public:
-    MacroTab(wMenu& window, QWidget* parent);
+    MacroTab(TabHost& host, QWidget* parent);
 
     // Editor operations
     void ShowTitles(MacroFile& file);
@@ -81,6 +82,21 @@ class MacroTab : public QWidget {
     // True when a title or line box holds text too long for its field (not stored).
     bool HoldsTooLongText() const;
     void RepaintPreview();
+    // The window texture the preview paints on (the colour tab's).
+    void UsePreviewTexture(const QImage* texture);
+
+    // The book on show.
+    MacroBook& Book();
+    // Stores the boxes into the set on show: the set commands work from the book.
+    void StoreShownSet();
+    // Writes set text into set `set` of the book on show by position and, when that set
+    // is the one on show, refills its title boxes and the current macro's lines from the
+    // book (text typed there and not yet stored is replaced).
+    void PutTextInSet(int set, std::u16string_view text);
+    // The same for a backup file's checked bytes, restored byte for byte.
+    void PutBackupInSet(int set, std::span<const uint8_t> bytes);
+    // Refills the boxes from the book when set `set` is the one on show.
+    void RefreshIfShown(int set);
 
     int16_t CurrentBookIndex = 0;  // 0 to 39
     int16_t CurrentSetIndex = 0;
@@ -108,7 +124,7 @@ class MacroTab : public QWidget {
     void StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes, std::u16string_view text);
     MacroFile& CurrentFile();
     void StoreTyped(int box, const QString& before, std::span<uint8_t> field, const MergeKey& key);
-    wMenu& w_;
+    TabHost& host_;
     QPointer<QWidget> lastFocus_;
     // What each title and line box held after its latest change, for the edit history.
     std::array<QString, kMacrosPerSet + kLinesPerMacro> boxText_;

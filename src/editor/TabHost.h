@@ -1,0 +1,56 @@
+#pragma once
+// What the tabs are given of the window that holds them. The character on show can
+// change under a tab (switching characters swaps it), so a tab asks for it each time
+// and never keeps a reference.
+
+#include <string_view>
+
+#include "platform/Interfaces.h"
+
+namespace qm {
+
+struct CharacterState;
+class EditHistory;
+class IRandom;
+struct ToolPreferences;
+struct Platform;
+
+class TabHost {
+  public:
+    virtual CharacterState& Shown() = 0;
+    // The edit history of the character on show.
+    virtual EditHistory& History() = 0;
+    virtual ToolPreferences& Prefs() = 0;
+    virtual Platform& Services() = 0;
+    virtual IRandom& Random() = 0;
+    virtual MsgAnswer ShowMessage(std::u16string_view text, MsgIcon icon,
+                                  MsgButtons buttons = MsgButtons::Ok) = 0;
+    virtual void ShowStatus(std::u16string_view text, std::u16string_view path = {}) = 0;
+    // False until a character folder is open.
+    virtual bool EditingAllowed() const = 0;
+    // Whether the open folder holds a macro file of book 0 to 39.
+    virtual bool BookHasFiles(int book) const = 0;
+    // Set while the program fills controls, so that their handlers record no edit.
+    virtual bool FillingControls() const = 0;
+    virtual void SetFillingControls(bool filling) = 0;
+
+  protected:
+    ~TabHost() = default;
+};
+
+// Marks the controls as being filled for its lifetime, then restores the mark as it was.
+class FillingScope {
+  public:
+    explicit FillingScope(TabHost& host) : host_(host), was_(host.FillingControls()) {
+        host_.SetFillingControls(true);
+    }
+    ~FillingScope() { host_.SetFillingControls(was_); }
+    FillingScope(const FillingScope&) = delete;
+    FillingScope& operator=(const FillingScope&) = delete;
+
+  private:
+    TabHost& host_;
+    bool was_;
+};
+
+}  // namespace qm
