@@ -272,6 +272,7 @@ void CaptureTab::FillSoundBox(QComboBox* box, const SoundChoiceList& list) {
 }
 
 void CaptureTab::ShowPreferences() {
+    const FillGuard filling(filling_);
     ToolPreferences& prefs = host_.Prefs();
     // Each step stands alone: a value its control cannot show is skipped.
     if (prefs.CaptureMode >= 0 && prefs.CaptureMode <= 2) {
@@ -301,7 +302,7 @@ void CaptureTab::optCapture_Click(int index) {
 
 void CaptureTab::efCaptureInterval_Change() {
     // Filling the box shows whole seconds; the stored milliseconds stay as they are.
-    if (host_.FillingControls()) return;
+    if (filling_) return;
     ApplyIntervalText(host_.Prefs(), efCaptureInterval->text().toStdU16String());
 }
 
@@ -315,7 +316,7 @@ void CaptureTab::efCaptureInterval_LostFocus() {
 }
 
 void CaptureTab::efCaptureKeyCode_Change() {
-    if (host_.FillingControls()) return;
+    if (filling_) return;
     ApplyKeyCodeText(host_.Prefs(), efCaptureKeyCode->text().toStdU16String());
 }
 
@@ -328,7 +329,7 @@ void CaptureTab::efCaptureName_Change() {
     const std::u16string name = efCaptureName->text().toStdU16String();
     const QString problem = Wording::Why(CaptureNameProblem(name));
     // A stored name is shown as it is; a typed one must be usable to take effect.
-    if (problem.isEmpty() || host_.FillingControls()) host_.Prefs().CaptureName = name;
+    if (problem.isEmpty() || filling_) host_.Prefs().CaptureName = name;
     efCaptureName->setStyleSheet(
         problem.isEmpty() ? QString()
                           : QStringLiteral("QLineEdit { background: rgb(255, 170, 170); }"));
@@ -338,14 +339,13 @@ void CaptureTab::efCaptureName_Change() {
 }
 
 void CaptureTab::cbLockCaptureName_Click() {
-    if (!host_.FillingControls())
-        cbLockCaptureName->setTristate(false);  // the user only checks or clears
+    if (!filling_) cbLockCaptureName->setTristate(false);  // the user only checks or clears
     host_.Prefs().LockCaptureName = CheckValue(cbLockCaptureName);
     efCaptureName->setEnabled(host_.Prefs().LockCaptureName != 0);
 }
 
 void CaptureTab::cbSaveAsJpeg_Click() {
-    if (!host_.FillingControls()) cbSaveAsJpeg->setTristate(false);
+    if (!filling_) cbSaveAsJpeg->setTristate(false);
     host_.Prefs().SaveAsJpeg = CheckValue(cbSaveAsJpeg);
     const bool jpeg = host_.Prefs().SaveAsJpeg != 0;
     sJpegQuality->setEnabled(jpeg);
@@ -374,8 +374,7 @@ void CaptureTab::pbCheckKeyCode_Click() {
 void CaptureTab::SoundBoxClicked(QComboBox* box, const SoundChoiceList& list,
                                  std::u16string& field) {
     field = list.PathAt(box->currentIndex());
-    if (!host_.FillingControls() && host_.Services().sound)
-        PlaySoundFile(field, *host_.Services().sound);
+    if (!filling_ && host_.Services().sound) PlaySoundFile(field, *host_.Services().sound);
 }
 
 void CaptureTab::cboCaptureStartSE_Click() {

@@ -96,6 +96,7 @@ class CaptureTab : public QWidget {
     void BrowseSound(QComboBox* box, SoundChoiceList& list, std::u16string& field);
 
     TabHost& host_;
+    bool filling_ = false;  // while ShowPreferences runs
     CaptureTriggers triggers_;
     SoundItems soundItems_;
     SoundChoiceList startSounds_{SoundItems{}};

@@ -93,7 +93,7 @@ ColorTab::ColorTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host
     sTextColorA = sliders[3];
     // Nothing is selected until an entry node is clicked.
     SetSlidersEnabled(false);
-    // The handlers also run for the program's own slider changes; Filling and the
+    // The handlers also run for the program's own slider changes; filling_ and the
     // selection guard keep those from counting as edits.
     connect(sTextColorR, &QSlider::valueChanged, this, [this] { sTextColorR_Scroll(); });
     connect(sTextColorG, &QSlider::valueChanged, this, [this] { sTextColorG_Scroll(); });
@@ -155,21 +155,22 @@ void ColorTab::tvTextColor_NodeClick(QTreeWidgetItem* node) {
         SetSlidersEnabled(false);
         return;
     }
-    host_.SetFillingControls(true);
-    host_.Shown().SelectedColorEntry = int16_t(entry);
-    const TextColor c = host_.Shown().cnfRecord.Color(entry);
-    sTextColorR->setValue(c.red);
-    sTextColorG->setValue(c.green);
-    sTextColorB->setValue(c.blue);
-    sTextColorA->setValue(c.alpha);
-    pctTextColor->SetForeColor(QColor(c.red, c.green, c.blue));
-    pctTextColor->update();
-    host_.SetFillingControls(false);
+    {
+        const FillGuard filling(filling_);
+        host_.Shown().SelectedColorEntry = int16_t(entry);
+        const TextColor c = host_.Shown().cnfRecord.Color(entry);
+        sTextColorR->setValue(c.red);
+        sTextColorG->setValue(c.green);
+        sTextColorB->setValue(c.blue);
+        sTextColorA->setValue(c.alpha);
+        pctTextColor->SetForeColor(QColor(c.red, c.green, c.blue));
+        pctTextColor->update();
+    }
     SetSlidersEnabled(true);
 }
 
 void ColorTab::StoreSlider(QSlider* slider, int byte, bool repaint) {
-    if (host_.FillingControls() || host_.Shown().SelectedColorEntry < 0) return;
+    if (filling_ || host_.Shown().SelectedColorEntry < 0) return;
     const int entry = host_.Shown().SelectedColorEntry;
     // One step per slider and entry while it moves.
     EditHistory::Edit edit(host_.History(), tr("文字カラーの変更"), EditScope{.colors = true});

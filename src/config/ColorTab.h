@@ -56,6 +56,7 @@ class ColorTab : public QWidget {
     void SetSlidersEnabled(bool enabled);
 
     TabHost& host_;
+    bool filling_ = false;  // while the sliders show the chosen entry
 };
 
 }  // namespace qm

@@ -223,8 +223,14 @@ void GameSettingsTab::FillGameSettingChoices() {
 }
 
 void GameSettingsTab::Show(const GameSettings& s) {
-    const bool wasFilling = host_.FillingControls();
-    host_.SetFillingControls(true);
+    {
+        const FillGuard filling(filling_);
+        ShowControls(s);
+    }
+    if (EditHistory* history = host_.Shown().history) history->GameSettingsShown();
+}
+
+void GameSettingsTab::ShowControls(const GameSettings& s) {
     cbSound->SetState(s.sound);
     cbMipMap->SetState(s.mipMap);
     cboFrontBuffer->clear();
@@ -245,8 +251,6 @@ void GameSettingsTab::Show(const GameSettings& s) {
     cbOpeningMovie->SetState(s.openingMovie);
     cbHardwareCursor->SetState(s.hardwareCursor);
     cbSimpleCharacterMake->SetState(s.simpleCharacterMake);
-    host_.SetFillingControls(wasFilling);
-    if (EditHistory* history = host_.Shown().history) history->GameSettingsShown();
 }
 
 GameSettings GameSettingsTab::Collect() const {
@@ -269,7 +273,7 @@ GameSettings GameSettingsTab::Collect() const {
 }
 
 void GameSettingsTab::Modified(QObject* control) {
-    if (host_.FillingControls()) return;
+    if (filling_) return;
     // The controls already show the change; the history knows how they were before.
     EditHistory::Edit edit(host_.History(), tr("環境設定の変更"), EditScope{.gameSettings = true});
     edit.Merging({control});

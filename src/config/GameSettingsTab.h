@@ -80,10 +80,12 @@ class GameSettingsTab : public QWidget {
     GameCheckBox* cbSimpleCharacterMake = nullptr;
 
   private:
+    void ShowControls(const GameSettings& settings);
     void Modified(QObject* control);
     void FollowBox(QLineEdit* box, QSlider* slider);
 
     TabHost& host_;
+    bool filling_ = false;  // while Show sets the controls
 };
 
 }  // namespace qm

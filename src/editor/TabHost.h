@@ -30,7 +30,9 @@ class TabHost {
     virtual bool EditingAllowed() const = 0;
     // Whether the open folder holds a macro file of book 0 to 39.
     virtual bool BookHasFiles(int book) const = 0;
-    // Set while the program fills controls, so that their handlers record no edit.
+    // Set while the window or the history fills controls of several tabs (the macro
+    // boxes among them), so that their handlers record no edit. A tab filling only its
+    // own controls uses a FillGuard of its own.
     virtual bool FillingControls() const = 0;
     virtual void SetFillingControls(bool filling) = 0;
 
@@ -38,7 +40,21 @@ class TabHost {
     ~TabHost() = default;
 };
 
-// Marks the controls as being filled for its lifetime, then restores the mark as it was.
+// Marks a tab as filling its own controls for its lifetime, then restores the mark: the
+// tab's handlers then record nothing.
+class FillGuard {
+  public:
+    explicit FillGuard(bool& filling) : filling_(filling), was_(filling) { filling_ = true; }
+    ~FillGuard() { filling_ = was_; }
+    FillGuard(const FillGuard&) = delete;
+    FillGuard& operator=(const FillGuard&) = delete;
+
+  private:
+    bool& filling_;
+    bool was_;
+};
+
+// Marks the window's controls as being filled for its lifetime, then restores the mark as it was.
 class FillingScope {
   public:
     explicit FillingScope(TabHost& host) : host_(host), was_(host.FillingControls()) {
