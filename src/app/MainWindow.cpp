@@ -501,10 +501,7 @@ void wMenu::ShowCharacterState() {
         Filling = true;
         macroTab->ShowBookAndSet(shownBook, shownSet);
         if (shownMacro != 0) macroTab->ShowSet(shownBook, shownSet, shownMacro);
-        for (const auto& [box, text] : unstoredBoxes)
-            (box < kTitleBoxCount ? macroTab->efTitle[std::size_t(box)]
-                                  : macroTab->efLine[std::size_t(box - kTitleBoxCount)])
-                ->setText(text);
+        macroTab->ShowBoxTexts(unstoredBoxes);
         Filling = filling;
     }
     unstoredBoxes.clear();

@@ -124,7 +124,6 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     Platform& Services() override { return platform; }
     bool EditingAllowed() const override { return EditorEnabled; }
     bool FillingControls() const override { return Filling; }
-    void SetFillingControls(bool filling) override { Filling = filling; }
     QMainWindow& Frame() override { return *this; }
     QTabBar* TabStrip() override { return tsMenu; }
     MacroTab* Macros() override { return macroTab; }

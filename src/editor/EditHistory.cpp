@@ -51,18 +51,11 @@ QString UndoCaption(const QString& verb, const QString& name, char key) {
     return name.isEmpty() ? verb + mnemonic : verb + QStringLiteral(": ") + name + mnemonic;
 }
 
-// Restores the caller's Filling flag and the history's applying flag on every way out.
+// Clears the history's applying flag on every way out.
 struct ApplyingScope {
     bool& applying;
-    TabHost& host;
-    bool wasFilling;
-    ApplyingScope(bool& a, TabHost& h) : applying(a), host(h), wasFilling(h.FillingControls()) {
-        applying = true;
-    }
-    ~ApplyingScope() {
-        applying = false;
-        host.SetFillingControls(wasFilling);
-    }
+    explicit ApplyingScope(bool& a) : applying(a) { applying = true; }
+    ~ApplyingScope() { applying = false; }
 };
 
 }  // namespace
@@ -248,16 +241,11 @@ QString EditHistory::StoredBoxText(int box) const {
     return Q(ReadFieldText(file.Line(w_.Macros()->CurrentMacroIndex, box - kTitleBoxCount)));
 }
 
-static QLineEdit* MacroBox(MacroTab& tab, int box) {
-    if (box < kTitleBoxCount) return tab.efTitle[std::size_t(box)];
-    return tab.efLine[std::size_t(box - kTitleBoxCount)];
-}
-
 std::vector<std::pair<int, QString>> EditHistory::UnstoredBoxes() const {
     std::vector<std::pair<int, QString>> boxes;
     if (!w_.Macros()) return boxes;
     for (int box = 0; box < kMacroBoxCount; ++box) {
-        QString shown = MacroBox(*w_.Macros(), box)->text();
+        QString shown = w_.Macros()->Box(box)->text();
         if (shown != StoredBoxText(box)) boxes.emplace_back(box, std::move(shown));
     }
     return boxes;
@@ -424,7 +412,7 @@ void EditHistory::ForgetClean() {
 }
 
 void EditHistory::Apply(const EditStep& step, bool forward) {
-    ApplyingScope scope(applying_, w_);
+    const ApplyingScope scope(applying_);
     for (const RecordChange& change : step.bytes) {
         const std::vector<uint8_t>& bytes = forward ? change.after : change.before;
         uint8_t* record =
@@ -437,9 +425,7 @@ void EditHistory::Apply(const EditStep& step, bool forward) {
     if (step.gameAfter) w_.GameTab()->Show(forward ? *step.gameAfter : *step.gameBefore);
     if (step.nameAfter) {
         w_.Prefs().Myname = forward ? *step.nameAfter : *step.nameBefore;
-        w_.SetFillingControls(true);
-        w_.Macros()->efMyname->setText(Q(w_.Prefs().Myname));
-        w_.SetFillingControls(scope.wasFilling);
+        w_.Macros()->ShowOwnName(Q(w_.Prefs().Myname));
         w_.Macros()->RepaintPreview();
     }
     ShowView(step, forward ? step.after : step.before);
@@ -461,10 +447,7 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
     QWidget* focus = view.focus.data();
     if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
     // After the focus: focusing a title box refills the line boxes.
-    if (step.showBook) {
-        const FillingScope filling(w_);
-        for (const auto& [box, text] : view.unstoredBoxes) MacroBox(tab, box)->setText(text);
-    }
+    if (step.showBook) tab.ShowBoxTexts(view.unstoredBoxes);
     if (auto* box = qobject_cast<QLineEdit*>(focus); box && box == QApplication::focusWidget()) {
         if (view.selectionStart >= 0)
             box->setSelection(view.selectionStart, view.selectionLength);

@@ -186,21 +186,19 @@ void MacroTab::SetTitleHighlight(int index, bool on) {
 }
 
 void MacroTab::ShowTitles(MacroFile& file) {
-    host_.SetFillingControls(true);
+    const FillGuard filling(filling_);
     for (int i = 0; i < 20; ++i) efTitle[std::size_t(i)]->setText(Q(ReadFieldText(file.Title(i))));
-    host_.SetFillingControls(false);
 }
 
 void MacroTab::ShowMacro(MacroFile& file, int index) {
     if (index > 19 || index < 0) return;
-    host_.SetFillingControls(true);
+    const FillGuard filling(filling_);
     SetTitleHighlight(CurrentMacroIndex, false);
     CurrentMacroIndex = int16_t(index);
     SetTitleHighlight(index, true);
     for (int k = 0; k < 6; ++k)
         efLine[std::size_t(k)]->setText(Q(ReadFieldText(file.Line(index, k))));
     RepaintPreview();
-    host_.SetFillingControls(false);
 }
 
 void MacroTab::StoreTitles(MacroFile& file) {
@@ -368,7 +366,7 @@ void MacroTab::efTitle_Change(int index) {
     QLineEdit* box = efTitle[std::size_t(index)];
     const QString before = std::exchange(boxText_[std::size_t(index)], box->text());
     ShowBoxMarks(box, std::nullopt, ReadFieldText(CurrentFile().Title(index)));
-    if (!host_.FillingControls())
+    if (!Filling())
         StoreTyped(index, before, CurrentFile().Title(index), {box, host_.History().CurrentSet()});
     TooLongTextChanged();
 }
@@ -380,7 +378,7 @@ void MacroTab::efLine_Change(int index) {
     ShowBoxMarks(box, FieldTextLength(U(box->text())),
                  ReadFieldText(CurrentFile().Line(CurrentMacroIndex, index)));
     TooLongTextChanged();
-    if (host_.FillingControls()) return;
+    if (Filling()) return;
     StoreTyped(number, before, CurrentFile().Line(CurrentMacroIndex, index),
                {box, host_.History().CurrentSet(), CurrentMacroIndex});
     // Lines a command changed (paste, cut) show in the preview at once; what the player
@@ -496,7 +494,7 @@ void MacroTab::efLine_LostFocus(int) {
 void MacroTab::efMyname_Change() {
     // The own name is not macro data: a step of the history, but not an unsaved change.
     std::optional<EditHistory::Edit> edit;
-    if (!host_.FillingControls())
+    if (!Filling())
         edit.emplace(host_.History(), tr("自分の名前の入力"), EditScope{.ownName = true});
     const QString before = Q(host_.Prefs().Myname);
     host_.Prefs().Myname = U(efMyname->text());
@@ -528,6 +526,25 @@ bool MacroTab::HoldsTooLongText() const {
     for (const QLineEdit* box : efLine)
         if (Cp932Length(U(box->text())) > kLineCapacity) return true;
     return false;
+}
+
+QLineEdit* MacroTab::Box(int box) const {
+    if (box < kTitleBoxCount) return efTitle[std::size_t(box)];
+    return efLine[std::size_t(box - kTitleBoxCount)];
+}
+
+void MacroTab::ShowBoxTexts(const std::vector<std::pair<int, QString>>& boxes) {
+    const FillGuard filling(filling_);
+    for (const auto& [box, text] : boxes) Box(box)->setText(text);
+}
+
+void MacroTab::ShowOwnName(const QString& name) {
+    const FillGuard filling(filling_);
+    efMyname->setText(name);
+}
+
+bool MacroTab::Filling() const {
+    return filling_ || host_.FillingControls();
 }
 
 void MacroTab::RepaintPreview() {

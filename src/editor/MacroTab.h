@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "editor/BookChooser.h"
@@ -77,6 +78,14 @@ class MacroTab : public QWidget {
     void efMyname_LostFocus();
     void pbCheckMD5_Click();
 
+    // Macro box `box`: titles 0 to 19, then lines 20 to 25.
+    QLineEdit* Box(int box) const;
+    // Puts texts into macro boxes by number as the program's own fill, not as typing:
+    // text too long for its field that an undo or a switch of characters brings back.
+    void ShowBoxTexts(const std::vector<std::pair<int, QString>>& boxes);
+    // The own name as the program sets it, not as typing.
+    void ShowOwnName(const QString& name);
+
     // The texts of the six line boxes as they stand (the preview paints these).
     std::array<std::u16string, 6> LineTexts() const;
     // True when a title or line box holds text too long for its field (not stored).
@@ -117,6 +126,8 @@ class MacroTab : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // True while the tab fills its boxes, or the window or the history fills controls.
+    bool Filling() const;
     void SetTitleHighlight(int index, bool on);
     void TooLongTextChanged();
     void ShowBoxMarks(QLineEdit* box, std::optional<std::size_t> lineBytes,
@@ -132,6 +143,7 @@ class MacroTab : public QWidget {
     MergeKey typingKey_;
     std::vector<uint8_t> typingBase_;
     bool holdsTooLong_ = false;
+    bool filling_ = false;  // while the tab fills its own boxes
 };
 
 }  // namespace qm

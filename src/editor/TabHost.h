@@ -30,11 +30,10 @@ class TabHost {
     virtual bool EditingAllowed() const = 0;
     // Whether the open folder holds a macro file of book 0 to 39.
     virtual bool BookHasFiles(int book) const = 0;
-    // Set while the window or the history fills controls of several tabs (the macro
-    // boxes among them), so that their handlers record no edit. A tab filling only its
-    // own controls uses a FillGuard of its own.
+    // Set while the window fills controls itself (the preferences, a character brought on
+    // show), so that their handlers record no edit. A tab filling its own controls keeps
+    // a mark of its own (FillGuard).
     virtual bool FillingControls() const = 0;
-    virtual void SetFillingControls(bool filling) = 0;
 
   protected:
     ~TabHost() = default;
@@ -51,21 +50,6 @@ class FillGuard {
 
   private:
     bool& filling_;
-    bool was_;
-};
-
-// Marks the window's controls as being filled for its lifetime, then restores the mark as it was.
-class FillingScope {
-  public:
-    explicit FillingScope(TabHost& host) : host_(host), was_(host.FillingControls()) {
-        host_.SetFillingControls(true);
-    }
-    ~FillingScope() { host_.SetFillingControls(was_); }
-    FillingScope(const FillingScope&) = delete;
-    FillingScope& operator=(const FillingScope&) = delete;
-
-  private:
-    TabHost& host_;
     bool was_;
 };
 
