@@ -13,7 +13,7 @@
 #include "app/TraceLog.h"
 #include "config/CnfRecord.h"
 #include "editor/CharacterState.h"
-#include "editor/EditHistory.h"
+#include "editor/HistoryWindow.h"
 #include "editor/LostCharacters.h"
 #include "editor/TooLongFields.h"
 #include "macro/AcqNames.h"

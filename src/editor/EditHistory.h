@@ -22,40 +22,15 @@
 
 #include "config/CnfRecord.h"
 #include "config/GameSettings.h"
-#include "editor/TabHost.h"
+#include "editor/HistoryWindow.h"
 #include "macro/BookTitles.h"
 #include "macro/MacroFile.h"
 
-class QAction;
 class QLabel;
-class QMainWindow;
 class QMenu;
-class QTabBar;
 class QWidget;
 
 namespace qm {
-
-class ColorTab;
-class GameSettingsTab;
-class MacroTab;
-
-// What a history needs of the window it records and undoes in, beyond what the tabs are
-// given: the window and the tabs whose view it captures and shows again, and the undo
-// and redo items it keeps up to date. The tabs may be null while the window is built.
-class HistoryWindow : public TabHost {
-  public:
-    virtual QMainWindow& Frame() = 0;
-    virtual QTabBar* TabStrip() = 0;
-    virtual MacroTab* Macros() = 0;
-    virtual ColorTab* Colors() = 0;
-    virtual GameSettingsTab* GameTab() = 0;
-    virtual QAction* UndoItem() = 0;
-    virtual QAction* RedoItem() = 0;
-    virtual void SetUndoItems(QAction* undo, QAction* redo) = 0;
-
-  protected:
-    ~HistoryWindow() = default;
-};
 
 // One set of the macro book.
 struct SetRef {
