@@ -126,7 +126,7 @@ class MacroTab : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // True while the tab fills its boxes, or the window or the history fills controls.
+    // True while the tab fills its boxes, or while the window fills controls itself.
     bool Filling() const;
     void SetTitleHighlight(int index, bool on);
     void TooLongTextChanged();
