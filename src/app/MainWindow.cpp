@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/EditCommands.h"
 #include "app/StatusLine.h"
 #include "app/Texts.h"
 #include "app/Translations.h"
@@ -26,7 +27,6 @@
 #include "config/GameSettingsTab.h"
 #include "document/CharacterList.h"
 #include "editor/CopyTargetDialog.h"
-#include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
 #include "editor/TooLongFields.h"
@@ -88,7 +88,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     tGameWatch->setObjectName(QStringLiteral("tGameWatch"));
     tGameWatch->setInterval(kGameWatchMs);
     connect(tGameWatch, &QTimer::timeout, this, [this] { tGameWatch_Timer(); });
-    history->AddToWindow();
+    history->AddToWindow(*EditMenu);
 }
 
 void wMenu::BuildMenus() {
@@ -214,8 +214,12 @@ void wMenu::BuildTabs() {
     }
     macroTab = new MacroTab(*this, fTab[0]);
     macroTab->setGeometry(8, 0, kFrameWidth - 8, kFrameHeight - 8);
+    BuildSetMenu(macroTab->popSetMenu, *this);
     colorTab = new ColorTab(*this, fTab[1]);
     colorTab->setGeometry(0, 0, kFrameWidth, kFrameHeight - 8);
+    // The macro preview paints on the colour tab's window texture.
+    macroTab->UsePreviewTexture(&colorTab->WindowTexture);
+    connect(colorTab, &ColorTab::WindowTextureChanged, macroTab, &MacroTab::RepaintPreview);
     gameSettingsTab = new GameSettingsTab(*this, fTab[2]);
     gameSettingsTab->setGeometry(8, 0, kFrameWidth - 16, kFrameHeight - 8);
     captureTab = new CaptureTab(*this, fTab[3]);
@@ -498,10 +502,7 @@ void wMenu::ShowCharacterState(bool another) {
         Filling = true;
         macroTab->ShowBookAndSet(shownBook, shownSet);
         if (shownMacro != 0) macroTab->ShowSet(shownBook, shownSet, shownMacro);
-        for (const auto& [box, text] : unstoredBoxes)
-            (box < kTitleBoxCount ? macroTab->efTitle[std::size_t(box)]
-                                  : macroTab->efLine[std::size_t(box - kTitleBoxCount)])
-                ->setText(text);
+        macroTab->ShowBoxTexts(unstoredBoxes);
         Filling = filling;
     }
     unstoredBoxes.clear();

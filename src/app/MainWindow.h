@@ -10,9 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "app/CharacterState.h"
 #include "app/TraceLog.h"
 #include "config/CnfRecord.h"
+#include "editor/CharacterState.h"
+#include "editor/HistoryWindow.h"
 #include "editor/LostCharacters.h"
 #include "editor/TooLongFields.h"
 #include "macro/AcqNames.h"
@@ -59,7 +60,7 @@ struct CharacterSlot {
 };
 
 // The window's own state is the character on show (its CharacterState part).
-class wMenu : public QMainWindow, public CharacterState {
+class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     Q_OBJECT
   public:
     wMenu(Platform& platform, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -104,17 +105,36 @@ class wMenu : public QMainWindow, public CharacterState {
     void TraceLine(std::u16string_view text) const { trace_->TraceLine(text); }
     const TraceLog& Trace() const { return *trace_; }
     MsgAnswer ShowMessage(std::u16string_view text, MsgIcon icon,
-                          MsgButtons buttons = MsgButtons::Ok);
+                          MsgButtons buttons = MsgButtons::Ok) override;
     // A passing message in the status line; the open folder shows again after it. Its
     // words are never cut: when it is too long, the part `path` (a path within the text)
     // loses its middle, and the labels at the right end give up their room first.
-    void ShowStatus(std::u16string_view text, std::u16string_view path = {});
+    void ShowStatus(std::u16string_view text, std::u16string_view path = {}) override;
     void ShowFolderStatus();
     void ShowUnknownTitleFiles();
     void ShowHostStatus(std::u16string_view text);  // where the game's data lives
     // Looks for the game's window and shows the answer in the status bar.
     bool tGameWatch_Timer();
-    IRandom& Random() { return random_; }
+    IRandom& Random() override { return random_; }
+
+    // What the tabs and the edit history are given of the window.
+    CharacterState& Shown() override { return *this; }
+    EditHistory& History() override { return *history; }
+    ToolPreferences& Prefs() override { return prefs; }
+    Platform& Services() override { return platform; }
+    bool EditingAllowed() const override { return EditorEnabled; }
+    bool FillingControls() const override { return Filling; }
+    QMainWindow& Frame() override { return *this; }
+    QTabBar* TabStrip() override { return tsMenu; }
+    MacroTab* Macros() override { return macroTab; }
+    ColorTab* Colors() override { return colorTab; }
+    GameSettingsTab* GameTab() override { return gameSettingsTab; }
+    QAction* UndoItem() override { return EditUndo; }
+    QAction* RedoItem() override { return EditRedo; }
+    void SetUndoItems(QAction* undo, QAction* redo) override {
+        EditUndo = undo;
+        EditRedo = redo;
+    }
 
     // State of the run, shared by the tabs; the character on show is the CharacterState
     // part of the window.
@@ -122,7 +142,7 @@ class wMenu : public QMainWindow, public CharacterState {
     bool Filling = false;
     bool EditorEnabled = false;
     // Whether the open folder holds a macro file of book 0 to 39.
-    bool BookHasFiles(int book) const;
+    bool BookHasFiles(int book) const override;
     // The book on show in the macro tab.
     MacroBook& ShownBook();
     ToolPreferences prefs;

@@ -5,8 +5,8 @@
 #include <QPixmap>
 #include <algorithm>
 
+#include "app/EditCommands.h"
 #include "app/MainWindow.h"
-#include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/LineOps.h"
 #include "editor/MacroTab.h"

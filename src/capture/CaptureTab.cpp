@@ -16,10 +16,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/MainWindow.h"
 #include "app/Wording.h"
 #include "capture/CaptureSettings.h"
 #include "capture/KeyCodeDialog.h"
+#include "editor/TabHost.h"
+#include "platform/Platform.h"
+#include "settings/ToolPreferences.h"
 
 namespace qm {
 
@@ -60,12 +62,12 @@ bool ShowCheckValue(QCheckBox* box, int16_t value) {
 
 }  // namespace
 
-CaptureTab::CaptureTab(wMenu& window, QWidget* parent)
+CaptureTab::CaptureTab(TabHost& host, QWidget* parent)
     : QWidget(parent),
-      w_(window),
-      triggers_(window.prefs,
-                {window.platform.keyState, window.platform.clock, window.platform.screen,
-                 window.platform.imageWriter, window.platform.sound}) {
+      host_(host),
+      triggers_(host.Prefs(),
+                {host.Services().keyState, host.Services().clock, host.Services().screen,
+                 host.Services().imageWriter, host.Services().sound}) {
     setObjectName(QStringLiteral("CaptureTab"));
     BuildControls();
 
@@ -270,7 +272,8 @@ void CaptureTab::FillSoundBox(QComboBox* box, const SoundChoiceList& list) {
 }
 
 void CaptureTab::ShowPreferences() {
-    ToolPreferences& prefs = w_.prefs;
+    const FillGuard filling(filling_);
+    ToolPreferences& prefs = host_.Prefs();
     // Each step stands alone: a value its control cannot show is skipped.
     if (prefs.CaptureMode >= 0 && prefs.CaptureMode <= 2) {
         optCapture[std::size_t(prefs.CaptureMode)]->setChecked(true);
@@ -299,12 +302,13 @@ void CaptureTab::optCapture_Click(int index) {
 
 void CaptureTab::efCaptureInterval_Change() {
     // Filling the box shows whole seconds; the stored milliseconds stay as they are.
-    if (w_.Filling) return;
-    ApplyIntervalText(w_.prefs, efCaptureInterval->text().toStdU16String());
+    if (filling_) return;
+    ApplyIntervalText(host_.Prefs(), efCaptureInterval->text().toStdU16String());
 }
 
 void CaptureTab::efCaptureInterval_LostFocus() {
-    const auto shown = CommitIntervalText(w_.prefs, efCaptureInterval->text().toStdU16String());
+    const auto shown =
+        CommitIntervalText(host_.Prefs(), efCaptureInterval->text().toStdU16String());
     if (shown) {
         const QSignalBlocker quiet(efCaptureInterval);
         efCaptureInterval->setText(Q(*shown));
@@ -312,20 +316,20 @@ void CaptureTab::efCaptureInterval_LostFocus() {
 }
 
 void CaptureTab::efCaptureKeyCode_Change() {
-    if (w_.Filling) return;
-    ApplyKeyCodeText(w_.prefs, efCaptureKeyCode->text().toStdU16String());
+    if (filling_) return;
+    ApplyKeyCodeText(host_.Prefs(), efCaptureKeyCode->text().toStdU16String());
 }
 
 void CaptureTab::pbResetKeyCode_Click() {
     efCaptureKeyCode->setText(QString::number(kPrintScreenKeyCode));
-    w_.prefs.CaptureKeyCode = kPrintScreenKeyCode;
+    host_.Prefs().CaptureKeyCode = kPrintScreenKeyCode;
 }
 
 void CaptureTab::efCaptureName_Change() {
     const std::u16string name = efCaptureName->text().toStdU16String();
     const QString problem = Wording::Why(CaptureNameProblem(name));
     // A stored name is shown as it is; a typed one must be usable to take effect.
-    if (problem.isEmpty() || w_.Filling) w_.prefs.CaptureName = name;
+    if (problem.isEmpty() || filling_) host_.Prefs().CaptureName = name;
     efCaptureName->setStyleSheet(
         problem.isEmpty() ? QString()
                           : QStringLiteral("QLineEdit { background: rgb(255, 170, 170); }"));
@@ -335,49 +339,50 @@ void CaptureTab::efCaptureName_Change() {
 }
 
 void CaptureTab::cbLockCaptureName_Click() {
-    if (!w_.Filling) cbLockCaptureName->setTristate(false);  // the user only checks or clears
-    w_.prefs.LockCaptureName = CheckValue(cbLockCaptureName);
-    efCaptureName->setEnabled(w_.prefs.LockCaptureName != 0);
+    if (!filling_) cbLockCaptureName->setTristate(false);  // the user only checks or clears
+    host_.Prefs().LockCaptureName = CheckValue(cbLockCaptureName);
+    efCaptureName->setEnabled(host_.Prefs().LockCaptureName != 0);
 }
 
 void CaptureTab::cbSaveAsJpeg_Click() {
-    if (!w_.Filling) cbSaveAsJpeg->setTristate(false);
-    w_.prefs.SaveAsJpeg = CheckValue(cbSaveAsJpeg);
-    const bool jpeg = w_.prefs.SaveAsJpeg != 0;
+    if (!filling_) cbSaveAsJpeg->setTristate(false);
+    host_.Prefs().SaveAsJpeg = CheckValue(cbSaveAsJpeg);
+    const bool jpeg = host_.Prefs().SaveAsJpeg != 0;
     sJpegQuality->setEnabled(jpeg);
     for (QLabel* label : stJpegQuality) label->setEnabled(jpeg);
 }
 
 void CaptureTab::sJpegQuality_Change() {
-    w_.prefs.JpegQuality = sJpegQuality->value();
+    host_.Prefs().JpegQuality = sJpegQuality->value();
 }
 
 void CaptureTab::pbCapturePath_Click() {
-    const std::u16string chosen = w_.platform.dialogs->BrowseForFolder(
+    const std::u16string chosen = host_.Services().dialogs->BrowseForFolder(
         U(tr("スクリーンショットを保存するフォルダを選択してください。")),
         stCapturePath->text().toStdU16String());
     if (chosen.empty()) return;
-    w_.prefs.CapturePath = chosen;
+    host_.Prefs().CapturePath = chosen;
     stCapturePath->setText(Q(chosen));
 }
 
 void CaptureTab::pbCheckKeyCode_Click() {
-    if (!keyCodeDialog_) keyCodeDialog_ = std::make_unique<dCheckKeyCode>(w_.platform.keyState);
+    if (!keyCodeDialog_)
+        keyCodeDialog_ = std::make_unique<dCheckKeyCode>(host_.Services().keyState);
     keyCodeDialog_->ShowOrRaise();
 }
 
 void CaptureTab::SoundBoxClicked(QComboBox* box, const SoundChoiceList& list,
                                  std::u16string& field) {
     field = list.PathAt(box->currentIndex());
-    if (!w_.Filling && w_.platform.sound) PlaySoundFile(field, *w_.platform.sound);
+    if (!filling_ && host_.Services().sound) PlaySoundFile(field, *host_.Services().sound);
 }
 
 void CaptureTab::cboCaptureStartSE_Click() {
-    SoundBoxClicked(cboCaptureStartSE, startSounds_, w_.prefs.CaptureStartSE);
+    SoundBoxClicked(cboCaptureStartSE, startSounds_, host_.Prefs().CaptureStartSE);
 }
 
 void CaptureTab::cboCaptureStopSE_Click() {
-    SoundBoxClicked(cboCaptureStopSE, stopSounds_, w_.prefs.CaptureStopSE);
+    SoundBoxClicked(cboCaptureStopSE, stopSounds_, host_.Prefs().CaptureStopSE);
 }
 
 void CaptureTab::SelectSoundFile(QComboBox* box, SoundChoiceList& list, std::u16string_view path) {
@@ -395,19 +400,19 @@ void CaptureTab::SelectSoundFile(QComboBox* box, SoundChoiceList& list, std::u16
 }
 
 void CaptureTab::BrowseSound(QComboBox* box, SoundChoiceList& list, std::u16string& field) {
-    const std::u16string chosen = w_.platform.dialogs->GetOpenFileName(
-        w_.platform.folders->GetSpecialFolderPath(13), U(tr("サウンドファイル")), u"*.wav");
+    const std::u16string chosen = host_.Services().dialogs->GetOpenFileName(
+        host_.Services().folders->GetSpecialFolderPath(13), U(tr("サウンドファイル")), u"*.wav");
     if (chosen.empty()) return;
     SelectSoundFile(box, list, chosen);
     field = chosen;
 }
 
 void CaptureTab::pbCaptureStartSE_Click() {
-    BrowseSound(cboCaptureStartSE, startSounds_, w_.prefs.CaptureStartSE);
+    BrowseSound(cboCaptureStartSE, startSounds_, host_.Prefs().CaptureStartSE);
 }
 
 void CaptureTab::pbCaptureStopSE_Click() {
-    BrowseSound(cboCaptureStopSE, stopSounds_, w_.prefs.CaptureStopSE);
+    BrowseSound(cboCaptureStopSE, stopSounds_, host_.Prefs().CaptureStopSE);
 }
 
 void CaptureTab::tCapture_Timer() {
@@ -431,8 +436,8 @@ void CaptureTab::ShowShot(const ShotResult& shot) {
     // Continuous capture into a bad folder fails every few seconds: say it once, and
     // replace the message once shots are written again.
     if (!shot.ok && shot.error != lastShotError_)
-        w_.ShowStatus(U(Wording::Why(shot.error)), shot.file);
-    if (shot.ok) w_.ShowStatus(U(tr("スクリーンショット: %1").arg(Q(shot.file))), shot.file);
+        host_.ShowStatus(U(Wording::Why(shot.error)), shot.file);
+    if (shot.ok) host_.ShowStatus(U(tr("スクリーンショット: %1").arg(Q(shot.file))), shot.file);
     lastShotError_ = shot.ok ? Reason() : shot.error;
 }
 

@@ -21,13 +21,13 @@ class QTimer;
 
 namespace qm {
 
-class wMenu;
+class TabHost;
 class dCheckKeyCode;
 
 class CaptureTab : public QWidget {
     Q_OBJECT
   public:
-    CaptureTab(wMenu& window, QWidget* parent);
+    CaptureTab(TabHost& host, QWidget* parent);
     ~CaptureTab() override;
 
     // Fills both sound boxes from the offered sounds (start-up, before the preferences).
@@ -95,7 +95,8 @@ class CaptureTab : public QWidget {
     void SoundBoxClicked(QComboBox* box, const SoundChoiceList& list, std::u16string& field);
     void BrowseSound(QComboBox* box, SoundChoiceList& list, std::u16string& field);
 
-    wMenu& w_;
+    TabHost& host_;
+    bool filling_ = false;  // while ShowPreferences runs
     CaptureTriggers triggers_;
     SoundItems soundItems_;
     SoundChoiceList startSounds_{SoundItems{}};

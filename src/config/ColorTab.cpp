@@ -7,10 +7,10 @@
 #include <QSlider>
 #include <QTreeWidget>
 
-#include "app/MainWindow.h"
 #include "config/CnfRecord.h"
+#include "editor/CharacterState.h"
 #include "editor/EditHistory.h"
-#include "editor/MacroTab.h"
+#include "editor/TabHost.h"
 #include "preview/PreviewBoxes.h"
 #include "preview/PreviewPainter.h"
 
@@ -57,7 +57,7 @@ constexpr int kKeyRole = Qt::UserRole;
 
 }  // namespace
 
-ColorTab::ColorTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window) {
+ColorTab::ColorTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     tvTextColor = new QTreeWidget(this);
     tvTextColor->setObjectName(QStringLiteral("tvTextColor"));
     tvTextColor->setGeometry(16, 8, 257, 321);
@@ -93,14 +93,14 @@ ColorTab::ColorTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
     sTextColorA = sliders[3];
     // Nothing is selected until an entry node is clicked.
     SetSlidersEnabled(false);
-    // The handlers also run for the program's own slider changes; Filling and the
+    // The handlers also run for the program's own slider changes; filling_ and the
     // selection guard keep those from counting as edits.
     connect(sTextColorR, &QSlider::valueChanged, this, [this] { sTextColorR_Scroll(); });
     connect(sTextColorG, &QSlider::valueChanged, this, [this] { sTextColorG_Scroll(); });
     connect(sTextColorB, &QSlider::valueChanged, this, [this] { sTextColorB_Scroll(); });
     connect(sTextColorA, &QSlider::valueChanged, this, [this] { sTextColorA_Change(); });
 
-    pctTextColor = new TextColorSampleBox(w_, this);
+    pctTextColor = new TextColorSampleBox(&WindowTexture, this);
     pctTextColor->setObjectName(QStringLiteral("pctTextColor"));
     pctTextColor->setGeometry(296, 200, 321, 121);
     // No colours before a folder is open: the sample shows its background only.
@@ -113,7 +113,7 @@ void ColorTab::FolderOpened() {
     for (QSlider* s : {sTextColorR, sTextColorG, sTextColorB, sTextColorA}) s->setValue(0);
     SetSlidersEnabled(false);
     // Until an entry is chosen the sample shows the colour of ordinary talk.
-    pctTextColor->SetForeColor(EntryColor(w_.cnfRecord, 0));
+    pctTextColor->SetForeColor(EntryColor(host_.Shown().cnfRecord, 0));
     pctTextColor->setEnabled(true);
     pctTextColor->update();
 }
@@ -137,7 +137,7 @@ void ColorTab::LoadWindowTexture(int number) {
     // Keep what is shown when another texture is missing.
     if (!image.isNull() || WindowTexture.isNull()) WindowTexture = image;
     pctTextColor->update();
-    if (w_.macroTab != nullptr) w_.macroTab->RepaintPreview();
+    emit WindowTextureChanged();
 }
 
 void ColorTab::SetSlidersEnabled(bool enabled) {
@@ -150,32 +150,33 @@ void ColorTab::tvTextColor_NodeClick(QTreeWidgetItem* node) {
     const int entry = TextColorEntryFromKey(key);
     if (entry < 0) {
         // A group: nothing selected, sliders at 0 and disabled; the sample keeps its colour.
-        w_.SelectedColorEntry = -1;
+        host_.Shown().SelectedColorEntry = -1;
         for (QSlider* s : {sTextColorR, sTextColorG, sTextColorB, sTextColorA}) s->setValue(0);
         SetSlidersEnabled(false);
         return;
     }
-    w_.Filling = true;
-    w_.SelectedColorEntry = int16_t(entry);
-    const TextColor c = w_.cnfRecord.Color(entry);
-    sTextColorR->setValue(c.red);
-    sTextColorG->setValue(c.green);
-    sTextColorB->setValue(c.blue);
-    sTextColorA->setValue(c.alpha);
-    pctTextColor->SetForeColor(QColor(c.red, c.green, c.blue));
-    pctTextColor->update();
-    w_.Filling = false;
+    {
+        const FillGuard filling(filling_);
+        host_.Shown().SelectedColorEntry = int16_t(entry);
+        const TextColor c = host_.Shown().cnfRecord.Color(entry);
+        sTextColorR->setValue(c.red);
+        sTextColorG->setValue(c.green);
+        sTextColorB->setValue(c.blue);
+        sTextColorA->setValue(c.alpha);
+        pctTextColor->SetForeColor(QColor(c.red, c.green, c.blue));
+        pctTextColor->update();
+    }
     SetSlidersEnabled(true);
 }
 
 void ColorTab::StoreSlider(QSlider* slider, int byte, bool repaint) {
-    if (w_.Filling || w_.SelectedColorEntry < 0) return;
-    const int entry = w_.SelectedColorEntry;
+    if (filling_ || host_.Shown().SelectedColorEntry < 0) return;
+    const int entry = host_.Shown().SelectedColorEntry;
     // One step per slider and entry while it moves.
-    EditHistory::Edit edit(*w_.history, tr("文字カラーの変更"), EditScope{.colors = true});
+    EditHistory::Edit edit(host_.History(), tr("文字カラーの変更"), EditScope{.colors = true});
     edit.Merging({.control = slider, .colorEntry = entry});
-    w_.cnfRecord.SetColorByte(entry, ColorByte(byte), uint8_t(slider->value()));
-    pctTextColor->SetForeColor(EntryColor(w_.cnfRecord, entry));
+    host_.Shown().cnfRecord.SetColorByte(entry, ColorByte(byte), uint8_t(slider->value()));
+    pctTextColor->SetForeColor(EntryColor(host_.Shown().cnfRecord, entry));
     if (repaint) pctTextColor->update();
 }
 

@@ -14,13 +14,13 @@ class QTreeWidgetItem;
 
 namespace qm {
 
-class wMenu;
+class TabHost;
 class TextColorSampleBox;
 
 class ColorTab : public QWidget {
     Q_OBJECT
   public:
-    ColorTab(wMenu& window, QWidget* parent);
+    ColorTab(TabHost& host, QWidget* parent);
 
     void InitTextColor();
     // Another folder was opened: nothing is chosen in its colours yet, so the tree shows no
@@ -46,12 +46,17 @@ class ColorTab : public QWidget {
     std::array<QLabel*, 4> stTextColor{};
     TextColorSampleBox* pctTextColor = nullptr;
 
+  signals:
+    // WindowTexture was loaded again: the macro preview paints on it too.
+    void WindowTextureChanged();
+
   private:
     // Stores one slider into the selected entry; red, green and blue repaint the sample.
     void StoreSlider(QSlider* slider, int byte, bool repaint);
     void SetSlidersEnabled(bool enabled);
 
-    wMenu& w_;
+    TabHost& host_;
+    bool filling_ = false;  // while the sliders show the chosen entry
 };
 
 }  // namespace qm

@@ -10,8 +10,9 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "app/MainWindow.h"
+#include "editor/CharacterState.h"
 #include "editor/EditHistory.h"
+#include "editor/TabHost.h"
 
 namespace qm {
 
@@ -100,7 +101,7 @@ void GameCheckBox::nextCheckState() {
     setCheckState(check ? Qt::Checked : Qt::Unchecked);
 }
 
-GameSettingsTab::GameSettingsTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window) {
+GameSettingsTab::GameSettingsTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     setObjectName(QStringLiteral("GameSettingsTab"));
     auto check = [this](const char* name, const QString& caption) {
         auto* box = new GameCheckBox(caption, this);
@@ -222,8 +223,14 @@ void GameSettingsTab::FillGameSettingChoices() {
 }
 
 void GameSettingsTab::Show(const GameSettings& s) {
-    const bool wasFilling = w_.Filling;
-    w_.Filling = true;
+    {
+        const FillGuard filling(filling_);
+        ShowControls(s);
+    }
+    if (EditHistory* history = host_.Shown().history) history->GameSettingsShown();
+}
+
+void GameSettingsTab::ShowControls(const GameSettings& s) {
     cbSound->SetState(s.sound);
     cbMipMap->SetState(s.mipMap);
     cboFrontBuffer->clear();
@@ -244,8 +251,6 @@ void GameSettingsTab::Show(const GameSettings& s) {
     cbOpeningMovie->SetState(s.openingMovie);
     cbHardwareCursor->SetState(s.hardwareCursor);
     cbSimpleCharacterMake->SetState(s.simpleCharacterMake);
-    w_.Filling = wasFilling;
-    if (w_.history) w_.history->GameSettingsShown();
 }
 
 GameSettings GameSettingsTab::Collect() const {
@@ -268,9 +273,9 @@ GameSettings GameSettingsTab::Collect() const {
 }
 
 void GameSettingsTab::Modified(QObject* control) {
-    if (w_.Filling) return;
+    if (filling_) return;
     // The controls already show the change; the history knows how they were before.
-    EditHistory::Edit edit(*w_.history, tr("環境設定の変更"), EditScope{.gameSettings = true});
+    EditHistory::Edit edit(host_.History(), tr("環境設定の変更"), EditScope{.gameSettings = true});
     edit.Merging({control});
 }
 

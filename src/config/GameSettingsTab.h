@@ -14,7 +14,7 @@
 
 namespace qm {
 
-class wMenu;
+class TabHost;
 
 // A check box that shows a stored third state (grey) but that the user only checks and
 // clears.
@@ -31,7 +31,7 @@ class GameCheckBox : public QCheckBox {
 class GameSettingsTab : public QWidget {
     Q_OBJECT
   public:
-    GameSettingsTab(wMenu& window, QWidget* parent);
+    GameSettingsTab(TabHost& host, QWidget* parent);
 
     // The probe's resolutions into cboFrontBuffer.
     void ApplyProbe(const DisplayProbeResult& probe);
@@ -80,10 +80,12 @@ class GameSettingsTab : public QWidget {
     GameCheckBox* cbSimpleCharacterMake = nullptr;
 
   private:
+    void ShowControls(const GameSettings& settings);
     void Modified(QObject* control);
     void FollowBox(QLineEdit* box, QSlider* slider);
 
-    wMenu& w_;
+    TabHost& host_;
+    bool filling_ = false;  // while Show sets the controls
 };
 
 }  // namespace qm

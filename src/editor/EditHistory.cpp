@@ -4,18 +4,21 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTabBar>
 #include <algorithm>
 #include <span>
 
-#include "app/MainWindow.h"
 #include "config/ColorTab.h"
 #include "config/GameSettingsTab.h"
 #include "document/ByteHistory.h"
+#include "editor/CharacterState.h"
 #include "editor/MacroTab.h"
+#include "platform/Platform.h"
 #include "platform/QtText.h"
+#include "settings/ToolPreferences.h"
 
 namespace qm {
 
@@ -48,16 +51,11 @@ QString UndoCaption(const QString& verb, const QString& name, char key) {
     return name.isEmpty() ? verb + mnemonic : verb + QStringLiteral(": ") + name + mnemonic;
 }
 
-// Restores the caller's Filling flag and the history's applying flag on every way out.
+// Clears the history's applying flag on every way out.
 struct ApplyingScope {
     bool& applying;
-    bool& filling;
-    bool wasFilling;
-    ApplyingScope(bool& a, bool& f) : applying(a), filling(f), wasFilling(f) { applying = true; }
-    ~ApplyingScope() {
-        applying = false;
-        filling = wasFilling;
-    }
+    explicit ApplyingScope(bool& a) : applying(a) { applying = true; }
+    ~ApplyingScope() { applying = false; }
 };
 
 }  // namespace
@@ -121,10 +119,11 @@ bool EditStep::mergeWith(const QUndoCommand* command) {
         // The record holds the state after both edits; before them, each byte is what
         // the earlier edit found, or failing that the later one, or it is unchanged.
         std::span<const uint8_t> now =
-            next.colors           ? std::span<const uint8_t>(h.w_.cnfRecord.bytes)
-            : next.titleFile >= 0 ? std::span<const uint8_t>(
-                                        h.w_.bookTitles.edited[std::size_t(next.titleFile)].bytes)
-                                  : std::span<const uint8_t>(h.Record(next.set).bytes);
+            next.colors ? std::span<const uint8_t>(h.w_.Shown().cnfRecord.bytes)
+            : next.titleFile >= 0
+                ? std::span<const uint8_t>(
+                      h.w_.Shown().bookTitles.edited[std::size_t(next.titleFile)].bytes)
+                : std::span<const uint8_t>(h.Record(next.set).bytes);
         if (!FoldChange(*mine, next, now)) bytes.erase(mine);
     }
     if (o.gameAfter) {
@@ -156,10 +155,10 @@ EditHistory::Edit::Edit(EditHistory& history, QString name, EditScope scope) : h
         if (std::find(unique.begin(), unique.end(), s) == unique.end()) unique.push_back(s);
     sets = std::move(unique);
     for (SetRef s : sets) sets_.push_back(h_.Record(s));
-    if (scope_.colors) colors_ = h_.w_.cnfRecord.bytes;
-    if (scope_.titles) titles_ = h_.w_.bookTitles.edited;
+    if (scope_.colors) colors_ = h_.w_.Shown().cnfRecord.bytes;
+    if (scope_.titles) titles_ = h_.w_.Shown().bookTitles.edited;
     if (scope_.gameSettings) game_ = h_.CurrentGameSettings();
-    if (scope_.ownName) ownName_ = h_.w_.prefs.Myname;
+    if (scope_.ownName) ownName_ = h_.w_.Prefs().Myname;
     before_ = h_.CaptureView();
 }
 
@@ -215,7 +214,7 @@ SetEdit::SetEdit(EditHistory& history, QString name, SetRef set)
     Always().Showing(set);
 }
 
-EditHistory::EditHistory(wMenu& window) : QObject(&window), w_(window) {
+EditHistory::EditHistory(HistoryWindow& window) : QObject(&window.Frame()), w_(window) {
     connect(&stack_, &QUndoStack::indexChanged, this, [this] { Refresh(); });
     // Leaving a box ends its typing step.
     connect(qApp, &QApplication::focusChanged, this, [this] { Seal(); });
@@ -227,31 +226,26 @@ EditHistory::~EditHistory() {
 }
 
 SetRef EditHistory::CurrentSet() const {
-    if (!w_.macroTab) return {};
-    return SetRef{w_.macroTab->CurrentBookIndex, w_.macroTab->CurrentSetIndex};
+    if (!w_.Macros()) return {};
+    return SetRef{w_.Macros()->CurrentBookIndex, w_.Macros()->CurrentSetIndex};
 }
 
 MacroFile& EditHistory::Record(SetRef set) {
-    return w_.macroBooks.Book(set.book)[std::size_t(set.set)];
+    return w_.Shown().macroBooks.Book(set.book)[std::size_t(set.set)];
 }
 
 QString EditHistory::StoredBoxText(int box) const {
     const SetRef shown = CurrentSet();
-    const MacroFile& file = w_.macroBooks.Book(shown.book)[std::size_t(shown.set)];
+    const MacroFile& file = w_.Shown().macroBooks.Book(shown.book)[std::size_t(shown.set)];
     if (box < kTitleBoxCount) return Q(ReadFieldText(file.Title(box)));
-    return Q(ReadFieldText(file.Line(w_.macroTab->CurrentMacroIndex, box - kTitleBoxCount)));
-}
-
-static QLineEdit* MacroBox(MacroTab& tab, int box) {
-    if (box < kTitleBoxCount) return tab.efTitle[std::size_t(box)];
-    return tab.efLine[std::size_t(box - kTitleBoxCount)];
+    return Q(ReadFieldText(file.Line(w_.Macros()->CurrentMacroIndex, box - kTitleBoxCount)));
 }
 
 std::vector<std::pair<int, QString>> EditHistory::UnstoredBoxes() const {
     std::vector<std::pair<int, QString>> boxes;
-    if (!w_.macroTab) return boxes;
+    if (!w_.Macros()) return boxes;
     for (int box = 0; box < kMacroBoxCount; ++box) {
-        QString shown = MacroBox(*w_.macroTab, box)->text();
+        QString shown = w_.Macros()->Box(box)->text();
         if (shown != StoredBoxText(box)) boxes.emplace_back(box, std::move(shown));
     }
     return boxes;
@@ -259,12 +253,12 @@ std::vector<std::pair<int, QString>> EditHistory::UnstoredBoxes() const {
 
 EditView EditHistory::CaptureView() const {
     EditView view;
-    view.tab = w_.tsMenu ? w_.tsMenu->currentIndex() : 0;
+    view.tab = w_.TabStrip() ? w_.TabStrip()->currentIndex() : 0;
     view.set = CurrentSet();
-    view.macro = w_.macroTab ? w_.macroTab->CurrentMacroIndex : 0;
-    view.colorEntry = w_.SelectedColorEntry;
+    view.macro = w_.Macros() ? w_.Macros()->CurrentMacroIndex : 0;
+    view.colorEntry = w_.Shown().SelectedColorEntry;
     QWidget* focus = QApplication::focusWidget();
-    if (focus && focus->window() == &w_) {
+    if (focus && focus->window() == &w_.Frame()) {
         view.focus = focus;
         if (auto* box = qobject_cast<QLineEdit*>(focus)) {
             view.caret = box->cursorPosition();
@@ -279,11 +273,11 @@ EditView EditHistory::CaptureView() const {
 }
 
 GameSettings EditHistory::CurrentGameSettings() const {
-    return gameShown_ ? *gameShown_ : w_.gameSettingsTab->Collect();
+    return gameShown_ ? *gameShown_ : w_.GameTab()->Collect();
 }
 
 void EditHistory::GameSettingsShown() {
-    gameShown_ = w_.gameSettingsTab->Collect();
+    gameShown_ = w_.GameTab()->Collect();
 }
 
 void EditHistory::Finish(Edit& edit) {
@@ -298,7 +292,7 @@ void EditHistory::Finish(Edit& edit) {
     }
     const bool bookChanged = !step->bytes.empty();
     if (edit.scope_.colors) {
-        if (auto difference = Difference(edit.colors_, w_.cnfRecord.bytes)) {
+        if (auto difference = Difference(edit.colors_, w_.Shown().cnfRecord.bytes)) {
             RecordChange change(std::move(*difference));
             change.colors = true;
             step->bytes.push_back(std::move(change));
@@ -306,23 +300,23 @@ void EditHistory::Finish(Edit& edit) {
     }
     for (int f = 0; f < kTitleFileCount && edit.scope_.titles; ++f) {
         if (auto difference = Difference(edit.titles_[std::size_t(f)].bytes,
-                                         w_.bookTitles.edited[std::size_t(f)].bytes)) {
+                                         w_.Shown().bookTitles.edited[std::size_t(f)].bytes)) {
             RecordChange change(std::move(*difference));
             change.titleFile = f;
             step->bytes.push_back(std::move(change));
         }
     }
     if (edit.scope_.gameSettings) {
-        GameSettings now = w_.gameSettingsTab->Collect();
+        GameSettings now = w_.GameTab()->Collect();
         gameShown_ = now;
         if (!(now == edit.game_)) {
             step->gameBefore = edit.game_;
             step->gameAfter = std::move(now);
         }
     }
-    if (edit.scope_.ownName && w_.prefs.Myname != edit.ownName_) {
+    if (edit.scope_.ownName && w_.Prefs().Myname != edit.ownName_) {
         step->nameBefore = edit.ownName_;
-        step->nameAfter = w_.prefs.Myname;
+        step->nameAfter = w_.Prefs().Myname;
     }
     step->before = edit.before_;
     step->after = CaptureView();
@@ -337,7 +331,7 @@ void EditHistory::Finish(Edit& edit) {
                 view->macro = 0;
                 view->unstoredBoxes.clear();
             }
-            view->focus = w_.macroTab->pbSet[std::size_t(edit.shown_->set)];
+            view->focus = w_.Macros()->pbSet[std::size_t(edit.shown_->set)];
             view->caret = -1;
             view->selectionStart = -1;
         }
@@ -353,7 +347,7 @@ void EditHistory::Finish(Edit& edit) {
 }
 
 int64_t EditHistory::Now() const {
-    return w_.platform.clock ? w_.platform.clock->TickMs() : 0;
+    return w_.Services().clock ? w_.Services().clock->TickMs() : 0;
 }
 
 bool EditHistory::Continues(const MergeKey& key) const {
@@ -418,29 +412,28 @@ void EditHistory::ForgetClean() {
 }
 
 void EditHistory::Apply(const EditStep& step, bool forward) {
-    ApplyingScope scope(applying_, w_.Filling);
+    const ApplyingScope scope(applying_);
     for (const RecordChange& change : step.bytes) {
         const std::vector<uint8_t>& bytes = forward ? change.after : change.before;
-        uint8_t* record = change.colors ? w_.cnfRecord.bytes.data()
-                          : change.titleFile >= 0
-                              ? w_.bookTitles.edited[std::size_t(change.titleFile)].bytes.data()
-                              : Record(change.set).bytes.data();
+        uint8_t* record =
+            change.colors ? w_.Shown().cnfRecord.bytes.data()
+            : change.titleFile >= 0
+                ? w_.Shown().bookTitles.edited[std::size_t(change.titleFile)].bytes.data()
+                : Record(change.set).bytes.data();
         std::copy(bytes.begin(), bytes.end(), record + change.offset);
     }
-    if (step.gameAfter) w_.gameSettingsTab->Show(forward ? *step.gameAfter : *step.gameBefore);
+    if (step.gameAfter) w_.GameTab()->Show(forward ? *step.gameAfter : *step.gameBefore);
     if (step.nameAfter) {
-        w_.prefs.Myname = forward ? *step.nameAfter : *step.nameBefore;
-        w_.Filling = true;
-        w_.macroTab->efMyname->setText(Q(w_.prefs.Myname));
-        w_.Filling = scope.wasFilling;
-        w_.macroTab->RepaintPreview();
+        w_.Prefs().Myname = forward ? *step.nameAfter : *step.nameBefore;
+        w_.Macros()->ShowOwnName(Q(w_.Prefs().Myname));
+        w_.Macros()->RepaintPreview();
     }
     ShowView(step, forward ? step.after : step.before);
 }
 
 void EditHistory::ShowView(const EditStep& step, const EditView& view) {
-    if (w_.tsMenu->currentIndex() != view.tab) w_.tsMenu->setCurrentIndex(view.tab);
-    MacroTab& tab = *w_.macroTab;
+    if (w_.TabStrip()->currentIndex() != view.tab) w_.TabStrip()->setCurrentIndex(view.tab);
+    MacroTab& tab = *w_.Macros();
     if (step.showBook) tab.ShowSet(view.set.book, view.set.set, view.macro);
     const bool colors = std::any_of(step.bytes.begin(), step.bytes.end(),
                                     [](const RecordChange& c) { return c.colors; });
@@ -448,18 +441,13 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
                     [](const RecordChange& c) { return c.titleFile >= 0; }))
         tab.ShowBookNames();
     if (colors) {
-        if (view.colorEntry >= 0) w_.colorTab->ShowEntry(view.colorEntry);
+        if (view.colorEntry >= 0) w_.Colors()->ShowEntry(view.colorEntry);
         tab.RepaintPreview();
     }
     QWidget* focus = view.focus.data();
     if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
     // After the focus: focusing a title box refills the line boxes.
-    if (step.showBook) {
-        const bool filling = w_.Filling;
-        w_.Filling = true;
-        for (const auto& [box, text] : view.unstoredBoxes) MacroBox(tab, box)->setText(text);
-        w_.Filling = filling;
-    }
+    if (step.showBook) tab.ShowBoxTexts(view.unstoredBoxes);
     if (auto* box = qobject_cast<QLineEdit*>(focus); box && box == QApplication::focusWidget()) {
         if (view.selectionStart >= 0)
             box->setSelection(view.selectionStart, view.selectionLength);
@@ -470,41 +458,42 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
 
 void EditHistory::Refresh() {
     // A box holding text its field could not take is unsaved however the history stands.
-    w_.ContentModified = Modified() || (w_.macroTab && w_.macroTab->HoldsTooLongText());
-    if (!modifiedMark_) modifiedMark_ = w_.findChild<QLabel*>(QStringLiteral("stModified"));
-    if (modifiedMark_) modifiedMark_->setText(w_.ContentModified ? tr("変更あり") : QString());
-    if (QAction* undo = w_.EditUndo) {
+    w_.Shown().ContentModified = Modified() || (w_.Macros() && w_.Macros()->HoldsTooLongText());
+    if (!modifiedMark_) modifiedMark_ = w_.Frame().findChild<QLabel*>(QStringLiteral("stModified"));
+    if (modifiedMark_)
+        modifiedMark_->setText(w_.Shown().ContentModified ? tr("変更あり") : QString());
+    if (QAction* undo = w_.UndoItem()) {
         undo->setEnabled(stack_.canUndo());
         undo->setText(UndoCaption(tr("元に戻す"), stack_.undoText(), 'U'));
     }
-    if (QAction* redo = w_.EditRedo) {
+    if (QAction* redo = w_.RedoItem()) {
         redo->setEnabled(stack_.canRedo());
         redo->setText(UndoCaption(tr("やり直し"), stack_.redoText(), 'R'));
     }
 }
 
-void EditHistory::AddToWindow() {
-    QMenu* menu = w_.EditMenu;
-    QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().first();
-    w_.EditUndo = new QAction(menu);
-    w_.EditUndo->setObjectName(QStringLiteral("EditUndo"));
-    w_.EditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    w_.EditRedo = new QAction(menu);
-    w_.EditRedo->setObjectName(QStringLiteral("EditRedo"));
-    w_.EditRedo->setShortcuts(
+void EditHistory::AddToWindow(QMenu& menu) {
+    QAction* first = menu.actions().isEmpty() ? nullptr : menu.actions().first();
+    auto* undo = new QAction(&menu);
+    undo->setObjectName(QStringLiteral("EditUndo"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    auto* redo = new QAction(&menu);
+    redo->setObjectName(QStringLiteral("EditRedo"));
+    redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    menu->insertAction(first, w_.EditUndo);
-    menu->insertAction(first, w_.EditRedo);
-    menu->insertSeparator(first);
+    menu.insertAction(first, undo);
+    menu.insertAction(first, redo);
+    menu.insertSeparator(first);
     // The menu serves whichever character is on show.
-    wMenu* window = &w_;
-    connect(w_.EditUndo, &QAction::triggered, this, [window] { window->history->Undo(); });
-    connect(w_.EditRedo, &QAction::triggered, this, [window] { window->history->Redo(); });
+    HistoryWindow* window = &w_;
+    connect(undo, &QAction::triggered, this, [window] { window->History().Undo(); });
+    connect(redo, &QAction::triggered, this, [window] { window->History().Redo(); });
+    w_.SetUndoItems(undo, redo);
 
-    modifiedMark_ = new QLabel(&w_);
+    modifiedMark_ = new QLabel(&w_.Frame());
     modifiedMark_->setObjectName(QStringLiteral("stModified"));
     modifiedMark_->setToolTip(tr("保存していない変更があります"));
-    w_.statusBar()->insertPermanentWidget(1, modifiedMark_);
+    w_.Frame().statusBar()->insertPermanentWidget(1, modifiedMark_);
     Refresh();
 }
 

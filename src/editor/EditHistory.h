@@ -22,15 +22,15 @@
 
 #include "config/CnfRecord.h"
 #include "config/GameSettings.h"
+#include "editor/HistoryWindow.h"
 #include "macro/BookTitles.h"
 #include "macro/MacroFile.h"
 
 class QLabel;
+class QMenu;
 class QWidget;
 
 namespace qm {
-
-class wMenu;
 
 // One set of the macro book.
 struct SetRef {
@@ -84,7 +84,7 @@ class EditHistory : public QObject {
     // Typing pauses longer than this start a new step.
     static constexpr int64_t kPauseMs = 1500;
 
-    explicit EditHistory(wMenu& window);
+    explicit EditHistory(HistoryWindow& window);
     ~EditHistory() override;
 
     // An edit in progress. When it ends, everything in scope is compared with how it
@@ -144,7 +144,7 @@ class EditHistory : public QObject {
     QUndoStack& Stack() { return stack_; }
     // The undo and redo items at the top of the Edit menu and the unsaved mark on the
     // status bar.
-    void AddToWindow();
+    void AddToWindow(QMenu& editMenu);
     // The set the macro tab shows.
     SetRef CurrentSet() const;
     // Macro boxes whose text their field could not take, with that text.
@@ -164,7 +164,7 @@ class EditHistory : public QObject {
     const EditStep* StepAt(int index) const;
     int64_t Now() const;
 
-    wMenu& w_;
+    HistoryWindow& w_;
     QUndoStack stack_;
     int cleanIndex_ = 0;
     uint64_t generation_ = 0;

@@ -12,20 +12,23 @@
 #include <optional>
 #include <utility>
 
-#include "app/MainWindow.h"
 #include "editor/BookTitleDialog.h"
-#include "editor/EditCommands.h"
+#include "editor/CharacterState.h"
 #include "editor/EditHistory.h"
 #include "editor/FieldBox.h"
 #include "editor/LineOps.h"
 #include "editor/LostCharacters.h"
+#include "editor/SetBackup.h"
 #include "editor/SetDragHandle.h"
+#include "editor/TabHost.h"
 #include "editor/TextForms.h"
 #include "macro/BookTitles.h"
 #include "macro/Cp932.h"
 #include "macro/FieldText.h"
 #include "macro/Md5.h"
+#include "platform/Platform.h"
 #include "preview/PreviewBoxes.h"
+#include "settings/ToolPreferences.h"
 #include "storage/Paths.h"
 #include "storage/SafeFile.h"
 
@@ -58,7 +61,7 @@ void Cp932ByteValidator::fixup(QString& input) const {
     input = Q(TruncateToCp932Bytes(U(input), std::size_t(maxBytes_)));
 }
 
-MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window) {
+MacroTab::MacroTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     auto* titleLabel = new QLabel(tr("タイトル"), this);
     titleLabel->move(88, 0);
     auto* macroLabel = new QLabel(tr("マクロ"), this);
@@ -97,7 +100,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
         connect(button, &QPushButton::clicked, this, [this, n] { pbSet_Click(n); });
         pbSet[std::size_t(n)] = button;
 
-        auto* handle = new SetDragHandle(window, n, this);
+        auto* handle = new SetDragHandle(host, *this, n, this);
         handle->setObjectName(QStringLiteral("pctSetDragger%1").arg(n));
         handle->setGeometry(0, kSetTop + 24 * n, 17, 17);
         pctSetDragger[std::size_t(n)] = handle;
@@ -123,7 +126,12 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
         connect(box, &QLineEdit::textChanged, this, [this, k] { efLine_Change(k); });
         efLine[std::size_t(k)] = box;
     }
-    pctMacro = new MacroPreviewBox(w_, this);
+    pctMacro = new MacroPreviewBox(
+        host,
+        [this] {
+            return MacroPreviewText{LineTexts(), U(efMyname->text())};
+        },
+        this);
     pctMacro->setObjectName(QStringLiteral("pctMacro"));
     pctMacro->setGeometry(272, 208, 409, 145);
 
@@ -142,7 +150,7 @@ MacroTab::MacroTab(wMenu& window, QWidget* parent) : QWidget(parent), w_(window)
 
     popSetMenu = new QMenu(tr("セット"), this);
     popSetMenu->setObjectName(QStringLiteral("popSetMenu"));
-    BuildSetMenu(popSetMenu, w_);
+    // The window puts the set commands ahead of this.
     popSetMenu->addSeparator();
     QAction* renameBook = popSetMenu->addAction(tr("ブック名を変更..."));
     renameBook->setObjectName(QStringLiteral("popSetRenameBook"));
@@ -178,21 +186,19 @@ void MacroTab::SetTitleHighlight(int index, bool on) {
 }
 
 void MacroTab::ShowTitles(MacroFile& file) {
-    w_.Filling = true;
+    const FillGuard filling(filling_);
     for (int i = 0; i < 20; ++i) efTitle[std::size_t(i)]->setText(Q(ReadFieldText(file.Title(i))));
-    w_.Filling = false;
 }
 
 void MacroTab::ShowMacro(MacroFile& file, int index) {
     if (index > 19 || index < 0) return;
-    w_.Filling = true;
+    const FillGuard filling(filling_);
     SetTitleHighlight(CurrentMacroIndex, false);
     CurrentMacroIndex = int16_t(index);
     SetTitleHighlight(index, true);
     for (int k = 0; k < 6; ++k)
         efLine[std::size_t(k)]->setText(Q(ReadFieldText(file.Line(index, k))));
     RepaintPreview();
-    w_.Filling = false;
 }
 
 void MacroTab::StoreTitles(MacroFile& file) {
@@ -214,13 +220,13 @@ void MacroTab::StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes,
     if (ReadFieldText(bytes) == text) return;
     if (!StoreFieldText(bytes, text)) return;
     int number = MacroFileNumber(CurrentBookIndex, CurrentSetIndex);
-    if (&w_.macroBooks.File(number) != &file) {
+    if (&host_.Shown().macroBooks.File(number) != &file) {
         number = -1;
         for (int n = 0; n < kMacroFileCount && number < 0; ++n)
-            if (&w_.macroBooks.File(n) == &file) number = n;
+            if (&host_.Shown().macroBooks.File(n) == &file) number = n;
         if (number < 0) return;
     }
-    w_.lossyFields.Stored(number, field, text);
+    host_.Shown().lossyFields.Stored(number, field, text);
 }
 
 void MacroTab::ShowBookAndSet(int book, int set) {
@@ -232,8 +238,8 @@ void MacroTab::ShowBookAndSet(int book, int set) {
     CurrentSetIndex = int16_t(set);
     ShowBookNames();
     HighlightSet(set);
-    ShowTitles(w_.ShownBook()[std::size_t(set)]);
-    ShowMacro(w_.ShownBook()[std::size_t(set)], 0);
+    ShowTitles(Book()[std::size_t(set)]);
+    ShowMacro(Book()[std::size_t(set)], 0);
 }
 
 void MacroTab::ShowBookNames() {
@@ -244,17 +250,17 @@ void MacroTab::ShowBookNames() {
     const QBrush empty = palette().brush(QPalette::Disabled, QPalette::WindowText);
     int widest = 0;
     for (int b = 0; b < kBookCount; ++b) {
-        const QString title = Q(w_.bookTitles.Title(b));
+        const QString title = Q(host_.Shown().bookTitles.Title(b));
         const QString caption = title.isEmpty() ? QString::number(b + 1)
                                                 : QStringLiteral("%1 %2").arg(b + 1).arg(title);
-        const bool files = w_.BookHasFiles(b);
+        const bool files = host_.BookHasFiles(b);
         cboBook->setItemText(b, caption);
         cboBook->setItemData(b, files ? bold : normal, Qt::FontRole);
         cboBook->setItemData(b, files ? QVariant() : QVariant(empty), Qt::ForegroundRole);
         QString tip = tr("ブック%1").arg(b + 1);
         if (!title.isEmpty()) tip += tr("「%1」").arg(title);
         tip += files ? tr("：マクロファイルあり") : tr("：マクロファイルなし");
-        if (!w_.bookTitles.Known(b)) tip += tr("（名前のファイルを読めません）");
+        if (!host_.Shown().bookTitles.Known(b)) tip += tr("（名前のファイルを読めません）");
         cboBook->setItemData(b, tip, Qt::ToolTipRole);
         widest = std::max(widest, metrics.horizontalAdvance(caption));
     }
@@ -263,18 +269,18 @@ void MacroTab::ShowBookNames() {
 }
 
 void MacroTab::RenameBook(int book) {
-    if (!w_.EditorEnabled || book < 0 || book >= kBookCount) return;
-    if (!w_.bookTitles.Known(book)) {
+    if (!host_.EditingAllowed() || book < 0 || book >= kBookCount) return;
+    if (!host_.Shown().bookTitles.Known(book)) {
         const int first = TitleFileOfBook(book) * kBooksPerTitleFile + 1;
-        w_.ShowMessage(U(tr("「%1」はブック名のファイルとして読めないため、ブック%2〜%"
-                            "3の名前は変更できません。")
-                             .arg(Q(TitleFileName(TitleFileOfBook(book))))
-                             .arg(first)
-                             .arg(first + kBooksPerTitleFile - 1)),
-                       MsgIcon::Warning);
+        host_.ShowMessage(U(tr("「%1」はブック名のファイルとして読めないため、ブック%2〜%"
+                               "3の名前は変更できません。")
+                                .arg(Q(TitleFileName(TitleFileOfBook(book))))
+                                .arg(first)
+                                .arg(first + kBooksPerTitleFile - 1)),
+                          MsgIcon::Warning);
         return;
     }
-    auto* dialog = new BookTitleDialog(book, Q(w_.bookTitles.Title(book)), this);
+    auto* dialog = new BookTitleDialog(book, Q(host_.Shown().bookTitles.Title(book)), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this,
             [this, dialog] { SetBookTitle(dialog->Book(), U(dialog->Title())); });
@@ -282,27 +288,28 @@ void MacroTab::RenameBook(int book) {
 }
 
 bool MacroTab::SetBookTitle(int book, std::u16string_view title) {
-    const std::u16string lost =
-        title == w_.bookTitles.Title(book) ? std::u16string() : UnencodableCharacters(title);
+    const std::u16string lost = title == host_.Shown().bookTitles.Title(book)
+                                    ? std::u16string()
+                                    : UnencodableCharacters(title);
     if (!lost.empty() &&
-        w_.ShowMessage(
+        host_.ShowMessage(
             U(tr("Shift_JIS にない文字「%1」は「?」として保存されます。この名前にしますか？")
                   .arg(Q(lost))),
             MsgIcon::Warning, MsgButtons::YesNo) != MsgAnswer::Yes)
         return false;
     TitleChange result;
     {
-        EditHistory::Edit edit(*w_.history, tr("ブック名の変更"), EditScope{.titles = true});
-        result = w_.bookTitles.SetTitle(book, title);
+        EditHistory::Edit edit(host_.History(), tr("ブック名の変更"), EditScope{.titles = true});
+        result = host_.Shown().bookTitles.SetTitle(book, title);
     }
     ShowBookNames();
     if (result == TitleChange::TooLong)
-        w_.ShowMessage(U(tr("ブック名は Shift_JIS で15バイトまでです。")), MsgIcon::Warning);
+        host_.ShowMessage(U(tr("ブック名は Shift_JIS で15バイトまでです。")), MsgIcon::Warning);
     return result == TitleChange::Stored;
 }
 
 void MacroTab::efTitle_GotFocus(int index) {
-    MacroFile& set = w_.ShownBook()[std::size_t(CurrentSetIndex)];
+    MacroFile& set = Book()[std::size_t(CurrentSetIndex)];
     StoreLines(set, CurrentMacroIndex);
     SetTitleHighlight(CurrentMacroIndex, false);
     ShowMacro(set, index);
@@ -310,7 +317,7 @@ void MacroTab::efTitle_GotFocus(int index) {
 
 void MacroTab::cboBook_Click(int index) {
     if (index < 0 || index >= kBookCount) return;
-    MacroFile& current = w_.ShownBook()[std::size_t(CurrentSetIndex)];
+    MacroFile& current = Book()[std::size_t(CurrentSetIndex)];
     StoreTitles(current);
     StoreLines(current, CurrentMacroIndex);
     SetTitleHighlight(CurrentMacroIndex, false);
@@ -319,8 +326,8 @@ void MacroTab::cboBook_Click(int index) {
     // the one shown, or a click into that box would not choose it.
     auto title = std::find(efTitle.begin(), efTitle.end(), QApplication::focusWidget());
     int macro = title == efTitle.end() ? 0 : int(title - efTitle.begin());
-    ShowTitles(w_.ShownBook()[std::size_t(CurrentSetIndex)]);
-    ShowMacro(w_.ShownBook()[std::size_t(CurrentSetIndex)], macro);
+    ShowTitles(Book()[std::size_t(CurrentSetIndex)]);
+    ShowMacro(Book()[std::size_t(CurrentSetIndex)], macro);
 }
 
 void MacroTab::pbSet_Click(int index) {
@@ -344,7 +351,7 @@ void MacroTab::ShowSet(int book, int set, int macro) {
 }
 
 MacroFile& MacroTab::CurrentFile() {
-    return w_.ShownBook()[std::size_t(CurrentSetIndex)];
+    return Book()[std::size_t(CurrentSetIndex)];
 }
 
 void MacroTab::pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalPos) {
@@ -359,8 +366,8 @@ void MacroTab::efTitle_Change(int index) {
     QLineEdit* box = efTitle[std::size_t(index)];
     const QString before = std::exchange(boxText_[std::size_t(index)], box->text());
     ShowBoxMarks(box, std::nullopt, ReadFieldText(CurrentFile().Title(index)));
-    if (!w_.Filling)
-        StoreTyped(index, before, CurrentFile().Title(index), {box, w_.history->CurrentSet()});
+    if (!Filling())
+        StoreTyped(index, before, CurrentFile().Title(index), {box, host_.History().CurrentSet()});
     TooLongTextChanged();
 }
 
@@ -371,9 +378,9 @@ void MacroTab::efLine_Change(int index) {
     ShowBoxMarks(box, FieldTextLength(U(box->text())),
                  ReadFieldText(CurrentFile().Line(CurrentMacroIndex, index)));
     TooLongTextChanged();
-    if (w_.Filling) return;
+    if (Filling()) return;
     StoreTyped(number, before, CurrentFile().Line(CurrentMacroIndex, index),
-               {box, w_.history->CurrentSet(), CurrentMacroIndex});
+               {box, host_.History().CurrentSet(), CurrentMacroIndex});
     // Lines a command changed (paste, cut) show in the preview at once; what the player
     // types shows when the box is left.
     if (box != QApplication::focusWidget()) RepaintPreview();
@@ -384,7 +391,7 @@ void MacroTab::efLine_Change(int index) {
 // exactly as they were, and no step.
 void MacroTab::StoreTyped(int box, const QString& before, std::span<uint8_t> field,
                           const MergeKey& key) {
-    EditHistory& history = *w_.history;
+    EditHistory& history = host_.History();
     const bool goingOn = history.Continues(key) && typingKey_ == key;
     EditHistory::Edit edit(history, box < kTitleBoxCount ? tr("タイトルの入力") : tr("行の入力"),
                            {{key.set}});
@@ -401,7 +408,8 @@ void MacroTab::StoreTyped(int box, const QString& before, std::span<uint8_t> fie
     const int number = box < kTitleBoxCount
                            ? box * kFieldsPerMacro
                            : CurrentMacroIndex * kFieldsPerMacro + 1 + (box - kTitleBoxCount);
-    w_.lossyFields.Stored(MacroFileNumber(CurrentBookIndex, CurrentSetIndex), number, U(now));
+    host_.Shown().lossyFields.Stored(MacroFileNumber(CurrentBookIndex, CurrentSetIndex), number,
+                                     U(now));
 }
 
 // What the box's field cannot hold is shown while the player types: a line longer than
@@ -467,8 +475,8 @@ bool MacroTab::efLine_KeyDown(int index, int key) {
     }
     if (!result.consumed) return false;
     const bool split = key == Qt::Key_Return || key == Qt::Key_Enter;
-    EditHistory::Edit edit(*w_.history, split ? tr("行の分割") : tr("行の結合"),
-                           {{w_.history->CurrentSet()}});
+    EditHistory::Edit edit(host_.History(), split ? tr("行の分割") : tr("行の結合"),
+                           {{host_.History().CurrentSet()}});
     for (int k = 0; k < 6; ++k) {
         QLineEdit* b = efLine[std::size_t(k)];
         if (U(b->text()) != lines[std::size_t(k)]) b->setText(Q(lines[std::size_t(k)]));
@@ -486,9 +494,10 @@ void MacroTab::efLine_LostFocus(int) {
 void MacroTab::efMyname_Change() {
     // The own name is not macro data: a step of the history, but not an unsaved change.
     std::optional<EditHistory::Edit> edit;
-    if (!w_.Filling) edit.emplace(*w_.history, tr("自分の名前の入力"), EditScope{.ownName = true});
-    const QString before = Q(w_.prefs.Myname);
-    w_.prefs.Myname = U(efMyname->text());
+    if (!Filling())
+        edit.emplace(host_.History(), tr("自分の名前の入力"), EditScope{.ownName = true});
+    const QString before = Q(host_.Prefs().Myname);
+    host_.Prefs().Myname = U(efMyname->text());
     if (edit) edit->Merging({efMyname}).TypedInto(-1, before, efMyname->text());
 }
 
@@ -508,7 +517,7 @@ void MacroTab::TooLongTextChanged() {
     const bool now = HoldsTooLongText();
     if (now == holdsTooLong_) return;
     holdsTooLong_ = now;
-    w_.history->BoxChanged();
+    host_.History().BoxChanged();
 }
 
 bool MacroTab::HoldsTooLongText() const {
@@ -519,39 +528,97 @@ bool MacroTab::HoldsTooLongText() const {
     return false;
 }
 
+QLineEdit* MacroTab::Box(int box) const {
+    if (box < kTitleBoxCount) return efTitle[std::size_t(box)];
+    return efLine[std::size_t(box - kTitleBoxCount)];
+}
+
+void MacroTab::ShowBoxTexts(const std::vector<std::pair<int, QString>>& boxes) {
+    const FillGuard filling(filling_);
+    for (const auto& [box, text] : boxes) Box(box)->setText(text);
+}
+
+void MacroTab::ShowOwnName(const QString& name) {
+    const FillGuard filling(filling_);
+    efMyname->setText(name);
+}
+
+bool MacroTab::Filling() const {
+    return filling_ || host_.FillingControls();
+}
+
 void MacroTab::RepaintPreview() {
     pctMacro->update();
 }
 
+void MacroTab::UsePreviewTexture(const QImage* texture) {
+    static_cast<MacroPreviewBox*>(pctMacro)->SetTexture(texture);
+    RepaintPreview();
+}
+
+MacroBook& MacroTab::Book() {
+    return host_.Shown().macroBooks.Book(CurrentBookIndex);
+}
+
+void MacroTab::StoreShownSet() {
+    MacroFile& current = Book()[std::size_t(CurrentSetIndex)];
+    StoreTitles(current);
+    StoreLines(current, CurrentMacroIndex);
+}
+
+void MacroTab::RefreshIfShown(int set) {
+    if (set != CurrentSetIndex) return;
+    ShowTitles(Book()[std::size_t(set)]);
+    ShowMacro(Book()[std::size_t(set)], CurrentMacroIndex);
+}
+
+void MacroTab::PutTextInSet(int set, std::u16string_view text) {
+    const int file = MacroFileNumber(CurrentBookIndex, set);
+    TextToSet(Book()[std::size_t(set)], text, [this, file](int field, std::u16string_view stored) {
+        host_.Shown().lossyFields.Stored(file, field, stored);
+    });
+    RefreshIfShown(set);
+}
+
+void MacroTab::PutBackupInSet(int set, std::span<const uint8_t> bytes) {
+    const TextToSetResult result = BackupBytesToSet(Book()[std::size_t(set)], bytes);
+    // The backup's bytes replace what those fields lost; nothing of theirs becomes "?".
+    const int file = MacroFileNumber(CurrentBookIndex, set);
+    for (int field = 0; field < result.fieldsReached; ++field)
+        host_.Shown().lossyFields.Stored(file, field, u"");
+    RefreshIfShown(set);
+}
+
 void MacroTab::pbCheckMD5_Click() {
-    std::u16string path = w_.platform.dialogs->GetOpenFileName(
-        w_.CurrentFolder, U(tr("マクロファイル")), u"mcr*.dat mcr*.ttl");
+    std::u16string path = host_.Services().dialogs->GetOpenFileName(
+        host_.Shown().CurrentFolder, U(tr("マクロファイル")), u"mcr*.dat mcr*.ttl");
     if (path.empty()) return;
     // A book title file has the same header over a shorter body.
     const bool titles = path.ends_with(u".ttl") || path.ends_with(u".TTL");
     const std::size_t size = titles ? kTitleFileSize : kMacroFileSize;
     auto data = ReadFileHead(PathFromText(path), size + (titles ? 1 : 0));
     if (!data) {
-        w_.ShowMessage(U(tr("ファイルを読み込めませんでした。\r\n%1").arg(Q(path))),
-                       MsgIcon::Warning);
+        host_.ShowMessage(U(tr("ファイルを読み込めませんでした。\r\n%1").arg(Q(path))),
+                          MsgIcon::Warning);
         return;
     }
     if (titles && data->size() != size) {
-        w_.ShowMessage(U(tr("ブック名のファイルではありません（%1 バイトではありません）。\r\n%2")
-                             .arg(kTitleFileSize)
-                             .arg(Q(path))),
-                       MsgIcon::Warning);
+        host_.ShowMessage(
+            U(tr("ブック名のファイルではありません（%1 バイトではありません）。\r\n%2")
+                  .arg(kTitleFileSize)
+                  .arg(Q(path))),
+            MsgIcon::Warning);
         return;
     }
     if (data->size() < size) {
-        w_.ShowMessage(U(tr("マクロファイルではありません（%1 バイトしかありません）。\r\n%2")
-                             .arg(data->size())
-                             .arg(Q(path))),
-                       MsgIcon::Warning);
+        host_.ShowMessage(U(tr("マクロファイルではありません（%1 バイトしかありません）。\r\n%2")
+                                .arg(data->size())
+                                .arg(Q(path))),
+                          MsgIcon::Warning);
         return;
     }
     std::span<const uint8_t> block(data->data() + kMacroBlockOffset, size - kMacroBlockOffset);
-    w_.ShowMessage(Md5Hex(Md5Digest(block)), MsgIcon::None);
+    host_.ShowMessage(Md5Hex(Md5Digest(block)), MsgIcon::None);
 }
 
 bool MacroTab::eventFilter(QObject* watched, QEvent* event) {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "editor/BookChooser.h"
@@ -22,11 +23,12 @@
 #include "editor/SetButton.h"
 #include "macro/MacroFile.h"
 
+class QImage;
 class QMenu;
 
 namespace qm {
 
-class wMenu;
+class TabHost;
 
 // Accepts text whose CP932 form has at most maxBytes bytes, typed or pasted.
 class Cp932ByteValidator : public QValidator {
@@ -42,7 +44,7 @@ class Cp932ByteValidator : public QValidator {
 class MacroTab : public QWidget {
     Q_OBJECT
   public:
-    MacroTab(wMenu& window, QWidget* parent);
+    MacroTab(TabHost& host, QWidget* parent);
 
     // Editor operations
     void ShowTitles(MacroFile& file);
@@ -76,11 +78,34 @@ class MacroTab : public QWidget {
     void efMyname_LostFocus();
     void pbCheckMD5_Click();
 
+    // Macro box `box`: titles 0 to 19, then lines 20 to 25.
+    QLineEdit* Box(int box) const;
+    // Puts texts into macro boxes by number as the program's own fill, not as typing:
+    // text too long for its field that an undo or a switch of characters brings back.
+    void ShowBoxTexts(const std::vector<std::pair<int, QString>>& boxes);
+    // The own name as the program sets it, not as typing.
+    void ShowOwnName(const QString& name);
+
     // The texts of the six line boxes as they stand (the preview paints these).
     std::array<std::u16string, 6> LineTexts() const;
     // True when a title or line box holds text too long for its field (not stored).
     bool HoldsTooLongText() const;
     void RepaintPreview();
+    // The window texture the preview paints on (the colour tab's).
+    void UsePreviewTexture(const QImage* texture);
+
+    // The book on show.
+    MacroBook& Book();
+    // Stores the boxes into the set on show: the set commands work from the book.
+    void StoreShownSet();
+    // Writes set text into set `set` of the book on show by position and, when that set
+    // is the one on show, refills its title boxes and the current macro's lines from the
+    // book (text typed there and not yet stored is replaced).
+    void PutTextInSet(int set, std::u16string_view text);
+    // The same for a backup file's checked bytes, restored byte for byte.
+    void PutBackupInSet(int set, std::span<const uint8_t> bytes);
+    // Refills the boxes from the book when set `set` is the one on show.
+    void RefreshIfShown(int set);
 
     int16_t CurrentBookIndex = 0;  // 0 to 39
     int16_t CurrentSetIndex = 0;
@@ -101,6 +126,8 @@ class MacroTab : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // True while the tab fills its boxes, or while the window fills controls itself.
+    bool Filling() const;
     void SetTitleHighlight(int index, bool on);
     void TooLongTextChanged();
     void ShowBoxMarks(QLineEdit* box, std::optional<std::size_t> lineBytes,
@@ -108,7 +135,7 @@ class MacroTab : public QWidget {
     void StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes, std::u16string_view text);
     MacroFile& CurrentFile();
     void StoreTyped(int box, const QString& before, std::span<uint8_t> field, const MergeKey& key);
-    wMenu& w_;
+    TabHost& host_;
     QPointer<QWidget> lastFocus_;
     // What each title and line box held after its latest change, for the edit history.
     std::array<QString, kMacrosPerSet + kLinesPerMacro> boxText_;
@@ -116,6 +143,7 @@ class MacroTab : public QWidget {
     MergeKey typingKey_;
     std::vector<uint8_t> typingBase_;
     bool holdsTooLong_ = false;
+    bool filling_ = false;  // while the tab fills its own boxes
 };
 
 }  // namespace qm

@@ -6,12 +6,11 @@
 #include <QDropEvent>
 #include <QUrl>
 
-#include "app/MainWindow.h"
 #include "app/Wording.h"
-#include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
 #include "editor/SetBackup.h"
+#include "editor/TabHost.h"
 #include "storage/Paths.h"
 #include "storage/PrivateTemp.h"
 #include "storage/Utf.h"
@@ -41,8 +40,8 @@ QVariant SetBackupMimeData::retrieveData(const QString& mimeType, QMetaType type
     return QVariantList{url};
 }
 
-SetDragHandle::SetDragHandle(wMenu& w, int setIndex, QWidget* parent)
-    : QLabel(parent), w_(w), setIndex_(setIndex) {
+SetDragHandle::SetDragHandle(TabHost& host, MacroTab& tab, int setIndex, QWidget* parent)
+    : QLabel(parent), host_(host), tab_(tab), setIndex_(setIndex) {
     setAcceptDrops(true);
 }
 
@@ -53,7 +52,7 @@ void SetDragHandle::mousePressEvent(QMouseEvent*) {
 void SetDragHandle::pctSetDragger_MouseDown() {
     // A set that cannot be backed up says why before anything is dragged.
     if (const QString reason = Refusal(); !reason.isEmpty()) {
-        w_.ShowMessage(U(CannotBackUp(reason)), MsgIcon::Warning);
+        host_.ShowMessage(U(CannotBackUp(reason)), MsgIcon::Warning);
         return;
     }
     refusalShown_ = false;
@@ -70,7 +69,7 @@ QMimeData* SetDragHandle::pctSetDragger_OLEStartDrag() {
 
 // Why the set as stored cannot be written so that it reads back; empty when it can.
 QString SetDragHandle::Refusal() const {
-    const Reason error = BackupRefusal(w_.ShownBook()[std::size_t(setIndex_)]);
+    const Reason error = BackupRefusal(tab_.Book()[std::size_t(setIndex_)]);
     if (error.kind == ReasonKind::LineEndInField)
         return tr("%1に改行が含まれているため、復元できるように書き出せません。")
             .arg(Wording::FieldName(int(error.number)));
@@ -87,7 +86,7 @@ std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
     // From the book, which holds what the boxes show. The file goes into this
     // process's private temporary folder, where no other account can have planted a
     // link under its name.
-    const MacroFile& set = w_.ShownBook()[std::size_t(setIndex_)];
+    const MacroFile& set = tab_.Book()[std::size_t(setIndex_)];
     QString why = Refusal();
     if (why.isEmpty()) {
         Reason error;
@@ -101,14 +100,14 @@ std::optional<std::filesystem::path> SetDragHandle::pctSetDragger_OLESetData() {
         refusalShown_ = true;
         const std::u16string message = U(CannotBackUp(why));
         QMetaObject::invokeMethod(
-            this, [this, message] { w_.ShowMessage(message, MsgIcon::Warning); },
+            this, [this, message] { host_.ShowMessage(message, MsgIcon::Warning); },
             Qt::QueuedConnection);
     }
     return std::nullopt;
 }
 
 bool SetDragHandle::Restore(const QMimeData* data) {
-    w_.macroTab->MenuSet = int16_t(setIndex_);
+    tab_.MenuSet = int16_t(setIndex_);
     QList<QUrl> urls = data->urls();
     if (urls.isEmpty()) return false;
     std::u16string shown = U(urls.front().toDisplayString(QUrl::PreferLocalFile));
@@ -124,12 +123,12 @@ bool SetDragHandle::Restore(const QMimeData* data) {
                   .arg(Q(shown), Wording::BackupReadError(error)));
         // Not inside the drop itself: the drag's source is still waiting for its end.
         QMetaObject::invokeMethod(
-            this, [this, message] { w_.ShowMessage(message, MsgIcon::Warning); },
+            this, [this, message] { host_.ShowMessage(message, MsgIcon::Warning); },
             Qt::QueuedConnection);
         return false;
     }
-    SetEdit step(*w_.history, tr("セットの復元"), SetRef{w_.macroTab->CurrentBookIndex, setIndex_});
-    BackupToSet(w_, setIndex_, read.bytes);
+    SetEdit step(host_.History(), tr("セットの復元"), SetRef{tab_.CurrentBookIndex, setIndex_});
+    tab_.PutBackupInSet(setIndex_, read.bytes);
     return true;
 }
 

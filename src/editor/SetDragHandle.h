@@ -15,7 +15,8 @@ class QDropEvent;
 
 namespace qm {
 
-class wMenu;
+class MacroTab;
+class TabHost;
 class SetDragHandle;
 
 // A file list made on demand: the backup file is written only when a target reads it.
@@ -36,7 +37,7 @@ class SetBackupMimeData : public QMimeData {
 class SetDragHandle : public QLabel {
     Q_OBJECT
   public:
-    SetDragHandle(wMenu& w, int setIndex, QWidget* parent);
+    SetDragHandle(TabHost& host, MacroTab& tab, int setIndex, QWidget* parent);
     int SetIndex() const { return setIndex_; }
 
     // Starts a drag of this set's backup (blocks until the drag ends).
@@ -62,7 +63,8 @@ class SetDragHandle : public QLabel {
     bool Restore(const QMimeData* data);
     QString Refusal() const;
     QString CannotBackUp(const QString& reason) const;
-    wMenu& w_;
+    TabHost& host_;
+    MacroTab& tab_;
     int setIndex_;
     bool refusalShown_ = false;  // in the present drag
 };

@@ -2,9 +2,9 @@
 
 #include <QPainter>
 
-#include "app/MainWindow.h"
-#include "config/ColorTab.h"
-#include "editor/MacroTab.h"
+#include "editor/CharacterState.h"
+#include "editor/TabHost.h"
+#include "platform/Platform.h"
 #include "preview/MacroSampleSetup.h"
 #include "preview/PreviewPainter.h"
 
@@ -12,39 +12,42 @@ namespace qm {
 
 namespace {
 
-const QImage* Texture(wMenu& w) {
-    if (w.colorTab == nullptr || w.colorTab->WindowTexture.isNull()) return nullptr;
-    return &w.colorTab->WindowTexture;
+const QImage* Texture(const QImage* texture) {
+    if (texture == nullptr || texture->isNull()) return nullptr;
+    return texture;
 }
 
 }  // namespace
 
-MacroPreviewBox::MacroPreviewBox(wMenu& window, QWidget* parent) : QWidget(parent), w_(window) {}
+MacroPreviewBox::MacroPreviewBox(TabHost& host, std::function<MacroPreviewText()> text,
+                                 QWidget* parent)
+    : QWidget(parent), host_(host), text_(std::move(text)) {}
 
 void MacroPreviewBox::paintEvent(QPaintEvent*) {
     pctMacro_Paint();
 }
 
 void MacroPreviewBox::pctMacro_Paint() {
-    const QImage* texture = Texture(w_);
-    if (texture == nullptr || w_.macroTab == nullptr) return;
-    const auto lines = w_.macroTab->LineTexts();
-    const LocalDateTime now = w_.platform.clock ? w_.platform.clock->Now() : LocalDateTime{};
-    lastOutput_ = RunMacroPreview(w_.macroTab->efMyname->text().toStdU16String(), lines,
-                                  w_.acqNames, w_.Random(), now);
+    const QImage* texture = Texture(texture_);
+    if (texture == nullptr || !text_) return;
+    const MacroPreviewText text = text_();
+    const Platform& services = host_.Services();
+    const LocalDateTime now = services.clock ? services.clock->Now() : LocalDateTime{};
+    CharacterState& shown = host_.Shown();
+    lastOutput_ = RunMacroPreview(text.myname, text.lines, shown.acqNames, host_.Random(), now);
     QPainter painter(this);
-    PaintMacroPreview(painter, rect(), *texture, lastOutput_, w_.cnfRecord);
+    PaintMacroPreview(painter, rect(), *texture, lastOutput_, shown.cnfRecord);
 }
 
-TextColorSampleBox::TextColorSampleBox(wMenu& window, QWidget* parent)
-    : QWidget(parent), w_(window) {}
+TextColorSampleBox::TextColorSampleBox(const QImage* texture, QWidget* parent)
+    : QWidget(parent), texture_(texture) {}
 
 void TextColorSampleBox::paintEvent(QPaintEvent*) {
     pctTextColor_Paint();
 }
 
 void TextColorSampleBox::pctTextColor_Paint() {
-    const QImage* texture = Texture(w_);
+    const QImage* texture = Texture(texture_);
     if (texture == nullptr) return;
     QPainter painter(this);
     // Disabled (no colours yet): the background without the message.

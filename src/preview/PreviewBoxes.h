@@ -3,22 +3,34 @@
 // the colour tab. Everything is redrawn on every paint.
 
 #include <QColor>
+#include <QImage>
 #include <QWidget>
+#include <array>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "preview/ChatInterpreter.h"
 
 namespace qm {
 
-class wMenu;
+class TabHost;
+
+// What the macro preview prints: the six line boxes and the own name, as they stand.
+struct MacroPreviewText {
+    std::array<std::u16string, 6> lines;
+    std::u16string myname;
+};
 
 // The macro preview: the six line boxes as the chat log would show them. Every paint
 // builds a fresh sample, so target, position, TP and the invented numbers change.
 class MacroPreviewBox : public QWidget {
     Q_OBJECT
   public:
-    MacroPreviewBox(wMenu& window, QWidget* parent);
+    MacroPreviewBox(TabHost& host, std::function<MacroPreviewText()> text, QWidget* parent);
     void pctMacro_Paint();
+    // The window texture it paints on (the colour tab's); null: nothing is painted.
+    void SetTexture(const QImage* texture) { texture_ = texture; }
     // What the latest paint printed, top to bottom.
     const std::vector<OutputLine>& LastOutput() const { return lastOutput_; }
 
@@ -26,7 +38,9 @@ class MacroPreviewBox : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    wMenu& w_;
+    TabHost& host_;
+    std::function<MacroPreviewText()> text_;
+    const QImage* texture_ = nullptr;
     std::vector<OutputLine> lastOutput_;
 };
 
@@ -34,7 +48,8 @@ class MacroPreviewBox : public QWidget {
 class TextColorSampleBox : public QWidget {
     Q_OBJECT
   public:
-    TextColorSampleBox(wMenu& window, QWidget* parent);
+    // Paints on `texture`, which the colour tab owns.
+    TextColorSampleBox(const QImage* texture, QWidget* parent);
     void pctTextColor_Paint();
     QColor ForeColor() const { return foreColor_; }
     void SetForeColor(const QColor& color) { foreColor_ = color; }
@@ -43,7 +58,7 @@ class TextColorSampleBox : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    wMenu& w_;
+    const QImage* texture_;
     QColor foreColor_{Qt::black};
 };
 

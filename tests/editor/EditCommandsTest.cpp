@@ -278,6 +278,13 @@ class EditCommandsTest : public QObject {
         QTest::mouseClick(tab->pbSet[0], Qt::RightButton);
         tab->popSetMenu->close();
         QCOMPARE(int(tab->MenuSet), 0);
+        // The window's set commands come first, the macro tab's renaming last.
+        QStringList order;
+        for (const QAction* a : tab->popSetMenu->actions())
+            order << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+        QCOMPARE(order, QStringLiteral("popSetCut popSetCopy popSetPaste popSetDelete - "
+                                       "popSetCopyTo - popSetRenameBook")
+                            .split(u' '));
         popup("popSetCut")->trigger();
 
         std::u16string text = U(clip());

@@ -13,9 +13,9 @@
 #include <QUrl>
 #include <functional>
 
+#include "app/EditCommands.h"
 #include "config/ColorTab.h"
 #include "config/GameSettingsTab.h"
-#include "editor/EditCommands.h"
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
 #include "editor/SetDragHandle.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The set popup menu's commands, the window's side of set text, and the routing of the
-// Edit menu's shortcuts out of the text boxes. The Edit menu's handlers themselves are
+// The set popup menu's commands and the routing of the Edit menu's shortcuts out of the
+// text boxes. The Edit menu's handlers themselves are
 // members of wMenu.
 
 #include <cstdint>
@@ -15,20 +15,14 @@ namespace qm {
 class IClipboard;
 class wMenu;
 
-// Writes set text into set `set` of the book by position and, when that set is the one
-// on show, refills its title boxes and the current macro's lines from the book (text
-// typed there and not yet stored is replaced).
-void TextToSet(wMenu& w, int set, std::u16string_view text);
-// The same for a backup file's checked bytes, restored byte for byte.
-void BackupToSet(wMenu& w, int set, std::span<const uint8_t> bytes);
-
 // The commands of the set popup menu; they act on the MenuSet of the macro tab.
 void popSetCut_Click(wMenu& w);
 void popSetCopy_Click(wMenu& w);
 void popSetPaste_Click(wMenu& w);
 void popSetDelete_Click(wMenu& w);
 
-// Adds "切り取り", "コピー", "貼り付け" and "削除" to the set popup menu.
+// Adds "切り取り", "コピー", "貼り付け", "削除" and "コピー先..." to the set popup menu,
+// ahead of the items already there.
 void BuildSetMenu(QMenu* menu, wMenu& w);
 
 // Clears the clipboard and puts the text on it. False when the clipboard does not hold

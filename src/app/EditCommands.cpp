@@ -1,4 +1,4 @@
-#include "editor/EditCommands.h"
+#include "app/EditCommands.h"
 #include "platform/QtText.h"
 
 #include <QAction>
@@ -29,21 +29,6 @@ MacroFile& SetOf(wMenu& w, int set) {
     return w.ShownBook()[std::size_t(set)];
 }
 
-// The set commands work from the book, so the current set's boxes go in first.
-void StoreCurrentSet(wMenu& w) {
-    MacroTab& tab = *w.macroTab;
-    MacroFile& current = SetOf(w, tab.CurrentSetIndex);
-    tab.StoreTitles(current);
-    tab.StoreLines(current, tab.CurrentMacroIndex);
-}
-
-void RefreshIfShown(wMenu& w, int set) {
-    MacroTab& tab = *w.macroTab;
-    if (set != tab.CurrentSetIndex) return;
-    tab.ShowTitles(SetOf(w, set));
-    tab.ShowMacro(SetOf(w, set), tab.CurrentMacroIndex);
-}
-
 // A failing command ends where it failed; what it did before stays done.
 template <typename F>
 void Guarded(F&& command) {
@@ -61,26 +46,9 @@ bool PutOnClipboard(IClipboard& clipboard, std::u16string_view text) {
     return clipboard.GetText() == text;
 }
 
-void TextToSet(wMenu& w, int set, std::u16string_view text) {
-    const int file = MacroFileNumber(w.macroTab->CurrentBookIndex, set);
-    TextToSet(SetOf(w, set), text, [&w, file](int field, std::u16string_view stored) {
-        w.lossyFields.Stored(file, field, stored);
-    });
-    RefreshIfShown(w, set);
-}
-
-void BackupToSet(wMenu& w, int set, std::span<const uint8_t> bytes) {
-    const TextToSetResult result = BackupBytesToSet(SetOf(w, set), bytes);
-    // The backup's bytes replace what those fields lost; nothing of theirs becomes "?".
-    const int file = MacroFileNumber(w.macroTab->CurrentBookIndex, set);
-    for (int field = 0; field < result.fieldsReached; ++field)
-        w.lossyFields.Stored(file, field, u"");
-    RefreshIfShown(w, set);
-}
-
 void popSetCopy_Click(wMenu& w) {
     Guarded([&] {
-        StoreCurrentSet(w);
+        w.macroTab->StoreShownSet();
         if (!PutOnClipboard(*w.platform.clipboard, SetToText(SetOf(w, w.macroTab->MenuSet))))
             w.ShowStatus(U(ClipboardFailed()));
     });
@@ -89,7 +57,7 @@ void popSetCopy_Click(wMenu& w) {
 void popSetCut_Click(wMenu& w) {
     Guarded([&] {
         int set = w.macroTab->MenuSet;
-        StoreCurrentSet(w);
+        w.macroTab->StoreShownSet();
         // The fields are emptied only once the clipboard holds their text.
         if (!PutOnClipboard(*w.platform.clipboard, SetToText(SetOf(w, set)))) {
             w.ShowStatus(U(ClipboardFailed()));
@@ -100,7 +68,7 @@ void popSetCut_Click(wMenu& w) {
                      SetRef{w.macroTab->CurrentBookIndex, set});
         ClearSet(SetOf(w, set));
         w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
-        RefreshIfShown(w, set);
+        w.macroTab->RefreshIfShown(set);
     });
 }
 
@@ -110,7 +78,7 @@ void popSetPaste_Click(wMenu& w) {
         SetEdit step(*w.history,
                      QCoreApplication::translate("qm::EditCommands", "セットの貼り付け"),
                      SetRef{w.macroTab->CurrentBookIndex, w.macroTab->MenuSet});
-        TextToSet(w, w.macroTab->MenuSet, text);
+        w.macroTab->PutTextInSet(w.macroTab->MenuSet, text);
     });
 }
 
@@ -121,7 +89,7 @@ void popSetDelete_Click(wMenu& w) {
                      SetRef{w.macroTab->CurrentBookIndex, set});
         ClearSet(SetOf(w, set));
         w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
-        RefreshIfShown(w, set);
+        w.macroTab->RefreshIfShown(set);
     });
 }
 
@@ -141,15 +109,19 @@ void BuildSetMenu(QMenu* menu, wMenu& w) {
         {"popSetDelete", QCoreApplication::translate("qm::EditCommands", "削除(&D)"),
          &popSetDelete_Click},
     };
+    // Ahead of what the macro tab put there.
+    QAction* before = menu->actions().value(0);
     for (const Item& item : items) {
-        QAction* action = menu->addAction(item.caption);
+        auto* action = new QAction(item.caption, menu);
+        menu->insertAction(before, action);
         action->setObjectName(QString::fromLatin1(item.name));
         auto handler = item.handler;
         QObject::connect(action, &QAction::triggered, menu, [&w, handler] { handler(w); });
     }
-    menu->addSeparator();
-    QAction* copyTo =
-        menu->addAction(QCoreApplication::translate("qm::EditCommands", "コピー先..."));
+    menu->insertSeparator(before);
+    auto* copyTo =
+        new QAction(QCoreApplication::translate("qm::EditCommands", "コピー先..."), menu);
+    menu->insertAction(before, copyTo);
     copyTo->setObjectName(QStringLiteral("popSetCopyTo"));
     QObject::connect(copyTo, &QAction::triggered, menu, [&w] { w.popSetCopyTo_Click(); });
 }
