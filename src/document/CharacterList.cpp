@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <span>
 
@@ -124,12 +125,14 @@ void ReadTitleFileLookingFirst(const fs::path& path, TitleFileOnDisk& disk) {
     }
     disk.state = TitleFileState::Unreadable;
     if (ec) return;
-    std::size_t got = 0;
-    if (CurrentFileSystem().ReadInto(path, disk.record.bytes, got)) {
+    // Any length is read (its first bytes); the judging names a wrong size.
+    ReadFacts facts;
+    if (CurrentFileSystem().ReadInto(path, disk.record.bytes, std::numeric_limits<uint64_t>::max(),
+                                     facts)) {
         disk.record = {};
         return;
     }
-    JudgeTitleFile(got, size, disk);
+    JudgeTitleFile(facts.got, size, disk);
 }
 
 #ifndef _WIN32
