@@ -227,15 +227,11 @@ void CharacterDocument::CopyBook(const CharacterDocument& source, int fromBook, 
     std::vector<RecordId> scope;
     for (int s = 0; s < kSetCount; ++s) scope.push_back(RecordId::Macro(MacroFileNumber(book, s)));
     if (title) scope.push_back(RecordId::Titles(TitleFileOfBook(book)));
+    // The wider edit records the sets and the title as one step; SetBook's own edit,
+    // nested in it, records nothing.
     Edit edit(*this, u"ブックのコピー", scope);
     edit.Always();
-    for (int s = 0; s < kSetCount; ++s) {
-        const int file = MacroFileNumber(book, s);
-        const MacroFile& set = from[std::size_t(s)];
-        std::copy(set.bytes.begin() + kMacroBlockOffset, set.bytes.end(),
-                  edit.File(file).bytes.begin() + kMacroBlockOffset);
-        lossy_.ForgetSet(file);
-    }
+    SetBook(book, from, u"ブックのコピー");
     if (title) std::ranges::copy(name, edit.Titles().Field(book).begin());
 }
 
