@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "Median.h"
 #include "support/WindowFixture.h"
 
 namespace {
@@ -23,11 +24,6 @@ using namespace qm;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRounds = 201;
-
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void PlainReads(const std::vector<std::string>& paths, std::vector<uint8_t>& buffer) {
     for (const std::string& path : paths) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Median.h"
 #include "editor/MacroTab.h"
 #include "support/WindowFixture.h"
 
@@ -23,11 +24,6 @@ using namespace qm;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRounds = 201;
-
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 double Ms(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
