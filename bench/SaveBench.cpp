@@ -33,6 +33,7 @@
 #include "storage/Paths.h"
 #include "storage/SavePlan.h"
 #include "storage/Utf.h"
+#include "support/NoWineTool.h"
 
 namespace {
 
@@ -197,15 +198,6 @@ std::string LargeSystemReg() {
     return text;
 }
 
-class NoWine : public IWineRegTool {
-  public:
-    bool Available() override { return false; }
-    bool Import(const fs::path&, const fs::path&, std::u16string*) override { return false; }
-    bool Export(const fs::path&, std::u16string_view, const fs::path&, std::u16string*) override {
-        return false;
-    }
-};
-
 // Thirteen game settings into a 1.7 MB system.reg, against one read and one plain rewrite
 // of the file with the folder flushed after the rename, as a save does: by a store that
 // has not read the file yet (quillmor-cli, or the first save after the file changed), and
@@ -216,7 +208,7 @@ void SystemRegSave() {
     for (const char* folder : {"cold", "warm", "plain"})
         WriteFile(scratch.Path() / folder / "system.reg",
                   std::vector<uint8_t>(text.begin(), text.end()));
-    NoWine tool;
+    test::NoWineTool tool;
     WinePrefixRegistry::Options options;
     options.tmpRoot = scratch.Path() / "tmp";
     GameSettings settings;
@@ -277,7 +269,7 @@ void SystemRegSave() {
 struct ToolSettings {
     Scratch scratch;
     fs::path file = scratch.Path() / "config" / "registry.reg";
-    NoWine tool;
+    test::NoWineTool tool;
 
     ToolSettings() {
         RegFileBackend setup(file);

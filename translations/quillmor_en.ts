@@ -538,6 +538,14 @@
 <context>
     <name>qm::MacroTab</name>
     <message>
+        <source>ブック%1 セット%2のコピー先</source>
+        <translation>Copy book %1, set %2 to</translation>
+    </message>
+    <message>
+        <source>%1 のセット%2</source>
+        <translation>%1, set %2</translation>
+    </message>
+    <message>
         <source>セット１</source>
         <translation>Set 1</translation>
     </message>
@@ -1132,6 +1140,14 @@ The set is unchanged.</translation>
 </context>
 <context>
     <name>qm::wMenu</name>
+    <message>
+        <source>ブック%1 セット%2のコピー先</source>
+        <translation>Copy book %1, set %2 to</translation>
+    </message>
+    <message>
+        <source>「%1」のブック%2 セット%3</source>
+        <translation>&quot;%1&quot;, book %2, set %3</translation>
+    </message>
     <message>
         <source>ログイン中のキャラクターのマクロは、ゲームがログアウトやエリア移動のときに上書きします。</source>
         <translation>The game writes over the macros of the character logged in when it logs out or changes area.</translation>

@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QStatusBar>
@@ -29,6 +30,7 @@
 #include "editor/CopyTargetDialog.h"
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
+#include "editor/SetCopyDrag.h"
 #include "editor/TooLongFields.h"
 #include "storage/Paths.h"
 #include "storage/SavePlan.h"
@@ -203,6 +205,14 @@ void wMenu::BuildTabs() {
     connect(cbCharacter, &QComboBox::activated, this, [this](int index) {
         if (!Filling && !ShowCharacter(index)) FillCharacterList();
     });
+    new SetDropTarget(
+        cbCharacter,
+        [this](const DraggedSet& from) {
+            return from.character == shownCharacter_ && characters_.size() > 1;
+        },
+        [this](const DraggedSet& from, QPoint at) {
+            cbCharacter_OLEDragDrop(from.book, from.set, at);
+        });
     auto* frames = new QWidget(central);
     frames->setFixedSize(kFrameWidth, kFrameHeight);
     layout->addWidget(frames);
@@ -896,11 +906,14 @@ std::u16string wMenu::CharacterListPreference() const {
 }
 
 bool wMenu::CopyShownTo(int target, int book, int set) {
+    return CopySetTo(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex, target, book, set);
+}
+
+bool wMenu::CopySetTo(int fromBook, int fromSet, int target, int book, int set) {
     if (!EditorEnabled || target < 0 || target >= int(characters_.size()) || book < 0 ||
-        book >= kBookCount || set < -1 || set >= kSetCount)
+        book >= kBookCount || set < -1 || set >= kSetCount || fromBook < 0 ||
+        fromBook >= kBookCount || fromSet < 0 || fromSet >= kSetCount)
         return false;
-    const int fromBook = macroTab->CurrentBookIndex;
-    const int fromSet = macroTab->CurrentSetIndex;
     // Copies first: the target may be this very book, and showing another character
     // moves this one away.
     const MacroBook from = macroBooks.Book(fromBook);
@@ -947,6 +960,24 @@ bool wMenu::CopyShownTo(int target, int book, int set) {
                                .arg(book + 1)
                                .arg(set + 1)));
     return true;
+}
+
+void wMenu::cbCharacter_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setObjectName(QStringLiteral("popDropCharacter"));
+    menu->addSection(tr("ブック%1 セット%2のコピー先").arg(fromBook + 1).arg(fromSet + 1));
+    for (int i = 0; i < int(characters_.size()); ++i) {
+        if (i == shownCharacter_) continue;
+        QAction* item = menu->addAction(tr("「%1」のブック%2 セット%3")
+                                            .arg(CharacterLabel(i))
+                                            .arg(fromBook + 1)
+                                            .arg(fromSet + 1));
+        connect(item, &QAction::triggered, this, [this, fromBook, fromSet, i] {
+            CopySetTo(fromBook, fromSet, i, fromBook, fromSet);
+        });
+    }
+    menu->popup(globalPos);
 }
 
 void wMenu::popSetCopyTo_Click() {

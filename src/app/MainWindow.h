@@ -151,7 +151,7 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
 
     // --- several characters ---
     const std::vector<CharacterSlot>& Characters() const { return characters_; }
-    int ShownCharacter() const { return shownCharacter_; }
+    int ShownCharacter() const override { return shownCharacter_; }
     // What the list and the questions call a character: its label, else its folder name.
     QString CharacterLabel(int index) const;
     // Shows character `index` in every tab, reading its folder the first time. False when
@@ -169,6 +169,10 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     // title) into a book of character `target`, byte for byte, as one undo step there;
     // the target is shown afterwards.
     bool CopyShownTo(int target, int book, int set);
+    bool CopySetTo(int fromBook, int fromSet, int target, int book, int set) override;
+    // A set dropped on the character list: a menu of the other characters to copy it
+    // into, at the same book and set.
+    void cbCharacter_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos);
     void popSetCopyTo_Click();
 
     // Controls

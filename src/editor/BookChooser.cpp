@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStylePainter>
+#include <algorithm>
 #include <utility>
 
 namespace qm {
@@ -21,6 +22,15 @@ BookChooser::BookChooser(QWidget* parent) : QComboBox(parent) {
 
 void BookChooser::showPopup() {
     opened_.start();
+    // The list may be wider than the chooser, which shows as much of the name as fits;
+    // measured here, when it opens, rather than at each change of a caption.
+    int widest = 0;
+    for (int i = 0; i < count(); ++i) {
+        const QVariant font = itemData(i, Qt::FontRole);
+        const QFontMetrics metrics(font.isValid() ? font.value<QFont>() : this->font());
+        widest = std::max(widest, metrics.horizontalAdvance(itemText(i)));
+    }
+    view()->setMinimumWidth(widest + 24);
     QComboBox::showPopup();
 }
 

@@ -19,6 +19,7 @@
 #include "editor/LineOps.h"
 #include "editor/LostCharacters.h"
 #include "editor/SetBackup.h"
+#include "editor/SetCopyDrag.h"
 #include "editor/SetDragHandle.h"
 #include "editor/TabHost.h"
 #include "editor/TextForms.h"
@@ -80,6 +81,12 @@ MacroTab::MacroTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host
         tr("マクロブック（Ctrl+PageUp / Ctrl+PageDown で切り替え、ダブルクリックで名前を変更）"));
     connect(cboBook, &QComboBox::currentIndexChanged, this, [this](int b) { cboBook_Click(b); });
     connect(cboBook, &BookChooser::RenameRequested, this, [this](int b) { RenameBook(b); });
+    new SetDropTarget(
+        cboBook,
+        [this](const DraggedSet& from) { return from.character == host_.ShownCharacter(); },
+        [this](const DraggedSet& from, QPoint at) {
+            cboBook_OLEDragDrop(from.book, from.set, at);
+        });
     auto addBookKey = [this](QKeyCombination key, int step) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         connect(shortcut, &QShortcut::activated, this, [this, step] {
@@ -99,6 +106,16 @@ MacroTab::MacroTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host
         button->installEventFilter(this);
         connect(button, &QPushButton::clicked, this, [this, n] { pbSet_Click(n); });
         pbSet[std::size_t(n)] = button;
+        // Sets of the book on show, dragged from another button of this tab.
+        new SetDropTarget(
+            button,
+            [this, n](const DraggedSet& from) {
+                return from.character == host_.ShownCharacter() &&
+                       !(from.book == CurrentBookIndex && from.set == n);
+            },
+            [this, n](const DraggedSet& from, QPoint) {
+                pbSet_OLEDragDrop(from.book, from.set, n);
+            });
 
         auto* handle = new SetDragHandle(host, *this, n, this);
         handle->setObjectName(QStringLiteral("pctSetDragger%1").arg(n));
@@ -243,29 +260,30 @@ void MacroTab::ShowBookAndSet(int book, int set) {
 }
 
 void MacroTab::ShowBookNames() {
+    // Only the books whose caption changed are touched: each item change repaints and
+    // re-lays the list, and an open or a switch of characters changes few of the 40.
     QFont normal = cboBook->font();
     QFont bold = normal;
     bold.setBold(true);
-    const QFontMetrics metrics(bold);
     const QBrush empty = palette().brush(QPalette::Disabled, QPalette::WindowText);
-    int widest = 0;
     for (int b = 0; b < kBookCount; ++b) {
-        const QString title = Q(host_.Shown().bookTitles.Title(b));
+        BookCaption now{host_.Shown().bookTitles.Title(b), host_.BookHasFiles(b),
+                        host_.Shown().bookTitles.Known(b)};
+        std::optional<BookCaption>& was = bookCaptions_[std::size_t(b)];
+        if (was && *was == now) continue;
+        const QString title = Q(now.title);
         const QString caption = title.isEmpty() ? QString::number(b + 1)
                                                 : QStringLiteral("%1 %2").arg(b + 1).arg(title);
-        const bool files = host_.BookHasFiles(b);
         cboBook->setItemText(b, caption);
-        cboBook->setItemData(b, files ? bold : normal, Qt::FontRole);
-        cboBook->setItemData(b, files ? QVariant() : QVariant(empty), Qt::ForegroundRole);
+        cboBook->setItemData(b, now.files ? bold : normal, Qt::FontRole);
+        cboBook->setItemData(b, now.files ? QVariant() : QVariant(empty), Qt::ForegroundRole);
         QString tip = tr("ブック%1").arg(b + 1);
         if (!title.isEmpty()) tip += tr("「%1」").arg(title);
-        tip += files ? tr("：マクロファイルあり") : tr("：マクロファイルなし");
-        if (!host_.Shown().bookTitles.Known(b)) tip += tr("（名前のファイルを読めません）");
+        tip += now.files ? tr("：マクロファイルあり") : tr("：マクロファイルなし");
+        if (!now.known) tip += tr("（名前のファイルを読めません）");
         cboBook->setItemData(b, tip, Qt::ToolTipRole);
-        widest = std::max(widest, metrics.horizontalAdvance(caption));
+        was = std::move(now);
     }
-    // The list may be wider than the chooser, which shows as much of the name as fits.
-    cboBook->view()->setMinimumWidth(widest + 24);
 }
 
 void MacroTab::RenameBook(int book) {
@@ -352,6 +370,26 @@ void MacroTab::ShowSet(int book, int set, int macro) {
 
 MacroFile& MacroTab::CurrentFile() {
     return Book()[std::size_t(CurrentSetIndex)];
+}
+
+void MacroTab::pbSet_OLEDragDrop(int fromBook, int fromSet, int index) {
+    host_.CopySetTo(fromBook, fromSet, host_.ShownCharacter(), CurrentBookIndex, index);
+}
+
+void MacroTab::cboBook_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setObjectName(QStringLiteral("popDropBook"));
+    menu->addSection(tr("ブック%1 セット%2のコピー先").arg(fromBook + 1).arg(fromSet + 1));
+    for (int b = 0; b < kBookCount; ++b) {
+        if (b == fromBook) continue;
+        QAction* item =
+            menu->addAction(tr("%1 のセット%2").arg(cboBook->itemText(b)).arg(fromSet + 1));
+        connect(item, &QAction::triggered, this, [this, fromBook, fromSet, b] {
+            host_.CopySetTo(fromBook, fromSet, host_.ShownCharacter(), b, fromSet);
+        });
+    }
+    menu->popup(globalPos);
 }
 
 void MacroTab::pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalPos) {
@@ -655,6 +693,28 @@ bool MacroTab::eventFilter(QObject* watched, QEvent* event) {
                     pbSet_MouseDown(i, me->button(), me->globalPosition().toPoint());
                     return true;
                 }
+                pressedSet_ = me->button() == Qt::LeftButton ? i : -1;
+                pressedAt_ = me->position().toPoint();
+            }
+            break;
+        case QEvent::MouseMove:
+            if (int i = indexIn(pbSet); i >= 0 && i == pressedSet_) {
+                auto* me = static_cast<QMouseEvent*>(event);
+                if (!(me->buttons() & Qt::LeftButton)) {
+                    pressedSet_ = -1;
+                    break;
+                }
+                if ((me->position().toPoint() - pressedAt_).manhattanLength() <
+                    QApplication::startDragDistance())
+                    break;
+                pressedSet_ = -1;
+                if (!host_.EditingAllowed()) break;
+                // A drag is not a click: the button comes up without choosing its set.
+                pbSet[std::size_t(i)]->setDown(false);
+                StoreShownSet();
+                DragSet(pbSet[std::size_t(i)],
+                        DraggedSet{host_.ShownCharacter(), CurrentBookIndex, i});
+                return true;
             }
             break;
         default:

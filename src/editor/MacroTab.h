@@ -14,6 +14,7 @@
 #include <array>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "editor/EditHistory.h"
 #include "editor/SetButton.h"
 #include "macro/MacroFile.h"
+#include "macro/MacroFolder.h"
 
 class QImage;
 class QMenu;
@@ -68,6 +70,10 @@ class MacroTab : public QWidget {
     void cboBook_Click(int index);  // another book chosen: stores the boxes, as a set change
     void pbSet_Click(int index);
     void pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalPos);
+    // A set button dragged onto another copies its set there; dropped on the book chooser,
+    // a menu of the books to copy it into (the same set of the book chosen).
+    void pbSet_OLEDragDrop(int fromBook, int fromSet, int index);
+    void cboBook_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos);
     void efTitle_GotFocus(int index);
     void efTitle_Change(int index);
     bool efTitle_KeyDown(int index, int key);
@@ -144,6 +150,17 @@ class MacroTab : public QWidget {
     std::vector<uint8_t> typingBase_;
     bool holdsTooLong_ = false;
     bool filling_ = false;  // while the tab fills its own boxes
+    // Where a press on a set button began, to tell a drag from a click.
+    int pressedSet_ = -1;
+    QPoint pressedAt_;
+    // What each book's caption was made from when last shown.
+    struct BookCaption {
+        std::u16string title;
+        bool files = false;
+        bool known = false;
+        bool operator==(const BookCaption&) const = default;
+    };
+    std::array<std::optional<BookCaption>, kBookCount> bookCaptions_{};
 };
 
 }  // namespace qm

@@ -66,6 +66,8 @@ void DrawBorder(QPainter& painter, const QRectF& r, const QColor& color) {
 }  // namespace
 
 void SetButton::SetFace(const QColor& face) {
+    // A palette change restyles the button and its children; most faces stay as they were.
+    if (palette().color(QPalette::Button) == face) return;
     QPalette p = palette();
     p.setColor(QPalette::Button, face);
     setPalette(p);

@@ -34,6 +34,12 @@ class TabHost {
     // show), so that their handlers record no edit. A tab filling its own controls keeps
     // a mark of its own (FillGuard).
     virtual bool FillingControls() const = 0;
+    // The character on show, by its place in the list of characters.
+    virtual int ShownCharacter() const = 0;
+    // Copies set `fromSet` of book `fromBook` of the character on show into set `set` of
+    // book `book` of character `target`, byte for byte, as one undo step there; the
+    // target is shown afterwards.
+    virtual bool CopySetTo(int fromBook, int fromSet, int target, int book, int set) = 0;
 
   protected:
     ~TabHost() = default;

@@ -2,9 +2,12 @@
 // history while another is on show; copies go between them byte for byte; the close asks
 // once for all of them.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -13,6 +16,7 @@
 #include "document/FindReplace.h"
 #include "editor/FindDialog.h"
 #include "editor/MacroTab.h"
+#include "editor/SetCopyDrag.h"
 #include "support/WindowFixture.h"
 
 using namespace qm;
@@ -196,6 +200,84 @@ class CharactersTest : public QObject {
 
     // Save All writes each character with changes, each through its own plan; a set copied
     // within one character's books is one undo step there.
+    // A set button dropped on another copies its set there; dropped on the book chooser or
+    // the character list, a menu names where. Drops of other kinds are refused.
+    void setsDraggedOntoSetsBooksAndCharacters() {
+        TwoCharacters t;
+        QVERIFY(t.Open());
+        wMenu& w = t.W();
+        QVERIFY(w.ShowCharacter(t.first));
+        w.macroTab->ShowBookAndSet(0, 0);
+        const int first = t.first;
+        // As a drag does: an enter names the target that the drop then goes to.
+        auto drop = [&](QWidget* target, const QMimeData* data) {
+            QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction, data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            QDropEvent event(QPointF(4, 4), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+            const bool taken = enter.isAccepted() && event.isAccepted();
+            QCoreApplication::processEvents();  // the copy runs after the drop
+            return taken;
+        };
+        auto menuItems = [&](const char* name) {
+            auto* menu = w.findChild<QMenu*>(QString::fromLatin1(name));
+            QList<QAction*> items;
+            if (menu)
+                for (QAction* a : menu->actions())
+                    if (!a->isSeparator()) items.push_back(a);
+            return items;
+        };
+
+        // Set 2 onto set 5 of the same book: one undo step.
+        const std::vector<uint8_t> set2 = Macros(w.macroBooks.Book(0)[1]);
+        const MacroFile set5 = w.macroBooks.Book(0)[4];
+        QVERIFY(set2 != Macros(set5));
+        const SetCopyMimeData fromSet2(DraggedSet{first, 0, 1});
+        QVERIFY(drop(w.macroTab->pbSet[4], &fromSet2));
+        QCOMPARE(Macros(w.macroBooks.Book(0)[4]), set2);
+        QCOMPARE(w.macroTab->CurrentSetIndex, 4);
+        QVERIFY(w.ContentModified);
+        w.EditUndo->trigger();
+        QCOMPARE(w.macroBooks.Book(0)[4].bytes, set5.bytes);
+        QVERIFY(!w.ContentModified);
+
+        // Onto itself, from another character, or not a set at all: nothing happens.
+        QVERIFY(!drop(w.macroTab->pbSet[1], &fromSet2));
+        const SetCopyMimeData fromOther(DraggedSet{t.second, 0, 1});
+        QVERIFY(!drop(w.macroTab->pbSet[4], &fromOther));
+        QMimeData text;
+        text.setText(QStringLiteral("/ma ケアル <t>"));
+        QVERIFY(!drop(w.macroTab->pbSet[4], &text));
+        QCOMPARE(w.macroBooks.Book(0)[4].bytes, set5.bytes);
+        QVERIFY(!w.ContentModified);
+
+        // Onto the book chooser: the menu lists the 39 other books, set 2 of each.
+        QVERIFY(drop(w.macroTab->cboBook, &fromSet2));
+        const QList<QAction*> books = menuItems("popDropBook");
+        QCOMPARE(books.size(), kBookCount - 1);
+        books[2]->trigger();  // book 4
+        QCOMPARE(w.macroTab->CurrentBookIndex, 3);
+        QCOMPARE(w.macroTab->CurrentSetIndex, 1);
+        QCOMPARE(Macros(w.macroBooks.Book(3)[1]), set2);
+        delete w.findChild<QMenu*>(QStringLiteral("popDropBook"));
+
+        // Onto the character list: book 1 set 2 of the other character, one step there.
+        w.macroTab->ShowBookAndSet(0, 1);
+        const MacroFile theirs = w.CharacterData(t.second)->macroBooks.Book(0)[1];
+        QVERIFY(drop(w.cbCharacter, &fromSet2));
+        const QList<QAction*> characters = menuItems("popDropCharacter");
+        QCOMPARE(characters.size(), 1);
+        characters[0]->trigger();
+        QCOMPARE(w.ShownCharacter(), t.second);
+        QCOMPARE(Macros(w.macroBooks.Book(0)[1]), set2);
+        QCOMPARE(w.macroBooks.Book(0)[1].bytes.front(), theirs.bytes.front());
+        w.EditUndo->trigger();
+        QCOMPARE(w.macroBooks.Book(0)[1].bytes, theirs.bytes);
+        QVERIFY(!w.ContentModified);
+        QVERIFY(w.CharacterData(first)->ContentModified);  // the book 4 copy is still there
+    }
+
     void saveAllWritesEveryCharacter() {
         TwoCharacters t;
         QVERIFY(t.Open());

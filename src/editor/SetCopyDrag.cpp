@@ -1,0 +1,66 @@
+#include "editor/SetCopyDrag.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QPixmap>
+#include <QWidget>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+const QString kSetFormat = QStringLiteral("application/x-quillmor-set");
+
+}  // namespace
+
+SetCopyMimeData::SetCopyMimeData(DraggedSet set) : set_(set) {
+    // Marks the drag for the platform; the set itself is read from this object.
+    setData(kSetFormat, QByteArray::number(QApplication::applicationPid()));
+}
+
+const DraggedSet* SetCopyMimeData::Of(const QMimeData* data) {
+    const auto* own = qobject_cast<const SetCopyMimeData*>(data);
+    return own ? &own->set_ : nullptr;
+}
+
+void DragSet(QWidget* source, const DraggedSet& set) {
+    auto* drag = new QDrag(source);
+    drag->setMimeData(new SetCopyMimeData(set));
+    drag->setPixmap(source->grab());
+    drag->setHotSpot(QPoint(source->width() / 2, source->height() / 2));
+    drag->exec(Qt::CopyAction);
+}
+
+SetDropTarget::SetDropTarget(QWidget* target, std::function<bool(const DraggedSet&)> accepts,
+                             std::function<void(const DraggedSet&, QPoint)> drop)
+    : QObject(target), accepts_(std::move(accepts)), drop_(std::move(drop)) {
+    target->setAcceptDrops(true);
+    target->installEventFilter(this);
+}
+
+bool SetDropTarget::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return QObject::eventFilter(watched, event);
+    auto* drop = static_cast<QDropEvent*>(event);
+    const DraggedSet* set = SetCopyMimeData::Of(drop->mimeData());
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!set || !widget || !widget->isEnabled() || !accepts_(*set)) {
+        drop->ignore();
+        return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type == QEvent::Drop) {
+        // Not inside the drop: the drag's source is still waiting for its end.
+        const DraggedSet taken = *set;
+        const QPoint at = widget->mapToGlobal(drop->position().toPoint());
+        QMetaObject::invokeMethod(
+            this, [this, taken, at] { drop_(taken, at); }, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+}  // namespace qm
