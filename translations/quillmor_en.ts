@@ -542,8 +542,8 @@
         <translation>Copy book %1, set %2 to</translation>
     </message>
     <message>
-        <source>%1 のセット%2</source>
-        <translation>%1, set %2</translation>
+        <source>ブック%1%2 セット%3</source>
+        <translation>Book %1%2, set %3</translation>
     </message>
     <message>
         <source>セット１</source>

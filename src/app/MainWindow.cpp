@@ -950,15 +950,13 @@ bool wMenu::CopySetTo(int fromBook, int fromSet, int target, int book, int set) 
     }
     macroTab->ShowSet(book, set < 0 ? 0 : set, 0);
     macroTab->ShowBookNames();
+    // One arg() for all: a label holding "%3" is not a place for the next number.
+    const QString label = CharacterLabel(target);
     ShowStatus(U(set < 0 ? tr("ブック%1を「%2」のブック%3にコピーしました")
-                               .arg(fromBook + 1)
-                               .arg(CharacterLabel(target))
-                               .arg(book + 1)
+                               .arg(QString::number(fromBook + 1), label, QString::number(book + 1))
                          : tr("セット%1を「%2」のブック%3 セット%4にコピーしました")
-                               .arg(fromSet + 1)
-                               .arg(CharacterLabel(target))
-                               .arg(book + 1)
-                               .arg(set + 1)));
+                               .arg(QString::number(fromSet + 1), label, QString::number(book + 1),
+                                    QString::number(set + 1))));
     return true;
 }
 
@@ -970,9 +968,8 @@ void wMenu::cbCharacter_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos)
     for (int i = 0; i < int(characters_.size()); ++i) {
         if (i == shownCharacter_) continue;
         QAction* item = menu->addAction(tr("「%1」のブック%2 セット%3")
-                                            .arg(CharacterLabel(i))
-                                            .arg(fromBook + 1)
-                                            .arg(fromSet + 1));
+                                            .arg(CharacterLabel(i), QString::number(fromBook + 1),
+                                                 QString::number(fromSet + 1)));
         connect(item, &QAction::triggered, this, [this, fromBook, fromSet, i] {
             CopySetTo(fromBook, fromSet, i, fromBook, fromSet);
         });

@@ -383,8 +383,11 @@ void MacroTab::cboBook_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos) 
     menu->addSection(tr("ブック%1 セット%2のコピー先").arg(fromBook + 1).arg(fromSet + 1));
     for (int b = 0; b < kBookCount; ++b) {
         if (b == fromBook) continue;
-        QAction* item =
-            menu->addAction(tr("%1 のセット%2").arg(cboBook->itemText(b)).arg(fromSet + 1));
+        const QString title = Q(host_.Shown().bookTitles.Title(b));
+        QAction* item = menu->addAction(
+            tr("ブック%1%2 セット%3")
+                .arg(QString::number(b + 1), title.isEmpty() ? QString() : tr("「%1」").arg(title),
+                     QString::number(fromSet + 1)));
         connect(item, &QAction::triggered, this, [this, fromBook, fromSet, b] {
             host_.CopySetTo(fromBook, fromSet, host_.ShownCharacter(), b, fromSet);
         });

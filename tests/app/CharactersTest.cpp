@@ -265,9 +265,13 @@ class CharactersTest : public QObject {
         // Onto the character list: book 1 set 2 of the other character, one step there.
         w.macroTab->ShowBookAndSet(0, 1);
         const MacroFile theirs = w.CharacterData(t.second)->macroBooks.Book(0)[1];
+        w.SetCharacterLabel(t.second, u"倉%3庫");
         QVERIFY(drop(w.cbCharacter, &fromSet2));
         const QList<QAction*> characters = menuItems("popDropCharacter");
         QCOMPARE(characters.size(), 1);
+        // The label is text, not a place for the numbers that follow it.
+        QVERIFY2(characters[0]->text().contains(QStringLiteral("「倉%3庫」のブック1 セット2")),
+                 qPrintable(characters[0]->text()));
         characters[0]->trigger();
         QCOMPARE(w.ShownCharacter(), t.second);
         QCOMPARE(Macros(w.macroBooks.Book(0)[1]), set2);
