@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -16,7 +17,13 @@
 
 namespace qm {
 
-MacroBooks::MacroBooks(const MacroBooks& other) : mayHoldBytes_(other.mayHoldBytes_) {
+uint64_t MacroBooks::NewId() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+
+MacroBooks::MacroBooks(const MacroBooks& other)
+    : mayHoldBytes_(other.mayHoldBytes_), ids_(other.ids_) {
     other.Take(0, kMacroFileCount);
     books_ = other.books_;
 }
@@ -32,6 +39,7 @@ MacroBooks& MacroBooks::operator=(const MacroBooks& other) {
     other.Take(0, kMacroFileCount);
     books_ = other.books_;
     mayHoldBytes_ = other.mayHoldBytes_;
+    ids_ = other.ids_;
     return *this;
 }
 
@@ -52,6 +60,8 @@ MacroBooks::~MacroBooks() {
 void MacroBooks::MoveFrom(MacroBooks& other) noexcept {
     books_ = std::move(other.books_);
     mayHoldBytes_ = other.mayHoldBytes_;
+    ids_ = other.ids_;
+    other.ids_.fill(NewId());  // what is left there is not those bytes
     waitingSets_ = other.waitingSets_;
     waitingCount_ = std::exchange(other.waitingCount_, 0);
     other.waitingSets_.fill(false);
@@ -86,6 +96,7 @@ void MacroBooks::MakeEmpty(int number) {
     }
     Stored(number) = MacroFile{};
     mayHoldBytes_[std::size_t(number)] = false;
+    ids_[std::size_t(number)] = NewId();
 }
 
 void MacroBooks::TakeWhenReached(const MacroBooks& source,
@@ -103,6 +114,7 @@ void MacroBooks::TakeWhenReached(const MacroBooks& source,
         if (!sets[std::size_t(n)]) continue;
         waitingSets_[std::size_t(n)] = true;
         mayHoldBytes_[std::size_t(n)] = true;
+        ids_[std::size_t(n)] = source.ids_[std::size_t(n)];
         ++waitingCount_;
     }
     if (waitingCount_ == 0) return;
@@ -394,11 +406,15 @@ std::vector<int> MacroFilesToWrite(const MacroBooks& edited, const MacroFolderCo
             case MacroFileState::Present: {
                 // The record written would be the set with a fresh digest: it differs from
                 // the file when the set's bytes do, or else when the file's digest is wrong.
+                // Most sets were not reached since they were read or saved: those need
+                // no comparing of their bytes.
                 const MacroFile& old = disk.books.File(n);
-                write = disk.size[std::size_t(n)] < kMacroFileSize ||
-                        !std::equal(set.bytes.begin(), set.bytes.begin() + kDigestOffset,
-                                    old.bytes.begin()) ||
-                        !std::equal(set.Block().begin(), set.Block().end(), old.Block().begin()) ||
+                const bool same =
+                    edited.KnownSame(n, disk.books) ||
+                    (std::equal(set.bytes.begin(), set.bytes.begin() + kDigestOffset,
+                                old.bytes.begin()) &&
+                     std::equal(set.Block().begin(), set.Block().end(), old.Block().begin()));
+                write = disk.size[std::size_t(n)] < kMacroFileSize || !same ||
                         !disk.StoredDigestMatches(n);
                 break;
             }

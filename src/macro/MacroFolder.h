@@ -62,7 +62,7 @@ struct ZeroFilledAllocator {
 // use from several threads at once.
 class MacroBooks {
   public:
-    MacroBooks() : books_(kBookCount) {}
+    MacroBooks() : books_(kBookCount) { ids_.fill(NewId()); }
     MacroBooks(const MacroBooks& other);
     MacroBooks(MacroBooks&& other) noexcept;
     MacroBooks& operator=(const MacroBooks& other);
@@ -74,6 +74,7 @@ class MacroBooks {
         Changing();
         Take(book * kSetCount, kSetCount);
         std::fill_n(mayHoldBytes_.begin() + book * kSetCount, kSetCount, true);
+        std::fill_n(ids_.begin() + book * kSetCount, kSetCount, NewId());
         return books_[std::size_t(book)];
     }
     const MacroBook& Book(int book) const {
@@ -84,6 +85,7 @@ class MacroBooks {
         Changing();
         Take(number, 1);
         mayHoldBytes_[std::size_t(number)] = true;
+        ids_[std::size_t(number)] = NewId();
         return Stored(number);
     }
     const MacroFile& File(int number) const {
@@ -94,6 +96,12 @@ class MacroBooks {
     // made empty. Lets a folder's books be taken without clearing or scanning all 3 MB.
     bool MayHoldBytes(int number) const { return mayHoldBytes_[std::size_t(number)]; }
     void MakeEmpty(int number);
+    // True when set `number` holds the same bytes as that of `other`, known without
+    // comparing them: one took the other's bytes and neither was reached for writing
+    // since. False says nothing.
+    bool KnownSame(int number, const MacroBooks& other) const {
+        return ids_[std::size_t(number)] == other.ids_[std::size_t(number)];
+    }
 
     // The sets marked hold what those of `source` hold now, each copied when first
     // reached. The sets still to be taken from an earlier source are taken first.
@@ -124,6 +132,10 @@ class MacroBooks {
     mutable int waitingCount_ = 0;
     mutable const MacroBooks* source_ = nullptr;
     mutable const MacroBooks* taker_ = nullptr;
+    // Names the bytes of each set: a set reached for writing gets a new name, one that
+    // takes the bytes of another set takes its name too.
+    std::array<uint64_t, kBookCount * kSetCount> ids_{};
+    static uint64_t NewId();
 };
 
 enum class MacroFileState : uint8_t {

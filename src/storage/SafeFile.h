@@ -93,7 +93,6 @@ struct StagedFile {
 void RemoveStaleTempFiles(IFileSystem& fs, const std::filesystem::path& folder);
 // True for a temporary file of this program whose run is gone, for a scan that lists the
 // folder anyway.
-bool IsStaleTempFile(const std::filesystem::directory_entry& entry);
 bool IsStaleTempFile(const ListedEntry& entry);
 
 // Creates a new temporary file beside target (with the permissions of the file it
