@@ -409,6 +409,30 @@ std::error_code LastError() {
 // The file system through the wide Win32 calls: names outside the ANSI code page work,
 // files other programs hold open are reported as busy, and a read-only file shows no
 // write permission, so the safe writer leaves it alone.
+// Opens a file to read. What was opened is checked, not the path, which may change
+// between a look and the open: only a file on a disk is read, never a console, a pipe or
+// a folder (backup semantics let a folder open, to be refused here as Linux refuses it).
+// On success `h` is open and `facts` holds its kind and size.
+std::error_code OpenToRead(const fs::path& path, HANDLE& h, ReadFacts& facts) {
+    h = CreateFileW(path.c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastError();
+    BY_HANDLE_FILE_INFORMATION info{};
+    LARGE_INTEGER size{};
+    const bool known = GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
+                       GetFileSizeEx(h, &size);
+    if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (known) facts.kind = FileStat::Kind::Directory;
+        CloseHandle(h);
+        h = INVALID_HANDLE_VALUE;
+        return NotRegularFileError();
+    }
+    facts.kind = FileStat::Kind::Regular;
+    facts.size = uint64_t(size.QuadPart);
+    return {};
+}
+
 class Win32FileSystem : public IFileSystem {
   public:
     std::error_code Stat(const fs::path& path, FileStat& out) override {
@@ -458,23 +482,12 @@ class Win32FileSystem : public IFileSystem {
     std::error_code ReadFile(const fs::path& path, std::size_t maxBytes,
                              std::vector<uint8_t>& out) override {
         out.clear();
-        // Backup semantics: a folder opens too, to be refused below like Linux refuses it.
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return LastError();
-        // What was opened is checked, not the path, which may change between a look and
-        // the open: only a file on a disk is read, never a console, a pipe or a folder.
-        BY_HANDLE_FILE_INFORMATION info{};
-        LARGE_INTEGER size{};
-        if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
-            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !GetFileSizeEx(h, &size)) {
-            CloseHandle(h);
-            return NotRegularFileError();
-        }
+        HANDLE h = INVALID_HANDLE_VALUE;
+        ReadFacts facts;
+        if (std::error_code error = OpenToRead(path, h, facts)) return error;
         // The buffer follows the file's size (one byte more, to see that it ended), not
         // the limit, which may be far larger than any real file.
-        const std::size_t capacity = std::size_t(size.QuadPart) + 1;
+        const std::size_t capacity = std::size_t(facts.size) + 1;
         out.resize(std::min(capacity, maxBytes));
         std::size_t done = 0;
         std::error_code result;
@@ -497,25 +510,10 @@ class Win32FileSystem : public IFileSystem {
     std::error_code ReadInto(const fs::path& path, std::span<uint8_t> into, uint64_t maxSize,
                              ReadFacts& facts) override {
         facts = {};
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return LastError();
-        // As ReadFile: the opened handle is checked, not the path.
-        BY_HANDLE_FILE_INFORMATION info{};
-        LARGE_INTEGER size{};
+        HANDLE h = INVALID_HANDLE_VALUE;
+        if (std::error_code error = OpenToRead(path, h, facts)) return error;
         std::error_code result;
-        if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
-            !GetFileSizeEx(h, &size)) {
-            result = NotRegularFileError();
-        } else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            facts.kind = FileStat::Kind::Directory;
-            result = NotRegularFileError();
-        } else {
-            facts.kind = FileStat::Kind::Regular;
-            facts.size = uint64_t(size.QuadPart);
-            if (facts.size > maxSize) result = TooLongFileError();
-        }
+        if (facts.size > maxSize) result = TooLongFileError();
         while (!result && facts.got < into.size()) {
             DWORD got = 0;
             const DWORD want = DWORD(std::min<std::size_t>(into.size() - facts.got, 1u << 30));
