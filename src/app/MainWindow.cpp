@@ -340,6 +340,10 @@ QString wMenu::LayOutStatusLine() {
         if (label && label->isVisibleTo(this)) room -= label->sizeHint().width() + 6;
     const bool message = !statusMessage_.isEmpty();
     QString shown = message ? statusMessage_ : statusText->text();
+    // Measuring text is the cost here; the same folder in the same room fits as it did.
+    if (!message && laidOut_.room == room && laidOut_.text == shown &&
+        laidOut_.host == statusHost->text())
+        return shown;
     const int hostNatural = metrics.horizontalAdvance(statusHost->text()) + 8;
     // A message keeps all its words; only a path within it may lose its middle. The
     // host label gives up its room first, to the message or to the open folder.
@@ -355,6 +359,10 @@ QString wMenu::LayOutStatusLine() {
     const int hostRoom =
         statusHost->text().isEmpty() ? 0 : std::clamp(room - textWidth, 0, hostNatural);
     statusHost->setFixedWidth(hostRoom);
+    if (message)
+        laidOut_ = {};
+    else
+        laidOut_ = {room, shown, statusHost->text()};
     // A message on show is fitted again to the new room, for the rest of its time.
     if (message && !bar->currentMessage().isEmpty() && bar->currentMessage() != shown)
         bar->showMessage(shown,

@@ -285,6 +285,11 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     WindowOptions options_;
     QString statusMessage_;      // the passing message, whole
     QString statusMessagePath_;  // the part of it that may be shortened
+    // What the status line was last fitted to, when it showed the folder.
+    struct LaidOut {
+        int room = -1;
+        QString text, host;
+    } laidOut_;
     QElapsedTimer statusShown_;
     std::unique_ptr<TraceLog> trace_;
     SeededRandom random_;

@@ -197,8 +197,10 @@ void MacroTab::HighlightSet(int index) {
 
 void MacroTab::SetTitleHighlight(int index, bool on) {
     QLineEdit* box = efTitle[std::size_t(index)];
+    const QColor base = on ? kHighlight : palette().color(QPalette::Base);
+    if (box->palette().color(QPalette::Base) == base) return;  // a palette change restyles
     QPalette p = box->palette();
-    p.setColor(QPalette::Base, on ? kHighlight : palette().color(QPalette::Base));
+    p.setColor(QPalette::Base, base);
     box->setPalette(p);
 }
 
