@@ -538,6 +538,10 @@
 <context>
     <name>qm::MacroTab</name>
     <message>
+        <source>ブック%1 セット%2の移動先</source>
+        <translation>Move book %1, set %2 to</translation>
+    </message>
+    <message>
         <source>ブック%1 セット%2のコピー先</source>
         <translation>Copy book %1, set %2 to</translation>
     </message>
@@ -1140,6 +1144,14 @@ The set is unchanged.</translation>
 </context>
 <context>
     <name>qm::wMenu</name>
+    <message>
+        <source>セットの移動</source>
+        <translation>Move Set</translation>
+    </message>
+    <message>
+        <source>ブック%1 セット%2をブック%3 セット%4に移動しました</source>
+        <translation>Moved book %1, set %2 to book %3, set %4</translation>
+    </message>
     <message>
         <source>ブック%1 セット%2のコピー先</source>
         <translation>Copy book %1, set %2 to</translation>

@@ -31,6 +31,7 @@
 #include "editor/EditHistory.h"
 #include "editor/MacroTab.h"
 #include "editor/SetCopyDrag.h"
+#include "editor/TextForms.h"
 #include "editor/TooLongFields.h"
 #include "storage/Paths.h"
 #include "storage/SavePlan.h"
@@ -205,12 +206,13 @@ void wMenu::BuildTabs() {
     connect(cbCharacter, &QComboBox::activated, this, [this](int index) {
         if (!Filling && !ShowCharacter(index)) FillCharacterList();
     });
+    // Copies only: a move would be an undo step in each of two characters.
     new SetDropTarget(
-        cbCharacter,
+        cbCharacter, false,
         [this](const DraggedSet& from) {
             return from.character == shownCharacter_ && characters_.size() > 1;
         },
-        [this](const DraggedSet& from, QPoint at) {
+        [this](const DraggedSet& from, QPoint at, bool) {
             cbCharacter_OLEDragDrop(from.book, from.set, at);
         });
     auto* frames = new QWidget(central);
@@ -917,10 +919,13 @@ bool wMenu::CopyShownTo(int target, int book, int set) {
     return CopySetTo(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex, target, book, set);
 }
 
-bool wMenu::CopySetTo(int fromBook, int fromSet, int target, int book, int set) {
+bool wMenu::CopySetTo(int fromBook, int fromSet, int target, int book, int set, bool move) {
     if (!EditorEnabled || target < 0 || target >= int(characters_.size()) || book < 0 ||
         book >= kBookCount || set < -1 || set >= kSetCount || fromBook < 0 ||
         fromBook >= kBookCount || fromSet < 0 || fromSet >= kSetCount)
+        return false;
+    // A move stays within the character on show, so that one undo puts both sets back.
+    if (move && (target != shownCharacter_ || set < 0 || (book == fromBook && set == fromSet)))
         return false;
     // Copies first: the target may be this very book, and showing another character
     // moves this one away.
@@ -933,15 +938,25 @@ bool wMenu::CopySetTo(int fromBook, int fromSet, int target, int book, int set) 
         std::copy(field.begin(), field.end(), title->begin());
     }
     if (!ShowCharacter(target)) return false;
-    EditScope scope;
+    std::vector<SetRef> targets;
     for (int s = set < 0 ? 0 : set; s < (set < 0 ? kSetCount : set + 1); ++s)
-        scope.sets.push_back(SetRef{book, s});
+        targets.push_back(SetRef{book, s});
+    EditScope scope;
+    scope.sets = targets;
+    if (move) scope.sets.push_back(SetRef{fromBook, fromSet});
     scope.titles = title.has_value() && bookTitles.Known(book);
     {
-        EditHistory::Edit edit(*history, set < 0 ? tr("ブックのコピー") : tr("セットのコピー"),
+        EditHistory::Edit edit(*history,
+                               move      ? tr("セットの移動")
+                               : set < 0 ? tr("ブックのコピー")
+                                         : tr("セットのコピー"),
                                scope);
         edit.Always().Showing(SetRef{book, set < 0 ? 0 : set});
-        for (const SetRef& ref : scope.sets) {
+        if (move) {
+            ClearSet(macroBooks.Book(fromBook)[std::size_t(fromSet)]);
+            lossyFields.ForgetSet(MacroFileNumber(fromBook, fromSet));
+        }
+        for (const SetRef& ref : targets) {
             const MacroFile& source = from[std::size_t(set < 0 ? ref.set : fromSet)];
             MacroFile& into = macroBooks.Book(book)[std::size_t(ref.set)];
             // The macros byte for byte (phrases and the bytes after each field's end
@@ -960,6 +975,12 @@ bool wMenu::CopySetTo(int fromBook, int fromSet, int target, int book, int set) 
     macroTab->ShowBookNames();
     // One arg() for all: a label holding "%3" is not a place for the next number.
     const QString label = CharacterLabel(target);
+    if (move) {
+        ShowStatus(U(tr("ブック%1 セット%2をブック%3 セット%4に移動しました")
+                         .arg(QString::number(fromBook + 1), QString::number(fromSet + 1),
+                              QString::number(book + 1), QString::number(set + 1))));
+        return true;
+    }
     ShowStatus(U(set < 0 ? tr("ブック%1を「%2」のブック%3にコピーしました")
                                .arg(QString::number(fromBook + 1), label, QString::number(book + 1))
                          : tr("セット%1を「%2」のブック%3 セット%4にコピーしました")

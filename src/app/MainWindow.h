@@ -169,7 +169,8 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     // title) into a book of character `target`, byte for byte, as one undo step there;
     // the target is shown afterwards.
     bool CopyShownTo(int target, int book, int set);
-    bool CopySetTo(int fromBook, int fromSet, int target, int book, int set) override;
+    bool CopySetTo(int fromBook, int fromSet, int target, int book, int set,
+                   bool move = false) override;
     // A set dropped on the character list: a menu of the other characters to copy it
     // into, at the same book and set.
     void cbCharacter_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos);

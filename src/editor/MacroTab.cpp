@@ -82,10 +82,10 @@ MacroTab::MacroTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host
     connect(cboBook, &QComboBox::currentIndexChanged, this, [this](int b) { cboBook_Click(b); });
     connect(cboBook, &BookChooser::RenameRequested, this, [this](int b) { RenameBook(b); });
     new SetDropTarget(
-        cboBook,
+        cboBook, true,
         [this](const DraggedSet& from) { return from.character == host_.ShownCharacter(); },
-        [this](const DraggedSet& from, QPoint at) {
-            cboBook_OLEDragDrop(from.book, from.set, at);
+        [this](const DraggedSet& from, QPoint at, bool move) {
+            cboBook_OLEDragDrop(from.book, from.set, at, move);
         });
     auto addBookKey = [this](QKeyCombination key, int step) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
@@ -108,13 +108,13 @@ MacroTab::MacroTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host
         pbSet[std::size_t(n)] = button;
         // Sets of the book on show, dragged from another button of this tab.
         new SetDropTarget(
-            button,
+            button, true,
             [this, n](const DraggedSet& from) {
                 return from.character == host_.ShownCharacter() &&
                        !(from.book == CurrentBookIndex && from.set == n);
             },
-            [this, n](const DraggedSet& from, QPoint) {
-                pbSet_OLEDragDrop(from.book, from.set, n);
+            [this, n](const DraggedSet& from, QPoint, bool move) {
+                pbSet_OLEDragDrop(from.book, from.set, n, move);
             });
 
         auto* handle = new SetDragHandle(host, *this, n, this);
@@ -374,15 +374,17 @@ MacroFile& MacroTab::CurrentFile() {
     return Book()[std::size_t(CurrentSetIndex)];
 }
 
-void MacroTab::pbSet_OLEDragDrop(int fromBook, int fromSet, int index) {
-    host_.CopySetTo(fromBook, fromSet, host_.ShownCharacter(), CurrentBookIndex, index);
+void MacroTab::pbSet_OLEDragDrop(int fromBook, int fromSet, int index, bool move) {
+    host_.CopySetTo(fromBook, fromSet, host_.ShownCharacter(), CurrentBookIndex, index, move);
 }
 
-void MacroTab::cboBook_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos) {
+void MacroTab::cboBook_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos, bool move) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setObjectName(QStringLiteral("popDropBook"));
-    menu->addSection(tr("ブック%1 セット%2のコピー先").arg(fromBook + 1).arg(fromSet + 1));
+    menu->addSection((move ? tr("ブック%1 セット%2の移動先") : tr("ブック%1 セット%2のコピー先"))
+                         .arg(fromBook + 1)
+                         .arg(fromSet + 1));
     for (int b = 0; b < kBookCount; ++b) {
         if (b == fromBook) continue;
         const QString title = Q(host_.Shown().bookTitles.Title(b));
@@ -390,8 +392,8 @@ void MacroTab::cboBook_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos) 
             tr("ブック%1%2 セット%3")
                 .arg(QString::number(b + 1), title.isEmpty() ? QString() : tr("「%1」").arg(title),
                      QString::number(fromSet + 1)));
-        connect(item, &QAction::triggered, this, [this, fromBook, fromSet, b] {
-            host_.CopySetTo(fromBook, fromSet, host_.ShownCharacter(), b, fromSet);
+        connect(item, &QAction::triggered, this, [this, fromBook, fromSet, b, move] {
+            host_.CopySetTo(fromBook, fromSet, host_.ShownCharacter(), b, fromSet, move);
         });
     }
     menu->popup(globalPos);

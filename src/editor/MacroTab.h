@@ -70,10 +70,10 @@ class MacroTab : public QWidget {
     void cboBook_Click(int index);  // another book chosen: stores the boxes, as a set change
     void pbSet_Click(int index);
     void pbSet_MouseDown(int index, Qt::MouseButton button, QPoint globalPos);
-    // A set button dragged onto another copies its set there; dropped on the book chooser,
-    // a menu of the books to copy it into (the same set of the book chosen).
-    void pbSet_OLEDragDrop(int fromBook, int fromSet, int index);
-    void cboBook_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos);
+    // A set button dragged onto another copies (or moves) its set there; dropped on the
+    // book chooser, a menu of the books to put it into (the same set of the book chosen).
+    void pbSet_OLEDragDrop(int fromBook, int fromSet, int index, bool move);
+    void cboBook_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos, bool move);
     void efTitle_GotFocus(int index);
     void efTitle_Change(int index);
     bool efTitle_KeyDown(int index, int key);

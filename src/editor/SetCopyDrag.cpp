@@ -30,12 +30,13 @@ void DragSet(QWidget* source, const DraggedSet& set) {
     drag->setMimeData(new SetCopyMimeData(set));
     drag->setPixmap(source->grab());
     drag->setHotSpot(QPoint(source->width() / 2, source->height() / 2));
-    drag->exec(Qt::CopyAction);
+    // Copy unless Shift asks for a move, as the platform's drags do.
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
 }
 
-SetDropTarget::SetDropTarget(QWidget* target, std::function<bool(const DraggedSet&)> accepts,
-                             std::function<void(const DraggedSet&, QPoint)> drop)
-    : QObject(target), accepts_(std::move(accepts)), drop_(std::move(drop)) {
+SetDropTarget::SetDropTarget(QWidget* target, bool moves,
+                             std::function<bool(const DraggedSet&)> accepts, Drop drop)
+    : QObject(target), moves_(moves), accepts_(std::move(accepts)), drop_(std::move(drop)) {
     target->setAcceptDrops(true);
     target->installEventFilter(this);
 }
@@ -51,14 +52,16 @@ bool SetDropTarget::eventFilter(QObject* watched, QEvent* event) {
         drop->ignore();
         return true;
     }
-    drop->setDropAction(Qt::CopyAction);
+    const bool move = moves_ && drop->proposedAction() == Qt::MoveAction &&
+                      (drop->possibleActions() & Qt::MoveAction);
+    drop->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
     drop->accept();
     if (type == QEvent::Drop) {
         // Not inside the drop: the drag's source is still waiting for its end.
         const DraggedSet taken = *set;
         const QPoint at = widget->mapToGlobal(drop->position().toPoint());
         QMetaObject::invokeMethod(
-            this, [this, taken, at] { drop_(taken, at); }, Qt::QueuedConnection);
+            this, [this, taken, at, move] { drop_(taken, at, move); }, Qt::QueuedConnection);
     }
     return true;
 }

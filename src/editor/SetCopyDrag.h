@@ -1,7 +1,8 @@
 #pragma once
 // A set button dragged onto another set button, the book chooser or the character list
-// copies that set there. The drag never leaves the process: its data names the set, not
-// its bytes, and only this process's windows take it.
+// copies that set there; with Shift, a target that allows it moves the set instead. The
+// drag never leaves the process: its data names the set, not its bytes, and only this
+// process's windows take it.
 
 #include <QMimeData>
 #include <QObject>
@@ -35,19 +36,21 @@ void DragSet(QWidget* source, const DraggedSet& set);
 
 // Takes sets dropped on `target`. `accepts` says whether a set may be dropped there;
 // `drop` runs after the drag has ended (it may open a menu), with the drop's point on
-// the screen.
+// the screen and whether the set is moved (only where `moves`).
 class SetDropTarget : public QObject {
     Q_OBJECT
   public:
-    SetDropTarget(QWidget* target, std::function<bool(const DraggedSet&)> accepts,
-                  std::function<void(const DraggedSet&, QPoint)> drop);
+    using Drop = std::function<void(const DraggedSet&, QPoint, bool move)>;
+    SetDropTarget(QWidget* target, bool moves, std::function<bool(const DraggedSet&)> accepts,
+                  Drop drop);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    bool moves_;
     std::function<bool(const DraggedSet&)> accepts_;
-    std::function<void(const DraggedSet&, QPoint)> drop_;
+    Drop drop_;
 };
 
 }  // namespace qm

@@ -38,8 +38,10 @@ class TabHost {
     virtual int ShownCharacter() const = 0;
     // Copies set `fromSet` of book `fromBook` of the character on show into set `set` of
     // book `book` of character `target`, byte for byte, as one undo step there; the
-    // target is shown afterwards.
-    virtual bool CopySetTo(int fromBook, int fromSet, int target, int book, int set) = 0;
+    // target is shown afterwards. A move (within the character on show) also empties the
+    // source set, in the same step.
+    virtual bool CopySetTo(int fromBook, int fromSet, int target, int book, int set,
+                           bool move = false) = 0;
 
   protected:
     ~TabHost() = default;

@@ -210,11 +210,13 @@ class CharactersTest : public QObject {
         w.macroTab->ShowBookAndSet(0, 0);
         const int first = t.first;
         // As a drag does: an enter names the target that the drop then goes to.
-        auto drop = [&](QWidget* target, const QMimeData* data) {
-            QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction, data, Qt::LeftButton,
-                                  Qt::NoModifier);
+        // Shift asks for a move, as it does in a drag.
+        auto drop = [&](QWidget* target, const QMimeData* data,
+                        Qt::KeyboardModifiers keys = Qt::NoModifier) {
+            const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+            QDragEnterEvent enter(QPoint(4, 4), actions, data, Qt::LeftButton, keys);
             QApplication::sendEvent(target, &enter);
-            QDropEvent event(QPointF(4, 4), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QDropEvent event(QPointF(4, 4), actions, data, Qt::LeftButton, keys);
             QApplication::sendEvent(target, &event);
             const bool taken = enter.isAccepted() && event.isAccepted();
             QCoreApplication::processEvents();  // the copy runs after the drop
@@ -249,6 +251,15 @@ class CharactersTest : public QObject {
         QMimeData text;
         text.setText(QStringLiteral("/ma ケアル <t>"));
         QVERIFY(!drop(w.macroTab->pbSet[4], &text));
+        QCOMPARE(w.macroBooks.Book(0)[4].bytes, set5.bytes);
+        QVERIFY(!w.ContentModified);
+
+        // With Shift, set 2 moves onto set 5: both change in one step, and come back in one.
+        QVERIFY(drop(w.macroTab->pbSet[4], &fromSet2, Qt::ShiftModifier));
+        QCOMPARE(Macros(w.macroBooks.Book(0)[4]), set2);
+        QVERIFY(!SetHasContent(w.macroBooks.Book(0)[1]));
+        w.EditUndo->trigger();
+        QCOMPARE(Macros(w.macroBooks.Book(0)[1]), set2);
         QCOMPARE(w.macroBooks.Book(0)[4].bytes, set5.bytes);
         QVERIFY(!w.ContentModified);
 
