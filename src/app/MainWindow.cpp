@@ -764,9 +764,8 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     if (EditorEnabled) macroTab->ShowBookNames();  // books whose first files were made
     if (report.AllSaved()) {
         if (!elsewhere) {
-            ContentModified = false;
             lossyFields.Clear();
-            history->MarkClean();
+            history->MarkClean();  // the unsaved mark follows
         }
         // Saved, but the folder could not be synced: the player should know.
         if (report.folderSync)

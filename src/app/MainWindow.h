@@ -131,6 +131,7 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     GameSettingsTab* GameTab() override { return gameSettingsTab; }
     QAction* UndoItem() override { return EditUndo; }
     QAction* RedoItem() override { return EditRedo; }
+    void UnsavedChanged() override { ShowCharacterItem(shownCharacter_); }
     void SetUndoItems(QAction* undo, QAction* redo) override {
         EditUndo = undo;
         EditRedo = redo;

@@ -458,7 +458,9 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
 
 void EditHistory::Refresh() {
     // A box holding text its field could not take is unsaved however the history stands.
+    const bool was = w_.Shown().ContentModified;
     w_.Shown().ContentModified = Modified() || (w_.Macros() && w_.Macros()->HoldsTooLongText());
+    if (w_.Shown().ContentModified != was) w_.UnsavedChanged();
     if (!modifiedMark_) modifiedMark_ = w_.Frame().findChild<QLabel*>(QStringLiteral("stModified"));
     if (modifiedMark_)
         modifiedMark_->setText(w_.Shown().ContentModified ? tr("変更あり") : QString());

@@ -26,6 +26,8 @@ class HistoryWindow : public TabHost {
     virtual QAction* UndoItem() = 0;
     virtual QAction* RedoItem() = 0;
     virtual void SetUndoItems(QAction* undo, QAction* redo) = 0;
+    // The character on show became unsaved, or saved: the list of characters marks it.
+    virtual void UnsavedChanged() = 0;
 
   protected:
     ~HistoryWindow() = default;

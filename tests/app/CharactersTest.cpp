@@ -305,6 +305,10 @@ class CharactersTest : public QObject {
         w.macroTab->efTitle[0]->setFocus();
         w.macroTab->efTitle[0]->selectAll();
         QTest::keyClicks(w.macroTab->efTitle[0], QStringLiteral("x"));
+        // The list marks both unsaved, the one on show from its first keystroke.
+        for (int c : {t.first, t.second})
+            QVERIFY2(w.cbCharacter->itemText(c).endsWith(QStringLiteral(" *")),
+                     qPrintable(w.cbCharacter->itemText(c)));
 
         // The damaged character's save asks about its digest first.
         t.f.fake.messageBox.answers = {MsgAnswer::Yes};
@@ -312,6 +316,9 @@ class CharactersTest : public QObject {
         QCOMPARE(w.ShownCharacter(), t.first);
         QVERIFY(!w.ContentModified);
         QVERIFY(!w.CharacterData(t.second)->ContentModified);
+        for (int c : {t.first, t.second})
+            QVERIFY2(!w.cbCharacter->itemText(c).contains(u'*'),
+                     qPrintable(w.cbCharacter->itemText(c)));
         const auto written = t.f.dir.Read(t.damaged + "/mcr34.dat");
         QCOMPARE(written.size(), std::size_t(kMacroFileSize));
         QVERIFY(std::equal(written.begin() + kMacroBlockOffset, written.end(),
