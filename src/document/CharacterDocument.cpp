@@ -45,7 +45,9 @@ CharacterDocument::Opened CharacterDocument::Open(std::u16string_view folderText
         return opened;
     }
     doc->folder_ = folder;
-    doc->books_ = doc->disk_.books;
+    // Each set is copied in when first reached: a search reads most of them where they
+    // were read, and never copies them.
+    AdoptFolderBooks(doc->books_, doc->disk_);
     doc->noMacroFiles_ = std::all_of(doc->disk_.state.begin(), doc->disk_.state.end(),
                                      [](MacroFileState s) { return s == MacroFileState::Missing; });
     // Checked on a copy: the books keep the digest the file holds.

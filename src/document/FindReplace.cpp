@@ -205,13 +205,15 @@ std::vector<TextMatch> TextPattern::FindIn(std::u16string_view text,
 }
 
 std::vector<FieldMatches> FindInBooks(const MacroBooks& books, const TextPattern& pattern,
-                                      SearchScope scope) {
+                                      SearchScope scope, const MacroBooks* same) {
     std::vector<FieldMatches> results;
     const int first = scope.book >= 0 ? scope.book : 0;
     const int last = scope.book >= 0 ? scope.book : kBookCount - 1;
     for (int book = first; book <= last; ++book) {
         for (int set = 0; set < kSetCount; ++set) {
-            const MacroFile& file = books.Book(book)[std::size_t(set)];
+            const int number = MacroFileNumber(book, set);
+            const MacroFile& file =
+                same && books.KnownSame(number, *same) ? same->File(number) : books.File(number);
             for (int macro = 0; macro < kMacrosPerSet; ++macro) {
                 for (int field = scope.titles ? 0 : 1; field <= (scope.lines ? kLinesPerMacro : 0);
                      ++field) {
@@ -233,7 +235,8 @@ std::vector<FieldMatches> FindInBooks(const MacroBooks& books, const TextPattern
 
 std::vector<FieldMatches> FindInDocument(const CharacterDocument& document,
                                          const TextPattern& pattern, SearchScope scope) {
-    return FindInBooks(document.Books(), pattern, scope);
+    // Most sets are as the folder held them: they are searched where they were read.
+    return FindInBooks(document.Books(), pattern, scope, &document.OnDisk().books);
 }
 
 namespace {

@@ -83,9 +83,10 @@ struct FieldMatches {
     std::vector<TextMatch> matches;
 };
 
-// The fields that hold a match, in book, set, macro and field order.
+// The fields that hold a match, in book, set, macro and field order. A set of `books`
+// known to hold the same bytes as that of `same` is read there, without copying it in.
 std::vector<FieldMatches> FindInBooks(const MacroBooks& books, const TextPattern& pattern,
-                                      SearchScope scope = {});
+                                      SearchScope scope = {}, const MacroBooks* same = nullptr);
 std::vector<FieldMatches> FindInDocument(const CharacterDocument& document,
                                          const TextPattern& pattern, SearchScope scope = {});
 
