@@ -197,8 +197,10 @@ class CharacterDocument {
     DocumentChange ChangeOf(const ByteStep& step, DocumentChange::Cause cause) const;
 
     std::u16string folder_;
-    MacroBooks books_;
+    // Before the books that take their sets from it: the books go first and owe it
+    // nothing then, rather than copying in every set they never reached.
     MacroFolderContent disk_;
+    MacroBooks books_;
     CnfRecord cnf_;
     StoredHead cnfDisk_;
     BookTitles titles_;

@@ -25,7 +25,6 @@ struct CharacterState {
     std::u16string CurrentFolder;
     bool ContentModified = false;
     bool IncompatibleMacro = false;
-    MacroBooks macroBooks;  // all 40 books of the open folder
     BookTitles bookTitles;  // their names, and what the title files held when read or saved
     CnfRecord cnfRecord;
     StoredHead cnfOnDisk;  // what cnf.dat held when read or last saved
@@ -39,6 +38,9 @@ struct CharacterState {
     // files that differ from it.
     MacroFolderContent macroFilesOnDisk;
     std::u16string macroFilesFolder;  // the folder those were read from; empty: none yet
+    // All 40 books of the open folder; after what they take their sets from, so that
+    // they go first and copy nothing in when a character is closed.
+    MacroBooks macroBooks;
 
     // While another character is on show: where the macro tab stood, and the macro
     // boxes whose text was too long for its field (kept as box text, as undo keeps it).

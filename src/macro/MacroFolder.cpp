@@ -393,11 +393,10 @@ std::vector<int> MacroFilesToWrite(const MacroBooks& edited, const MacroFolderCo
                                    const MacroFolderContent* source) {
     std::vector<int> numbers;
     for (int n = 0; n < kMacroFileCount; ++n) {
-        const MacroFile& set = edited.File(n);
         bool write = false;
         switch (disk.state[std::size_t(n)]) {
             case MacroFileState::Missing:
-                write = n < kSetCount || SetHasContent(set) ||
+                write = n < kSetCount || SetHasContent(edited.File(n)) ||
                         (source && source->state[std::size_t(n)] == MacroFileState::Present);
                 break;
             case MacroFileState::Unreadable:
@@ -406,14 +405,16 @@ std::vector<int> MacroFilesToWrite(const MacroBooks& edited, const MacroFolderCo
             case MacroFileState::Present: {
                 // The record written would be the set with a fresh digest: it differs from
                 // the file when the set's bytes do, or else when the file's digest is wrong.
-                // Most sets were not reached since they were read or saved: those need
-                // no comparing of their bytes.
-                const MacroFile& old = disk.books.File(n);
-                const bool same =
-                    edited.KnownSame(n, disk.books) ||
-                    (std::equal(set.bytes.begin(), set.bytes.begin() + kDigestOffset,
-                                old.bytes.begin()) &&
-                     std::equal(set.Block().begin(), set.Block().end(), old.Block().begin()));
+                // Most sets were not reached since they were read or saved: those are
+                // neither compared nor read (which would copy them in from the content).
+                auto equal = [&] {
+                    const MacroFile& set = edited.File(n);
+                    const MacroFile& old = disk.books.File(n);
+                    return std::equal(set.bytes.begin(), set.bytes.begin() + kDigestOffset,
+                                      old.bytes.begin()) &&
+                           std::equal(set.Block().begin(), set.Block().end(), old.Block().begin());
+                };
+                const bool same = edited.KnownSame(n, disk.books) || equal();
                 write = disk.size[std::size_t(n)] < kMacroFileSize || !same ||
                         !disk.StoredDigestMatches(n);
                 break;

@@ -270,8 +270,12 @@ std::error_code ComposeRecordFile(IFileSystem& fs, const fs::path& target,
         return ec;
     }
     if (st.IsDirectory()) return Errno(EISDIR);
+#ifndef _WIN32
     // A file no longer than the record has nothing past it to keep (nearly every file).
+    // Windows reads it anyway: a file another program holds open is refused here, before
+    // any file of the save is replaced, rather than at its rename.
     if (st.IsRegular() && st.size <= record.size()) return {};
+#endif
     // The bytes past the record belong to the game and go into the new file too; if they
     // cannot be read, nothing is written. Bounded: a longer file is none of the game's.
     const std::size_t limit = record.size() + kMaxBytesPastRecord;

@@ -97,8 +97,15 @@ inline Outcome RunProgram(const std::filesystem::path& program,
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION info{};
-    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
+    // Wine's process start has been seen to fail now and then on a loaded machine; a
+    // program that cannot be started at all fails every try.
+    bool created = false;
+    for (int attempt = 0; attempt < 3 && !created; ++attempt) {
+        if (attempt > 0) Sleep(250);
+        created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                 CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
+    }
+    if (created) {
         run.started = true;
         WaitForSingleObject(info.hProcess, INFINITE);
         DWORD code = 0;
