@@ -212,7 +212,7 @@ void MacroTab::ShowTitles(MacroFile& file) {
 void MacroTab::ShowMacro(MacroFile& file, int index) {
     if (index > 19 || index < 0) return;
     const FillGuard filling(filling_);
-    SetTitleHighlight(CurrentMacroIndex, false);
+    if (index != CurrentMacroIndex) SetTitleHighlight(CurrentMacroIndex, false);
     CurrentMacroIndex = int16_t(index);
     SetTitleHighlight(index, true);
     for (int k = 0; k < 6; ++k)
@@ -331,7 +331,6 @@ bool MacroTab::SetBookTitle(int book, std::u16string_view title) {
 void MacroTab::efTitle_GotFocus(int index) {
     MacroFile& set = Book()[std::size_t(CurrentSetIndex)];
     StoreLines(set, CurrentMacroIndex);
-    SetTitleHighlight(CurrentMacroIndex, false);
     ShowMacro(set, index);
 }
 
@@ -340,7 +339,6 @@ void MacroTab::cboBook_Click(int index) {
     MacroFile& current = Book()[std::size_t(CurrentSetIndex)];
     StoreTitles(current);
     StoreLines(current, CurrentMacroIndex);
-    SetTitleHighlight(CurrentMacroIndex, false);
     CurrentBookIndex = int16_t(index);
     // A title box keeps the focus through the change (Ctrl+PageUp/PageDown): its macro is
     // the one shown, or a click into that box would not choose it.
@@ -363,8 +361,7 @@ void MacroTab::ShowSet(int book, int set, int macro) {
         cboBook->setCurrentIndex(book);
         CurrentBookIndex = int16_t(book);
     }
-    SetTitleHighlight(CurrentMacroIndex, false);
-    CurrentSetIndex = int16_t(set);
+    CurrentSetIndex = int16_t(set);  // ShowMacro moves the title's highlight
     HighlightSet(set);
     ShowTitles(CurrentFile());
     ShowMacro(CurrentFile(), macro);
@@ -413,6 +410,7 @@ void MacroTab::efTitle_Change(int index) {
     ShowBoxMarks(box, std::nullopt, ReadFieldText(CurrentFile().Title(index)));
     if (!Filling())
         StoreTyped(index, before, CurrentFile().Title(index), {box, host_.History().CurrentSet()});
+    MeasureBox(index);
     TooLongTextChanged();
 }
 
@@ -422,6 +420,7 @@ void MacroTab::efLine_Change(int index) {
     const QString before = std::exchange(boxText_[std::size_t(number)], box->text());
     ShowBoxMarks(box, FieldTextLength(U(box->text())),
                  ReadFieldText(CurrentFile().Line(CurrentMacroIndex, index)));
+    MeasureBox(number);
     TooLongTextChanged();
     if (Filling()) return;
     StoreTyped(number, before, CurrentFile().Line(CurrentMacroIndex, index),
@@ -566,11 +565,12 @@ void MacroTab::TooLongTextChanged() {
 }
 
 bool MacroTab::HoldsTooLongText() const {
-    for (const QLineEdit* box : efTitle)
-        if (Cp932Length(U(box->text())) > kTitleFieldSize - 1) return true;
-    for (const QLineEdit* box : efLine)
-        if (Cp932Length(U(box->text())) > kLineCapacity) return true;
-    return false;
+    return std::find(tooLong_.begin(), tooLong_.end(), true) != tooLong_.end();
+}
+
+void MacroTab::MeasureBox(int box) {
+    const std::size_t limit = box < kTitleBoxCount ? kTitleFieldSize - 1 : kLineCapacity;
+    tooLong_[std::size_t(box)] = Cp932Length(U(Box(box)->text())) > limit;
 }
 
 QLineEdit* MacroTab::Box(int box) const {

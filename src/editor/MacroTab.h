@@ -149,6 +149,10 @@ class MacroTab : public QWidget {
     MergeKey typingKey_;
     std::vector<uint8_t> typingBase_;
     bool holdsTooLong_ = false;
+    // Whether each title and line box holds text too long for its field, as measured
+    // at its latest change.
+    std::array<bool, kMacrosPerSet + kLinesPerMacro> tooLong_{};
+    void MeasureBox(int box);
     bool filling_ = false;  // while the tab fills its own boxes
     // Where a press on a set button began, to tell a drag from a click.
     int pressedSet_ = -1;
