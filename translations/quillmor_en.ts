@@ -1145,6 +1145,10 @@ The set is unchanged.</translation>
 <context>
     <name>qm::wMenu</name>
     <message>
+        <source>次のキャラクターを保存します。よろしいですか？%1</source>
+        <translation>These characters will be saved. Go ahead?%1</translation>
+    </message>
+    <message>
         <source>セットの移動</source>
         <translation>Move Set</translation>
     </message>

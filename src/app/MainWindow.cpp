@@ -669,9 +669,23 @@ std::vector<int> wMenu::UnsavedCharacters() const {
     return unsaved;
 }
 
-SaveResult wMenu::FileSaveAll_Click() {
+QString wMenu::CharacterLines(const std::vector<int>& characters) const {
+    QString lines;
+    for (int i : characters) lines += QStringLiteral("\r\n・") + CharacterLabel(i);
+    return lines;
+}
+
+SaveResult wMenu::FileSaveAll_Click(bool asked) {
     const int shown = shownCharacter_;
-    for (int i : UnsavedCharacters()) {
+    const std::vector<int> unsaved = UnsavedCharacters();
+    // Characters that are not on show are written too: they are named first, once.
+    if (!asked && (unsaved.size() > 1 || (unsaved.size() == 1 && unsaved.front() != shown))) {
+        if (ShowMessage(U(tr("次のキャラクターを保存します。よろしいですか？%1")
+                              .arg(CharacterLines(unsaved))),
+                        MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+            return SaveResult::Declined;
+    }
+    for (int i : unsaved) {
         // Each is saved on show, so that its questions and its report name what they
         // are about.
         if (!ShowCharacter(i)) return SaveResult::Failed;
@@ -842,14 +856,12 @@ bool wMenu::Form_QueryUnload() {
     const std::vector<int> unsaved = UnsavedCharacters();
     if (unsaved.size() > 1) {
         // One question for them all, naming each.
-        QString names;
-        for (int i : unsaved) names += QStringLiteral("\r\n・") + CharacterLabel(i);
         MsgAnswer a = ShowMessage(
             U(tr("次のキャラクターに保存していない変更があります。すべて保存しますか？%1")
-                  .arg(names)),
+                  .arg(CharacterLines(unsaved))),
             MsgIcon::Question, MsgButtons::YesNoCancel);
         if (a == MsgAnswer::Cancel) return false;
-        if (a == MsgAnswer::Yes && FileSaveAll_Click() != SaveResult::Saved) return false;
+        if (a == MsgAnswer::Yes && FileSaveAll_Click(true) != SaveResult::Saved) return false;
     } else if (ContentModified || !unsaved.empty()) {
         if (!unsaved.empty() && !ShowCharacter(unsaved.front())) return false;
         MsgAnswer a = ShowMessage(U(AskSaveChanges()), MsgIcon::Question, MsgButtons::YesNoCancel);

@@ -165,7 +165,8 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     void SetCharacterLabel(int index, std::u16string_view label);
     void FileCharacterLabel_Click();
     // Saves every character with unsaved changes; stops at the first that is not saved.
-    SaveResult FileSaveAll_Click();
+    // Names the characters first, unless the player was just asked about them (`asked`).
+    SaveResult FileSaveAll_Click(bool asked = false);
     // Copies the set on show (`set` >= 0: into that set; -1: the whole book with its
     // title) into a book of character `target`, byte for byte, as one undo step there;
     // the target is shown afterwards.
@@ -266,6 +267,8 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     void ShowCharacterState(bool another);
     QString CharacterItemText(int index) const;
     void ShowCharacterItem(int index);  // its text in the list, after its state changed
+    // The characters' labels, a line each, for a question that names them.
+    QString CharacterLines(const std::vector<int>& characters) const;
     int SlotOfFolder(std::u16string_view folder) const;
     int AddCharacterSlot(const std::u16string& folder);
     void FillCharacterList();

@@ -310,8 +310,16 @@ class CharactersTest : public QObject {
             QVERIFY2(w.cbCharacter->itemText(c).endsWith(QStringLiteral(" *")),
                      qPrintable(w.cbCharacter->itemText(c)));
 
-        // The damaged character's save asks about its digest first.
-        t.f.fake.messageBox.answers = {MsgAnswer::Yes};
+        // One question names both (No writes nothing); then the damaged character's save
+        // asks about its digest.
+        t.f.fake.messageBox.answers = {MsgAnswer::No};
+        QCOMPARE(w.FileSaveAll_Click(), SaveResult::Declined);
+        QVERIFY(w.CharacterData(t.second)->ContentModified);
+        const QString named = Q(t.f.fake.messageBox.shown.back().text);
+        QVERIFY2(named.contains(QString::fromLatin1(demo::kCleanCharacter)) &&
+                     named.contains(QString::fromLatin1(demo::kDamagedCharacter)),
+                 qPrintable(named));
+        t.f.fake.messageBox.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
         QCOMPARE(w.FileSaveAll_Click(), SaveResult::Saved);
         QCOMPARE(w.ShownCharacter(), t.first);
         QVERIFY(!w.ContentModified);
