@@ -38,6 +38,7 @@ namespace qm {
 namespace {
 
 const QColor kHighlight(204, 204, 255);
+const QColor kDropTarget(204, 238, 204);  // a set button a dragged set would go to
 constexpr std::size_t kLineCapacity = kLineFieldSize - 1;
 
 const char* const kSetCaptions[10] = {
@@ -107,7 +108,7 @@ MacroTab::MacroTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host
         connect(button, &QPushButton::clicked, this, [this, n] { pbSet_Click(n); });
         pbSet[std::size_t(n)] = button;
         // Sets of the book on show, dragged from another button of this tab.
-        new SetDropTarget(
+        auto* target = new SetDropTarget(
             button, true,
             [this, n](const DraggedSet& from) {
                 return from.character == host_.ShownCharacter() &&
@@ -116,6 +117,13 @@ MacroTab::MacroTab(TabHost& host, QWidget* parent) : QWidget(parent), host_(host
             [this, n](const DraggedSet& from, QPoint, bool move) {
                 pbSet_OLEDragDrop(from.book, from.set, n, move);
             });
+        // The button a drop would go to shows it meanwhile.
+        target->OnHover([this, n](bool on) {
+            if (on)
+                pbSet[std::size_t(n)]->SetFace(kDropTarget);
+            else
+                HighlightSet(CurrentSetIndex);
+        });
 
         auto* handle = new SetDragHandle(host, *this, n, this);
         handle->setObjectName(QStringLiteral("pctSetDragger%1").arg(n));

@@ -29,7 +29,8 @@ void DragSet(QWidget* source, const DraggedSet& set) {
     auto* drag = new QDrag(source);
     drag->setMimeData(new SetCopyMimeData(set));
     drag->setPixmap(source->grab());
-    drag->setHotSpot(QPoint(source->width() / 2, source->height() / 2));
+    // Beside the pointer, not over it: the button it points at shows whether it takes it.
+    drag->setHotSpot(QPoint(-12, -12));
     // Copy unless Shift asks for a move, as the platform's drags do.
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
 }
@@ -41,17 +42,26 @@ SetDropTarget::SetDropTarget(QWidget* target, bool moves,
     target->installEventFilter(this);
 }
 
+void SetDropTarget::Hover(bool on) {
+    if (on == hovered_) return;
+    hovered_ = on;
+    if (hover_) hover_(on);
+}
+
 bool SetDropTarget::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::DragLeave) Hover(false);
     if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
         return QObject::eventFilter(watched, event);
     auto* drop = static_cast<QDropEvent*>(event);
     const DraggedSet* set = SetCopyMimeData::Of(drop->mimeData());
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!set || !widget || !widget->isEnabled() || !accepts_(*set)) {
+        Hover(false);
         drop->ignore();
         return true;
     }
+    Hover(type != QEvent::Drop);
     const bool move = moves_ && drop->proposedAction() == Qt::MoveAction &&
                       (drop->possibleActions() & Qt::MoveAction);
     drop->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);

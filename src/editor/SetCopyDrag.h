@@ -43,6 +43,9 @@ class SetDropTarget : public QObject {
     using Drop = std::function<void(const DraggedSet&, QPoint, bool move)>;
     SetDropTarget(QWidget* target, bool moves, std::function<bool(const DraggedSet&)> accepts,
                   Drop drop);
+    // Called with true while a set that would be taken is over the target, false when
+    // it leaves or is dropped: the target may show that it takes it.
+    void OnHover(std::function<void(bool)> hover) { hover_ = std::move(hover); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -51,6 +54,9 @@ class SetDropTarget : public QObject {
     bool moves_;
     std::function<bool(const DraggedSet&)> accepts_;
     Drop drop_;
+    std::function<void(bool)> hover_;
+    bool hovered_ = false;
+    void Hover(bool on);
 };
 
 }  // namespace qm

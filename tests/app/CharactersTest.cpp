@@ -244,6 +244,18 @@ class CharactersTest : public QObject {
         QCOMPARE(w.macroBooks.Book(0)[4].bytes, set5.bytes);
         QVERIFY(!w.ContentModified);
 
+        // While a set is over a button that takes it, the button shows it; not after.
+        {
+            const QColor face = w.macroTab->pbSet[6]->palette().color(QPalette::Button);
+            QDragEnterEvent over(QPoint(4, 4), Qt::CopyAction, &fromSet2, Qt::LeftButton,
+                                 Qt::NoModifier);
+            QApplication::sendEvent(w.macroTab->pbSet[6], &over);
+            QVERIFY(w.macroTab->pbSet[6]->palette().color(QPalette::Button) != face);
+            QDragLeaveEvent left;
+            QApplication::sendEvent(w.macroTab->pbSet[6], &left);
+            QCOMPARE(w.macroTab->pbSet[6]->palette().color(QPalette::Button), face);
+        }
+
         // Onto itself, from another character, or not a set at all: nothing happens.
         QVERIFY(!drop(w.macroTab->pbSet[1], &fromSet2));
         const SetCopyMimeData fromOther(DraggedSet{t.second, 0, 1});
