@@ -968,12 +968,8 @@ bool wMenu::CopySetTo(int fromBook, int fromSet, int target, int book, int set, 
             lossyFields.ForgetSet(MacroFileNumber(fromBook, fromSet));
         }
         for (const SetRef& ref : targets) {
-            const MacroFile& source = from[std::size_t(set < 0 ? ref.set : fromSet)];
-            MacroFile& into = macroBooks.Book(book)[std::size_t(ref.set)];
-            // The macros byte for byte (phrases and the bytes after each field's end
-            // included); the target file keeps its reserved bytes.
-            std::copy(source.bytes.begin() + kMacroBlockOffset, source.bytes.end(),
-                      into.bytes.begin() + kMacroBlockOffset);
+            CopyMacros(from[std::size_t(set < 0 ? ref.set : fromSet)],
+                       macroBooks.Book(book)[std::size_t(ref.set)]);
             lossyFields.ForgetSet(MacroFileNumber(book, ref.set));
         }
         if (scope.titles) {

@@ -187,9 +187,7 @@ void CharacterDocument::SetMacros(int book, int set, const MacroFile& macros, st
     const int file = MacroFileNumber(book, set);
     Edit edit(*this, std::move(name), {RecordId::Macro(file)});
     edit.Always();
-    MacroFile& target = edit.File(file);
-    std::copy(macros.bytes.begin() + kMacroBlockOffset, macros.bytes.end(),
-              target.bytes.begin() + kMacroBlockOffset);
+    CopyMacros(macros, edit.File(file));
     lossy_.ForgetSet(file);
 }
 
@@ -200,9 +198,7 @@ void CharacterDocument::SetBook(int book, const MacroBook& macros, std::u16strin
     edit.Always();
     for (int s = 0; s < kSetCount; ++s) {
         const int file = MacroFileNumber(book, s);
-        const MacroFile& from = macros[std::size_t(s)];
-        std::copy(from.bytes.begin() + kMacroBlockOffset, from.bytes.end(),
-                  edit.File(file).bytes.begin() + kMacroBlockOffset);
+        CopyMacros(macros[std::size_t(s)], edit.File(file));
         lossy_.ForgetSet(file);
     }
 }

@@ -65,6 +65,11 @@ void UpdateMacroDigest(MacroFile& file) {
     std::copy(digest.begin(), digest.end(), file.bytes.begin() + kDigestOffset);
 }
 
+void CopyMacros(const MacroFile& from, MacroFile& into) {
+    std::copy(from.bytes.begin() + kMacroBlockOffset, from.bytes.end(),
+              into.bytes.begin() + kMacroBlockOffset);
+}
+
 bool MacroDigestMismatch(MacroFile& file) {
     std::array<uint8_t, 16> stored;
     std::copy_n(file.bytes.begin() + kDigestOffset, 16, stored.begin());

@@ -97,6 +97,10 @@ bool WriteMacroFile(std::u16string_view path, MacroFile& file, Reason* error = n
 
 void UpdateMacroDigest(MacroFile& file);
 
+// Makes `into` hold the macros of `from` byte for byte (auto-translate phrases and the
+// bytes after each field's end included); `into` keeps its own reserved bytes.
+void CopyMacros(const MacroFile& from, MacroFile& into);
+
 // True when the stored digest differs from the digest of the block. Leaves the record
 // carrying the recomputed digest, as a write would.
 bool MacroDigestMismatch(MacroFile& file);
