@@ -63,11 +63,9 @@ void popSetCut_Click(wMenu& w) {
             w.ShowStatus(U(ClipboardFailed()));
             return;
         }
-        SetEdit step(*w.history,
-                     QCoreApplication::translate("qm::EditCommands", "セットの切り取り"),
-                     SetRef{w.macroTab->CurrentBookIndex, set});
-        ClearSet(SetOf(w, set));
-        w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
+        const QString name = QCoreApplication::translate("qm::EditCommands", "セットの切り取り");
+        SetEdit step(*w.history, name, SetRef{w.macroTab->CurrentBookIndex, set});
+        w.document->EmptySet(w.macroTab->CurrentBookIndex, set, U(name));
         w.macroTab->RefreshIfShown(set);
     });
 }
@@ -85,10 +83,9 @@ void popSetPaste_Click(wMenu& w) {
 void popSetDelete_Click(wMenu& w) {
     Guarded([&] {
         int set = w.macroTab->MenuSet;
-        SetEdit step(*w.history, QCoreApplication::translate("qm::EditCommands", "セットの削除"),
-                     SetRef{w.macroTab->CurrentBookIndex, set});
-        ClearSet(SetOf(w, set));
-        w.lossyFields.ForgetSet(MacroFileNumber(w.macroTab->CurrentBookIndex, set));
+        const QString name = QCoreApplication::translate("qm::EditCommands", "セットの削除");
+        SetEdit step(*w.history, name, SetRef{w.macroTab->CurrentBookIndex, set});
+        w.document->EmptySet(w.macroTab->CurrentBookIndex, set, U(name));
         w.macroTab->RefreshIfShown(set);
     });
 }

@@ -61,6 +61,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     setWindowTitle(ProgramTitle());
     setObjectName(QStringLiteral("wMenu"));
     history = new EditHistory(*this);
+    UseClock();
     BuildMenus();
     BuildTabs();
     statusText = new ElidedLabel(this);
@@ -265,7 +266,6 @@ bool wMenu::Form_Load() {
     random_.Seed(uint64_t(platform.clock->TickMs()) * 1000003u +
                  uint64_t(now.hour * 3600 + now.minute * 60 + now.second));
     CheckD3D();
-    macroBooks = MacroBooks{};
     FillGameSettingChoices();
     LoadGameSettings();
     MakeSoundItems();
@@ -474,30 +474,25 @@ bool wMenu::OpenCharacterFolder(const std::u16string& folder, MacroFolderContent
             kept = new EditHistory(*this);
         }
         static_cast<CharacterState&>(*this) = CharacterState{};
+        UseClock();
         history = kept;
         shownCharacter_ = slot;
         characters_[std::size_t(slot)].open = true;
     } else {
-        lossyFields.Clear();
         shownBook = shownSet = shownMacro = 0;
         unstoredBoxes.clear();
     }
 
     CurrentFolder = folder;
-    bookTitles = std::move(titles);
-    std::swap(macroFilesOnDisk, content);
-    AdoptFolderBooks(macroBooks, macroFilesOnDisk);
-    macroFilesFolder = folder;
+    CharacterDocument::Read read{
+        folder, std::move(titles), cnf, std::move(cnfStored), ReadAcqNames(folder), emptyBook};
+    document->Adopt(std::move(read), content);
     // An empty book has no file whose format could be unknown.
-    IncompatibleMacro = MacroDigestMismatch(macroBooks.File(0)) && !emptyBook;
-    if (IncompatibleMacro) {
+    if (document->IncompatibleMacro()) {
         ShowMessage(U(tr("警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
                          "保存をすると使えなくなる可能性があります。")),
                     MsgIcon::Warning);
     }
-    cnfRecord = cnf;
-    cnfOnDisk = std::move(cnfStored);
-    acqNames = ReadAcqNames(CurrentFolder);
     history->Clear();
     ShowCharacterState(another);
     ShowUnknownTitleFiles();
@@ -540,9 +535,6 @@ void wMenu::ShowCharacterState(bool another) {
     }
     history->BoxChanged();
     if (another) {
-        // The game settings are the installation's: what the tab shows is this history's
-        // base.
-        history->GameSettingsShown();
         FillCharacterList();
     } else {
         ShowCharacterItem(shownCharacter_);
@@ -613,7 +605,7 @@ QString wMenu::CharacterItemText(int index) const {
     const CharacterState* state = CharacterData(index);
     QString text = CharacterLabel(index);
     if (!slot.label.empty()) text += QStringLiteral("（%1）").arg(Q(slot.name));
-    if (state && state->ContentModified) text += QStringLiteral(" *");
+    if (state && state->CharacterModified) text += QStringLiteral(" *");
     return text;
 }
 
@@ -664,7 +656,7 @@ void wMenu::FileCharacterLabel_Click() {
 std::vector<int> wMenu::UnsavedCharacters() const {
     std::vector<int> unsaved;
     for (int i = 0; i < int(characters_.size()); ++i)
-        if (const CharacterState* state = CharacterData(i); state && state->ContentModified)
+        if (const CharacterState* state = CharacterData(i); state && state->CharacterModified)
             unsaved.push_back(i);
     return unsaved;
 }
@@ -692,6 +684,8 @@ SaveResult wMenu::FileSaveAll_Click(bool asked) {
         if (const SaveResult r = FileSave_Click(); r != SaveResult::Saved) return r;
     }
     ShowCharacter(shown);
+    // The game settings go with every save; with no character to save, they go alone.
+    if (gameHistory_.Modified()) return FileSave_Click();
     return SaveResult::Saved;
 }
 
@@ -699,8 +693,8 @@ SaveResult wMenu::FileSaveAll_Click(bool asked) {
 // stays as it is.
 void wMenu::ShowUnknownTitleFiles() {
     QString text;
-    for (int f : bookTitles.UnknownFiles()) {
-        const TitleFileOnDisk& disk = bookTitles.disk[std::size_t(f)];
+    for (int f : Titles().UnknownFiles()) {
+        const TitleFileOnDisk& disk = Titles().disk[std::size_t(f)];
         const QString why = disk.state == TitleFileState::WrongSize
                                 ? tr("大きさが344バイトではありません")
                             : disk.state == TitleFileState::WrongDigest ? tr("MD5 が合いません")
@@ -716,29 +710,33 @@ void wMenu::ShowUnknownTitleFiles() {
 }
 
 bool wMenu::BookHasFiles(int book) const {
-    for (int s = 0; s < kSetCount; ++s)
-        if (macroFilesOnDisk.state[std::size_t(MacroFileNumber(book, s))] !=
-            MacroFileState::Missing)
-            return true;
-    return false;
+    return document->BookHasFiles(book);
 }
 
 MacroBook& wMenu::ShownBook() {
-    return macroBooks.Book(macroTab->CurrentBookIndex);
+    return Books().Book(macroTab->CurrentBookIndex);
 }
 
 void wMenu::SaveMacroFiles(SavePlan& plan, std::u16string_view folder, MacroFolderContent* disk) {
-    MacroFile& current = ShownBook()[std::size_t(macroTab->CurrentSetIndex)];
-    macroTab->StoreTitles(current);
-    macroTab->StoreLines(current, macroTab->CurrentMacroIndex);
+    StoreShownBoxes();
     // The open folder is compared with what it held when read or last saved, so a file
     // the game rewrote meanwhile and the player did not touch stays as the game left it;
     // another folder (Save As) with what it holds now, and every file the open folder has
     // is made there too.
     if (disk)
-        PlanMacroFolder(plan, folder, macroBooks, *disk, &macroFilesOnDisk);
+        document->PlanSaveAs(plan, folder, *disk);
     else
-        PlanMacroFolder(plan, folder, macroBooks, macroFilesOnDisk);
+        document->PlanSave(plan);
+}
+
+void wMenu::StoreShownBoxes() {
+    // What the boxes show is in the book already; storing again changes nothing then,
+    // and records no step.
+    const SetRef shown{macroTab->CurrentBookIndex, macroTab->CurrentSetIndex};
+    EditHistory::Edit edit(*history, QString(), EditScope{{shown}});
+    MacroFile& current = ShownBook()[std::size_t(shown.set)];
+    macroTab->StoreTitles(current);
+    macroTab->StoreLines(current, macroTab->CurrentMacroIndex);
 }
 
 SaveResult wMenu::FileSave_Click() {
@@ -748,7 +746,7 @@ SaveResult wMenu::FileSave_Click() {
 SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     // Only macro files are at stake: before a folder is open nothing asks.
     if (EditorEnabled && !ConfirmSaveWhileGameRuns()) return SaveResult::Declined;
-    if (IncompatibleMacro) {
+    if (document->IncompatibleMacro()) {
         MsgAnswer a =
             ShowMessage(U(tr("警告！\r\nこのマクロは現在のバージョンと互換性がありません。"
                              "保存をすると使えなくなる可能性がありますがよろしいですか？")),
@@ -760,27 +758,20 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     // One plan for everything: what cannot be saved stops the save before any file is
     // written, and the report says exactly what was saved.
     SavePlan plan;
-    const bool openFolder = folder == macroFilesFolder;
+    const bool openFolder = folder == document->Folder();
     std::optional<MacroFolderContent> other;
     // Before any folder was opened there is no character folder to write into; only
     // the game settings are saved then.
     if (EditorEnabled) {
         if (!openFolder) other = ReadMacroFolder(folder);
         SaveMacroFiles(plan, folder, other ? &*other : nullptr);
-        std::optional<BookTitles> otherTitles;
-        if (!openFolder) otherTitles = ReadBookTitles(PathFromText(folder));
-        PlanBookTitles(plan, PathFromText(folder), bookTitles,
-                       otherTitles ? &otherTitles->disk : nullptr);
-        PlanCnf(plan, folder, cnfRecord, openFolder ? &cnfOnDisk : nullptr);
     }
     SaveGameSettings(plan);
     const SaveReport report = plan.Run();
     if (EditorEnabled) macroTab->ShowBookNames();  // books whose first files were made
+    // The document's clean point follows what its own folder now holds.
+    if (!elsewhere) history->Saved(report);
     if (report.AllSaved()) {
-        if (!elsewhere) {
-            lossyFields.Clear();
-            history->MarkClean();  // the unsaved mark follows
-        }
         // Saved, but the folder could not be synced: the player should know.
         if (report.folderSync)
             ShowStatus(U(Wording::SaveMessage(report)));
@@ -788,8 +779,6 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
             ShowStatus(SavedStatus(report, elsewhere ? folder : std::u16string_view(), notStored));
         return SaveResult::Saved;
     }
-    // Part of the open folder now holds the edits: no step of the history matches its disk.
-    if (report.outcome == SaveReport::Outcome::Partial && !elsewhere) history->ForgetClean();
     std::u16string message = U(Wording::SaveMessage(report));
     // What the stores have to say besides (a damaged settings file set aside, say).
     if (const QString notice = Wording::Notices(platform.registry->TakeNotice()); !notice.isEmpty())
@@ -803,7 +792,7 @@ bool wMenu::AcceptLostCharacters() {
     std::vector<std::u16string> titles;
     for (QLineEdit* box : macroTab->efTitle) titles.push_back(U(box->text()));
     const std::vector<LostCharacters> lost =
-        CharactersLostOnSave(lossyFields, ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
+        CharactersLostOnSave(Lossy(), ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
                              MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
                              macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
     if (lost.empty()) return true;
@@ -820,7 +809,7 @@ bool wMenu::AcceptFieldsNotStored(std::vector<TooLongField>& notStored) {
                              macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
     if (notStored.empty()) return AcceptLostCharacters();
     const std::vector<LostCharacters> lost =
-        CharactersLostOnSave(lossyFields, ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
+        CharactersLostOnSave(Lossy(), ShownBook()[std::size_t(macroTab->CurrentSetIndex)],
                              MacroFileNumber(macroTab->CurrentBookIndex, macroTab->CurrentSetIndex),
                              macroTab->CurrentMacroIndex, titles, macroTab->LineTexts());
     QString question = Wording::TooLongFieldsText(notStored);
@@ -938,44 +927,29 @@ bool wMenu::CopySetTo(int fromBook, int fromSet, int target, int book, int set, 
     // A move stays within the character on show, so that one undo puts both sets back.
     if (move && (target != shownCharacter_ || set < 0 || (book == fromBook && set == fromSet)))
         return false;
-    // Copies first: the target may be this very book, and showing another character
-    // moves this one away.
-    const MacroBook from = macroBooks.Book(fromBook);
-    std::optional<std::array<uint8_t, kBookTitleFieldSize>> title;
-    if (set < 0 && bookTitles.Known(fromBook)) {
-        title.emplace();
-        const auto field = bookTitles.edited[std::size_t(TitleFileOfBook(fromBook))].Field(
-            fromBook % kBooksPerTitleFile);
-        std::copy(field.begin(), field.end(), title->begin());
-    }
+    // The source stays where it is while another character is shown: each document
+    // keeps its place when the window parks it.
+    const CharacterDocument& source = *document;
+    const bool title = set < 0 && source.Titles().Known(fromBook);
     if (!ShowCharacter(target)) return false;
-    std::vector<SetRef> targets;
-    for (int s = set < 0 ? 0 : set; s < (set < 0 ? kSetCount : set + 1); ++s)
-        targets.push_back(SetRef{book, s});
     EditScope scope;
-    scope.sets = targets;
+    for (int s = set < 0 ? 0 : set; s < (set < 0 ? kSetCount : set + 1); ++s)
+        scope.sets.push_back(SetRef{book, s});
     if (move) scope.sets.push_back(SetRef{fromBook, fromSet});
-    scope.titles = title.has_value() && bookTitles.Known(book);
+    scope.titles = title && Titles().Known(book);
     {
-        EditHistory::Edit edit(*history,
-                               move      ? tr("セットの移動")
-                               : set < 0 ? tr("ブックのコピー")
-                                         : tr("セットのコピー"),
-                               scope);
+        const QString name = move      ? tr("セットの移動")
+                             : set < 0 ? tr("ブックのコピー")
+                                       : tr("セットのコピー");
+        EditHistory::Edit edit(*history, name, scope);
         edit.Always().Showing(SetRef{book, set < 0 ? 0 : set});
-        if (move) {
-            ClearSet(macroBooks.Book(fromBook)[std::size_t(fromSet)]);
-            lossyFields.ForgetSet(MacroFileNumber(fromBook, fromSet));
-        }
-        for (const SetRef& ref : targets) {
-            CopyMacros(from[std::size_t(set < 0 ? ref.set : fromSet)],
-                       macroBooks.Book(book)[std::size_t(ref.set)]);
-            lossyFields.ForgetSet(MacroFileNumber(book, ref.set));
-        }
-        if (scope.titles) {
-            auto field = bookTitles.edited[std::size_t(TitleFileOfBook(book))].Field(
-                book % kBooksPerTitleFile);
-            std::copy(title->begin(), title->end(), field.begin());
+        // Byte for byte, the target's reserved bytes kept; the document's own steps are
+        // part of this one.
+        if (set < 0) {
+            document->CopyBook(source, fromBook, book);
+        } else {
+            document->CopySet(source, fromBook, fromSet, book, set);
+            if (move) document->EmptySet(fromBook, fromSet, U(name));
         }
     }
     macroTab->ShowSet(book, set < 0 ? 0 : set, 0);
@@ -1020,7 +994,7 @@ void wMenu::popSetCopyTo_Click() {
         CopyTargetCharacter t;
         t.label = CharacterLabel(i);
         const CharacterState* state = CharacterData(i);
-        const BookTitles* titles = state ? &state->bookTitles : nullptr;
+        const BookTitles* titles = state ? &state->Titles() : nullptr;
         std::optional<BookTitles> read;
         if (!titles)
             titles =
@@ -1034,6 +1008,16 @@ void wMenu::popSetCopyTo_Click() {
     connect(dialog, &QDialog::accepted, this,
             [this, dialog] { CopyShownTo(dialog->Character(), dialog->Book(), dialog->Set()); });
     dialog->open();
+}
+
+}  // namespace qm
+
+namespace qm {
+
+// The document tells typing pauses by the platform's clock, as the tests' fake one.
+void wMenu::UseClock() {
+    IClock* clock = platform.clock;
+    document->SetClock([clock] { return clock ? clock->TickMs() : int64_t(0); });
 }
 
 }  // namespace qm

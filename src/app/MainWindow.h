@@ -12,6 +12,7 @@
 
 #include "app/TraceLog.h"
 #include "config/CnfRecord.h"
+#include "config/GameSettingsHistory.h"
 #include "editor/CharacterState.h"
 #include "editor/HistoryWindow.h"
 #include "editor/LostCharacters.h"
@@ -84,6 +85,9 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     // to the plan: compared with what the open folder held when read or last saved, or
     // with what `disk` (another folder, for Save As) holds now.
     void SaveMacroFiles(SavePlan& plan, std::u16string_view folder, MacroFolderContent* disk);
+    // Stores the macro tab's boxes into the set on show (what it already holds records
+    // nothing).
+    void StoreShownBoxes();
     // Edit menu (the commands act on the focused text box)
     void EditMenu_Click();
     void EditCut_Click();
@@ -132,6 +136,8 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     QAction* UndoItem() override { return EditUndo; }
     QAction* RedoItem() override { return EditRedo; }
     void UnsavedChanged() override { ShowCharacterItem(shownCharacter_); }
+    GameSettingsHistory& GameHistory() override { return gameHistory_; }
+    uint64_t NextStepOrder() override { return ++stepOrder_; }
     void SetUndoItems(QAction* undo, QAction* redo) override {
         EditUndo = undo;
         EditRedo = redo;
@@ -262,6 +268,7 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
                              bool emptyBook, int slot);
     // The character on show goes to its slot to wait; the window's state is then free.
     void ParkShownCharacter();
+    void UseClock();  // for the document on show
     // Fills every tab from the character state now in the window.
     // another: a character other than the one on show before (else the same read again).
     void ShowCharacterState(bool another);
@@ -298,6 +305,8 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
     QElapsedTimer statusShown_;
     std::unique_ptr<TraceLog> trace_;
     SeededRandom random_;
+    GameSettingsHistory gameHistory_;
+    uint64_t stepOrder_ = 0;
     bool ended_ = false;
     bool adapterFound_ = false;  // the probe answered at start-up: bump mapping may be asked
     bool bumpMapAsked_ = false;

@@ -25,7 +25,7 @@ class WindowFindHost : public FindHost {
         return w_.CharacterLabel(Slot(character));
     }
     const MacroBooks& CharacterBooks(int character) const override {
-        return w_.CharacterData(Slot(character))->macroBooks;
+        return w_.CharacterData(Slot(character))->Books();
     }
     void ShowField(int character, FieldRef where) override {
         if (!w_.ShowCharacter(Slot(character))) return;
@@ -50,12 +50,7 @@ class WindowFindHost : public FindHost {
             EditHistory::Edit edit(*w_.history, QCoreApplication::translate("qm::wMenu", "置換"),
                                    scope);
             edit.Showing(scope.sets.front());
-            for (const FieldReplacement& c : changes) {
-                std::span<uint8_t> field =
-                    FieldBytesOf(w_.macroBooks.File(c.where.File()), c.where.macro, c.where.field);
-                std::fill(field.begin(), field.end(), uint8_t(0));
-                std::copy_n(c.bytes.begin(), std::min(c.bytes.size(), field.size()), field.begin());
-            }
+            ApplyReplace(*w_.document, ReplacePlan{changes, {}});
         }
         w_.macroTab->ShowSet(w_.macroTab->CurrentBookIndex, w_.macroTab->CurrentSetIndex,
                              w_.macroTab->CurrentMacroIndex);
@@ -83,6 +78,10 @@ void wMenu::FindHostDeleter::operator()(WindowFindHost* host) const {
 wMenu::~wMenu() {
     // The dialog holds the host: it goes first.
     delete findDialog_;
+    // The histories follow the focus, which moves while the window goes; they go before
+    // the documents they record in.
+    qDeleteAll(findChildren<EditHistory*>(Qt::FindDirectChildrenOnly));
+    history = nullptr;
 }
 
 void wMenu::EditFind_Click() {

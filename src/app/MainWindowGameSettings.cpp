@@ -1,5 +1,6 @@
 // The game settings tab and the display probe, on the main window.
 #include "app/MainWindow.h"
+#include "editor/EditHistory.h"
 
 #include <QPointer>
 
@@ -34,6 +35,9 @@ void wMenu::FillGameSettingChoices() {
 void wMenu::LoadGameSettings() {
     GameSettingsTab& tab = *gameSettingsTab;
     tab.Show(qm::LoadGameSettings(*platform.registry, tab.displayModes, tab.displayModeFailed));
+    // What the registry holds: the settings' new base, with nothing to undo.
+    gameHistory_.Read(tab.Collect());
+    if (history) history->BoxChanged();
 }
 
 void wMenu::SaveGameSettings(SavePlan& plan) {

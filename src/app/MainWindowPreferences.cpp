@@ -49,9 +49,8 @@ void FindGameAgain(wMenu& w) {
     w.FilePlayOnline->setEnabled(paths.LauncherExists);
     // An open character folder stays open; only the picker's starting place moves.
     if (!w.EditorEnabled) w.CurrentFolder = paths.CurrentFolder;
-    const bool modified = w.ContentModified;
+    // The settings of the new prefix are its registry's; nothing of them is unsaved.
     w.LoadGameSettings();
-    w.ContentModified = modified;
 }
 
 // True when a prefix was chosen.

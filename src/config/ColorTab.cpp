@@ -113,7 +113,7 @@ void ColorTab::FolderOpened() {
     for (QSlider* s : {sTextColorR, sTextColorG, sTextColorB, sTextColorA}) s->setValue(0);
     SetSlidersEnabled(false);
     // Until an entry is chosen the sample shows the colour of ordinary talk.
-    pctTextColor->SetForeColor(EntryColor(host_.Shown().cnfRecord, 0));
+    pctTextColor->SetForeColor(EntryColor(host_.Shown().Cnf(), 0));
     pctTextColor->setEnabled(true);
     pctTextColor->update();
 }
@@ -158,7 +158,7 @@ void ColorTab::tvTextColor_NodeClick(QTreeWidgetItem* node) {
     {
         const FillGuard filling(filling_);
         host_.Shown().SelectedColorEntry = int16_t(entry);
-        const TextColor c = host_.Shown().cnfRecord.Color(entry);
+        const TextColor c = host_.Shown().Cnf().Color(entry);
         sTextColorR->setValue(c.red);
         sTextColorG->setValue(c.green);
         sTextColorB->setValue(c.blue);
@@ -175,8 +175,8 @@ void ColorTab::StoreSlider(QSlider* slider, int byte, bool repaint) {
     // One step per slider and entry while it moves.
     EditHistory::Edit edit(host_.History(), tr("文字カラーの変更"), EditScope{.colors = true});
     edit.Merging({.control = slider, .colorEntry = entry});
-    host_.Shown().cnfRecord.SetColorByte(entry, ColorByte(byte), uint8_t(slider->value()));
-    pctTextColor->SetForeColor(EntryColor(host_.Shown().cnfRecord, entry));
+    host_.Shown().Cnf().SetColorByte(entry, ColorByte(byte), uint8_t(slider->value()));
+    pctTextColor->SetForeColor(EntryColor(host_.Shown().Cnf(), entry));
     if (repaint) pctTextColor->update();
 }
 

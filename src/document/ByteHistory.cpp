@@ -54,12 +54,20 @@ uint64_t ByteHistory::Record(ByteStep step, int64_t now) {
         last.content = last.content || step.content;
         if (!last.Empty()) return last.id;
         // Typing that ends where it began leaves no step behind.
-        steps_.pop_back();
-        index_ = steps_.size();
-        if (clean_ > long(index_)) clean_ = -1;
+        DropLatest();
         return 0;
     }
     if (step.Empty()) return 0;
+    DropRedo();
+    step.id = nextId_++;
+    step.generation = generation_;
+    step.tick = now;
+    steps_.push_back(std::move(step));
+    index_ = steps_.size();
+    return steps_.back().id;
+}
+
+void ByteHistory::DropRedo() {
     if (clean_ > long(index_)) {
         // The steps undone since the save are dropped; the saved state stays reachable
         // only when none of them changed saved content.
@@ -69,12 +77,13 @@ uint64_t ByteHistory::Record(ByteStep step, int64_t now) {
         clean_ = content ? -1 : long(index_);
     }
     steps_.erase(steps_.begin() + std::ptrdiff_t(index_), steps_.end());
-    step.id = nextId_++;
-    step.generation = generation_;
-    step.tick = now;
-    steps_.push_back(std::move(step));
+}
+
+void ByteHistory::DropLatest() {
+    if (index_ == 0) return;
+    steps_.erase(steps_.begin() + std::ptrdiff_t(index_ - 1), steps_.end());
     index_ = steps_.size();
-    return steps_.back().id;
+    if (clean_ > long(index_)) clean_ = -1;
 }
 
 bool ByteHistory::Continues(const StepKey& key, int64_t now) const {

@@ -98,6 +98,17 @@ class ByteHistory {
     std::u16string RedoName() const { return CanRedo() ? steps_[index_].name : u""; }
     std::size_t Index() const { return index_; }
     std::size_t Count() const { return steps_.size(); }
+    const ByteStep& At(std::size_t index) const { return steps_[index]; }
+
+    // The latest step, for a window that keeps more of it than bytes: it may mark what the
+    // step changes, or drop it when that comes to nothing.
+    ByteStep* Latest() { return index_ == 0 ? nullptr : &steps_[index_ - 1]; }
+    // Removes the latest step (the steps after it, undone, go too).
+    void DropLatest();
+    // The step a redo would put back; null when there is none.
+    const ByteStep* NextRedo() const { return index_ < steps_.size() ? &steps_[index_] : nullptr; }
+    // The steps undone can no longer be redone (another history recorded a step).
+    void DropRedo();
 
     // Another folder is open: nothing to go back to, and nothing unsaved.
     void Clear();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "editor/TextForms.h"
 #include "storage/Paths.h"
 #include "storage/SavePlan.h"
 
@@ -107,6 +108,11 @@ CharacterDocument::Edit& CharacterDocument::Edit::Always() {
     return *this;
 }
 
+CharacterDocument::Edit& CharacterDocument::Edit::Content(bool content) {
+    content_ = content;
+    return *this;
+}
+
 MacroFile& CharacterDocument::Edit::File(int number) {
     return d_.books_.File(number);
 }
@@ -126,6 +132,7 @@ uint64_t CharacterDocument::Edit::Commit() {
     ByteStep step;
     step.name = name_;
     step.forced = always_;
+    step.content = content_;
     step.key = key_;
     for (std::size_t i = 0; i < scope_.size(); ++i) {
         if (auto change = Difference(before_[i], d_.RecordBytes(scope_[i]))) {
@@ -191,6 +198,14 @@ void CharacterDocument::SetMacros(int book, int set, const MacroFile& macros, st
     lossy_.ForgetSet(file);
 }
 
+void CharacterDocument::EmptySet(int book, int set, std::u16string name) {
+    const int file = MacroFileNumber(book, set);
+    Edit edit(*this, std::move(name), {RecordId::Macro(file)});
+    edit.Always();
+    ClearSet(edit.File(file));
+    lossy_.ForgetSet(file);
+}
+
 void CharacterDocument::SetBook(int book, const MacroBook& macros, std::u16string name) {
     std::vector<RecordId> scope;
     for (int s = 0; s < kSetCount; ++s) scope.push_back(RecordId::Macro(MacroFileNumber(book, s)));
@@ -241,24 +256,48 @@ TitleChange CharacterDocument::SetBookTitle(int book, std::u16string_view title)
 
 // --- undo ---
 
-bool CharacterDocument::Undo() {
-    if (open_) return false;
+const ByteStep* CharacterDocument::Undo() {
+    if (open_) return nullptr;
     const ByteStep* step = history_.Undo();
-    if (!step) return false;
+    if (!step) return nullptr;
     DocumentChange change = ChangeOf(*step, DocumentChange::Cause::Undo);
     change.modified = Modified();
     Tell(change);
-    return true;
+    return step;
 }
 
-bool CharacterDocument::Redo() {
-    if (open_) return false;
+const ByteStep* CharacterDocument::Redo() {
+    if (open_) return nullptr;
     const ByteStep* step = history_.Redo();
-    if (!step) return false;
+    if (!step) return nullptr;
     DocumentChange change = ChangeOf(*step, DocumentChange::Cause::Redo);
     change.modified = Modified();
     Tell(change);
-    return true;
+    return step;
+}
+
+// --- a window's own edits ---
+
+void CharacterDocument::Adopt(Read read, MacroFolderContent& content) {
+    folder_ = std::move(read.folder);
+    std::swap(disk_, content);
+    // The books take each set from the content when first reached.
+    AdoptFolderBooks(books_, disk_);
+    noMacroFiles_ = read.noMacroFiles;
+    incompatible_ = !noMacroFiles_ && MacroDigestMismatch(books_.File(0));
+    titles_ = std::move(read.titles);
+    cnf_ = read.cnf;
+    cnfDisk_ = std::move(read.cnfDisk);
+    names_ = std::move(read.names);
+    lossy_.Clear();
+    history_.Clear();
+}
+
+bool CharacterDocument::BookHasFiles(int book) const {
+    for (int s = 0; s < kSetCount; ++s)
+        if (disk_.state[std::size_t(MacroFileNumber(book, s))] != MacroFileState::Missing)
+            return true;
+    return false;
 }
 
 // --- saving ---

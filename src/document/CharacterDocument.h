@@ -119,6 +119,8 @@ class CharacterDocument {
         Edit& operator=(const Edit&) = delete;
         Edit& Merging(StepKey key);
         Edit& Always();  // a step even when no byte changes (marks the sets changed)
+        // Whether the step changes what a save writes (a window's own-name step does not).
+        Edit& Content(bool content);
         // The records of the scope, to change.
         MacroFile& File(int number);
         CnfRecord& Cnf();
@@ -138,6 +140,7 @@ class CharacterDocument {
         std::vector<std::vector<uint8_t>> before_;
         std::optional<StepKey> key_;
         bool always_ = false;
+        bool content_ = true;
         uint64_t step_ = 0;
     };
 
@@ -150,6 +153,9 @@ class CharacterDocument {
     // The 7600 bytes of the set's macros become `macros`'s, byte for byte; the file's
     // reserved bytes stay. One step, marked even when nothing changes.
     void SetMacros(int book, int set, const MacroFile& macros, std::u16string name);
+    // Every field of the set empty (its tokens and the bytes after each 0 go too). One
+    // step, marked even when nothing changes.
+    void EmptySet(int book, int set, std::u16string name);
     // All ten sets of a book at once.
     void SetBook(int book, const MacroBook& macros, std::u16string name);
     void SetColor(int entry, TextColor color, std::optional<StepKey> merge = {});
@@ -165,8 +171,9 @@ class CharacterDocument {
     void CopyBook(const CharacterDocument& source, int fromBook, int book);
 
     // --- undo ---
-    bool Undo();
-    bool Redo();
+    // The step undone or redone; null when there was none (or an edit is open).
+    const ByteStep* Undo();
+    const ByteStep* Redo();
     ByteHistory& History() { return history_; }
     const ByteHistory& History() const { return history_; }
     // Ends the step that typing is adding to.
@@ -185,6 +192,30 @@ class CharacterDocument {
     // After the plan of PlanSave ran: a full save is the new clean point; a partial one
     // leaves no step matching the disk.
     void Saved(const SaveReport& report);
+
+    // --- a window's own edits ---
+    // A folder a window read itself, asking its own questions about what it found, taken
+    // in place of what this document held: `content` changes places with what the
+    // document read before, so that neither is allocated or cleared whole again.
+    struct Read {
+        std::u16string folder;  // ending in a separator
+        BookTitles titles;
+        CnfRecord cnf;
+        StoredHead cnfDisk;
+        AcqNames names;
+        bool noMacroFiles = false;  // opened as an empty book: nothing can be incompatible
+    };
+    void Adopt(Read read, MacroFolderContent& content);
+    // The clock that tells a pause in typing.
+    void SetClock(Clock clock) { clock_ = std::move(clock); }
+    // The records themselves, for a window that changes them inside an Edit of its own,
+    // which compares them when it ends; nothing changed outside an Edit is recorded.
+    MacroBooks& EditedBooks() { return books_; }
+    CnfRecord& EditedCnf() { return cnf_; }
+    BookTitles& EditedTitles() { return titles_; }
+    LossyFields& EditedLossy() { return lossy_; }
+    // Whether the folder held a macro file of book 0 to 39 when read or last saved.
+    bool BookHasFiles(int book) const;
 
     // --- listeners ---
     int Subscribe(Listener listener);

@@ -13,37 +13,16 @@
 
 #include "config/ColorTab.h"
 #include "config/GameSettingsTab.h"
-#include "document/ByteHistory.h"
 #include "editor/CharacterState.h"
 #include "editor/MacroTab.h"
 #include "platform/Platform.h"
 #include "platform/QtText.h"
 #include "settings/ToolPreferences.h"
+#include "storage/SavePlan.h"
 
 namespace qm {
 
 namespace {
-
-// The bytes of one record that an edit changed, as the core's history keeps them, and
-// which record: the CnfRecord, or a set's MacroFile.
-struct RecordChange : qm::ByteChange {
-    SetRef set;
-    bool colors = false;  // the CnfRecord; otherwise the set's MacroFile
-    int titleFile = -1;   // or that book title file
-
-    RecordChange() = default;
-    RecordChange(qm::ByteChange&& c) : qm::ByteChange(std::move(c)) {}
-    bool SameRecord(const RecordChange& o) const {
-        return colors == o.colors && titleFile == o.titleFile && set == o.set;
-    }
-};
-
-// The slider positions only follow the boxes; a save writes the boxes' numbers.
-bool SameSavedSettings(GameSettings a, GameSettings b) {
-    a.backBufferWStep = b.backBufferWStep = 0;
-    a.backBufferHStep = b.backBufferHStep = 0;
-    return a == b;
-}
 
 // "元に戻す(&U)", or with the step's name: "元に戻す: セットの貼り付け(&U)".
 QString UndoCaption(const QString& verb, const QString& name, char key) {
@@ -58,89 +37,26 @@ struct ApplyingScope {
     ~ApplyingScope() { applying = false; }
 };
 
-}  // namespace
-
-class EditStep final : public QUndoCommand {
-  public:
-    EditStep(EditHistory& history, const QString& name) : QUndoCommand(name), h(history) {}
-
-    int id() const override { return key ? 1 : -1; }
-    bool mergeWith(const QUndoCommand* other) override;
-    void undo() override { h.Apply(*this, false); }
-    void redo() override {
-        // Pushed once the edit is made: the first time there is nothing to do.
-        if (!done) {
-            done = true;
-            return;
-        }
-        h.Apply(*this, true);
-    }
-
-    // Whether an edit with this key, generation and time joins this step.
-    bool Joins(const std::optional<MergeKey>& k, uint64_t g, int64_t t) const;
-    bool Unchanged() const {
-        return !forced && bytes.empty() && gameBefore == gameAfter && nameBefore == nameAfter &&
-               before.unstoredBoxes == after.unstoredBoxes;
-    }
-    // Whether the step changed anything a save writes (the own name is not saved).
-    bool ChangesContent() const {
-        return forced || !bytes.empty() || before.unstoredBoxes != after.unstoredBoxes ||
-               (gameAfter && !SameSavedSettings(*gameBefore, *gameAfter));
-    }
-
-    EditHistory& h;
-    std::vector<RecordChange> bytes;
-    std::optional<GameSettings> gameBefore, gameAfter;
-    std::optional<std::u16string> nameBefore, nameAfter;
-    EditView before, after;
-    bool showBook = false;
-    bool forced = false;
-    bool content = false;
-    bool done = false;
-    std::optional<MergeKey> key;
-    uint64_t generation = 0;
-    int64_t tick = 0;  // of the latest edit in the step
-};
-
-bool EditStep::Joins(const std::optional<MergeKey>& k, uint64_t g, int64_t t) const {
-    return key && key == k && generation == g && t >= tick && t - tick <= EditHistory::kPauseMs;
+StepKey StepKeyOf(const MergeKey& key) {
+    return StepKey{key.control, MacroFileNumber(key.set.book, key.set.set), key.macro,
+                   key.colorEntry};
 }
 
-bool EditStep::mergeWith(const QUndoCommand* command) {
-    const auto& o = static_cast<const EditStep&>(*command);
-    if (!Joins(o.key, o.generation, o.tick)) return false;
-    for (const RecordChange& next : o.bytes) {
-        auto mine = std::find_if(bytes.begin(), bytes.end(),
-                                 [&](const RecordChange& c) { return c.SameRecord(next); });
-        if (mine == bytes.end()) {
-            bytes.push_back(next);
-            continue;
-        }
-        // The record holds the state after both edits; before them, each byte is what
-        // the earlier edit found, or failing that the later one, or it is unchanged.
-        std::span<const uint8_t> now =
-            next.colors ? std::span<const uint8_t>(h.w_.Shown().cnfRecord.bytes)
-            : next.titleFile >= 0
-                ? std::span<const uint8_t>(
-                      h.w_.Shown().bookTitles.edited[std::size_t(next.titleFile)].bytes)
-                : std::span<const uint8_t>(h.Record(next.set).bytes);
-        if (!FoldChange(*mine, next, now)) bytes.erase(mine);
-    }
-    if (o.gameAfter) {
-        if (!gameBefore) gameBefore = o.gameBefore;
-        gameAfter = o.gameAfter;
-    }
-    if (o.nameAfter) {
-        if (!nameBefore) nameBefore = o.nameBefore;
-        nameAfter = o.nameAfter;
-    }
-    after = o.after;
-    tick = o.tick;
-    showBook = showBook || o.showBook;
-    content = ChangesContent();
-    // Typing that ends where it began leaves no step behind.
-    setObsolete(Unchanged());
-    return true;
+bool ChangesRecord(const ByteStep& step, RecordId::Kind kind) {
+    return std::any_of(step.changes.begin(), step.changes.end(),
+                       [kind](const ByteChange& c) { return c.record.kind == kind; });
+}
+
+}  // namespace
+
+bool EditHistory::StepView::Unchanged(const ByteStep& step) const {
+    return !forced && step.changes.empty() && nameBefore == nameAfter &&
+           before.unstoredBoxes == after.unstoredBoxes;
+}
+
+// Whether the step changed anything a save writes (the own name is not saved).
+bool EditHistory::StepView::ChangesContent(const ByteStep& step) const {
+    return forced || !step.changes.empty() || before.unstoredBoxes != after.unstoredBoxes;
 }
 
 EditHistory::Edit::Edit(EditHistory& history, QString name, EditScope scope) : h_(history) {
@@ -154,10 +70,13 @@ EditHistory::Edit::Edit(EditHistory& history, QString name, EditScope scope) : h
     for (SetRef s : sets)
         if (std::find(unique.begin(), unique.end(), s) == unique.end()) unique.push_back(s);
     sets = std::move(unique);
-    for (SetRef s : sets) sets_.push_back(h_.Record(s));
-    if (scope_.colors) colors_ = h_.w_.Shown().cnfRecord.bytes;
-    if (scope_.titles) titles_ = h_.w_.Shown().bookTitles.edited;
-    if (scope_.gameSettings) game_ = h_.CurrentGameSettings();
+    std::vector<RecordId> records;
+    for (SetRef s : sets) records.push_back(RecordId::Macro(MacroFileNumber(s.book, s.set)));
+    if (scope_.colors) records.push_back(RecordId::Cnf());
+    for (int f = 0; f < kTitleFileCount && scope_.titles; ++f)
+        records.push_back(RecordId::Titles(f));
+    bytes_.emplace(h_.Document(), U(name_), std::move(records));
+    if (scope_.gameSettings) game_ = h_.w_.GameHistory().Shown();
     if (scope_.ownName) ownName_ = h_.w_.Prefs().Myname;
     before_ = h_.CaptureView();
 }
@@ -215,14 +134,22 @@ SetEdit::SetEdit(EditHistory& history, QString name, SetRef set)
 }
 
 EditHistory::EditHistory(HistoryWindow& window) : QObject(&window.Frame()), w_(window) {
-    connect(&stack_, &QUndoStack::indexChanged, this, [this] { Refresh(); });
     // Leaving a box ends its typing step.
     connect(qApp, &QApplication::focusChanged, this, [this] { Seal(); });
 }
 
-EditHistory::~EditHistory() {
-    // The stack clears itself on the way out; the window is going too.
-    stack_.disconnect(this);
+EditHistory::~EditHistory() = default;
+
+CharacterDocument& EditHistory::Document() const {
+    return *w_.Shown().document;
+}
+
+int EditHistory::Count() const {
+    return int(Document().History().Count() + w_.GameHistory().Count());
+}
+
+int EditHistory::Index() const {
+    return int(Document().History().Index() + w_.GameHistory().Index());
 }
 
 SetRef EditHistory::CurrentSet() const {
@@ -230,13 +157,9 @@ SetRef EditHistory::CurrentSet() const {
     return SetRef{w_.Macros()->CurrentBookIndex, w_.Macros()->CurrentSetIndex};
 }
 
-MacroFile& EditHistory::Record(SetRef set) {
-    return w_.Shown().macroBooks.Book(set.book)[std::size_t(set.set)];
-}
-
 QString EditHistory::StoredBoxText(int box) const {
     const SetRef shown = CurrentSet();
-    const MacroFile& file = w_.Shown().macroBooks.Book(shown.book)[std::size_t(shown.set)];
+    const MacroFile& file = Document().Set(shown.book, shown.set);
     if (box < kTitleBoxCount) return Q(ReadFieldText(file.Title(box)));
     return Q(ReadFieldText(file.Line(w_.Macros()->CurrentMacroIndex, box - kTitleBoxCount)));
 }
@@ -272,78 +195,101 @@ EditView EditHistory::CaptureView() const {
     return view;
 }
 
-GameSettings EditHistory::CurrentGameSettings() const {
-    return gameShown_ ? *gameShown_ : w_.GameTab()->Collect();
+void EditHistory::GameSettingsShown() {
+    w_.GameHistory().Shown(w_.GameTab()->Collect());
 }
 
-void EditHistory::GameSettingsShown() {
-    gameShown_ = w_.GameTab()->Collect();
+void EditHistory::Seal() {
+    Document().Seal();
+    w_.GameHistory().Seal();
+}
+
+// The game settings' steps are the installation's, whichever character is on show.
+void EditHistory::FinishGame(Edit& edit) {
+    const void* control = edit.key_ ? edit.key_->control : nullptr;
+    const int tab = w_.TabStrip() ? w_.TabStrip()->currentIndex() : 0;
+    if (w_.GameHistory().Record(U(edit.name_), w_.GameTab()->Collect(), control, w_.NextStepOrder(),
+                                tab, Now()))
+        Document().History().DropRedo();
 }
 
 void EditHistory::Finish(Edit& edit) {
-    auto step = std::make_unique<EditStep>(*this, edit.name_);
-    for (std::size_t i = 0; i < edit.scope_.sets.size(); ++i) {
-        const SetRef set = edit.scope_.sets[i];
-        if (auto difference = Difference(edit.sets_[i].bytes, Record(set).bytes)) {
-            RecordChange change(std::move(*difference));
-            change.set = set;
-            step->bytes.push_back(std::move(change));
-        }
-    }
-    const bool bookChanged = !step->bytes.empty();
-    if (edit.scope_.colors) {
-        if (auto difference = Difference(edit.colors_, w_.Shown().cnfRecord.bytes)) {
-            RecordChange change(std::move(*difference));
-            change.colors = true;
-            step->bytes.push_back(std::move(change));
-        }
-    }
-    for (int f = 0; f < kTitleFileCount && edit.scope_.titles; ++f) {
-        if (auto difference = Difference(edit.titles_[std::size_t(f)].bytes,
-                                         w_.Shown().bookTitles.edited[std::size_t(f)].bytes)) {
-            RecordChange change(std::move(*difference));
-            change.titleFile = f;
-            step->bytes.push_back(std::move(change));
-        }
-    }
-    if (edit.scope_.gameSettings) {
-        GameSettings now = w_.GameTab()->Collect();
-        gameShown_ = now;
-        if (!(now == edit.game_)) {
-            step->gameBefore = edit.game_;
-            step->gameAfter = std::move(now);
-        }
-    }
+    if (edit.scope_.gameSettings) FinishGame(edit);
+    StepView view;
     if (edit.scope_.ownName && w_.Prefs().Myname != edit.ownName_) {
-        step->nameBefore = edit.ownName_;
-        step->nameAfter = w_.Prefs().Myname;
+        view.nameBefore = edit.ownName_;
+        view.nameAfter = w_.Prefs().Myname;
     }
-    step->before = edit.before_;
-    step->after = CaptureView();
-    step->forced = edit.always_;
+    view.before = edit.before_;
+    view.after = CaptureView();
+    view.forced = edit.always_;
     if (edit.shown_) {
         // A set command shows its set, as if its button had been clicked.
         const bool current = *edit.shown_ == CurrentSet();
-        for (EditView* view : {&step->before, &step->after}) {
-            view->tab = 0;
-            view->set = *edit.shown_;
+        for (EditView* v : {&view.before, &view.after}) {
+            v->tab = 0;
+            v->set = *edit.shown_;
             if (!current) {
-                view->macro = 0;
-                view->unstoredBoxes.clear();
+                v->macro = 0;
+                v->unstoredBoxes.clear();
             }
-            view->focus = w_.Macros()->pbSet[std::size_t(edit.shown_->set)];
-            view->caret = -1;
-            view->selectionStart = -1;
+            v->focus = w_.Macros()->pbSet[std::size_t(edit.shown_->set)];
+            v->caret = -1;
+            v->selectionStart = -1;
         }
     }
-    step->showBook =
-        bookChanged || edit.shown_ || step->before.unstoredBoxes != step->after.unstoredBoxes;
-    if (step->Unchanged()) return;
-    step->content = step->ChangesContent();
-    step->key = edit.key_;
-    step->generation = generation_;
-    step->tick = Now();
-    Push(step.release());
+    const bool boxes = view.before.unstoredBoxes != view.after.unstoredBoxes;
+    // What the document cannot see still makes a step there.
+    if (view.forced || view.nameAfter || boxes) edit.bytes_->Always();
+    if (edit.key_) edit.bytes_->Merging(StepKeyOf(*edit.key_));
+    const uint64_t id = edit.bytes_->Commit();
+    ByteStep* step = Document().History().Latest();
+    if (id == 0 || !step || step->id != id) {
+        Prune();  // a join that came to nothing took its step away
+        Refresh();
+        return;
+    }
+    view.showBook = !step->changes.empty() || edit.shown_ || boxes;
+    Keep(id, std::move(view));
+    StepView& kept = views_[id];
+    step->content = kept.ChangesContent(*step);
+    // Typing that ends where it began leaves no step behind.
+    if (kept.Unchanged(*step)) {
+        Document().History().DropLatest();
+        views_.erase(id);
+    }
+    Refresh();
+}
+
+// A step joined by an edit keeps what it showed before and takes what the edit showed
+// after.
+void EditHistory::Keep(uint64_t id, StepView view) {
+    auto it = views_.find(id);
+    if (it == views_.end()) {
+        Prune();  // steps undone and then dropped by this one
+        view.order = w_.NextStepOrder();
+        w_.GameHistory().DropRedo();
+        views_.emplace(id, std::move(view));
+        return;
+    }
+    StepView& merged = it->second;
+    if (view.nameAfter) {
+        if (!merged.nameBefore) merged.nameBefore = view.nameBefore;
+        merged.nameAfter = view.nameAfter;
+    }
+    merged.after = std::move(view.after);
+    merged.showBook = merged.showBook || view.showBook;
+    merged.forced = merged.forced || view.forced;
+}
+
+// Forgets the views of steps the document no longer has.
+void EditHistory::Prune() {
+    const ByteHistory& steps = Document().History();
+    std::erase_if(views_, [&steps](const auto& entry) {
+        for (std::size_t i = 0; i < steps.Count(); ++i)
+            if (steps.At(i).id == entry.first) return false;
+        return true;
+    });
 }
 
 int64_t EditHistory::Now() const {
@@ -351,103 +297,105 @@ int64_t EditHistory::Now() const {
 }
 
 bool EditHistory::Continues(const MergeKey& key) const {
-    if (open_ || applying_ || stack_.index() == 0) return false;
-    return StepAt(stack_.index() - 1)->Joins(key, generation_, Now());
+    if (open_ || applying_) return false;
+    return Document().History().Continues(StepKeyOf(key), Now());
 }
 
-const EditStep* EditHistory::StepAt(int index) const {
-    return static_cast<const EditStep*>(stack_.command(index));
+uint64_t EditHistory::OrderOf(const ByteStep& step) const {
+    auto it = views_.find(step.id);
+    return it == views_.end() ? 0 : it->second.order;
 }
 
-void EditHistory::Push(EditStep* step) {
-    const int index = stack_.index();
-    if (cleanIndex_ > index) {
-        // The steps undone since the save are dropped; the saved state stays reachable
-        // only when none of them changed saved content.
-        bool content = false;
-        for (int i = index; i < cleanIndex_; ++i) content = content || StepAt(i)->content;
-        cleanIndex_ = content ? -1 : index;
-    }
-    stack_.push(step);
-    if (cleanIndex_ > stack_.count()) cleanIndex_ = -1;
-    Refresh();
+EditHistory::Side EditHistory::UndoSide() const {
+    const ByteStep* mine = Document().History().Latest();
+    const GameSettingsHistory::Step* game = w_.GameHistory().LatestDone();
+    if (game && (!mine || game->order > OrderOf(*mine))) return Side::Game;
+    return mine ? Side::Document : Side::None;
 }
 
-bool EditHistory::Modified() const {
-    if (cleanIndex_ < 0 || cleanIndex_ > stack_.count()) return true;
-    const int index = stack_.index();
-    for (int i = std::min(index, cleanIndex_); i < std::max(index, cleanIndex_); ++i)
-        if (StepAt(i)->content) return true;
-    return false;
+EditHistory::Side EditHistory::RedoSide() const {
+    const ByteStep* mine = Document().History().NextRedo();
+    const GameSettingsHistory::Step* game = w_.GameHistory().NextRedo();
+    if (game && (!mine || game->order < OrderOf(*mine))) return Side::Game;
+    return mine ? Side::Document : Side::None;
 }
 
 void EditHistory::Undo() {
-    if (open_ || applying_ || !stack_.canUndo()) return;
-    Seal();
-    stack_.undo();
+    if (open_ || applying_) return;
+    const ApplyingScope scope(applying_);
+    if (UndoSide() == Side::Game) {
+        ShowGame(*w_.GameHistory().Undo(), false);
+    } else if (const ByteStep* step = Document().Undo()) {
+        Apply(*step, false);
+    }
+    Refresh();
 }
 
 void EditHistory::Redo() {
-    if (open_ || applying_ || !stack_.canRedo()) return;
-    Seal();
-    stack_.redo();
+    if (open_ || applying_) return;
+    const ApplyingScope scope(applying_);
+    if (RedoSide() == Side::Game) {
+        ShowGame(*w_.GameHistory().Redo(), true);
+    } else if (const ByteStep* step = Document().Redo()) {
+        Apply(*step, true);
+    }
+    Refresh();
+}
+
+void EditHistory::ShowGame(const GameSettingsHistory::Step& step, bool forward) {
+    if (w_.TabStrip()->currentIndex() != step.tab) w_.TabStrip()->setCurrentIndex(step.tab);
+    w_.GameTab()->Show(forward ? step.after : step.before);
+}
+
+bool EditHistory::Modified() const {
+    return Document().Modified();
 }
 
 void EditHistory::Clear() {
-    cleanIndex_ = 0;
-    stack_.clear();
-    Seal();
+    Document().History().Clear();
+    views_.clear();
     Refresh();
 }
 
 void EditHistory::MarkClean() {
-    cleanIndex_ = stack_.index();
-    Seal();
+    Document().History().MarkClean();
     Refresh();
 }
 
-void EditHistory::ForgetClean() {
-    cleanIndex_ = -1;
+void EditHistory::Saved(const SaveReport& report) {
+    Document().Saved(report);
+    if (report.AllSaved()) w_.GameHistory().Saved();
     Refresh();
 }
 
-void EditHistory::Apply(const EditStep& step, bool forward) {
-    const ApplyingScope scope(applying_);
-    for (const RecordChange& change : step.bytes) {
-        const std::vector<uint8_t>& bytes = forward ? change.after : change.before;
-        uint8_t* record =
-            change.colors ? w_.Shown().cnfRecord.bytes.data()
-            : change.titleFile >= 0
-                ? w_.Shown().bookTitles.edited[std::size_t(change.titleFile)].bytes.data()
-                : Record(change.set).bytes.data();
-        std::copy(bytes.begin(), bytes.end(), record + change.offset);
-    }
-    if (step.gameAfter) w_.GameTab()->Show(forward ? *step.gameAfter : *step.gameBefore);
-    if (step.nameAfter) {
-        w_.Prefs().Myname = forward ? *step.nameAfter : *step.nameBefore;
+// The document has put the bytes back; the rest of the step, and its view, follow.
+void EditHistory::Apply(const ByteStep& step, bool forward) {
+    StepView none;
+    none.showBook = ChangesRecord(step, RecordId::Kind::Macro);
+    none.before = none.after = CaptureView();
+    auto it = views_.find(step.id);
+    const StepView& kept = it == views_.end() ? none : it->second;
+    if (kept.nameAfter) {
+        w_.Prefs().Myname = forward ? *kept.nameAfter : *kept.nameBefore;
         w_.Macros()->ShowOwnName(Q(w_.Prefs().Myname));
         w_.Macros()->RepaintPreview();
     }
-    ShowView(step, forward ? step.after : step.before);
+    ShowView(step, kept, forward ? kept.after : kept.before);
 }
 
-void EditHistory::ShowView(const EditStep& step, const EditView& view) {
+void EditHistory::ShowView(const ByteStep& step, const StepView& kept, const EditView& view) {
     if (w_.TabStrip()->currentIndex() != view.tab) w_.TabStrip()->setCurrentIndex(view.tab);
     MacroTab& tab = *w_.Macros();
-    if (step.showBook) tab.ShowSet(view.set.book, view.set.set, view.macro);
-    const bool colors = std::any_of(step.bytes.begin(), step.bytes.end(),
-                                    [](const RecordChange& c) { return c.colors; });
-    if (std::any_of(step.bytes.begin(), step.bytes.end(),
-                    [](const RecordChange& c) { return c.titleFile >= 0; }))
-        tab.ShowBookNames();
-    if (colors) {
+    if (kept.showBook) tab.ShowSet(view.set.book, view.set.set, view.macro);
+    if (ChangesRecord(step, RecordId::Kind::Titles)) tab.ShowBookNames();
+    if (ChangesRecord(step, RecordId::Kind::Cnf)) {
         if (view.colorEntry >= 0) w_.Colors()->ShowEntry(view.colorEntry);
         tab.RepaintPreview();
     }
     QWidget* focus = view.focus.data();
     if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
     // After the focus: focusing a title box refills the line boxes.
-    if (step.showBook) tab.ShowBoxTexts(view.unstoredBoxes);
+    if (kept.showBook) tab.ShowBoxTexts(view.unstoredBoxes);
     if (auto* box = qobject_cast<QLineEdit*>(focus); box && box == QApplication::focusWidget()) {
         if (view.selectionStart >= 0)
             box->setSelection(view.selectionStart, view.selectionLength);
@@ -458,19 +406,28 @@ void EditHistory::ShowView(const EditStep& step, const EditView& view) {
 
 void EditHistory::Refresh() {
     // A box holding text its field could not take is unsaved however the history stands.
-    const bool was = w_.Shown().ContentModified;
-    w_.Shown().ContentModified = Modified() || (w_.Macros() && w_.Macros()->HoldsTooLongText());
-    if (w_.Shown().ContentModified != was) w_.UnsavedChanged();
+    // The window's one flag also holds the game settings, which are no character's.
+    CharacterState& shown = w_.Shown();
+    const bool was = shown.CharacterModified;
+    shown.CharacterModified = Modified() || (w_.Macros() && w_.Macros()->HoldsTooLongText());
+    shown.ContentModified = shown.CharacterModified || w_.GameHistory().Modified();
+    if (shown.CharacterModified != was) w_.UnsavedChanged();
     if (!modifiedMark_) modifiedMark_ = w_.Frame().findChild<QLabel*>(QStringLiteral("stModified"));
     if (modifiedMark_)
         modifiedMark_->setText(w_.Shown().ContentModified ? tr("変更あり") : QString());
+    const ByteHistory& steps = Document().History();
+    const GameSettingsHistory& game = w_.GameHistory();
     if (QAction* undo = w_.UndoItem()) {
-        undo->setEnabled(stack_.canUndo());
-        undo->setText(UndoCaption(tr("元に戻す"), stack_.undoText(), 'U'));
+        const Side side = UndoSide();
+        undo->setEnabled(side != Side::None);
+        const std::u16string name = side == Side::Game ? game.LatestDone()->name : steps.UndoName();
+        undo->setText(UndoCaption(tr("元に戻す"), Q(name), 'U'));
     }
     if (QAction* redo = w_.RedoItem()) {
-        redo->setEnabled(stack_.canRedo());
-        redo->setText(UndoCaption(tr("やり直し"), stack_.redoText(), 'R'));
+        const Side side = RedoSide();
+        redo->setEnabled(side != Side::None);
+        const std::u16string name = side == Side::Game ? game.NextRedo()->name : steps.RedoName();
+        redo->setText(UndoCaption(tr("やり直し"), Q(name), 'R'));
     }
 }
 

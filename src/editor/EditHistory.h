@@ -1,10 +1,12 @@
 #pragma once
 // One history of edits per open character folder. Every change to the macro book, the
 // text colours, the game settings and the own name is a step that can be undone and
-// redone. A step keeps the bytes it changed, before and after, rather than texts, so that
-// undoing gives back exactly what was stored; and it keeps where the change can be seen
-// (tab, set, macro, box and caret), so that undoing shows it. The unsaved-changes flag
-// follows the history: back at the step that was saved, it is clear again.
+// redone. The bytes of each step, before and after, are the character document's own
+// history, so that undoing gives back exactly what was stored; this keeps what the
+// window showed of each step (tab, set, macro, box and caret), so that undoing shows it,
+// and what is not the document's (the game settings, the own name). The unsaved-changes
+// flag follows the document's history: back at the step that was saved, it is clear
+// again.
 //
 // The macro boxes are stored into the book as they change, so the book always holds what
 // the boxes show (except text too long for its field, which steps keep as box text).
@@ -12,9 +14,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QUndoStack>
-#include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,6 +23,8 @@
 
 #include "config/CnfRecord.h"
 #include "config/GameSettings.h"
+#include "config/GameSettingsHistory.h"
+#include "document/CharacterDocument.h"
 #include "editor/HistoryWindow.h"
 #include "macro/BookTitles.h"
 #include "macro/MacroFile.h"
@@ -76,13 +79,13 @@ struct MergeKey {
     bool operator==(const MergeKey&) const = default;
 };
 
-class EditStep;
+struct SaveReport;
 
 class EditHistory : public QObject {
     Q_OBJECT
   public:
     // Typing pauses longer than this start a new step.
-    static constexpr int64_t kPauseMs = 1500;
+    static constexpr int64_t kPauseMs = ByteHistory::kPauseMs;
 
     explicit EditHistory(HistoryWindow& window);
     ~EditHistory() override;
@@ -111,11 +114,9 @@ class EditHistory : public QObject {
         bool recording_ = false;
         QString name_;
         EditScope scope_;
-        std::vector<MacroFile> sets_;
-        std::array<uint8_t, kCnfRecordSize> colors_{};
+        std::optional<CharacterDocument::Edit> bytes_;
         GameSettings game_;
         std::u16string ownName_;
-        std::array<TitleFile, kTitleFileCount> titles_{};
         EditView before_;
         std::optional<MergeKey> key_;
         std::optional<SetRef> shown_;
@@ -128,20 +129,23 @@ class EditHistory : public QObject {
     void Clear();
     // Everything was saved: this is the clean point.
     void MarkClean();
-    // Part was saved: no step matches what is on disk.
-    void ForgetClean();
+    // A save of the character's own folder ran: its report moves the clean point.
+    void Saved(const SaveReport& report);
     // True when a step between the clean point and now changed saved content.
     bool Modified() const;
     // A macro box changed: text too long for its field keeps the unsaved mark on.
     void BoxChanged() { Refresh(); }
     // Ends the step that typing or a slider is adding to.
-    void Seal() { ++generation_; }
+    void Seal();
     // Whether an edit with this key, made now, would join the latest step.
     bool Continues(const MergeKey& key) const;
     bool Applying() const { return applying_; }
     // The game settings tab was filled by the program: its controls are the new base.
     void GameSettingsShown();
-    QUndoStack& Stack() { return stack_; }
+    // The steps of the character's and the game settings' histories together, and how
+    // many of them are done.
+    int Count() const;
+    int Index() const;
     // The undo and redo items at the top of the Edit menu and the unsaved mark on the
     // status bar.
     void AddToWindow(QMenu& editMenu);
@@ -151,26 +155,40 @@ class EditHistory : public QObject {
     std::vector<std::pair<int, QString>> UnstoredBoxes() const;
 
   private:
-    friend class EditStep;
-    MacroFile& Record(SetRef set);
+    // What a step is besides its bytes.
+    struct StepView {
+        EditView before, after;
+        uint64_t order = 0;  // among the steps of every history (NextStepOrder)
+        bool showBook = false;
+        bool forced = false;  // a set command: a step even when nothing changed
+        std::optional<std::u16string> nameBefore, nameAfter;
+        bool Unchanged(const ByteStep& step) const;
+        bool ChangesContent(const ByteStep& step) const;
+    };
+
+    // Which history's step an undo or a redo would take.
+    enum class Side : uint8_t { None, Document, Game };
+    Side UndoSide() const;
+    Side RedoSide() const;
+    uint64_t OrderOf(const ByteStep& step) const;
+
+    CharacterDocument& Document() const;
     EditView CaptureView() const;
     QString StoredBoxText(int box) const;
-    GameSettings CurrentGameSettings() const;
     void Finish(Edit& edit);
-    void Push(EditStep* step);
-    void Apply(const EditStep& step, bool forward);
-    void ShowView(const EditStep& step, const EditView& view);
+    void FinishGame(Edit& edit);
+    void ShowGame(const GameSettingsHistory::Step& step, bool forward);
+    void Keep(uint64_t id, StepView view);
+    void Prune();
+    void Apply(const ByteStep& step, bool forward);
+    void ShowView(const ByteStep& step, const StepView& kept, const EditView& view);
     void Refresh();
-    const EditStep* StepAt(int index) const;
     int64_t Now() const;
 
     HistoryWindow& w_;
-    QUndoStack stack_;
-    int cleanIndex_ = 0;
-    uint64_t generation_ = 0;
+    std::map<uint64_t, StepView> views_;  // by the document's step id
     bool open_ = false;
     bool applying_ = false;
-    std::optional<GameSettings> gameShown_;
     QLabel* modifiedMark_ = nullptr;
 };
 

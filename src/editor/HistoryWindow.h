@@ -1,6 +1,8 @@
 #pragma once
 // The window as its edit histories see it.
 
+#include <cstdint>
+
 #include "editor/TabHost.h"
 
 class QAction;
@@ -10,6 +12,7 @@ class QTabBar;
 namespace qm {
 
 class ColorTab;
+class GameSettingsHistory;
 class GameSettingsTab;
 class MacroTab;
 
@@ -28,6 +31,11 @@ class HistoryWindow : public TabHost {
     virtual void SetUndoItems(QAction* undo, QAction* redo) = 0;
     // The character on show became unsaved, or saved: the list of characters marks it.
     virtual void UnsavedChanged() = 0;
+    // The game settings' history: the installation's, one for every character.
+    virtual GameSettingsHistory& GameHistory() = 0;
+    // Numbers the steps of every history in the order they were made, so that undo takes
+    // back the latest of them, whichever history holds it.
+    virtual uint64_t NextStepOrder() = 0;
 
   protected:
     ~HistoryWindow() = default;

@@ -247,13 +247,13 @@ void MacroTab::StoreBox(MacroFile& file, int field, std::span<uint8_t> bytes,
     if (ReadFieldText(bytes) == text) return;
     if (!StoreFieldText(bytes, text)) return;
     int number = MacroFileNumber(CurrentBookIndex, CurrentSetIndex);
-    if (&host_.Shown().macroBooks.File(number) != &file) {
+    if (&host_.Shown().Books().File(number) != &file) {
         number = -1;
         for (int n = 0; n < kMacroFileCount && number < 0; ++n)
-            if (&host_.Shown().macroBooks.File(n) == &file) number = n;
+            if (&host_.Shown().Books().File(n) == &file) number = n;
         if (number < 0) return;
     }
-    host_.Shown().lossyFields.Stored(number, field, text);
+    host_.Shown().Lossy().Stored(number, field, text);
 }
 
 void MacroTab::ShowBookAndSet(int book, int set) {
@@ -277,8 +277,8 @@ void MacroTab::ShowBookNames() {
     bold.setBold(true);
     const QBrush empty = palette().brush(QPalette::Disabled, QPalette::WindowText);
     for (int b = 0; b < kBookCount; ++b) {
-        BookCaption now{host_.Shown().bookTitles.Title(b), host_.BookHasFiles(b),
-                        host_.Shown().bookTitles.Known(b)};
+        BookCaption now{host_.Shown().Titles().Title(b), host_.BookHasFiles(b),
+                        host_.Shown().Titles().Known(b)};
         std::optional<BookCaption>& was = bookCaptions_[std::size_t(b)];
         if (was && *was == now) continue;
         const QString title = Q(now.title);
@@ -298,7 +298,7 @@ void MacroTab::ShowBookNames() {
 
 void MacroTab::RenameBook(int book) {
     if (!host_.EditingAllowed() || book < 0 || book >= kBookCount) return;
-    if (!host_.Shown().bookTitles.Known(book)) {
+    if (!host_.Shown().Titles().Known(book)) {
         const int first = TitleFileOfBook(book) * kBooksPerTitleFile + 1;
         host_.ShowMessage(U(tr("「%1」はブック名のファイルとして読めないため、ブック%2〜%"
                                "3の名前は変更できません。")
@@ -308,7 +308,7 @@ void MacroTab::RenameBook(int book) {
                           MsgIcon::Warning);
         return;
     }
-    auto* dialog = new BookTitleDialog(book, Q(host_.Shown().bookTitles.Title(book)), this);
+    auto* dialog = new BookTitleDialog(book, Q(host_.Shown().Titles().Title(book)), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this,
             [this, dialog] { SetBookTitle(dialog->Book(), U(dialog->Title())); });
@@ -316,7 +316,7 @@ void MacroTab::RenameBook(int book) {
 }
 
 bool MacroTab::SetBookTitle(int book, std::u16string_view title) {
-    const std::u16string lost = title == host_.Shown().bookTitles.Title(book)
+    const std::u16string lost = title == host_.Shown().Titles().Title(book)
                                     ? std::u16string()
                                     : UnencodableCharacters(title);
     if (!lost.empty() &&
@@ -328,7 +328,7 @@ bool MacroTab::SetBookTitle(int book, std::u16string_view title) {
     TitleChange result;
     {
         EditHistory::Edit edit(host_.History(), tr("ブック名の変更"), EditScope{.titles = true});
-        result = host_.Shown().bookTitles.SetTitle(book, title);
+        result = host_.Shown().Titles().SetTitle(book, title);
     }
     ShowBookNames();
     if (result == TitleChange::TooLong)
@@ -392,7 +392,7 @@ void MacroTab::cboBook_OLEDragDrop(int fromBook, int fromSet, QPoint globalPos, 
                          .arg(fromSet + 1));
     for (int b = 0; b < kBookCount; ++b) {
         if (b == fromBook) continue;
-        const QString title = Q(host_.Shown().bookTitles.Title(b));
+        const QString title = Q(host_.Shown().Titles().Title(b));
         QAction* item = menu->addAction(
             tr("ブック%1%2 セット%3")
                 .arg(QString::number(b + 1), title.isEmpty() ? QString() : tr("「%1」").arg(title),
@@ -460,8 +460,8 @@ void MacroTab::StoreTyped(int box, const QString& before, std::span<uint8_t> fie
     const int number = box < kTitleBoxCount
                            ? box * kFieldsPerMacro
                            : CurrentMacroIndex * kFieldsPerMacro + 1 + (box - kTitleBoxCount);
-    host_.Shown().lossyFields.Stored(MacroFileNumber(CurrentBookIndex, CurrentSetIndex), number,
-                                     U(now));
+    host_.Shown().Lossy().Stored(MacroFileNumber(CurrentBookIndex, CurrentSetIndex), number,
+                                 U(now));
 }
 
 // What the box's field cannot hold is shown while the player types: a line longer than
@@ -610,7 +610,7 @@ void MacroTab::UsePreviewTexture(const QImage* texture) {
 }
 
 MacroBook& MacroTab::Book() {
-    return host_.Shown().macroBooks.Book(CurrentBookIndex);
+    return host_.Shown().Books().Book(CurrentBookIndex);
 }
 
 void MacroTab::StoreShownSet() {
@@ -628,7 +628,7 @@ void MacroTab::RefreshIfShown(int set) {
 void MacroTab::PutTextInSet(int set, std::u16string_view text) {
     const int file = MacroFileNumber(CurrentBookIndex, set);
     TextToSet(Book()[std::size_t(set)], text, [this, file](int field, std::u16string_view stored) {
-        host_.Shown().lossyFields.Stored(file, field, stored);
+        host_.Shown().Lossy().Stored(file, field, stored);
     });
     RefreshIfShown(set);
 }
@@ -638,7 +638,7 @@ void MacroTab::PutBackupInSet(int set, std::span<const uint8_t> bytes) {
     // The backup's bytes replace what those fields lost; nothing of theirs becomes "?".
     const int file = MacroFileNumber(CurrentBookIndex, set);
     for (int field = 0; field < result.fieldsReached; ++field)
-        host_.Shown().lossyFields.Stored(file, field, u"");
+        host_.Shown().Lossy().Stored(file, field, u"");
     RefreshIfShown(set);
 }
 

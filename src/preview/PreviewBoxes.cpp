@@ -34,9 +34,9 @@ void MacroPreviewBox::pctMacro_Paint() {
     const Platform& services = host_.Services();
     const LocalDateTime now = services.clock ? services.clock->Now() : LocalDateTime{};
     CharacterState& shown = host_.Shown();
-    lastOutput_ = RunMacroPreview(text.myname, text.lines, shown.acqNames, host_.Random(), now);
+    lastOutput_ = RunMacroPreview(text.myname, text.lines, shown.Names(), host_.Random(), now);
     QPainter painter(this);
-    PaintMacroPreview(painter, rect(), *texture, lastOutput_, shown.cnfRecord);
+    PaintMacroPreview(painter, rect(), *texture, lastOutput_, shown.Cnf());
 }
 
 TextColorSampleBox::TextColorSampleBox(const QImage* texture, QWidget* parent)

@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 
 #include "DemoData.h"
+#include "config/GameSettings.h"
+#include "config/GameSettingsTab.h"
 #include "document/FindReplace.h"
 #include "editor/FindDialog.h"
 #include "editor/MacroTab.h"
@@ -66,16 +68,16 @@ class CharactersTest : public QObject {
         // Book 2 of the clean character onto book 7 of the other.
         QVERIFY(w.ShowCharacter(t.first));
         w.macroTab->ShowBookAndSet(1, 0);
-        const MacroBook book2 = w.macroBooks.Book(1);
-        const std::u16string title2 = w.bookTitles.Title(1);
+        const MacroBook book2 = w.Books().Book(1);
+        const std::u16string title2 = w.Titles().Title(1);
         QVERIFY(!title2.empty());
-        const MacroBook before7 = w.CharacterData(t.second)->macroBooks.Book(6);
+        const MacroBook before7 = w.CharacterData(t.second)->Books().Book(6);
         QVERIFY(w.CopyShownTo(t.second, 6, -1));
         QCOMPARE(w.ShownCharacter(), t.second);
         QCOMPARE(w.macroTab->CurrentBookIndex, 6);
         for (int s = 0; s < kSetCount; ++s)
-            QCOMPARE(Macros(w.macroBooks.Book(6)[std::size_t(s)]), Macros(book2[std::size_t(s)]));
-        QCOMPARE(w.bookTitles.Title(6), title2);
+            QCOMPARE(Macros(w.Books().Book(6)[std::size_t(s)]), Macros(book2[std::size_t(s)]));
+        QCOMPARE(w.Titles().Title(6), title2);
         QVERIFY(w.ContentModified);
         QVERIFY(!w.CharacterData(t.first)->ContentModified);
 
@@ -94,7 +96,7 @@ class CharactersTest : public QObject {
         QVERIFY(w.EditUndo->isEnabled());
         w.EditUndo->trigger();
         for (int s = 0; s < kSetCount; ++s)
-            QCOMPARE(w.macroBooks.Book(6)[std::size_t(s)].bytes, before7[std::size_t(s)].bytes);
+            QCOMPARE(w.Books().Book(6)[std::size_t(s)].bytes, before7[std::size_t(s)].bytes);
         QVERIFY(!w.ContentModified);
         w.EditRedo->trigger();
         QVERIFY(w.ContentModified);
@@ -164,16 +166,15 @@ class CharactersTest : public QObject {
                                t.f.dir.Read(t.damaged + "/mcr.dat")};
         };
         const auto before = files();
-        const MacroBooks cleanBooks = w.CharacterData(t.first)->macroBooks;
-        const MacroBooks damagedBooks = w.CharacterData(t.second)->macroBooks;
+        const MacroBooks cleanBooks = w.CharacterData(t.first)->Books();
+        const MacroBooks damagedBooks = w.CharacterData(t.second)->Books();
 
         // "<t>" into 60 bytes overflows every line that has other text too.
         w.EditReplace->trigger();
         text("efReplaceWith")->setText(QString(57, QLatin1Char('x')));
         button("cmdPlanReplace")->click();
         QVERIFY(!button("cmdReplace")->isEnabled());
-        QCOMPARE(w.CharacterData(t.first)->macroBooks.Book(0)[0].bytes,
-                 cleanBooks.Book(0)[0].bytes);
+        QCOMPARE(w.CharacterData(t.first)->Books().Book(0)[0].bytes, cleanBooks.Book(0)[0].bytes);
         QVERIFY(!w.CharacterData(t.first)->ContentModified);
         QVERIFY(!w.CharacterData(t.second)->ContentModified);
 
@@ -185,13 +186,13 @@ class CharactersTest : public QObject {
         QCOMPARE(w.ShownCharacter(), shown);
         QVERIFY(w.CharacterData(t.first)->ContentModified);
         QVERIFY(w.CharacterData(t.second)->ContentModified);
-        QCOMPARE(Q(ReadFieldText(w.CharacterData(t.first)->macroBooks.Book(0)[0].Line(0, 0))),
+        QCOMPARE(Q(ReadFieldText(w.CharacterData(t.first)->Books().Book(0)[0].Line(0, 0))),
                  QStringLiteral("/ma ケアル <st>"));
         QCOMPARE(files(), before);  // nothing saved yet
 
         // One step each: undoing the one on show leaves the other's replace in place.
         w.EditUndo->trigger();
-        QCOMPARE(w.macroBooks.Book(0)[0].bytes,
+        QCOMPARE(w.Books().Book(0)[0].bytes,
                  (shown == t.first ? cleanBooks : damagedBooks).Book(0)[0].bytes);
         QVERIFY(!w.ContentModified);
         const int other = shown == t.first ? t.second : t.first;
@@ -232,16 +233,16 @@ class CharactersTest : public QObject {
         };
 
         // Set 2 onto set 5 of the same book: one undo step.
-        const std::vector<uint8_t> set2 = Macros(w.macroBooks.Book(0)[1]);
-        const MacroFile set5 = w.macroBooks.Book(0)[4];
+        const std::vector<uint8_t> set2 = Macros(w.Books().Book(0)[1]);
+        const MacroFile set5 = w.Books().Book(0)[4];
         QVERIFY(set2 != Macros(set5));
         const SetCopyMimeData fromSet2(DraggedSet{first, 0, 1});
         QVERIFY(drop(w.macroTab->pbSet[4], &fromSet2));
-        QCOMPARE(Macros(w.macroBooks.Book(0)[4]), set2);
+        QCOMPARE(Macros(w.Books().Book(0)[4]), set2);
         QCOMPARE(w.macroTab->CurrentSetIndex, 4);
         QVERIFY(w.ContentModified);
         w.EditUndo->trigger();
-        QCOMPARE(w.macroBooks.Book(0)[4].bytes, set5.bytes);
+        QCOMPARE(w.Books().Book(0)[4].bytes, set5.bytes);
         QVERIFY(!w.ContentModified);
 
         // While a set is over a button that takes it, the button shows it; not after.
@@ -263,16 +264,16 @@ class CharactersTest : public QObject {
         QMimeData text;
         text.setText(QStringLiteral("/ma ケアル <t>"));
         QVERIFY(!drop(w.macroTab->pbSet[4], &text));
-        QCOMPARE(w.macroBooks.Book(0)[4].bytes, set5.bytes);
+        QCOMPARE(w.Books().Book(0)[4].bytes, set5.bytes);
         QVERIFY(!w.ContentModified);
 
         // With Shift, set 2 moves onto set 5: both change in one step, and come back in one.
         QVERIFY(drop(w.macroTab->pbSet[4], &fromSet2, Qt::ShiftModifier));
-        QCOMPARE(Macros(w.macroBooks.Book(0)[4]), set2);
-        QVERIFY(!SetHasContent(w.macroBooks.Book(0)[1]));
+        QCOMPARE(Macros(w.Books().Book(0)[4]), set2);
+        QVERIFY(!SetHasContent(w.Books().Book(0)[1]));
         w.EditUndo->trigger();
-        QCOMPARE(Macros(w.macroBooks.Book(0)[1]), set2);
-        QCOMPARE(w.macroBooks.Book(0)[4].bytes, set5.bytes);
+        QCOMPARE(Macros(w.Books().Book(0)[1]), set2);
+        QCOMPARE(w.Books().Book(0)[4].bytes, set5.bytes);
         QVERIFY(!w.ContentModified);
 
         // Onto the book chooser: the menu lists the 39 other books, set 2 of each.
@@ -282,12 +283,12 @@ class CharactersTest : public QObject {
         books[2]->trigger();  // book 4
         QCOMPARE(w.macroTab->CurrentBookIndex, 3);
         QCOMPARE(w.macroTab->CurrentSetIndex, 1);
-        QCOMPARE(Macros(w.macroBooks.Book(3)[1]), set2);
+        QCOMPARE(Macros(w.Books().Book(3)[1]), set2);
         delete w.findChild<QMenu*>(QStringLiteral("popDropBook"));
 
         // Onto the character list: book 1 set 2 of the other character, one step there.
         w.macroTab->ShowBookAndSet(0, 1);
-        const MacroFile theirs = w.CharacterData(t.second)->macroBooks.Book(0)[1];
+        const MacroFile theirs = w.CharacterData(t.second)->Books().Book(0)[1];
         w.SetCharacterLabel(t.second, u"倉%3庫");
         QVERIFY(drop(w.cbCharacter, &fromSet2));
         const QList<QAction*> characters = menuItems("popDropCharacter");
@@ -297,10 +298,10 @@ class CharactersTest : public QObject {
                  qPrintable(characters[0]->text()));
         characters[0]->trigger();
         QCOMPARE(w.ShownCharacter(), t.second);
-        QCOMPARE(Macros(w.macroBooks.Book(0)[1]), set2);
-        QCOMPARE(w.macroBooks.Book(0)[1].bytes.front(), theirs.bytes.front());
+        QCOMPARE(Macros(w.Books().Book(0)[1]), set2);
+        QCOMPARE(w.Books().Book(0)[1].bytes.front(), theirs.bytes.front());
         w.EditUndo->trigger();
-        QCOMPARE(w.macroBooks.Book(0)[1].bytes, theirs.bytes);
+        QCOMPARE(w.Books().Book(0)[1].bytes, theirs.bytes);
         QVERIFY(!w.ContentModified);
         QVERIFY(w.CharacterData(first)->ContentModified);  // the book 4 copy is still there
     }
@@ -311,7 +312,7 @@ class CharactersTest : public QObject {
         wMenu& w = t.W();
         QVERIFY(w.ShowCharacter(t.first));
         w.macroTab->ShowBookAndSet(0, 2);
-        const MacroFile set3 = w.macroBooks.Book(0)[2];
+        const MacroFile set3 = w.Books().Book(0)[2];
         QVERIFY(w.CopyShownTo(t.second, 3, 4));
         QVERIFY(w.ShowCharacter(t.first));
         w.macroTab->efTitle[0]->setFocus();
@@ -348,6 +349,58 @@ class CharactersTest : public QObject {
         QVERIFY(!MacroDigestMismatch(record));
         const auto mine = t.f.dir.Read(t.clean + "/mcr2.dat");
         QCOMPARE(char(mine[kMacroBlockOffset + 370]), 'x');
+    }
+    // The game settings are the installation's: a change marks no character, undo takes
+    // it back whichever character is on show, in the order of every edit made, and the
+    // save of any character writes it.
+    void gameSettingsBelongToNoCharacter() {
+        TwoCharacters t;
+        QVERIFY(t.Open());
+        wMenu& w = t.W();
+        const auto cleanFile = t.f.dir.Read(t.clean + "/mcr.dat");
+        QVERIFY(w.ShowCharacter(t.first));
+        w.tsMenu->setCurrentIndex(2);
+        QCheckBox* sound = w.gameSettingsTab->cbSound;
+        const Qt::CheckState was = sound->checkState();
+        sound->click();
+        QVERIFY(w.ContentModified);
+        auto marked = [&](int c) {
+            return w.cbCharacter->itemText(c).endsWith(QStringLiteral(" *"));
+        };
+        QVERIFY(!marked(t.first) && !marked(t.second));
+
+        QVERIFY(w.ShowCharacter(t.second));
+        QVERIFY(w.ContentModified);
+        QVERIFY(!marked(t.second));
+        w.tsMenu->setCurrentIndex(0);
+        w.macroTab->efTitle[0]->setFocus();
+        QTest::keyClicks(w.macroTab->efTitle[0], QStringLiteral("q"));
+        QVERIFY(marked(t.second));
+        const QString typed = w.macroTab->efTitle[0]->text();
+        // The title went in last: it comes out first, then the setting.
+        w.EditUndo->trigger();
+        QVERIFY(!marked(t.second));
+        QVERIFY(sound->checkState() != was);
+        w.EditUndo->trigger();
+        QCOMPARE(sound->checkState(), was);
+        QCOMPARE(w.tsMenu->currentIndex(), 2);
+        QVERIFY(!w.ContentModified);
+        QVERIFY(!w.EditUndo->isEnabled());
+        w.EditRedo->trigger();
+        QVERIFY(sound->checkState() != was);
+        w.EditRedo->trigger();
+        QCOMPARE(w.macroTab->efTitle[0]->text(), typed);
+
+        // The damaged character's save asks about its digest; the settings go with it.
+        t.f.fake.messageBox.answers = {MsgAnswer::Yes};
+        QCOMPARE(w.FileSave_Click(), SaveResult::Saved);
+        QVERIFY(!w.ContentModified);
+        const auto stored = t.f.fake.registry.Peek(kGameSettingsKey, u"0007");
+        QVERIFY(stored && !stored->data.empty());
+        QCOMPARE(stored->data[0] != 0, sound->checkState() == Qt::Checked);
+        QVERIFY(w.ShowCharacter(t.first));
+        QVERIFY(!w.ContentModified);
+        QCOMPARE(t.f.dir.Read(t.clean + "/mcr.dat"), cleanFile);
     }
 };
 

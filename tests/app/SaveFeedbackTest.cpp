@@ -67,7 +67,7 @@ class SaveFeedbackTest : public QObject {
         std::copy(after.begin(), after.end(), stored.bytes.begin());
         QCOMPARE(Q(ReadFieldText(stored.Title(1))), QStringLiteral("new"));
         QCOMPARE(Q(ReadFieldText(stored.Line(0, 0))),
-                 Q(ReadFieldText(w.macroBooks.File(0).Line(0, 0))));
+                 Q(ReadFieldText(w.Books().File(0).Line(0, 0))));
         QVERIFY(ReadFieldText(stored.Line(0, 0)).size() < 62);
         // The box still holds what was not stored: the save is not the whole story.
         QVERIFY(w.ContentModified);
@@ -113,8 +113,8 @@ class SaveFeedbackTest : public QObject {
         wMenu& w = *f.window;
         // A line end stored in a field (the game keeps no such thing) cannot be written
         // so that the backup reads back.
-        w.macroBooks.File(2).Line(4, 1)[0] = '\r';
-        w.macroBooks.File(2).Line(4, 1)[1] = '\n';
+        w.Books().File(2).Line(4, 1)[0] = '\r';
+        w.Books().File(2).Line(4, 1)[1] = '\n';
         auto* handle = static_cast<SetDragHandle*>(w.macroTab->pctSetDragger[2]);
         handle->pctSetDragger_MouseDown();
         QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(1));

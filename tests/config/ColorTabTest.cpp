@@ -104,7 +104,7 @@ class ColorTabTest : public QObject {
         QCOMPARE(tab.pctTextColor->ForeColor(), QColor(30, 20, 10));
         QVERIFY(!f.window->ContentModified);
         // Filling the sliders wrote nothing back.
-        QCOMPARE(f.window->cnfRecord.Color(5), (TextColor{10, 20, 30, 40}));
+        QCOMPARE(f.window->Cnf().Color(5), (TextColor{10, 20, 30, 40}));
     }
 
     void alphaStoresByte3WithoutRepaintingRedDoesRepaint() {
@@ -118,14 +118,14 @@ class ColorTabTest : public QObject {
         tab.sTextColorA->setFocus();
         QTest::keyClick(tab.sTextColorA, Qt::Key_Right);
         QApplication::processEvents();
-        QCOMPARE(f.window->cnfRecord.ColorByteAt(5, ColorByte::Alpha), uint8_t(41));
+        QCOMPARE(f.window->Cnf().ColorByteAt(5, ColorByte::Alpha), uint8_t(41));
         QVERIFY(f.window->ContentModified);
         QCOMPARE(counter.paints, 0);
 
         tab.sTextColorR->setFocus();
         QTest::keyClick(tab.sTextColorR, Qt::Key_PageUp);
         QApplication::processEvents();
-        QCOMPARE(f.window->cnfRecord.Color(5), (TextColor{10, 20, 35, 41}));
+        QCOMPARE(f.window->Cnf().Color(5), (TextColor{10, 20, 35, 41}));
         QCOMPARE(tab.pctTextColor->ForeColor(), QColor(35, 20, 10));
         QVERIFY(counter.paints > 0);
     }
@@ -140,7 +140,7 @@ class ColorTabTest : public QObject {
             QCOMPARE(s->value(), 0);
             QVERIFY(!s->isEnabled());
         }
-        QCOMPARE(f.window->cnfRecord.Color(5), (TextColor{10, 20, 30, 40}));
+        QCOMPARE(f.window->Cnf().Color(5), (TextColor{10, 20, 30, 40}));
         QCOMPARE(tab.pctTextColor->ForeColor(), QColor(30, 20, 10));
         QVERIFY(!f.window->ContentModified);
     }

@@ -1,4 +1,5 @@
 #include "config/GameSettings.h"
+#include "config/GameSettingsHistory.h"
 
 #include <gtest/gtest.h>
 
@@ -235,6 +236,57 @@ TEST_F(GameSettingsTest, FailedWritesAreReportedAndTheRestStillWritten) {
     unselected.frontBuffer = -1;
     EXPECT_TRUE(SaveGameSettings(reg, unselected, modes).AllSaved());
     EXPECT_EQ(reg.written.size(), 11u);
+}
+
+// One control's changes within the pause are one step; a pause, another control or a
+// seal starts the next; a join back to where its step began leaves no step; only values
+// a save writes make the settings unsaved.
+TEST(GameSettingsHistory, JoinsSplitsAndKnowsWhatIsUnsaved) {
+    GameSettingsHistory h;
+    GameSettings base;
+    base.general = 1;
+    h.Read(base);
+    const int sliderW = 0, sliderH = 0, box = 0;
+    GameSettings moved = base;
+    moved.backBufferWStep = 1;
+    ASSERT_TRUE(h.Record(u"s", moved, &sliderW, 1, 2, 0));
+    EXPECT_FALSE(h.Modified()) << "a slider position alone is not saved";
+    moved.backBufferW = u"512";
+    ASSERT_TRUE(h.Record(u"s", moved, &sliderW, 2, 2, GameSettingsHistory::kPauseMs));
+    EXPECT_EQ(h.Count(), 1u);
+    EXPECT_TRUE(h.Modified());
+    // Back where it began: the step goes, and nothing is unsaved.
+    ASSERT_TRUE(h.Record(u"s", base, &sliderW, 3, 2, GameSettingsHistory::kPauseMs + 10));
+    EXPECT_EQ(h.Count(), 0u);
+    EXPECT_FALSE(h.Modified());
+    EXPECT_FALSE(h.Record(u"s", base, &box, 4, 2, 20000)) << "no change, no step";
+
+    struct Next {
+        const void* control;
+        int64_t at;
+        bool seal;
+        std::size_t steps;
+    };
+    GameSettings now = base;
+    for (const Next& n :
+         {Next{&box, 30000, false, 1}, Next{&box, 31000, false, 1}, Next{&box, 32501, false, 2},
+          Next{&sliderH, 32600, false, 3}, Next{&sliderH, 32700, true, 4}}) {
+        if (n.seal) h.Seal();
+        now.general = now.general + 1;
+        ASSERT_TRUE(h.Record(u"s", now, n.control, 5, 2, n.at));
+        EXPECT_EQ(h.Count(), n.steps) << n.at;
+    }
+    // Undo goes back step by step; a new step drops what was undone.
+    ASSERT_NE(h.Undo(), nullptr);
+    ASSERT_NE(h.Undo(), nullptr);
+    EXPECT_EQ(h.Shown().general, 4);
+    h.Saved();
+    EXPECT_FALSE(h.Modified());
+    ASSERT_NE(h.Redo(), nullptr);
+    EXPECT_TRUE(h.Modified());
+    h.DropRedo();
+    EXPECT_EQ(h.Count(), 3u);
+    EXPECT_EQ(h.NextRedo(), nullptr);
 }
 
 }  // namespace

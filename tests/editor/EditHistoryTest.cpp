@@ -38,7 +38,7 @@ struct Stored {
 };
 
 Stored Capture(wMenu& w) {
-    return {w.macroBooks, w.cnfRecord.bytes, w.gameSettingsTab->Collect(), w.prefs.Myname};
+    return {w.Books(), w.Cnf().bytes, w.gameSettingsTab->Collect(), w.prefs.Myname};
 }
 
 // The first difference, or empty when both are the same.
@@ -95,7 +95,7 @@ struct HistoryFixture {
     }
     QLineEdit* title(int i) { return tab->efTitle[std::size_t(i)]; }
     QLineEdit* line(int k) { return tab->efLine[std::size_t(k)]; }
-    QUndoStack& stack() { return w->history->Stack(); }
+    EditHistory& stack() { return *w->history; }
     void focus(QLineEdit* box, int caret) {
         box->setFocus(Qt::MouseFocusReason);
         box->setCursorPosition(caret);
@@ -277,7 +277,7 @@ class EditHistoryTest : public QObject {
             QVERIFY2(!Difference(before, after).isEmpty() ||
                          c.name == QStringLiteral("セットの貼り付け"),
                      c.what);
-            QCOMPARE(x.stack().count(), 1);
+            QCOMPARE(x.stack().Count(), 1);
             QCOMPARE(x.w->EditUndo->text(),
                      QStringLiteral("元に戻す: ") + c.name + QStringLiteral("(&U)"));
             QCOMPARE(x.w->ContentModified, c.content);
@@ -319,7 +319,7 @@ class EditHistoryTest : public QObject {
         // Typing on in the same box after the save is a step of its own.
         QTest::keyClicks(x.title(0), QStringLiteral("b"));
         x.w->gameSettingsTab->cbMipMap->click();
-        QCOMPARE(x.stack().count(), 3);
+        QCOMPARE(x.stack().Count(), 3);
         QVERIFY(x.w->ContentModified);
         QCOMPARE(mark->text(), QStringLiteral("変更あり"));
         x.w->EditUndo->trigger();
@@ -351,7 +351,7 @@ class EditHistoryTest : public QObject {
         QCOMPARE(x.w->FileSave_Click(), SaveResult::Saved);
         x.focus(x.line(1), 0);
         QTest::keyClicks(x.line(1), QStringLiteral("y"));
-        x.w->cnfRecord.SetColor(0, {1, 2, 3, 4});  // so that cnf.dat is written after mcr.dat
+        x.w->Cnf().SetColor(0, {1, 2, 3, 4});  // so that cnf.dat is written after mcr.dat
         {
             FaultyFileSystem faulty;
             ScopedFileSystem use(faulty);
@@ -365,7 +365,7 @@ class EditHistoryTest : public QObject {
         x.f.fake.dialogs.folders.push_back(x.f.dir.Text("c"));
         x.f.fake.messageBox.answers = {MsgAnswer::No};
         x.w->FileOpen_Click();
-        QCOMPARE(x.stack().count(), 0);
+        QCOMPARE(x.stack().Count(), 0);
         QVERIFY(!x.w->ContentModified);
         QVERIFY(!x.w->EditUndo->isEnabled());
     }
@@ -375,33 +375,33 @@ class EditHistoryTest : public QObject {
         const Stored start = Capture(*x.w);
         x.focus(x.line(0), 0);
         QTest::keyClicks(x.line(0), QStringLiteral("ab"));
-        QCOMPARE(x.stack().count(), 1);
+        QCOMPARE(x.stack().Count(), 1);
         // A pause of exactly the limit still joins; one millisecond more does not.
         x.f.fake.clock.Advance(EditHistory::kPauseMs);
         QTest::keyClicks(x.line(0), QStringLiteral("b"));
-        QCOMPARE(x.stack().count(), 1);
+        QCOMPARE(x.stack().Count(), 1);
         x.f.fake.clock.Advance(EditHistory::kPauseMs + 1);
         QTest::keyClicks(x.line(0), QStringLiteral("c"));
-        QCOMPARE(x.stack().count(), 2);
+        QCOMPARE(x.stack().Count(), 2);
         x.focus(x.line(1), 0);
         QTest::keyClicks(x.line(1), QStringLiteral("d"));
-        QCOMPARE(x.stack().count(), 3);
+        QCOMPARE(x.stack().Count(), 3);
         // Typed and taken back within one step: no step, nothing unsaved.
         x.focus(x.line(2), 0);
         QTest::keyClicks(x.line(2), QStringLiteral("e"));
         x.key(x.line(2), Qt::Key_Backspace);
-        QCOMPARE(x.stack().count(), 3);
+        QCOMPARE(x.stack().Count(), 3);
 
         // Ctrl+Z and both redo keys in a box are the history's, caret and all.
         x.key(x.line(2), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(x.stack().index(), 2);
+        QCOMPARE(x.stack().Index(), 2);
         QCOMPARE(QApplication::focusWidget(), x.line(1));
         QCOMPARE(x.line(1)->cursorPosition(), 0);
         x.key(x.line(1), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(x.stack().index(), 3);
+        QCOMPARE(x.stack().Index(), 3);
         x.key(x.line(1), Qt::Key_Z, Qt::ControlModifier);
         x.key(x.line(1), Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(x.stack().index(), 3);
+        QCOMPARE(x.stack().Index(), 3);
         for (int i = 0; i < 3; ++i)
             x.key(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(Difference(Capture(*x.w), start).isEmpty());
@@ -418,7 +418,7 @@ class EditHistoryTest : public QObject {
         x.focus(x.line(3), 0);
         x.line(3)->selectAll();
         x.line(3)->insert(QString(31, QChar(u'あ')));
-        QVERIFY(x.w->macroBooks.File(0).bytes == start.books.File(0).bytes);
+        QVERIFY(x.w->Books().File(0).bytes == start.books.File(0).bytes);
         x.w->EditUndo->trigger();
         QCOMPARE(x.line(3)->text(), Q(ReadFieldText(start.books.File(0).Line(0, 3))));
         x.w->EditRedo->trigger();

@@ -231,7 +231,7 @@ class MacroTabTest : public QObject {
         typeText(title(2), QStringLiteral("€"));
         QVERIFY(title(2)->toolTip().contains(QStringLiteral("「€」")));
         title(5)->setFocus(Qt::MouseFocusReason);  // macro 3's lines go into the book
-        QCOMPARE(Q(ReadFieldText(w.macroBooks.File(0).Line(2, 0))), QStringLiteral("/s ??? ♪ ? ?"));
+        QCOMPARE(Q(ReadFieldText(w.Books().File(0).Line(2, 0))), QStringLiteral("/s ??? ♪ ? ?"));
         title(2)->setFocus(Qt::MouseFocusReason);
         QVERIFY(line(0)->styleSheet().isEmpty());  // the stored text has nothing left to lose
 
@@ -264,7 +264,7 @@ class MacroTabTest : public QObject {
         std::vector<uint8_t> bytes{'/', 'p', ' '};
         bytes.insert(bytes.end(), phrase.begin(), phrase.end());
         for (char c : std::string_view(" <t>")) bytes.push_back(uint8_t(c));
-        QVERIFY(StoreFieldBytes(w.macroBooks.File(0).Line(0, 0), bytes));
+        QVERIFY(StoreFieldBytes(w.Books().File(0).Line(0, 0), bytes));
         tab->ShowSet(0, 0, 0);
         QLineEdit* box = line(0);
         QCOMPARE(box->text(), QString::fromUtf8("/p \u27E6AT-02-02-01-0D\u27E7 <t>"));

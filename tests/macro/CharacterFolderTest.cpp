@@ -113,7 +113,7 @@ class CharacterFolderTest : public QObject {
         wMenu& w = f.Start();
         QCOMPARE(f.fake.messageBox.shown.size(), std::size_t(1));
         QCOMPARE(Q(f.fake.messageBox.shown[0].text), Q(kWarning));
-        QVERIFY(w.IncompatibleMacro);
+        QVERIFY(w.document->IncompatibleMacro());
 
         w.macroTab->efLine[0]->setText(QStringLiteral("changed"));
         f.fake.messageBox.answers = {MsgAnswer::No};
@@ -159,7 +159,7 @@ class CharacterFolderTest : public QObject {
         f.fake.messageBox.answers = {MsgAnswer::Yes};  // open it as an empty book
         w.FileOpen_Click();
         QCOMPARE(Q(w.CurrentFolder), Q(f.dir.Text("empty/")));
-        QVERIFY(!w.IncompatibleMacro);
+        QVERIFY(!w.document->IncompatibleMacro());
         const std::size_t asked3 = f.fake.messageBox.shown.size();
         QCOMPARE(asked3, std::size_t(3));  // no warning on opening; none on saving below
         w.macroTab->efLine[0]->setText(QStringLiteral("/s hello"));
@@ -276,7 +276,7 @@ class CharacterFolderTest : public QObject {
         const std::vector<uint8_t> before = f.dir.Read(character + "/mcr.dat");
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
         wMenu& w = f.Start();
-        QVERIFY(w.IncompatibleMacro);
+        QVERIFY(w.document->IncompatibleMacro());
         w.macroTab->efLine[0]->setText(QStringLiteral("edited"));
         // Yes to saving, then No at the warning: nothing is saved, so nothing may be lost.
         f.fake.messageBox.answers = {MsgAnswer::Yes, MsgAnswer::No};
@@ -299,7 +299,7 @@ class CharacterFolderTest : public QObject {
         f.fake.dialogs.folders.push_back(f.dir.Text(character));
         wMenu& w = f.Start();
         w.macroTab->efLine[0]->setText(QStringLiteral("edited"));
-        w.cnfRecord.SetColor(0, {1, 2, 3, 4});
+        w.Cnf().SetColor(0, {1, 2, 3, 4});
         w.ContentModified = true;
         // The rename of cnf.dat fails after mcr.dat's went through.
         FaultyFileSystem faulty;
@@ -394,7 +394,7 @@ class CharacterFolderTest : public QObject {
         f.dir.Write("char/acq.dat", acq);
         f.fake.dialogs.folders.push_back(f.dir.Text("char"));
         wMenu& w = f.Start();
-        QCOMPARE(w.acqNames.size(), std::size_t(4));
+        QCOMPARE(w.Names().size(), std::size_t(4));
     }
 };
 

@@ -145,7 +145,7 @@ class MacroBooksWindowTest : public QObject {
         QCOMPARE(tab->efTitle[4]->text(), QStringLiteral("B2"));
         QTest::mouseClick(tab->efTitle[2], Qt::LeftButton);
         QCOMPARE(tab->efLine[3]->text(), QStringLiteral("/p typed in book 2"));
-        QCOMPARE(ReadFieldText(w->macroBooks.File(11).Line(2, 3)), u"/p typed in book 2");
+        QCOMPARE(ReadFieldText(w->Books().File(11).Line(2, 3)), u"/p typed in book 2");
         QVERIFY(w->ContentModified);
 
         bookKey(Qt::Key_PageDown, 45);  // stops at the last book
@@ -192,7 +192,7 @@ class MacroBooksWindowTest : public QObject {
         };
         const auto backup = handle(9)->pctSetDragger_OLESetData();  // book 40, set 10
         QVERIFY(backup);
-        const auto bytes = BackupFileBytes(w->macroBooks.File(399));
+        const auto bytes = BackupFileBytes(w->Books().File(399));
         std::ifstream in(*backup, std::ios::binary);
         QCOMPARE(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}), bytes);
 
@@ -201,9 +201,9 @@ class MacroBooksWindowTest : public QObject {
         data.setUrls(QList<QUrl>{QUrl::fromLocalFile(Q(TextFromPath(*backup)))});
         QDropEvent drop(QPointF(8, 8), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QVERIFY(handle(0)->pctSetDragger_OLEDragDrop(&drop));
-        QCOMPARE(SetToText(w->macroBooks.File(10)), SetToText(w->macroBooks.File(399)));
+        QCOMPARE(SetToText(w->Books().File(10)), SetToText(w->Books().File(399)));
         QCOMPARE(tab->efTitle[0]->text(), QStringLiteral("最後"));  // the shown set, refilled
-        QCOMPARE(ReadFieldText(w->macroBooks.File(0).Title(0)), u"ケアル");
+        QCOMPARE(ReadFieldText(w->Books().File(0).Title(0)), u"ケアル");
         QVERIFY(w->ContentModified);
     }
 

@@ -120,9 +120,9 @@ class PreviewPaintTest : public QObject {
         f.Open();
         f.SetLines({u"hello", u"/p x", u"/map", u"", u"", u""});
         const QImage before = f.Render();
-        for (int entry : {0, 3, 22}) f.window->cnfRecord.SetColorByte(entry, ColorByte::Alpha, 255);
+        for (int entry : {0, 3, 22}) f.window->Cnf().SetColorByte(entry, ColorByte::Alpha, 255);
         QCOMPARE(f.Render(), before);
-        f.window->cnfRecord.SetColorByte(3, ColorByte::Green, 100);
+        f.window->Cnf().SetColorByte(3, ColorByte::Green, 100);
         QVERIFY(f.Render() != before);
     }
 
