@@ -61,7 +61,7 @@ wMenu::wMenu(Platform& p, WindowOptions options, QWidget* parent)
     setWindowTitle(ProgramTitle());
     setObjectName(QStringLiteral("wMenu"));
     history = new EditHistory(*this);
-    UseClock();
+    WatchDocument();
     BuildMenus();
     BuildTabs();
     statusText = new ElidedLabel(this);
@@ -474,7 +474,7 @@ bool wMenu::OpenCharacterFolder(const std::u16string& folder, MacroFolderContent
             kept = new EditHistory(*this);
         }
         static_cast<CharacterState&>(*this) = CharacterState{};
-        UseClock();
+        WatchDocument();
         history = kept;
         shownCharacter_ = slot;
         characters_[std::size_t(slot)].open = true;
@@ -513,12 +513,10 @@ void wMenu::ParkShownCharacter() {
 void wMenu::ShowCharacterState(bool another) {
     SelectedColorEntry = -1;
     {
-        const bool filling = Filling;
-        Filling = true;
+        const FillGuard filling(Filling);
         macroTab->ShowBookAndSet(shownBook, shownSet);
         if (shownMacro != 0) macroTab->ShowSet(shownBook, shownSet, shownMacro);
         macroTab->ShowBoxTexts(unstoredBoxes);
-        Filling = filling;
     }
     unstoredBoxes.clear();
     OnFolderOpened();
@@ -617,8 +615,7 @@ void wMenu::ShowCharacterItem(int index) {
 
 void wMenu::FillCharacterList() {
     if (!cbCharacter) return;
-    const bool filling = Filling;
-    Filling = true;
+    const FillGuard filling(Filling);
     cbCharacter->clear();
     for (int i = 0; i < int(characters_.size()); ++i) {
         cbCharacter->addItem(CharacterItemText(i));
@@ -626,7 +623,6 @@ void wMenu::FillCharacterList() {
     }
     cbCharacter->setCurrentIndex(shownCharacter_);
     cbCharacter->setEnabled(!characters_.empty());
-    Filling = filling;
 }
 
 void wMenu::SetCharacterLabel(int index, std::u16string_view label) {
@@ -768,7 +764,6 @@ SaveResult wMenu::SaveCharacter(std::u16string_view folder, bool elsewhere) {
     }
     SaveGameSettings(plan);
     const SaveReport report = plan.Run();
-    if (EditorEnabled) macroTab->ShowBookNames();  // books whose first files were made
     // The document's clean point follows what its own folder now holds.
     if (!elsewhere) history->Saved(report);
     if (report.AllSaved()) {
@@ -953,7 +948,6 @@ bool wMenu::CopySetTo(int fromBook, int fromSet, int target, int book, int set, 
         }
     }
     macroTab->ShowSet(book, set < 0 ? 0 : set, 0);
-    macroTab->ShowBookNames();
     // One arg() for all: a label holding "%3" is not a place for the next number.
     const QString label = CharacterLabel(target);
     if (move) {
@@ -1014,10 +1008,22 @@ void wMenu::popSetCopyTo_Click() {
 
 namespace qm {
 
-// The document tells typing pauses by the platform's clock, as the tests' fake one.
-void wMenu::UseClock() {
+void wMenu::WatchDocument() {
+    // Pauses in typing by the platform's clock, as the tests' fake one.
     IClock* clock = platform.clock;
     document->SetClock([clock] { return clock ? clock->TickMs() : int64_t(0); });
+    // A parked character's document changes only while it is on show again.
+    document->Subscribe([this](const CharacterDocument& changed, const DocumentChange& change) {
+        if (&changed == document.get()) DocumentChanged(change);
+    });
+}
+
+// What the tabs show of a change, whoever made it: an edit, an undo, a redo or a save.
+void wMenu::DocumentChanged(const DocumentChange& change) {
+    if (!macroTab) return;
+    // A save makes the first files of a book, which its caption then shows.
+    if (change.titles || change.cause == DocumentChange::Cause::Saved) macroTab->ShowBookNames();
+    if (change.colors) macroTab->RepaintPreview();
 }
 
 }  // namespace qm

@@ -268,7 +268,9 @@ class wMenu : public QMainWindow, public CharacterState, public HistoryWindow {
                              bool emptyBook, int slot);
     // The character on show goes to its slot to wait; the window's state is then free.
     void ParkShownCharacter();
-    void UseClock();  // for the document on show
+    // Subscribes the window to the document on show, once, when it becomes a character's.
+    void WatchDocument();
+    void DocumentChanged(const DocumentChange& change);
     // Fills every tab from the character state now in the window.
     // another: a character other than the one on show before (else the same read again).
     void ShowCharacterState(bool another);

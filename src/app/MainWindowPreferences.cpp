@@ -130,7 +130,7 @@ void wMenu::LoadPreferences() {
 }
 
 void wMenu::ShowPreferences() {
-    Filling = true;
+    const FillGuard filling(Filling);
     ShowLanguageChoice();
     // Each step stands alone: a value a control cannot show skips that step only.
     // A negative index or one past the last tab selects nothing; the strip keeps its tab.
@@ -138,7 +138,6 @@ void wMenu::ShowPreferences() {
         tsMenu->setCurrentIndex(prefs.TabIndex);
     if (macroTab && macroTab->efMyname) macroTab->efMyname->setText(Q(prefs.Myname));
     ShowCapturePreferences();
-    Filling = false;
 }
 
 void wMenu::SavePreferences() {

@@ -387,11 +387,9 @@ void EditHistory::ShowView(const ByteStep& step, const StepView& kept, const Edi
     if (w_.TabStrip()->currentIndex() != view.tab) w_.TabStrip()->setCurrentIndex(view.tab);
     MacroTab& tab = *w_.Macros();
     if (kept.showBook) tab.ShowSet(view.set.book, view.set.set, view.macro);
-    if (ChangesRecord(step, RecordId::Kind::Titles)) tab.ShowBookNames();
-    if (ChangesRecord(step, RecordId::Kind::Cnf)) {
-        if (view.colorEntry >= 0) w_.Colors()->ShowEntry(view.colorEntry);
-        tab.RepaintPreview();
-    }
+    // The book list and the preview follow the document (wMenu::DocumentChanged).
+    if (ChangesRecord(step, RecordId::Kind::Cnf) && view.colorEntry >= 0)
+        w_.Colors()->ShowEntry(view.colorEntry);
     QWidget* focus = view.focus.data();
     if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
     // After the focus: focusing a title box refills the line boxes.

@@ -330,7 +330,6 @@ bool MacroTab::SetBookTitle(int book, std::u16string_view title) {
         EditHistory::Edit edit(host_.History(), tr("ブック名の変更"), EditScope{.titles = true});
         result = host_.Shown().Titles().SetTitle(book, title);
     }
-    ShowBookNames();
     if (result == TitleChange::TooLong)
         host_.ShowMessage(U(tr("ブック名は Shift_JIS で15バイトまでです。")), MsgIcon::Warning);
     return result == TitleChange::Stored;
