@@ -214,7 +214,14 @@ void EditHistory::FinishGame(Edit& edit) {
 }
 
 void EditHistory::Finish(Edit& edit) {
-    if (edit.scope_.gameSettings) FinishGame(edit);
+    const EditScope& scope = edit.scope_;
+    if (scope.gameSettings) {
+        FinishGame(edit);
+        if (scope.sets.empty() && !scope.colors && !scope.titles && !scope.ownName) {
+            Refresh();
+            return;
+        }
+    }
     StepView view;
     if (edit.scope_.ownName && w_.Prefs().Myname != edit.ownName_) {
         view.nameBefore = edit.ownName_;
@@ -282,14 +289,19 @@ void EditHistory::Keep(uint64_t id, StepView view) {
     merged.forced = merged.forced || view.forced;
 }
 
-// Forgets the views of steps the document no longer has.
+// Forgets the views of steps the document no longer has. Both are in the order of their
+// ids; a view left over for a while does no harm, as ids are never used again.
 void EditHistory::Prune() {
     const ByteHistory& steps = Document().History();
-    std::erase_if(views_, [&steps](const auto& entry) {
-        for (std::size_t i = 0; i < steps.Count(); ++i)
-            if (steps.At(i).id == entry.first) return false;
-        return true;
-    });
+    if (views_.size() <= steps.Count()) return;
+    std::size_t i = 0;
+    for (auto it = views_.begin(); it != views_.end();) {
+        while (i < steps.Count() && steps.At(i).id < it->first) ++i;
+        if (i < steps.Count() && steps.At(i).id == it->first)
+            ++it;
+        else
+            it = views_.erase(it);
+    }
 }
 
 int64_t EditHistory::Now() const {
