@@ -34,7 +34,7 @@ void UndoOfAThousandSteps(benchmark::State& state) {
         w.history->Seal();
         tab.efLine[std::size_t(i % kLinesPerMacro)]->setText(QStringLiteral("/p step %1").arg(i));
     }
-    if (w.history->Stack().count() != kSteps) {
+    if (w.history->Count() != kSteps) {
         state.SkipWithError("the history does not hold one step per edit");
         return;
     }
