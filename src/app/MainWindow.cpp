@@ -996,11 +996,14 @@ void wMenu::popSetCopyTo_Click() {
         for (int b = 0; b < kBookCount; ++b) t.bookTitles[std::size_t(b)] = Q(titles->Title(b));
         targets.push_back(std::move(t));
     }
-    auto* dialog = new CopyTargetDialog(targets, shownCharacter_, macroTab->CurrentBookIndex,
-                                        macroTab->CurrentSetIndex, this);
+    // The set whose menu this is, as for the menu's other commands; not the one on show.
+    const int book = macroTab->CurrentBookIndex;
+    const int set = macroTab->MenuSet;
+    auto* dialog = new CopyTargetDialog(targets, shownCharacter_, book, set, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this,
-            [this, dialog] { CopyShownTo(dialog->Character(), dialog->Book(), dialog->Set()); });
+    connect(dialog, &QDialog::accepted, this, [this, dialog, book, set] {
+        CopySetTo(book, set, dialog->Character(), dialog->Book(), dialog->Set());
+    });
     dialog->open();
 }
 

@@ -16,6 +16,7 @@
 #include "config/GameSettings.h"
 #include "config/GameSettingsTab.h"
 #include "document/FindReplace.h"
+#include "editor/CopyTargetDialog.h"
 #include "editor/FindDialog.h"
 #include "editor/MacroTab.h"
 #include "editor/SetCopyDrag.h"
@@ -401,6 +402,28 @@ class CharactersTest : public QObject {
         QVERIFY(w.ShowCharacter(t.first));
         QVERIFY(!w.ContentModified);
         QCOMPARE(t.f.dir.Read(t.clean + "/mcr.dat"), cleanFile);
+    }
+    // 「コピー先...」 in a set button's menu copies that set, as the menu's other commands
+    // act on it, whichever set is on show.
+    void copyToCopiesTheSetWhoseMenuItIs() {
+        TwoCharacters t;
+        QVERIFY(t.Open());
+        wMenu& w = t.W();
+        QVERIFY(w.ShowCharacter(t.first));
+        w.macroTab->ShowBookAndSet(0, 0);
+        const std::vector<uint8_t> set3 = Macros(w.Books().Book(0)[2]);
+        QVERIFY(set3 != Macros(w.Books().Book(0)[0]));
+        QTest::mouseClick(w.macroTab->pbSet[2], Qt::RightButton);
+        w.macroTab->popSetMenu->close();
+        w.macroTab->popSetMenu->findChild<QAction*>(QStringLiteral("popSetCopyTo"))->trigger();
+        auto* dialog = w.findChild<CopyTargetDialog*>();
+        QVERIFY(dialog);
+        auto* set = dialog->findChild<QComboBox*>(QStringLiteral("cbCopySet"));
+        QCOMPARE(set->currentIndex(), 2);
+        set->setCurrentIndex(7);
+        dialog->accept();
+        QCOMPARE(w.ShownCharacter(), t.first);
+        QCOMPARE(Macros(w.Books().Book(0)[7]), set3);
     }
 };
 
