@@ -1007,10 +1007,6 @@ void wMenu::popSetCopyTo_Click() {
     dialog->open();
 }
 
-}  // namespace qm
-
-namespace qm {
-
 void wMenu::WatchDocument() {
     // Pauses in typing by the platform's clock, as the tests' fake one.
     IClock* clock = platform.clock;

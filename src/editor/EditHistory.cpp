@@ -318,38 +318,35 @@ uint64_t EditHistory::OrderOf(const ByteStep& step) const {
     return it == views_.end() ? 0 : it->second.order;
 }
 
-EditHistory::Side EditHistory::UndoSide() const {
-    const ByteStep* mine = Document().History().Latest();
-    const GameSettingsHistory::Step* game = w_.GameHistory().LatestDone();
-    if (game && (!mine || game->order > OrderOf(*mine))) return Side::Game;
-    return mine ? Side::Document : Side::None;
-}
-
-EditHistory::Side EditHistory::RedoSide() const {
-    const ByteStep* mine = Document().History().NextRedo();
-    const GameSettingsHistory::Step* game = w_.GameHistory().NextRedo();
-    if (game && (!mine || game->order < OrderOf(*mine))) return Side::Game;
+// Undo takes back the latest step made, of either history; redo puts back the earliest
+// undone.
+EditHistory::Side EditHistory::SideOf(bool forward) const {
+    ByteHistory& steps = Document().History();
+    const GameSettingsHistory& game = w_.GameHistory();
+    const ByteStep* mine = forward ? steps.NextRedo() : steps.Latest();
+    const GameSettingsHistory::Step* theirs = forward ? game.NextRedo() : game.LatestDone();
+    if (theirs &&
+        (!mine || (forward ? theirs->order < OrderOf(*mine) : theirs->order > OrderOf(*mine))))
+        return Side::Game;
     return mine ? Side::Document : Side::None;
 }
 
 void EditHistory::Undo() {
-    if (open_ || applying_) return;
-    const ApplyingScope scope(applying_);
-    if (UndoSide() == Side::Game) {
-        ShowGame(*w_.GameHistory().Undo(), false);
-    } else if (const ByteStep* step = Document().Undo()) {
-        Apply(*step, false);
-    }
-    Refresh();
+    Go(false);
 }
 
 void EditHistory::Redo() {
+    Go(true);
+}
+
+void EditHistory::Go(bool forward) {
     if (open_ || applying_) return;
     const ApplyingScope scope(applying_);
-    if (RedoSide() == Side::Game) {
-        ShowGame(*w_.GameHistory().Redo(), true);
-    } else if (const ByteStep* step = Document().Redo()) {
-        Apply(*step, true);
+    if (SideOf(forward) == Side::Game) {
+        GameSettingsHistory& game = w_.GameHistory();
+        ShowGame(*(forward ? game.Redo() : game.Undo()), forward);
+    } else if (const ByteStep* step = forward ? Document().Redo() : Document().Undo()) {
+        Apply(*step, forward);
     }
     Refresh();
 }
@@ -428,13 +425,13 @@ void EditHistory::Refresh() {
     const ByteHistory& steps = Document().History();
     const GameSettingsHistory& game = w_.GameHistory();
     if (QAction* undo = w_.UndoItem()) {
-        const Side side = UndoSide();
+        const Side side = SideOf(false);
         undo->setEnabled(side != Side::None);
         const std::u16string name = side == Side::Game ? game.LatestDone()->name : steps.UndoName();
         undo->setText(UndoCaption(tr("元に戻す"), Q(name), 'U'));
     }
     if (QAction* redo = w_.RedoItem()) {
-        const Side side = RedoSide();
+        const Side side = SideOf(true);
         redo->setEnabled(side != Side::None);
         const std::u16string name = side == Side::Game ? game.NextRedo()->name : steps.RedoName();
         redo->setText(UndoCaption(tr("やり直し"), Q(name), 'R'));

@@ -168,8 +168,8 @@ class EditHistory : public QObject {
 
     // Which history's step an undo or a redo would take.
     enum class Side : uint8_t { None, Document, Game };
-    Side UndoSide() const;
-    Side RedoSide() const;
+    Side SideOf(bool forward) const;  // forward: redo
+    void Go(bool forward);
     uint64_t OrderOf(const ByteStep& step) const;
 
     CharacterDocument& Document() const;
